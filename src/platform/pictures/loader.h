@@ -1,0 +1,22 @@
+#pragma once
+// Loading a picture file by its extension, with a cache so that each file is
+// decoded once however many controls and measurements use it.
+#include "platform/pictures/picture.h"
+
+#include <memory>
+#include <string>
+
+namespace taleplay::pictures {
+
+// The extension of a file name as the picture loader sees it: the text after
+// the last '.' of its last component, as written (may be empty).
+std::string extensionOf(const std::string& name);
+
+// Loads the picture at `fsPath` (a resolved path); `shownName` is the name as
+// the program composed it, for messages. Throws PictureError
+// "Unknown picture file extension (.EXT)" for an extension not in the list,
+// PictureError from the decoder for a damaged file, InOutError when the file
+// cannot be read. A file changed on disk since the last load is decoded anew.
+std::shared_ptr<const Picture> loadPicture(const std::string& fsPath, const std::string& shownName);
+
+} // namespace taleplay::pictures

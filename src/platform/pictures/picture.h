@@ -1,0 +1,47 @@
+#pragma once
+// A decoded picture and the decoders that make one. Decoders are pure
+// functions of the file's bytes: no Qt, no file system, so each one can be
+// fuzzed on its own.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace taleplay::pictures {
+
+// Hard limits checked before any pixel memory is allocated.
+inline constexpr std::int64_t kMaxSide = 16384;
+inline constexpr std::int64_t kMaxPixelBytes = 256ll * 1024 * 1024;
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    // Row-major, top row first, one 0xAARRGGBB word a pixel, not premultiplied.
+    std::vector<std::uint32_t> pixels;
+    // The file itself says which pixels are transparent (an alpha channel, a
+    // tRNS chunk, a GIF transparent index, an icon's mask). Pictures without
+    // it are opaque, and the image control's colour-key transparency applies
+    // to them only.
+    bool hasAlpha = false;
+};
+
+// Throws PictureError naming `format` when a picture of w x h would break the
+// limits above (computed in 64 bits); otherwise sizes `pic` for it.
+void allocate(Picture& pic, std::int64_t w, std::int64_t h, const char* format);
+
+using Bytes = const unsigned char*;
+
+// Each throws PictureError with a message naming the format on a damaged file.
+Picture decodePng(Bytes data, std::size_t size);
+Picture decodeJpeg(Bytes data, std::size_t size);
+Picture decodeGif(Bytes data, std::size_t size);
+Picture decodeTiff(Bytes data, std::size_t size);
+Picture decodeBmp(Bytes data, std::size_t size); // bmp, dib, rle
+Picture decodeIco(Bytes data, std::size_t size);
+Picture decodeTga(Bytes data, std::size_t size); // tga, vst, vda, icb, win
+Picture decodePcx(Bytes data, std::size_t size); // pcx, pcc, scr
+Picture decodePnm(Bytes data, std::size_t size); // ppm, pgm, pbm
+Picture decodeSgi(Bytes data, std::size_t size); // sgi, rgb, rgba, bw
+Picture decodePsd(Bytes data, std::size_t size); // psd, pdd
+
+} // namespace taleplay::pictures

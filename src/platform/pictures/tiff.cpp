@@ -1,0 +1,10 @@
+#include "platform/pictures/picture.h"
+
+#include "platform/errors.h"
+
+namespace taleplay::pictures {
+
+// FIXME: placeholder until this decoder lands; it must never reach a release.
+Picture decodeTiff(Bytes, std::size_t) { throw PictureError("tiff pictures are not supported yet"); }
+
+} // namespace taleplay::pictures
