@@ -1,0 +1,119 @@
+#pragma once
+// The main window: owner of every control of the game screen, the program
+// state, the component tables, and the two places where events enter the
+// program (the start-up sequence and the button handlers).
+#include "platform/errors.h"
+#include "platform/host.h"
+#include "platform/system.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace taleplay {
+
+class TForm2;
+
+struct StartRequest {
+    bool requested = false;
+    std::string file;   // Windows-1251, as composed
+    std::string folder;
+};
+
+// Program-wide values; they live as long as the program.
+struct ProgramState {
+    std::string workingFolder;   // current folder + separator
+    std::string programFileName; // last component of the started name
+    std::string dataFolder;      // always ends in a separator
+    bool victory = false;
+    QPointer<QWidget> clickedControl;
+    std::string videoFile;       // full path, possibly of a missing file
+    std::int32_t pauseCounter = 0;
+    StartRequest start;
+};
+
+// Non-owning tables of the play screen's components: entry n - 1 holds
+// component n and may be empty. The window owns the controls; an entry goes
+// null when its control is deleted.
+struct ComponentTables {
+    std::vector<QPointer<QWidget>> pictures, shapes, labels, lists, textWindows, buttons, endButtons;
+    // Per text number: first label index, label count.
+    std::vector<std::pair<std::int32_t, std::int32_t>> texts;
+};
+
+class TForm1 final : public QWidget {
+    Q_OBJECT
+public:
+    // `startedAs` is the name the program was started under (argv[0]).
+    explicit TForm1(std::string startedAs);
+    ~TForm1() override;
+
+    void setErrorWindow(TForm2* window) { errorWindow_ = window; }
+    TForm2& errorWindow() const { return *errorWindow_; }
+
+    ControlHost& host() { return host_; }
+    int clientWidth() const { return width(); }
+    int clientHeight() const { return height(); }
+
+    // Shows the window maximised; where no window manager does that, it is
+    // given the screen's available area itself.
+    void showMaximisedWindow();
+    bool startUpDone() const { return startUpDone_; }
+
+    // Runs one event's work: errors of the game stop it and are shown by the
+    // default error handler; the program goes on.
+    template <class F> void runEvent(F&& work) {
+        try {
+            work();
+        } catch (const ProgramHalted&) {
+            platform::endProgram();
+        } catch (const std::bad_alloc&) {
+            ShowException("Out of memory");
+        } catch (const std::exception& e) {
+            ShowException(e.what());
+        }
+    }
+
+    // The default error handler: the message in a modal message box.
+    void ShowException(const std::string& message);
+    // Every error-window and message-box text so far, in order.
+    const std::vector<std::string>& messages() const { return messages_; }
+    void recordMessage(const std::string& text) { messages_.push_back(text); }
+
+    void Timer1Timer();
+
+    ProgramState state;
+    ComponentTables tables;
+
+    // Components of the window resource.
+    ImageControl* ImageServant = nullptr;
+    LabelControl* LabelServant = nullptr;
+    VideoControl* VideoWindow1 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+protected:
+    bool event(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void FormCreate();
+    void FormActivate();
+    void FormClose();
+    void FormDestroy();
+    void StartUp();
+
+    std::string startedAs_;
+    ControlHost host_;
+    TForm2* errorWindow_ = nullptr;
+    bool startUpBegun_ = false;
+    bool startUpDone_ = false;
+    std::vector<std::string> messages_;
+};
+
+} // namespace taleplay

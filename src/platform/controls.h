@@ -1,0 +1,250 @@
+#pragma once
+// The controls a game screen is made of. Image, label and shape are painted
+// by us on the graphic layer; list box, edit box and video window are real
+// child windows and always stay above every painted control.
+#include "platform/colors.h"
+#include "platform/pictures/picture.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace taleplay {
+
+class ControlHost;
+
+enum class ControlKind { Image, Label, Shape, List, Edit, Video };
+enum class Layer { Graphic, Windowed };
+
+const char* kindName(ControlKind kind);
+Layer layerOf(ControlKind kind);
+
+// A font as the game describes it. Sizes are points at 96 dpi whatever the
+// real screen says, so layouts do not move with the monitor.
+struct FontSpec {
+    std::string name = "Arial"; // Windows-1251
+    int height = 14;            // character height in pixels
+    bool bold = false;
+    Colour color = clWindowText;
+
+    int size() const;           // points
+    void setSize(int points);
+};
+QFont toQFont(const FontSpec& font);
+
+// What every control has besides its Qt widget.
+class Control {
+public:
+    Control(ControlHost& host, ControlKind kind, std::string name);
+    virtual ~Control() = default;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    ControlKind kind() const { return kind_; }
+    Layer layer() const { return layerOf(kind_); }
+    const std::string& name() const { return name_; }
+    ControlHost& host() const { return host_; }
+    virtual QWidget* widget() = 0;
+    const QWidget* widget() const { return const_cast<Control*>(this)->widget(); }
+
+    // A destroyed control is hidden and gone from the window at once, and
+    // deleted once control returns to the event loop, so a handler that is
+    // still running on it never loses its object.
+    bool destroyed() const { return destroyed_; }
+
+private:
+    friend class ControlHost;
+    ControlHost& host_;
+    ControlKind kind_;
+    std::string name_;
+    bool destroyed_ = false;
+};
+
+enum class Stretch { Off, On };
+
+class ImageControl final : public QWidget, public Control {
+    Q_OBJECT
+public:
+    ImageControl(ControlHost& host, std::string name, QWidget* parent);
+    QWidget* widget() override { return this; }
+
+    // Loads the picture named `composedPath` (Windows-1251, as composed by the
+    // program). Throws PictureError or InOutError; the old picture stays then.
+    void loadPicture(const std::string& composedPath);
+    void clearPicture();
+    const std::string& pictureName() const { return pictureName_; }
+    std::shared_ptr<const pictures::Picture> picture() const { return picture_; }
+    QSize naturalSize() const;
+
+    bool stretch() const { return stretch_; }
+    void setStretch(bool on);
+    bool autoSize() const { return autoSize_; }
+    void setAutoSize(bool on);
+    bool transparent() const { return transparent_; }
+    void setTransparent(bool on);
+    void setHandCursor(bool on);
+
+    // Mouse events as a person's click is delivered: press, then on a left
+    // release over the control the click, then the release.
+    std::function<void(ImageControl&, Qt::MouseButton)> onMouseDown;
+    std::function<void(ImageControl&)> onClick;
+    std::function<void(ImageControl&, Qt::MouseButton)> onMouseUp;
+    bool pressable() const { return static_cast<bool>(onMouseDown); }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+
+private:
+    void rebuildPixmap();
+
+    std::string pictureName_;
+    std::shared_ptr<const pictures::Picture> picture_;
+    QPixmap pixmap_;
+    bool stretch_ = false;
+    bool autoSize_ = false;
+    bool transparent_ = false;
+    Qt::MouseButtons down_;
+};
+
+class LabelControl final : public QWidget, public Control {
+    Q_OBJECT
+public:
+    LabelControl(ControlHost& host, std::string name, QWidget* parent);
+    QWidget* widget() override { return this; }
+
+    const std::string& caption() const { return caption_; }
+    void setCaption(const std::string& cp1251);
+    const FontSpec& font() const { return font_; }
+    void setFont(const FontSpec& font);
+    // Without a colour of its own a label shows the window's colour, and
+    // keeps following it.
+    Colour color() const;
+    void setColor(Colour c);
+    bool transparent() const { return transparent_; }
+    void setTransparent(bool on);
+    bool wordWrap() const { return wordWrap_; }
+    void setWordWrap(bool on);
+    bool autoSize() const { return autoSize_; }
+    void setAutoSize(bool on);
+
+    // The caption as shown, "&" mnemonics resolved, broken into lines as
+    // the label would draw it in `width` pixels.
+    QStringList layoutLines(int width, int* underlineLine = nullptr, int* underlineIndex = nullptr) const;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    void adjustSize();
+
+    std::string caption_;
+    FontSpec font_;
+    Colour color_ = clBtnFace;
+    bool ownColor_ = false;
+    bool transparent_ = false;
+    bool wordWrap_ = false;
+    bool autoSize_ = true;
+};
+
+enum class ShapeKind { Rectangle, Square, RoundRect, RoundSquare, Ellipse, Circle };
+const char* shapeKindName(ShapeKind kind);
+
+class ShapeControl final : public QWidget, public Control {
+    Q_OBJECT
+public:
+    ShapeControl(ControlHost& host, std::string name, QWidget* parent);
+    QWidget* widget() override { return this; }
+
+    ShapeKind shape() const { return shape_; }
+    void setShape(ShapeKind kind);
+    Colour brush() const { return brush_; }
+    void setBrush(Colour c);
+    Colour pen() const { return pen_; }
+    void setPen(Colour c);
+    int penWidth() const { return penWidth_; }
+    void setPenWidth(int w);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    ShapeKind shape_ = ShapeKind::Rectangle;
+    Colour brush_ = 0xFFFFFF;
+    Colour pen_ = clBlack;
+    int penWidth_ = 1;
+};
+
+class ListControl final : public QListWidget, public Control {
+    Q_OBJECT
+public:
+    ListControl(ControlHost& host, std::string name, QWidget* parent);
+    QWidget* widget() override { return this; }
+
+    void addItem(const std::string& cp1251);
+    std::vector<std::string> items() const;
+    const FontSpec& font() const { return font_; }
+    void setFont(const FontSpec& font);
+    Colour color() const { return color_; }
+    void setColor(Colour c);
+    // The horizontal scroll range in pixels, as a list box's horizontal
+    // extent: a scroll bar appears when it is wider than the box.
+    int horizontalExtent() const { return hExtent_; }
+    void setHorizontalExtent(int px);
+
+private:
+    void applyPalette();
+    FontSpec font_;
+    Colour color_ = clWindow;
+    int hExtent_ = 0;
+};
+
+class EditControl final : public QLineEdit, public Control {
+    Q_OBJECT
+public:
+    EditControl(ControlHost& host, std::string name, QWidget* parent);
+    QWidget* widget() override { return this; }
+
+    std::string text() const;             // Windows-1251; what the code page lacks is '?'
+    void setText(const std::string& cp1251);
+    const FontSpec& font() const { return font_; }
+    void setFont(const FontSpec& font);
+    Colour color() const { return color_; }
+    void setColor(Colour c);
+    bool border() const { return border_; }
+    void setBorder(bool on);
+
+private:
+    void applyPalette();
+    FontSpec font_;
+    Colour color_ = clWindow;
+    bool border_ = true;
+};
+
+// The window a video plays in: black where no picture is.
+class VideoControl final : public QWidget, public Control {
+    Q_OBJECT
+public:
+    VideoControl(ControlHost& host, std::string name, QWidget* parent);
+    QWidget* widget() override { return this; }
+
+    const std::string& file() const { return file_; }
+    void setFile(const std::string& cp1251) { file_ = cp1251; }
+    bool playing() const { return playing_; }
+    void setPlaying(bool on) { playing_ = on; }
+    void setFrame(const QImage& frame);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    std::string file_;
+    bool playing_ = false;
+    QImage frame_;
+};
+
+} // namespace taleplay

@@ -1,0 +1,115 @@
+#include "platform/host.h"
+
+#include "platform/errors.h"
+
+#include <algorithm>
+
+namespace taleplay {
+
+Control* controlOf(QWidget* w) { return dynamic_cast<Control*>(w); }
+
+ControlHost::ControlHost(QWidget& window) : window_(window), graphicLayer_(new QWidget(&window)) {
+    graphicLayer_->setObjectName(QStringLiteral("graphicLayer"));
+    graphicLayer_->setGeometry(0, 0, window.width(), window.height());
+    graphicLayer_->show();
+    QPalette pal = window_.palette();
+    pal.setColor(QPalette::Window, toQColor(colour_));
+    window_.setPalette(pal);
+    window_.setAutoFillBackground(true);
+}
+
+void ControlHost::resizeLayer() { graphicLayer_->setGeometry(0, 0, window_.width(), window_.height()); }
+
+void ControlHost::setColour(Colour c) {
+    colour_ = c;
+    QPalette pal = window_.palette();
+    pal.setColor(QPalette::Window, toQColor(c, toQColor(clBtnFace)));
+    window_.setPalette(pal);
+    // Labels without a colour of their own follow the window's.
+    graphicLayer_->update();
+    window_.update();
+}
+
+QWidget* ControlHost::parentFor(Layer layer) const {
+    return layer == Layer::Graphic ? graphicLayer_ : &window_;
+}
+
+template <class T> T& ControlHost::make(const std::string& name) {
+    if (find(name))
+        throw ComponentError("A component named " + name + " already exists.");
+    T* control = nullptr;
+    // The layer is known from the type before the object exists.
+    if constexpr (std::is_same_v<T, ListControl> || std::is_same_v<T, EditControl> ||
+                  std::is_same_v<T, VideoControl>)
+        control = new T(*this, name, parentFor(Layer::Windowed));
+    else
+        control = new T(*this, name, parentFor(Layer::Graphic));
+    control->setObjectName(QString::fromStdString(name));
+    control->show();
+    control->raise();
+    created_.emplace_back(control);
+    return *control;
+}
+
+ImageControl& ControlHost::createImage(const std::string& n) { return make<ImageControl>(n); }
+LabelControl& ControlHost::createLabel(const std::string& n) { return make<LabelControl>(n); }
+ShapeControl& ControlHost::createShape(const std::string& n) { return make<ShapeControl>(n); }
+ListControl& ControlHost::createList(const std::string& n) { return make<ListControl>(n); }
+EditControl& ControlHost::createEdit(const std::string& n) { return make<EditControl>(n); }
+VideoControl& ControlHost::createVideo(const std::string& n) { return make<VideoControl>(n); }
+
+void ControlHost::destroy(Control& control) {
+    if (control.destroyed_)
+        return;
+    control.destroyed_ = true;
+    QWidget* w = control.widget();
+    w->hide();
+    w->setObjectName(QString());
+    w->deleteLater();
+}
+
+Control* ControlHost::find(const std::string& name) const {
+    for (const auto& p : created_) {
+        if (Control* c = controlOf(p.data()); c && !c->destroyed() && c->name() == name)
+            return c;
+    }
+    return nullptr;
+}
+
+std::vector<Control*> ControlHost::controls() const {
+    std::vector<Control*> out;
+    for (const auto& p : created_) {
+        if (Control* c = controlOf(p.data()); c && !c->destroyed())
+            out.push_back(c);
+    }
+    return out;
+}
+
+std::vector<QWidget*> ControlHost::layerWidgets(Layer layer) const {
+    std::vector<QWidget*> out;
+    // QObject::children() lists siblings bottom to top.
+    for (QObject* o : parentFor(layer)->children()) {
+        auto* w = qobject_cast<QWidget*>(o);
+        Control* c = w ? controlOf(w) : nullptr;
+        if (c && !c->destroyed() && c->layer() == layer)
+            out.push_back(w);
+    }
+    return out;
+}
+
+int ControlHost::zOrder(const Control& control) const {
+    auto ws = layerWidgets(control.layer());
+    auto it = std::find(ws.begin(), ws.end(), control.widget());
+    return it == ws.end() ? -1 : static_cast<int>(it - ws.begin());
+}
+
+void ControlHost::bringToFront(Control& control) { control.widget()->raise(); }
+
+void ControlHost::sendToBack(Control& control) {
+    control.widget()->lower();
+    // A windowed control never goes below the painted ones.
+    if (control.layer() == Layer::Windowed)
+        graphicLayer_->lower();
+}
+
+} // namespace taleplay

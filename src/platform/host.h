@@ -1,0 +1,64 @@
+#pragma once
+// The window that owns a game screen's controls: creates them by name (at
+// most one per name), keeps them in creation order, stacks them in two
+// layers and destroys them by name.
+#include "platform/controls.h"
+
+#include <QPointer>
+#include <string>
+#include <vector>
+
+namespace taleplay {
+
+class ControlHost {
+public:
+    // `window` paints the window colour; the graphic layer is made as its
+    // first child so every windowed control created later stands above it.
+    explicit ControlHost(QWidget& window);
+    ControlHost(const ControlHost&) = delete;
+    ControlHost& operator=(const ControlHost&) = delete;
+
+    ImageControl& createImage(const std::string& name);
+    LabelControl& createLabel(const std::string& name);
+    ShapeControl& createShape(const std::string& name);
+    ListControl& createList(const std::string& name);
+    EditControl& createEdit(const std::string& name);
+    VideoControl& createVideo(const std::string& name);
+
+    // Hides the control and takes it off the window now; the object itself is
+    // deleted when control returns to the event loop.
+    void destroy(Control& control);
+
+    Control* find(const std::string& name) const;
+    // Every live control, in creation order.
+    std::vector<Control*> controls() const;
+    // Position in its layer's stacking order, 0 at the bottom.
+    int zOrder(const Control& control) const;
+    void bringToFront(Control& control);
+    void sendToBack(Control& control);
+
+    Colour colour() const { return colour_; }
+    void setColour(Colour c);
+    const FontSpec& windowFont() const { return windowFont_; }
+
+    QWidget& window() const { return window_; }
+    QWidget& graphicLayer() const { return *graphicLayer_; }
+    // Keeps the graphic layer as large as the window's client area.
+    void resizeLayer();
+
+private:
+    template <class T> T& make(const std::string& name);
+    QWidget* parentFor(Layer layer) const;
+    std::vector<QWidget*> layerWidgets(Layer layer) const;
+
+    QWidget& window_;
+    QWidget* graphicLayer_;
+    std::vector<QPointer<QWidget>> created_;
+    Colour colour_ = clBtnFace;
+    FontSpec windowFont_;
+};
+
+// The control behind a widget, or null for widgets that are not controls.
+Control* controlOf(QWidget* w);
+
+} // namespace taleplay

@@ -1,0 +1,81 @@
+#include "platform/system.h"
+
+#include "platform/paths.h"
+#include "platform/qtext.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QScreen>
+#include <QUrl>
+#include <chrono>
+#include <thread>
+
+namespace taleplay::platform {
+namespace {
+
+ModalObserver& observer() {
+    static ModalObserver o;
+    return o;
+}
+
+std::function<void()>& endHandler() {
+    static std::function<void()> h;
+    return h;
+}
+
+} // namespace
+
+QSize screenSize() {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().size() : QSize(0, 0);
+}
+
+void processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void sleepMs(int ms) {
+    if (ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void shellOpen(const std::string& composedFile, const std::string& composedFolder) {
+    const QString file = QString::fromStdString(paths::resolve(composedFile));
+    const QString folder = QString::fromStdString(paths::resolve(composedFolder));
+    QFileInfo info(file);
+    if (info.isFile() && info.isExecutable()) {
+        QProcess::startDetached(info.absoluteFilePath(), {}, folder);
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+}
+
+void setModalObserver(ModalObserver o) { observer() = std::move(o); }
+
+bool observeModal(ModalKind kind, const std::string& text) {
+    if (!observer())
+        return false;
+    observer()(kind, text);
+    return true;
+}
+
+void messageBox(QWidget* parent, const std::string& title, const std::string& text) {
+    if (observeModal(ModalKind::MessageBox, text))
+        return;
+    QMessageBox box(QMessageBox::Critical, toQString(title), toQString(text), QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void setEndProgramHandler(std::function<void()> handler) { endHandler() = std::move(handler); }
+
+void endProgram() {
+    if (endHandler()) {
+        endHandler()();
+        return;
+    }
+    QCoreApplication::exit(0);
+}
+
+} // namespace taleplay::platform

@@ -1,0 +1,42 @@
+#pragma once
+// The operating system and desktop services the program uses, and the one
+// seam through which modal windows can be watched and closed without a person.
+#include <QSize>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace taleplay::platform {
+
+// The primary screen's full size in pixels.
+QSize screenSize();
+
+// Handles the events that are waiting, then returns.
+void processEvents();
+
+// Blocks the thread.
+void sleepMs(int ms);
+
+// The shell's "open": an executable file is started (no arguments, in
+// `folder`), any other file goes to the desktop's handler. No shell is
+// involved, so nothing in the names is interpreted. Failures are ignored.
+void shellOpen(const std::string& composedFile, const std::string& composedFolder);
+
+enum class ModalKind { ErrorWindow, MessageBox };
+
+// When an observer is set, modal windows are not shown: the observer gets
+// their text (Windows-1251) and they count as closed at once.
+using ModalObserver = std::function<void(ModalKind, const std::string&)>;
+void setModalObserver(ModalObserver observer);
+bool observeModal(ModalKind kind, const std::string& text);
+
+// A modal message box with an OK button, or its observed stand-in.
+void messageBox(QWidget* parent, const std::string& title, const std::string& text);
+
+// What ending the program means: by default, leave the event loop. The
+// playtest driver sets its own so it can report and go on.
+void setEndProgramHandler(std::function<void()> handler);
+void endProgram();
+
+} // namespace taleplay::platform

@@ -1,0 +1,106 @@
+// taleplay-playtest [--screen WIDTHxHEIGHT] DATA_FOLDER [SCRIPT]
+//
+// Plays the game in DATA_FOLDER (named data_NAME) offscreen, exactly as if
+// NAME had been started in the folder above it, runs the script's commands
+// and closes with "N passed, N failed".
+#include "app/taleforge_error.h"
+#include "app/taleforge_main.h"
+#include "platform/paths.h"
+#include "platform/qtext.h"
+#include "platform/system.h"
+#include "playtest/offscreen.h"
+#include "playtest/script.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <fstream>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+int usage(const std::string& why) {
+    std::cerr << "taleplay-playtest: " << why << "\n"
+              << "usage: taleplay-playtest [--screen WIDTHxHEIGHT] DATA_FOLDER [SCRIPT|-]\n";
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace taleplay;
+    int width = 1280, height = 1024;
+    std::string folder, scriptName;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--screen") {
+            if (i + 1 >= argc || !playtest::parseScreen(argv[++i], width, height))
+                return usage("--screen takes WIDTHxHEIGHT, such as 1280x1024");
+        } else if (folder.empty()) {
+            folder = a;
+        } else if (scriptName.empty()) {
+            scriptName = a;
+        } else {
+            return usage("too many arguments");
+        }
+    }
+    if (folder.empty())
+        return usage("no data folder given");
+
+    const std::string startFolder = paths::currentFolder(); // script files are relative to it
+    std::string absoluteFolder = folder.front() == '/' ? folder : startFolder + "/" + folder;
+    while (absoluteFolder.size() > 1 && absoluteFolder.back() == '/')
+        absoluteFolder.pop_back();
+    const std::string last = paths::lastComponent(absoluteFolder);
+    if (last.rfind("data_", 0) != 0 || last.size() == 5)
+        return usage("the data folder must be named data_NAME: " + folder);
+    const std::string name = last.substr(5);
+    const std::string parent = absoluteFolder.substr(0, absoluteFolder.size() - last.size());
+
+    std::ifstream scriptFile;
+    if (!scriptName.empty() && scriptName != "-") {
+        scriptFile.open(scriptName);
+        if (!scriptFile)
+            return usage("cannot read script " + scriptName);
+    }
+    if (!playtest::useOffscreenScreen(width, height))
+        return usage("cannot write the offscreen screen description");
+    if (::chdir(parent.c_str()) != 0)
+        return usage("cannot enter " + parent);
+
+    int qtArgc = 1;
+    std::string program = name;
+    char* qtArgv[] = {program.data(), nullptr};
+    QApplication app(qtArgc, qtArgv);
+
+    TForm1 form(name);
+    TForm2 errorWindow(form);
+    form.setErrorWindow(&errorWindow);
+    playtest::Runner runner(form, startFolder, std::cout);
+
+    platform::setModalObserver([](platform::ModalKind kind, const std::string& text) {
+        std::cout << (kind == platform::ModalKind::ErrorWindow ? "error window: " : "message box: ")
+                  << toUtf8(text) << "\n";
+    });
+    platform::setEndProgramHandler([&] {
+        runner.setEnded(form.messages().empty() ? std::string("halted") : toUtf8(form.messages().back()));
+        form.hide();
+    });
+
+    form.showMaximisedWindow();
+    QElapsedTimer clock;
+    clock.start();
+    while (!form.startUpDone() && !runner.ended() && clock.elapsed() < 30000) {
+        platform::processEvents();
+        platform::sleepMs(1);
+    }
+    platform::processEvents();
+
+    if (scriptName == "-")
+        runner.runScript(std::cin, "stdin");
+    else if (scriptFile.is_open())
+        runner.runScript(scriptFile, scriptName);
+
+    std::cout << runner.summary() << std::endl;
+    return runner.failed() > 0 ? 1 : 0;
+}

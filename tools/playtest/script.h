@@ -1,0 +1,47 @@
+#pragma once
+// The playtest script: one command a line, '#' starts a comment.
+#include <QString>
+#include <functional>
+#include <iosfwd>
+#include <string>
+
+namespace taleplay {
+class TForm1;
+}
+
+namespace taleplay::playtest {
+
+class Runner {
+public:
+    // `baseFolder` is where relative file names of the script point (the
+    // folder the driver was started in, not the game's).
+    Runner(TForm1& form, std::string baseFolder, std::ostream& out);
+
+    // Runs one line; `where` names it in messages ("script.txt:3").
+    void runLine(const std::string& line, const std::string& where);
+    void runScript(std::istream& in, const std::string& scriptName);
+
+    int passed() const { return passed_; }
+    int failed() const { return failed_; }
+    // The closing line: "N passed, N failed".
+    std::string summary() const;
+
+    // Set when the program has ended (a halting report, the window closed).
+    void setEnded(const std::string& why);
+    bool ended() const { return ended_; }
+
+private:
+    void fail(const std::string& where, const std::string& message);
+    std::string absolute(const std::string& file) const;
+    void dump(const std::string& target, const std::string& where);
+    void screenshot(const std::string& target, const std::string& where);
+
+    TForm1& form_;
+    std::string base_;
+    std::ostream& out_;
+    int passed_ = 0;
+    int failed_ = 0;
+    bool ended_ = false;
+};
+
+} // namespace taleplay::playtest
