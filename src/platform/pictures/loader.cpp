@@ -2,13 +2,211 @@
 
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/pictures/tiff.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <list>
+#include <mutex>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace taleplay::pictures {
 
-// FIXME: first cut without the cache and without the full extension table.
+namespace {
+
+using Decoder = Picture (*)(Bytes, std::size_t);
+
+struct Format {
+    std::string_view extension;
+    Decoder decode;
+    // For the formats not read yet: what to call them in the error.
+    const char* unsupportedName;
+};
+
+// Every extension a game may use. Several names share one decoder; the
+// formats without one fail with an error naming them.
+constexpr Format kFormats[] = {
+    {"bmp", decodeBmp, nullptr},
+    {"dib", decodeBmp, nullptr},
+    {"rle", decodeBmp, nullptr},
+    {"ico", decodeIco, nullptr},
+    {"jpg", decodeJpeg, nullptr},
+    {"jpeg", decodeJpeg, nullptr},
+    {"jpe", decodeJpeg, nullptr},
+    {"jfif", decodeJpeg, nullptr},
+    {"gif", decodeGif, nullptr},
+    {"png", decodePng, nullptr},
+    {"tiff", decodeTiff, nullptr},
+    {"tif", decodeTiff, nullptr},
+    {"fax", decodeFax, nullptr},
+    {"tga", decodeTga, nullptr},
+    {"vst", decodeTga, nullptr},
+    {"vda", decodeTga, nullptr},
+    {"icb", decodeTga, nullptr},
+    {"win", decodeTga, nullptr},
+    {"pcx", decodePcx, nullptr},
+    {"pcc", decodePcx, nullptr},
+    {"scr", decodePcx, nullptr},
+    {"sgi", decodeSgi, nullptr},
+    {"rgba", decodeSgi, nullptr},
+    {"rgb", decodeSgi, nullptr},
+    {"bw", decodeSgi, nullptr},
+    {"psd", decodePsd, nullptr},
+    {"pdd", decodePsd, nullptr},
+    {"ppm", decodePnm, nullptr},
+    {"pgm", decodePnm, nullptr},
+    {"pbm", decodePnm, nullptr},
+    // TODO: these need decoders of their own (metafiles need a renderer;
+    // EPS will show its TIFF preview, never run its PostScript).
+    {"wmf", nullptr, "Windows Metafile"},
+    {"emf", nullptr, "Enhanced Metafile"},
+    {"eps", nullptr, "Encapsulated PostScript"},
+    {"cel", nullptr, "Autodesk Animator"},
+    {"pic", nullptr, "Autodesk Animator"},
+    {"pcd", nullptr, "Kodak Photo CD"},
+    {"cut", nullptr, "Dr. Halo"},
+    {"rpf", nullptr, "Wavefront RLA"},
+    {"rla", nullptr, "Wavefront RLA"},
+    {"psp", nullptr, "Paint Shop Pro"},
+};
+
+bool sameAsciiIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+               return lower(x) == lower(y);
+           });
+}
+
+Decoder decoderFor(const std::string& ext) {
+    for (const Format& f : kFormats) {
+        if (!sameAsciiIgnoringCase(f.extension, ext))
+            continue;
+        if (!f.decode)
+            throw PictureError("Pictures of type ." + ext + " (" + f.unsupportedName +
+                               ") are not supported");
+        return f.decode;
+    }
+    throw PictureError("Unknown picture file extension (." + ext + ")");
+}
+
+// What tells one version of a file from another. Size and modification time
+// (to the nanosecond) as the cache key asks; the inode and change time catch
+// a file replaced by another of the same size within the clock's resolution.
+struct Stamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t modified = 0;
+    std::int64_t changed = 0;
+    bool operator==(const Stamp&) const = default;
+};
+
+bool stampOf(const std::string& fsPath, Stamp& out) {
+    struct stat st{};
+    if (::stat(fsPath.c_str(), &st) != 0)
+        return false;
+    out.device = st.st_dev;
+    out.inode = st.st_ino;
+    out.size = st.st_size;
+    out.modified = std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    out.changed = std::int64_t(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
+    return true;
+}
+
+// Decoded pictures by resolved path. Controls share the pixels of a picture
+// as long as any of them shows it (the weak entries); a few recently loaded
+// pictures are kept alive besides (the strong list), so that measuring a
+// picture in the hidden servant and then loading it into its control decodes
+// it once. The strong list is bounded in bytes and in entries, and weak
+// entries whose picture died are swept as the table grows, so memory stays
+// bounded by what the screen shows plus the strong list.
+class PictureCache {
+public:
+    std::shared_ptr<const Picture> find(const std::string& path, const Stamp& stamp) {
+        std::lock_guard lock(mutex_);
+        auto it = entries_.find(path);
+        if (it == entries_.end() || !(it->second.stamp == stamp))
+            return nullptr;
+        std::shared_ptr<const Picture> pic = it->second.picture.lock();
+        if (pic)
+            keep(pic);
+        return pic;
+    }
+
+    void store(const std::string& path, const Stamp& stamp,
+               const std::shared_ptr<const Picture>& pic) {
+        std::lock_guard lock(mutex_);
+        entries_[path] = Entry{stamp, pic};
+        keep(pic);
+        if (entries_.size() > sweepAt_) {
+            std::erase_if(entries_, [](const auto& e) { return e.second.picture.expired(); });
+            sweepAt_ = std::max(kFirstSweep, entries_.size() * 2);
+        }
+    }
+
+    void clear() {
+        std::lock_guard lock(mutex_);
+        entries_.clear();
+        recent_.clear();
+        recentBytes_ = 0;
+        sweepAt_ = kFirstSweep;
+    }
+
+private:
+    // Enough for the large backgrounds and buttons of one screen.
+    static constexpr std::size_t kRecentBytes = 64u * 1024 * 1024;
+    static constexpr std::size_t kRecentCount = 64;
+    static constexpr std::size_t kFirstSweep = 256;
+
+    struct Entry {
+        Stamp stamp;
+        std::weak_ptr<const Picture> picture;
+    };
+
+    static std::size_t bytesOf(const Picture& pic) {
+        return pic.pixels.size() * sizeof(std::uint32_t);
+    }
+
+    // Moves `pic` to the front of the strong list, dropping the oldest ones
+    // beyond the bounds. A picture larger than the whole budget is not kept.
+    void keep(const std::shared_ptr<const Picture>& pic) {
+        auto it = std::find(recent_.begin(), recent_.end(), pic);
+        if (it != recent_.end()) {
+            recent_.splice(recent_.begin(), recent_, it);
+            return;
+        }
+        if (bytesOf(*pic) > kRecentBytes)
+            return;
+        recent_.push_front(pic);
+        recentBytes_ += bytesOf(*pic);
+        while (recentBytes_ > kRecentBytes || recent_.size() > kRecentCount) {
+            recentBytes_ -= bytesOf(*recent_.back());
+            recent_.pop_back();
+        }
+    }
+
+    std::mutex mutex_;
+    std::unordered_map<std::string, Entry> entries_;
+    std::list<std::shared_ptr<const Picture>> recent_;
+    std::size_t recentBytes_ = 0;
+    std::size_t sweepAt_ = kFirstSweep;
+};
+
+PictureCache& cache() {
+    static PictureCache instance;
+    return instance;
+}
+
+// The largest file read at all: a picture within the pixel limit, stored
+// uncompressed, with room for what a format may carry besides (layers of a
+// PSD, a TIFF's extra directories).
+constexpr std::size_t kMaxFileBytes = 512u * 1024 * 1024;
+
+} // namespace
+
 std::string extensionOf(const std::string& name) {
     std::size_t slash = name.find_last_of("/\\");
     std::size_t dot = name.find_last_of('.');
@@ -17,26 +215,28 @@ std::string extensionOf(const std::string& name) {
     return name.substr(dot + 1);
 }
 
-std::shared_ptr<const Picture> loadPicture(const std::string& fsPath, const std::string& shownName) {
-    std::string ext = extensionOf(shownName);
-    std::string lower = ext;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
-    using Decoder = Picture (*)(Bytes, std::size_t);
-    Decoder decode = nullptr;
-    if (lower == "png")
-        decode = decodePng;
-    else if (lower == "jpg" || lower == "jpeg" || lower == "jpe" || lower == "jfif")
-        decode = decodeJpeg;
-    else if (lower == "gif")
-        decode = decodeGif;
-    else if (lower == "bmp" || lower == "dib" || lower == "rle")
-        decode = decodeBmp;
-    if (!decode)
-        throw PictureError("Unknown picture file extension (." + ext + ")");
+std::shared_ptr<const Picture> loadPicture(const std::string& fsPath,
+                                           const std::string& shownName) {
+    Decoder decode = decoderFor(extensionOf(shownName));
+
+    Stamp before;
+    const bool stamped = stampOf(fsPath, before);
+    if (stamped)
+        if (auto hit = cache().find(fsPath, before))
+            return hit;
+
     std::vector<unsigned char> bytes;
-    files::readWholeFile(fsPath, shownName, bytes, 512u * 1024 * 1024);
-    return std::make_shared<Picture>(decode(bytes.data(), bytes.size()));
+    files::readWholeFile(fsPath, shownName, bytes, kMaxFileBytes);
+    auto pic = std::make_shared<const Picture>(decode(bytes.data(), bytes.size()));
+
+    // A file that changed while it was read is not cached under either
+    // version; the next load reads it again.
+    Stamp after;
+    if (stamped && stampOf(fsPath, after) && after == before)
+        cache().store(fsPath, before, pic);
+    return pic;
 }
+
+void clearPictureCache() { cache().clear(); }
 
 } // namespace taleplay::pictures

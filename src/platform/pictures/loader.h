@@ -19,4 +19,8 @@ std::string extensionOf(const std::string& name);
 // cannot be read. A file changed on disk since the last load is decoded anew.
 std::shared_ptr<const Picture> loadPicture(const std::string& fsPath, const std::string& shownName);
 
+// Forgets every cached picture (pictures still shown stay alive with their
+// controls). For tests and benchmarks that must decode afresh.
+void clearPictureCache();
+
 } // namespace taleplay::pictures

@@ -1,10 +1,152 @@
+// PNG through libpng. libpng reports errors by longjmp, so every call into it
+// happens in a small function that holds nothing with a destructor; the
+// Picture lives one frame further out and the message travels back as plain
+// text before it is thrown as a PictureError.
 #include "platform/pictures/picture.h"
 
 #include "platform/errors.h"
 
+#include <png.h>
+
+#include <bit>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
 namespace taleplay::pictures {
 
-// FIXME: placeholder until this decoder lands; it must never reach a release.
-Picture decodePng(Bytes, std::size_t) { throw PictureError("png pictures are not supported yet"); }
+namespace {
+
+// Largest ancillary chunk libpng may buffer, and how many it may keep
+// (unknown, sPLT, text...). Both bound the memory a hostile file can make
+// libpng hold before a single pixel is read.
+constexpr png_alloc_size_t kMaxChunkBytes = 8'000'000;
+constexpr png_uint_32 kMaxCachedChunks = 1000;
+
+struct Source {
+    Bytes data;
+    std::size_t size;
+    std::size_t pos;
+    char message[256];
+};
+
+[[noreturn]] void onError(png_structp png, png_const_charp msg) {
+    auto* src = static_cast<Source*>(png_get_error_ptr(png));
+    std::snprintf(src->message, sizeof src->message, "%s", msg ? msg : "unknown error");
+    png_longjmp(png, 1);
+}
+
+// Warnings are about things libpng has already repaired or skipped (a bad
+// CRC in an ancillary chunk, an unknown sRGB profile); the picture is fine.
+void onWarning(png_structp, png_const_charp) {}
+
+void readFromMemory(png_structp png, png_bytep out, png_size_t count) {
+    auto* src = static_cast<Source*>(png_get_io_ptr(png));
+    if (count > src->size - src->pos)
+        png_error(png, "file is truncated");
+    std::memcpy(out, src->data + src->pos, count);
+    src->pos += count;
+}
+
+struct Header {
+    png_uint_32 width;
+    png_uint_32 height;
+    bool hasAlpha;
+};
+
+// Reads the chunks before the image data and sets up the transforms that
+// turn every colour type into 8-bit B, G, R, A bytes: one 0xAARRGGBB word
+// per pixel in memory on a little-endian machine.
+bool readHeader(png_structp png, png_infop info, Header* out) {
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_info(png, info);
+    int colorType = png_get_color_type(png, info);
+    out->width = png_get_image_width(png, info);
+    out->height = png_get_image_height(png, info);
+    out->hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
+
+    png_set_expand(png); // palette to RGB, low-bit grey to 8 bits, tRNS to alpha
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    if (!out->hasAlpha)
+        png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != static_cast<png_size_t>(out->width) * 4)
+        png_error(png, "unexpected row layout");
+    return true;
+}
+
+// Interlaced files come in several passes over the same rows, so rows are
+// read straight into their place in the picture.
+bool readRows(png_structp png, png_infop info, std::uint32_t* pixels, png_uint_32 width,
+              png_uint_32 height) {
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    int passes = png_set_interlace_handling(png);
+    for (int pass = 0; pass < passes; ++pass)
+        for (png_uint_32 y = 0; y < height; ++y)
+            png_read_row(png, reinterpret_cast<png_bytep>(pixels + std::size_t(y) * width),
+                         nullptr);
+    // The chunks after the image data are not needed; a file cut off after
+    // its last pixel row still shows in full.
+    (void)info;
+    return true;
+}
+
+class ReadStruct {
+public:
+    explicit ReadStruct(Source& src) {
+        png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, &src, onError, onWarning);
+        if (png_)
+            info_ = png_create_info_struct(png_);
+        if (!png_ || !info_)
+            throw PictureError("PNG picture cannot be read (out of memory)");
+        png_set_read_fn(png_, &src, readFromMemory);
+        png_set_user_limits(png_, static_cast<png_uint_32>(kMaxSide),
+                            static_cast<png_uint_32>(kMaxSide));
+        png_set_chunk_cache_max(png_, kMaxCachedChunks);
+        png_set_chunk_malloc_max(png_, kMaxChunkBytes);
+        // A bad CRC in the image data is damage like any other.
+        png_set_crc_action(png_, PNG_CRC_DEFAULT, PNG_CRC_DEFAULT);
+    }
+    ~ReadStruct() { png_destroy_read_struct(&png_, info_ ? &info_ : nullptr, nullptr); }
+    ReadStruct(const ReadStruct&) = delete;
+    ReadStruct& operator=(const ReadStruct&) = delete;
+
+    png_structp png() const { return png_; }
+    png_infop info() const { return info_; }
+
+private:
+    png_structp png_ = nullptr;
+    png_infop info_ = nullptr;
+};
+
+[[noreturn]] void fail(const Source& src) {
+    throw PictureError(std::string("PNG picture is damaged (") + src.message + ")");
+}
+
+} // namespace
+
+Picture decodePng(Bytes data, std::size_t size) {
+    static_assert(std::endian::native == std::endian::little,
+                  "pixels are written as B, G, R, A bytes");
+    if (size < 8 || png_sig_cmp(data, 0, 8) != 0)
+        throw PictureError("PNG picture is damaged (not a PNG file)");
+    Source src{data, size, 0, {}};
+    ReadStruct rs(src);
+    Header header{};
+    if (!readHeader(rs.png(), rs.info(), &header))
+        fail(src);
+    Picture pic;
+    allocate(pic, header.width, header.height, "PNG");
+    pic.hasAlpha = header.hasAlpha;
+    if (!readRows(rs.png(), rs.info(), pic.pixels.data(), header.width, header.height))
+        fail(src);
+    return pic;
+}
 
 } // namespace taleplay::pictures
