@@ -53,7 +53,7 @@ struct Bmp {
     std::vector<std::uint32_t> palette; // 0xRRGGBB
     std::uint32_t masks[4] = {};        // written inside V4/V5 headers or after a 40-byte one
     bool fileHeader = true;
-    File pixels;                        // already in file order with padding
+    File pixels; // already in file order with padding
 
     File encode() const {
         File f;
@@ -107,7 +107,9 @@ struct Bmp {
     }
 };
 
-Picture decode(const File& f) { return decodeBmp(f.data(), f.size()); }
+Picture decode(const File& f) {
+    return decodeBmp(f.data(), f.size());
+}
 
 struct Good {
     const char* name;
@@ -224,7 +226,9 @@ TEST(BmpDecoder, RunLengthEncoded) {
          rle8({4, 1, 0, 2, 0, 200, 4, 2}),
          {kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kRed, kRed, kRed, kRed},
          true},
-        {"stream ending without end-of-bitmap", rle8({4, 1}, 4, 1), {kRed, kRed, kRed, kRed},
+        {"stream ending without end-of-bitmap",
+         rle8({4, 1}, 4, 1),
+         {kRed, kRed, kRed, kRed},
          false},
     };
     for (const RleCase& c : cases) {
