@@ -1,0 +1,40 @@
+#pragma once
+// The lookups through which every reader asks a description file for one key.
+// Each call opens the file (a composed Windows-1251 path, resolved ignoring
+// letter case), scans it from its first line and closes it: no cache, so
+// every call sees the file as it is on disk.
+//
+// A missing file, or a folder in its place, gives "" or 0; a file that exists
+// but cannot be read throws InOutError. An empty key never matches.
+#include <string>
+#include <string_view>
+
+namespace taleplay {
+
+// The first line containing `key`, byte for byte, as read.
+std::string firstLineWithKey(std::string_view file, std::string_view key);
+
+// The first line containing `key` ignoring the case of A-Z and the 33 Russian
+// capitals, returned as read (not folded).
+std::string firstLineWithKeyAnyCase(std::string_view file, std::string_view key);
+
+// The n-th line (from 1) containing `key` in any case; "" when fewer lines
+// match or n is below 1.
+std::string nthLineWithKey(std::string_view file, std::string_view key, int n);
+
+// How many lines contain `key` in any case; a line counts once.
+int countLinesWithKey(std::string_view file, std::string_view key);
+
+// How many lines contain `key` when both are lower-cased for ASCII, answer
+// normalised and lower-cased for Cyrillic, in that order.
+int countLinesWithAnswer(std::string_view file, std::string_view key);
+
+// The value of a value key: the first line containing `key` exactly, from
+// just after the key up to the next "#" (or the end of the line), blanks
+// trimmed. "" when the key is absent or its value is empty.
+std::string keyValue(std::string_view file, std::string_view key);
+
+// Whether any line contains `flagText` in any case.
+bool flagSet(std::string_view file, std::string_view flagText);
+
+} // namespace taleplay
