@@ -19,6 +19,7 @@ TForm2::TForm2(TForm1& mainWindow)
     Label1->setFont(f);
     Label1->setGeometry(72, 24, 215, 38);
     Label1->setWordWrap(true);
+    Label1->setLongWords(LongWords::Break);
     Label1->setCaption("Can't find file ");
 }
 

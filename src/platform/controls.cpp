@@ -209,6 +209,12 @@ void LabelControl::setWordWrap(bool on) {
     update();
 }
 
+void LabelControl::setLongWords(LongWords mode) {
+    longWords_ = mode;
+    adjustSize();
+    update();
+}
+
 void LabelControl::setAutoSize(bool on) {
     autoSize_ = on;
     adjustSize();
@@ -261,6 +267,16 @@ QStringList LabelControl::layoutLines(int width, int* underlineLine, int* underl
             } else {
                 lines << line;
                 line = word; // the blanks at a break are not drawn
+            }
+            if (longWords_ == LongWords::Break) {
+                // Cut what still does not fit, a character at a time.
+                while (line.size() > 1 && fm.horizontalAdvance(line) > width) {
+                    int fit = 1;
+                    while (fit < line.size() && fm.horizontalAdvance(line.left(fit + 1)) <= width)
+                        ++fit;
+                    lines << line.left(fit);
+                    line = line.mid(fit);
+                }
             }
             i = k;
         }

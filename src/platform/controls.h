@@ -65,6 +65,11 @@ private:
 
 enum class Stretch { Off, On };
 
+// What word wrap does with a word wider than the label: game texts keep it
+// whole on a line of its own (the label grows), the error window breaks it
+// so a long path stays readable inside the window.
+enum class LongWords { KeepWhole, Break };
+
 class ImageControl final : public QWidget, public Control {
     Q_OBJECT
 public:
@@ -131,6 +136,7 @@ public:
     void setWordWrap(bool on);
     bool autoSize() const { return autoSize_; }
     void setAutoSize(bool on);
+    void setLongWords(LongWords mode);
 
     // The caption as shown, "&" mnemonics resolved, broken into lines as
     // the label would draw it in `width` pixels.
@@ -149,6 +155,7 @@ private:
     bool transparent_ = false;
     bool wordWrap_ = false;
     bool autoSize_ = true;
+    LongWords longWords_ = LongWords::KeepWhole;
 };
 
 enum class ShapeKind { Rectangle, Square, RoundRect, RoundSquare, Ellipse, Circle };

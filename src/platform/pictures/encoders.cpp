@@ -64,8 +64,8 @@ struct JpegError {
 }
 
 bool jpegEncode(jpeg_compress_struct* cinfo, JpegError* err, int width, int height,
-                int components, const unsigned char* samples, int quality, bool progressive,
-                unsigned char** out, unsigned long* outSize) {
+                int components, const unsigned char* samples, int quality, JpegScans scans,
+                jpeg_scan_info* script, unsigned char** out, unsigned long* outSize) {
     cinfo->err = jpeg_std_error(&err->pub);
     err->pub.error_exit = jpegFail;
     if (setjmp(err->jump))
@@ -80,8 +80,17 @@ bool jpegEncode(jpeg_compress_struct* cinfo, JpegError* err, int width, int heig
     if (components == 4)
         jpeg_set_colorspace(cinfo, JCS_YCCK);
     jpeg_set_quality(cinfo, quality, TRUE);
-    if (progressive)
+    if (scans == JpegScans::Progressive)
         jpeg_simple_progression(cinfo);
+    if (scans == JpegScans::OneScanPerCoefficient) {
+        int n = 0;
+        script[n++] = jpeg_scan_info{components, {0, 1, 2, 3}, 0, 0, 0, 0};
+        for (int c = 0; c < components; ++c)
+            for (int k = 1; k < 64; ++k)
+                script[n++] = jpeg_scan_info{1, {c, 0, 0, 0}, k, k, 0, 0};
+        cinfo->scan_info = script;
+        cinfo->num_scans = n;
+    }
     jpeg_start_compress(cinfo, TRUE);
     while (cinfo->next_scanline < cinfo->image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(samples + std::size_t(cinfo->next_scanline) *
@@ -160,13 +169,14 @@ File writePng(const PngSpec& spec, const std::vector<unsigned char>& samples) {
 }
 
 File writeJpeg(int width, int height, int components, const std::vector<unsigned char>& samples,
-               int quality, bool progressive) {
+               int quality, JpegScans scans) {
     jpeg_compress_struct cinfo{};
     JpegError err{};
     unsigned char* buf = nullptr;
     unsigned long size = 0;
-    bool ok = jpegEncode(&cinfo, &err, width, height, components, samples.data(), quality,
-                         progressive, &buf, &size);
+    std::vector<jpeg_scan_info> script(1 + 4 * 63);
+    bool ok = jpegEncode(&cinfo, &err, width, height, components, samples.data(), quality, scans,
+                         script.data(), &buf, &size);
     jpeg_destroy_compress(&cinfo);
     File out;
     if (ok)

@@ -22,22 +22,28 @@ struct PngSpec {
     int colorType = 2; // PNG_COLOR_TYPE_RGB
     int bitDepth = 8;
     bool interlaced = false;
-    std::vector<Rgb> palette;
-    std::vector<unsigned char> trns;  // palette alpha, or one grey/RGB key
-    std::vector<std::uint16_t> trnsKey; // grey: {g}, RGB: {r, g, b}
+    std::vector<Rgb> palette{};
+    std::vector<unsigned char> trns{}; // palette alpha
+    std::vector<std::uint16_t> trnsKey{}; // grey: {g}, RGB: {r, g, b}
 };
 File writePng(const PngSpec& spec, const std::vector<unsigned char>& samples);
+
+enum class JpegScans {
+    Baseline,
+    Progressive,          // libjpeg's simple progression script
+    OneScanPerCoefficient // progressive, every AC coefficient its own scan
+};
 
 // `components`: 1 grey, 3 RGB, 4 CMYK (written with libjpeg's Adobe marker,
 // the samples taken as given, so pass them inverted as Photoshop does).
 File writeJpeg(int width, int height, int components, const std::vector<unsigned char>& samples,
-               int quality = 90, bool progressive = false);
+               int quality = 90, JpegScans scans = JpegScans::Baseline);
 
 struct GifSpec {
     int screenWidth = 0;
     int screenHeight = 0;
     int left = 0, top = 0, width = 0, height = 0;
-    std::vector<Rgb> palette; // padded to a power of two
+    std::vector<Rgb> palette{}; // padded to a power of two
     int transparent = -1;
     bool interlaced = false;
     int frames = 1; // further frames repeat the first

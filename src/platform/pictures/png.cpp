@@ -29,6 +29,7 @@ struct Source {
     std::size_t size;
     std::size_t pos;
     char message[256];
+    char warning[256]; // the first, which often says why an error follows
 };
 
 [[noreturn]] void onError(png_structp png, png_const_charp msg) {
@@ -38,8 +39,14 @@ struct Source {
 }
 
 // Warnings are about things libpng has already repaired or skipped (a bad
-// CRC in an ancillary chunk, an unknown sRGB profile); the picture is fine.
-void onWarning(png_structp, png_const_charp) {}
+// CRC in an ancillary chunk, an unknown sRGB profile), so the picture is
+// fine unless an error follows; then the first warning often tells why
+// ("Image width exceeds user limit" before "Invalid IHDR data").
+void onWarning(png_structp png, png_const_charp msg) {
+    auto* src = static_cast<Source*>(png_get_error_ptr(png));
+    if (!src->warning[0] && msg)
+        std::snprintf(src->warning, sizeof src->warning, "%s", msg);
+}
 
 void readFromMemory(png_structp png, png_bytep out, png_size_t count) {
     auto* src = static_cast<Source*>(png_get_io_ptr(png));
@@ -126,7 +133,10 @@ private:
 };
 
 [[noreturn]] void fail(const Source& src) {
-    throw PictureError(std::string("PNG picture is damaged (") + src.message + ")");
+    std::string why = src.message;
+    if (src.warning[0])
+        why += std::string(": ") + src.warning;
+    throw PictureError("PNG picture is damaged (" + why + ")");
 }
 
 } // namespace
@@ -136,7 +146,7 @@ Picture decodePng(Bytes data, std::size_t size) {
                   "pixels are written as B, G, R, A bytes");
     if (size < 8 || png_sig_cmp(data, 0, 8) != 0)
         throw PictureError("PNG picture is damaged (not a PNG file)");
-    Source src{data, size, 0, {}};
+    Source src{data, size, 0, {}, {}};
     ReadStruct rs(src);
     Header header{};
     if (!readHeader(rs.png(), rs.info(), &header))

@@ -1,0 +1,43 @@
+#pragma once
+// Starts the real main window on a game folder of the test's own.
+#include "app/taleforge_error.h"
+#include "app/taleforge_main.h"
+#include "support/qt_support.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+#include <memory>
+#include <unistd.h>
+
+namespace taleplay::testing {
+
+struct Game {
+    TempFolder dir;
+    std::unique_ptr<TForm1> form;
+    TForm2* errorWindow = nullptr; // owned by the form
+
+    // Starts the program as if `startedAs` had been run in the test's folder.
+    TForm1& start(const std::string& startedAs = "game") {
+        modals().clear();
+        endedCount() = 0;
+        EXPECT_EQ(::chdir(dir.str().c_str()), 0);
+        form = std::make_unique<TForm1>(startedAs);
+        errorWindow = new TForm2(*form);
+        form->setErrorWindow(errorWindow);
+        form->showMaximisedWindow();
+        QElapsedTimer clock;
+        clock.start();
+        while (!form->startUpDone() && clock.elapsed() < 10000)
+            platform::processEvents();
+        EXPECT_TRUE(form->startUpDone());
+        return *form;
+    }
+
+    ~Game() {
+        form.reset();
+        if (::chdir("/") != 0) {
+        }
+    }
+};
+
+} // namespace taleplay::testing

@@ -1,0 +1,43 @@
+#include "commands/taleforge_serv_serv.h"
+#include "game_fixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace taleplay;
+using taleplay::testing::Game;
+
+TEST(ErrorWindow, HalfTheMainWindowAtAQuarterOffset) {
+    Game g;
+    std::filesystem::create_directory(g.dir.path() / "data_game");
+    TForm1& form = g.start();
+    ASSERT_EQ(form.frameGeometry().size(), QSize(1280, 1024));
+
+    MissingFileReport(form, g.dir.str() + "/data_game/video.avi", Halt::No);
+    TForm2& w = *g.errorWindow;
+    EXPECT_EQ(w.windowTitle().toStdString(), "ERROR");
+    EXPECT_EQ(w.size(), QSize(640, 512));
+    EXPECT_EQ(w.pos(), QPoint(320, 256));
+    EXPECT_EQ(w.label().x(), 64);
+    EXPECT_EQ(w.label().y(), 24);
+    EXPECT_LE(w.label().width(), 512);
+    EXPECT_EQ(w.label().font().size(), 1024 / 45);
+    EXPECT_TRUE(w.label().font().bold);
+    EXPECT_EQ(w.label().caption(), "Can't find file  " + g.dir.str() + "/data_game/video.avi");
+    // Not halting: the program goes on.
+    EXPECT_FALSE(w.haltFlag());
+    EXPECT_EQ(taleplay::testing::endedCount(), 0);
+}
+
+TEST(ErrorWindow, ALongPathWrapsOntoFurtherLines) {
+    Game g;
+    std::filesystem::create_directory(g.dir.path() / "data_game");
+    TForm1& form = g.start();
+    MissingFileReport(form, "short", Halt::No);
+    const int oneLine = g.errorWindow->label().height();
+    std::string longPath;
+    for (int i = 0; i < 12; ++i)
+        longPath += "/a-rather-long-folder-name";
+    MissingFileReport(form, longPath, Halt::No);
+    EXPECT_GE(g.errorWindow->label().height(), 2 * oneLine);
+    EXPECT_LE(g.errorWindow->label().width(), 512);
+}

@@ -1,0 +1,71 @@
+#include "platform/errors.h"
+#include "platform/host.h"
+#include "support/qt_support.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <gtest/gtest.h>
+
+using namespace taleplay;
+
+TEST(ControlHost, OneControlPerNameAndDestroyByName) {
+    QWidget window;
+    ControlHost host(window);
+    auto& a = host.createImage("RIS1");
+    EXPECT_THROW(host.createLabel("RIS1"), ComponentError);
+    EXPECT_EQ(host.find("RIS1"), &a);
+
+    QPointer<QWidget> watch(&a);
+    host.destroy(a);
+    // Gone from the window at once, deleted once the event loop runs.
+    EXPECT_EQ(host.find("RIS1"), nullptr);
+    EXPECT_TRUE(host.controls().empty());
+    EXPECT_FALSE(watch.isNull());
+    EXPECT_TRUE(watch->isHidden());
+    auto& again = host.createImage("RIS1");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(watch.isNull());
+    EXPECT_EQ(host.find("RIS1"), &again);
+}
+
+TEST(ControlHost, WindowedControlsStayAbovePaintedOnes) {
+    QWidget window;
+    window.resize(100, 100);
+    ControlHost host(window);
+    auto& img1 = host.createImage("A");
+    auto& list = host.createList("L");
+    auto& img2 = host.createImage("B");
+    auto& edit = host.createEdit("E");
+
+    EXPECT_EQ(host.zOrder(img1), 0);
+    EXPECT_EQ(host.zOrder(img2), 1);
+    EXPECT_EQ(host.zOrder(list), 0);
+    EXPECT_EQ(host.zOrder(edit), 1);
+
+    host.bringToFront(img1);
+    host.sendToBack(edit);
+    EXPECT_EQ(host.zOrder(img1), 1);
+    EXPECT_EQ(host.zOrder(img2), 0);
+    EXPECT_EQ(host.zOrder(edit), 0);
+    EXPECT_EQ(host.zOrder(list), 1);
+
+    // Whatever happened, the painted layer is the window's lowest child.
+    edit.setGeometry(60, 60, 20, 20);
+    for (int i = 0; i < 2; ++i) {
+        window.resize(100, 100);
+        host.resizeLayer();
+        list.setGeometry(0, 0, 50, 50);
+        img1.setGeometry(0, 0, 50, 50);
+        QWidget* top = window.childAt(10, 10);
+        EXPECT_TRUE(top == &list || list.isAncestorOf(top))
+            << i << " " << (top ? top->metaObject()->className() : "null") << " "
+            << (top ? top->objectName().toStdString() : "");
+        host.bringToFront(img1);
+        host.sendToBack(list);
+    }
+
+    const auto all = host.controls();
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(all[0]->name(), "A");
+    EXPECT_EQ(all[3]->name(), "E");
+}
