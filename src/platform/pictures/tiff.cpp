@@ -27,6 +27,7 @@ struct MemoryFile {
     std::size_t size;
     std::uint64_t pos;
     std::string error;
+    bool strict = false; // warnings count as errors
 };
 
 tmsize_t readProc(thandle_t h, void* buf, tmsize_t count) {
@@ -74,7 +75,14 @@ int onError(TIFF*, void* user, const char*, const char* fmt, va_list ap) {
     return 1;
 }
 
-int onWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+// Warnings are mostly about tags libtiff does not know; but for raw fax
+// data, where row length and bit order are guesses, a row that does not
+// decode to its width means the guess was wrong.
+int onWarning(TIFF* tif, void* user, const char* module, const char* fmt, va_list ap) {
+    if (static_cast<MemoryFile*>(user)->strict)
+        return onError(tif, user, module, fmt, ap);
+    return 1;
+}
 
 class Tiff {
 public:
@@ -150,8 +158,8 @@ void toPictureOrder(std::vector<std::uint32_t>& pixels, bool alpha) {
     }
 }
 
-Picture decodeTiffAs(Bytes data, std::size_t size, const char* format) {
-    MemoryFile file{data, size, 0, {}};
+Picture decodeTiffAs(Bytes data, std::size_t size, const char* format, bool strict) {
+    MemoryFile file{data, size, 0, {}, strict};
     Tiff tif(file);
     if (!tif.get())
         fail(format, file.error);
@@ -164,7 +172,9 @@ Picture decodeTiffAs(Bytes data, std::size_t size, const char* format) {
     if (!rgba.begun())
         fail(format, file.error.empty() ? rgba.message() : file.error);
     pic.hasAlpha = rgba.img().alpha != 0;
-    if (!TIFFRGBAImageGet(&rgba.img(), pic.pixels.data(), width, height))
+    // Some decoders (CCITT fax among them) report a bad code word and go on
+    // with the next row; what they reported is damage all the same.
+    if (!TIFFRGBAImageGet(&rgba.img(), pic.pixels.data(), width, height) || !file.error.empty())
         fail(format, file.error);
     toPictureOrder(pic.pixels, pic.hasAlpha);
     return pic;
@@ -273,11 +283,11 @@ std::vector<unsigned char> faxAsTiff(Bytes data, std::size_t size, std::uint32_t
 
 } // namespace
 
-Picture decodeTiff(Bytes data, std::size_t size) { return decodeTiffAs(data, size, "TIFF"); }
+Picture decodeTiff(Bytes data, std::size_t size) { return decodeTiffAs(data, size, "TIFF", false); }
 
 Picture decodeFax(Bytes data, std::size_t size) {
     if (isTiff(data, size))
-        return decodeTiffAs(data, size, "FAX");
+        return decodeTiffAs(data, size, "FAX", false);
     // The strip byte count is a 32-bit field.
     if (size > UINT32_MAX - 4096)
         throw PictureError("FAX picture is damaged (file too large)");
@@ -288,7 +298,7 @@ Picture decodeFax(Bytes data, std::size_t size) {
             continue;
         std::vector<unsigned char> tiff = faxAsTiff(data, size, rows, lsbFirst);
         try {
-            return decodeTiffAs(tiff.data(), tiff.size(), "FAX");
+            return decodeTiffAs(tiff.data(), tiff.size(), "FAX", true);
         } catch (const PictureError& e) {
             if (firstError.empty())
                 firstError = e.what();

@@ -1,0 +1,20 @@
+#pragma once
+// The one entry point every decoder's fuzz target and the seed replay test
+// go through, so a seed that once crashed a fuzzer is replayed exactly.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace taleplay::fuzz {
+
+// The formats with a decoder of their own, by the names of their corpus
+// folders and fuzz targets.
+inline constexpr std::string_view kFormats[] = {"png", "jpeg", "gif", "tiff", "fax", "bmp",
+                                                "ico", "tga",  "pcx", "pnm",  "sgi", "psd"};
+
+// Decodes `data` as `format`. A PictureError is the expected outcome of bad
+// input and is swallowed; any other exception escapes, and a decoded picture
+// that breaks the Picture invariants aborts.
+void decodeOne(std::string_view format, const std::uint8_t* data, std::size_t size);
+
+} // namespace taleplay::fuzz
