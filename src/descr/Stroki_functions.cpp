@@ -122,6 +122,16 @@ void replaceAllInto(std::string_view searched, std::string_view replacement, std
     }
 }
 
+// The same in place, through `spare`. Most lines hold none of what answer
+// normalisation replaces, and those are not copied at all.
+void replaceAllInPlace(std::string_view searched, std::string_view replacement, std::string& text,
+                       std::string& spare, std::string& pending) {
+    if (searched.empty() || text.find(searched) == std::string::npos)
+        return;
+    replaceAllInto(searched, replacement, text, spare, pending);
+    std::swap(text, spare);
+}
+
 } // namespace
 
 std::string trimTrailingSpaces(std::string_view text) {
@@ -173,11 +183,10 @@ void normaliseAnswerInPlace(std::string& text, std::string& spare, std::string& 
     }
     // Only a dash between blanks is a dash of the sentence; "well-known"
     // keeps its hyphen.
-    replaceAllInto(" - ", " ", text, spare, pending);
+    replaceAllInPlace(" - ", " ", text, spare, pending);
     const char blankEnDashBlank[] = {kBlank, kEnDash, kBlank};
-    replaceAllInto(std::string_view(blankEnDashBlank, 3), " ", spare, text, pending);
-    replaceAllInto("  ", " ", text, spare, pending);
-    std::swap(text, spare);
+    replaceAllInPlace(std::string_view(blankEnDashBlank, 3), " ", text, spare, pending);
+    replaceAllInPlace("  ", " ", text, spare, pending);
 
     std::size_t end = text.find_last_not_of(kBlank);
     text.resize(end == std::string::npos ? 0 : end + 1);
