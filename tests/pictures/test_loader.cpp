@@ -1,0 +1,139 @@
+#include "platform/errors.h"
+#include "platform/pictures/encoders.h"
+#include "platform/pictures/loader.h"
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+using namespace taleplay;
+using namespace taleplay::pictures;
+using namespace taleplay::pictures::encoders;
+
+namespace {
+
+class Loader : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("taleplay_loader_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir_);
+        clearPictureCache();
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    std::string write(const std::string& name, const File& bytes) {
+        std::string path = (dir_ / name).string();
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return path;
+    }
+
+    std::string errorOf(const std::string& name) {
+        try {
+            loadPicture((dir_ / name).string(), name);
+        } catch (const TaleError& e) {
+            return e.what();
+        }
+        return "(no error)";
+    }
+
+    std::filesystem::path dir_;
+};
+
+File png(int w, int h, unsigned char value) {
+    return writePng(PngSpec{.width = w, .height = h},
+                    std::vector<unsigned char>(std::size_t(w) * h * 3, value));
+}
+
+} // namespace
+
+TEST_F(Loader, ExtensionsChooseTheDecoderWhateverTheirCase) {
+    GifSpec gif{.screenWidth = 2, .screenHeight = 1, .width = 2, .height = 1};
+    gif.palette = {{1, 2, 3}, {4, 5, 6}};
+    struct Row {
+        const char* name;
+        File file;
+        int width;
+    } rows[] = {
+        {"a.PNG", png(3, 2, 9), 3},
+        {"b.Jpe", writeJpeg(5, 4, 1, std::vector<unsigned char>(20, 50)), 5},
+        {"c.jfif", writeJpeg(6, 4, 1, std::vector<unsigned char>(24, 50)), 6},
+        {"d.GIF", writeGif(gif, {0, 1}), 2},
+        {"e.tif", writeTiff(TiffSpec{.width = 7, .height = 1}, std::vector<unsigned char>(21, 1)), 7},
+        {"f.fax", writeRawFax(2, std::vector<unsigned char>(432, 0x0F), true), 1728},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        auto pic = loadPicture(write(r.name, r.file), r.name);
+        EXPECT_EQ(pic->width, r.width);
+    }
+    // A PNG named .jpg goes to the JPEG decoder and fails with its message.
+    write("png.jpg", png(2, 2, 1));
+    EXPECT_EQ(errorOf("png.jpg"), "JPEG picture is damaged (Not a JPEG file: starts with 0x89 0x50)");
+}
+
+TEST_F(Loader, UnknownAndNotYetReadFormatsFailClearly) {
+    struct Row {
+        const char* name;
+        std::string expected;
+    } rows[] = {
+        {"x.Xyz", "Unknown picture file extension (.Xyz)"},
+        {"noextension", "Unknown picture file extension (.)"},
+        {"dir.d/noextension", "Unknown picture file extension (.)"},
+        {"x.WMF", "Pictures of type .WMF (Windows Metafile) are not supported"},
+        {"x.eps", "Pictures of type .eps (Encapsulated PostScript) are not supported"},
+        {"x.psp", "Pictures of type .psp (Paint Shop Pro) are not supported"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        write(std::filesystem::path(r.name).filename().string(), png(1, 1, 0));
+        EXPECT_EQ(errorOf(r.name), r.expected);
+    }
+}
+
+TEST_F(Loader, MissingAndDamagedFiles) {
+    EXPECT_THROW(loadPicture((dir_ / "none.png").string(), "none.png"), InOutError);
+    File cut = png(50, 50, 3);
+    cut.resize(cut.size() / 2);
+    write("cut.png", cut);
+    EXPECT_EQ(errorOf("cut.png"), "PNG picture is damaged (file is truncated)");
+}
+
+TEST_F(Loader, EachFileIsDecodedOnceUntilItChanges) {
+    std::string path = write("p.png", png(4, 4, 10));
+    auto first = loadPicture(path, "p.png");
+    EXPECT_EQ(loadPicture(path, "p.png"), first) << "same file, same pixels";
+
+    // Same size, and the modification time put back: the change time and
+    // inode still tell the versions apart.
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    write("p.png", png(4, 4, 200));
+    timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    auto second = loadPicture(path, "p.png");
+    EXPECT_NE(second, first);
+    EXPECT_EQ(second->pixels[0], 0xFFC8C8C8u);
+    EXPECT_EQ(first->pixels[0], 0xFF0A0A0Au) << "pixels a control still shows are untouched";
+
+    write("p.png", png(8, 2, 1));
+    EXPECT_EQ(loadPicture(path, "p.png")->width, 8);
+}
+
+TEST_F(Loader, PicturesStillShownAreSharedAfterTheStrongListForgetsThem) {
+    std::string path = write("shown.png", png(2, 2, 5));
+    auto shown = loadPicture(path, "shown.png");
+    // Push it out of the recent list with many other pictures.
+    for (int i = 0; i < 80; ++i) {
+        std::string name = "other" + std::to_string(i) + ".png";
+        loadPicture(write(name, png(1, 1, 1)), name);
+    }
+    EXPECT_EQ(loadPicture(path, "shown.png"), shown);
+}
