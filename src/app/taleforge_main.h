@@ -86,6 +86,17 @@ public:
 
     void Timer1Timer();
 
+    // Image buttons: press feedback and click rules. The press and release
+    // handlers are bound only to buttons that have a pressed picture.
+    void AllButtonsMouseDown(ImageControl& button, Qt::MouseButton mouseButton);
+    void AllButtonsMouseUp(ImageControl& button, Qt::MouseButton mouseButton);
+    void AllButtonsClick(ImageControl& button);
+
+    // Whether the text typed into a text window is one of its right answers;
+    // `target` is the rule's target text that named it, such as textwindow1.
+    // Throws InvalidCast when the component is not a text window.
+    bool EditCheck(Control* textWindow, const std::string& target);
+
     ProgramState state;
     ComponentTables tables;
 

@@ -93,3 +93,17 @@ TEST(Timer, LowersOnlyANonZeroPauseCounter) {
     EXPECT_EQ(form.state.pauseCounter, 1);
     EXPECT_EQ(form.Timer1->interval(), 10);
 }
+
+TEST(StartUp, BrokenDescriptionFilesNeverStopIt) {
+    Game g;
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage += static_cast<char>((i * 7919) & 0xFF);
+    g.dir.write("data_game/allbackpictures.txt", garbage);
+    g.dir.write("data_game/allbacktexts.txt", std::string(4'000'000, '*') + "\r\n");
+    g.dir.write("data_game/alltextwindows.txt", std::string("\x1a", 1));
+    std::filesystem::create_directories(g.dir.path() / "data_game" / "allbuttons.txt");
+    TForm1& form = g.start();
+    EXPECT_TRUE(form.messages().empty());
+    EXPECT_EQ(taleplay::testing::endedCount(), 0);
+}
