@@ -38,10 +38,11 @@ void scanLines(std::string_view file, std::string_view key, Compare compare, OnM
     // that includes an answer key that normalisation empties.
     if (foldedKey.empty())
         return;
-    if (!paths::fileExists(file))
+    const auto path = paths::existingFile(file);
+    if (!path)
         return;
 
-    files::LineReader reader(paths::resolve(file), std::string(file));
+    files::LineReader reader(*path, std::string(file));
     std::string line;
     std::string folded;
     while (reader.next(line)) {

@@ -57,9 +57,10 @@ bool LineReader::next(std::string& line) {
         const char* start = buf_.data() + pos_;
         std::size_t avail = len_ - pos_;
         // Scan for the first LF or Ctrl-Z in what is buffered.
-        std::size_t k = 0;
-        while (k < avail && start[k] != '\n' && start[k] != kCtrlZ)
-            ++k;
+        const void* lf = std::memchr(start, '\n', avail);
+        std::size_t k = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - start) : avail;
+        if (const void* z = std::memchr(start, kCtrlZ, k))
+            k = static_cast<std::size_t>(static_cast<const char*>(z) - start);
         line.append(start, k);
         any = true;
         pos_ += k;

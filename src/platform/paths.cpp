@@ -115,10 +115,15 @@ std::string resolve(std::string_view composed) {
     return done;
 }
 
-bool fileExists(std::string_view composed) {
+std::optional<std::string> existingFile(std::string_view composed) {
+    std::string path = resolve(composed);
     struct stat st;
-    return ::stat(resolve(composed).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return std::nullopt;
+    return path;
 }
+
+bool fileExists(std::string_view composed) { return existingFile(composed).has_value(); }
 
 bool folderExists(std::string_view composed) {
     struct stat st;

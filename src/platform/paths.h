@@ -2,6 +2,7 @@
 // Game files were written on Windows: their names use '\' and may differ in
 // letter case from the files on disk. Every path that reaches the file system
 // goes through resolve(); the paths shown to the player stay as composed.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,10 @@ std::string resolve(std::string_view composed);
 
 // Whether the composed path names an existing file that is not a folder.
 bool fileExists(std::string_view composed);
+
+// The resolved path of an existing file that is not a folder, or nothing:
+// one resolution for callers that test and then open.
+std::optional<std::string> existingFile(std::string_view composed);
 
 // Whether the composed path names an existing folder.
 bool folderExists(std::string_view composed);

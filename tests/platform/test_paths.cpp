@@ -39,8 +39,12 @@ TEST(Paths, ResolvesWindowsNamesIgnoringCase) {
     };
     for (const auto& r : rows) {
         EXPECT_EQ(paths::fileExists(r.composed), r.found) << r.composed;
-        if (r.found)
+        if (r.found) {
             EXPECT_EQ(paths::resolve(r.composed), want);
+            EXPECT_EQ(paths::existingFile(r.composed), want);
+        } else {
+            EXPECT_FALSE(paths::existingFile(r.composed));
+        }
     }
 }
 
