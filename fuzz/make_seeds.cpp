@@ -47,7 +47,10 @@ void pngSeeds() {
     for (std::size_t i = 0; i < idx.size(); ++i)
         idx[i] = static_cast<unsigned char>(((i % 4) << 4) | ((i + 1) % 4));
     save("png", "palette4_trns.png", writePng(pal, idx));
-    PngSpec ga16{.width = 4, .height = 4, .colorType = PNG_COLOR_TYPE_GRAY_ALPHA, .bitDepth = 16,
+    PngSpec ga16{.width = 4,
+                 .height = 4,
+                 .colorType = PNG_COLOR_TYPE_GRAY_ALPHA,
+                 .bitDepth = 16,
                  .interlaced = true};
     save("png", "greyalpha16_interlaced.png", writePng(ga16, pattern(4 * 4 * 4, 13)));
 }
@@ -55,7 +58,8 @@ void pngSeeds() {
 void jpegSeeds() {
     save("jpeg", "rgb.jpg", writeJpeg(16, 12, 3, pattern(16 * 12 * 3, 7), 80));
     save("jpeg", "grey.jpg", writeJpeg(11, 9, 1, pattern(11 * 9, 3), 80));
-    save("jpeg", "progressive.jpg", writeJpeg(24, 16, 3, pattern(24 * 16 * 3, 5), 75, JpegScans::Progressive));
+    save("jpeg", "progressive.jpg",
+         writeJpeg(24, 16, 3, pattern(24 * 16 * 3, 5), 75, JpegScans::Progressive));
     save("jpeg", "cmyk_adobe.jpg", writeJpeg(8, 8, 4, pattern(8 * 8 * 4, 9), 80));
 }
 
@@ -70,8 +74,13 @@ void gifSeeds() {
     inter.interlaced = true;
     inter.transparent = 2;
     save("gif", "interlaced_transparent.gif", writeGif(inter, idx));
-    GifSpec offset{.screenWidth = 12, .screenHeight = 9, .left = 3, .top = 2, .width = 5,
-                   .height = 4, .frames = 2};
+    GifSpec offset{.screenWidth = 12,
+                   .screenHeight = 9,
+                   .left = 3,
+                   .top = 2,
+                   .width = 5,
+                   .height = 4,
+                   .frames = 2};
     offset.palette = plain.palette;
     save("gif", "offset_two_frames.gif", writeGif(offset, std::vector<unsigned char>(20, 1)));
 }
@@ -81,15 +90,25 @@ void tiffSeeds() {
     save("tiff", "rgb_strips.tif", writeTiff(rgb, pattern(9 * 7 * 3, 7)));
     TiffSpec lzw{.width = 9, .height = 7, .compression = COMPRESSION_LZW, .rowsPerStrip = 2};
     save("tiff", "rgb_lzw.tif", writeTiff(lzw, pattern(9 * 7 * 3, 5)));
-    TiffSpec rgba{.width = 20, .height = 18, .samplesPerPixel = 4,
+    TiffSpec rgba{.width = 20,
+                  .height = 18,
+                  .samplesPerPixel = 4,
                   .compression = COMPRESSION_ADOBE_DEFLATE,
-                  .extraSamples = EXTRASAMPLE_UNASSALPHA, .tileSize = 16};
+                  .extraSamples = EXTRASAMPLE_UNASSALPHA,
+                  .tileSize = 16};
     save("tiff", "rgba_tiles_deflate.tif", writeTiff(rgba, pattern(20 * 18 * 4, 3)));
-    TiffSpec grey{.width = 8, .height = 5, .samplesPerPixel = 1,
-                  .photometric = PHOTOMETRIC_MINISBLACK, .compression = COMPRESSION_PACKBITS};
+    TiffSpec grey{.width = 8,
+                  .height = 5,
+                  .samplesPerPixel = 1,
+                  .photometric = PHOTOMETRIC_MINISBLACK,
+                  .compression = COMPRESSION_PACKBITS};
     save("tiff", "grey_packbits.tif", writeTiff(grey, pattern(8 * 5, 9)));
-    TiffSpec bilevel{.width = 16, .height = 4, .samplesPerPixel = 1, .bitsPerSample = 1,
-                     .photometric = PHOTOMETRIC_MINISWHITE, .compression = COMPRESSION_CCITTFAX4};
+    TiffSpec bilevel{.width = 16,
+                     .height = 4,
+                     .samplesPerPixel = 1,
+                     .bitsPerSample = 1,
+                     .photometric = PHOTOMETRIC_MINISWHITE,
+                     .compression = COMPRESSION_CCITTFAX4};
     save("tiff", "g4.tif", writeTiff(bilevel, pattern(2 * 4, 3)));
 }
 
@@ -100,8 +119,12 @@ void faxSeeds() {
             rows[std::size_t(y) * 216 + std::size_t(x)] = static_cast<unsigned char>(0xF0 >> y);
     save("fax", "g3_lsb.fax", writeRawFax(6, rows, true));
     save("fax", "g3_msb.fax", writeRawFax(3, rows, false));
-    TiffSpec g3{.width = 1728, .height = 2, .samplesPerPixel = 1, .bitsPerSample = 1,
-                .photometric = PHOTOMETRIC_MINISWHITE, .compression = COMPRESSION_CCITTFAX3};
+    TiffSpec g3{.width = 1728,
+                .height = 2,
+                .samplesPerPixel = 1,
+                .bitsPerSample = 1,
+                .photometric = PHOTOMETRIC_MINISWHITE,
+                .compression = COMPRESSION_CCITTFAX3};
     save("fax", "g3_in_tiff.fax", writeTiff(g3, std::vector<unsigned char>(432, 0x0F)));
 }
 

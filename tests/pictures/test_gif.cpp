@@ -13,7 +13,9 @@ using namespace taleplay::pictures::encoders;
 
 namespace {
 
-Picture decode(const File& f) { return decodeGif(f.data(), f.size()); }
+Picture decode(const File& f) {
+    return decodeGif(f.data(), f.size());
+}
 
 std::string errorOf(const File& f) {
     try {
@@ -77,7 +79,8 @@ TEST(Gif, FirstFrameWithInterlaceAndTransparency) {
 }
 
 TEST(Gif, FrameSmallerThanScreenLeavesTheRestTransparent) {
-    GifSpec spec{.screenWidth = 10, .screenHeight = 8, .left = 6, .top = 5, .width = 6, .height = 2};
+    GifSpec spec{
+        .screenWidth = 10, .screenHeight = 8, .left = 6, .top = 5, .width = 6, .height = 2};
     spec.palette = kPalette;
     Picture pic = decode(writeGif(spec, std::vector<unsigned char>(12, 2)));
     EXPECT_EQ(pic.width, 10);
@@ -93,8 +96,8 @@ TEST(Gif, IndexBeyondAShortPaletteIsBlack) {
     // Written by hand: giflib's encoder masks indices to the palette's size.
     // Three pixels 0, 1, 3 against a two-colour palette; LZW codes of 3 bits
     // (clear, 0, 1, 3) packed least significant bit first.
-    File f = {'G', 'I', 'F', '8', '9', 'a', 3, 0, 1, 0, 0x80, 0, 0, 9, 9, 9, 255, 255, 255,
-              0x2C, 0, 0, 0, 0, 3, 0, 1, 0, 0, 2, 2, 0x44, 0x06, 0, ';'};
+    File f = {'G', 'I',  'F', '8', '9', 'a', 3, 0, 1, 0, 0x80, 0, 0, 9,    9,    9, 255, 255,
+              255, 0x2C, 0,   0,   0,   0,   3, 0, 1, 0, 0,    2, 2, 0x44, 0x06, 0, ';'};
     Picture pic = decode(f);
     EXPECT_EQ(pic.pixels[0], 0xFF090909u);
     EXPECT_EQ(pic.pixels[1], 0xFFFFFFFFu);
@@ -117,11 +120,13 @@ TEST(Gif, DamagedFilesFailWithGiflibsMessage) {
         std::string expected;
     } rows[] = {
         {"empty", {}, "GIF picture is damaged (Failed to read from given file)"},
-        {"not gif", File{0x89, 'P', 'N', 'G', 13, 10, 26, 10}, "GIF picture is damaged (Data is not in GIF format)"},
+        {"not gif", File{0x89, 'P', 'N', 'G', 13, 10, 26, 10},
+         "GIF picture is damaged (Data is not in GIF format)"},
         {"truncated", truncated, "GIF picture is damaged (Failed to read from given file)"},
         {"no image", noImage, "GIF picture is damaged (the file holds no image)"},
         {"screen wider than 16384", huge, "GIF picture has an unsupported size (20000 x 64)"},
-        {"frame over the limits", hugeFrame, "GIF picture has an unsupported frame size (65535 x 65535)"},
+        {"frame over the limits", hugeFrame,
+         "GIF picture has an unsupported frame size (65535 x 65535)"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);

@@ -14,7 +14,9 @@ using namespace taleplay::pictures::encoders;
 
 namespace {
 
-Picture decode(const File& f) { return decodeJpeg(f.data(), f.size()); }
+Picture decode(const File& f) {
+    return decodeJpeg(f.data(), f.size());
+}
 
 std::string errorOf(const File& f) {
     try {
@@ -66,16 +68,27 @@ TEST(Jpeg, DecodesGreyRgbAndAdobeCmyk) {
     } rows[] = {
         {"grey", 1, {40}, {220}, JpegScans::Baseline, 0xFF282828, 0xFFDCDCDC},
         {"rgb", 3, {200, 30, 40}, {10, 90, 250}, JpegScans::Baseline, 0xFFC81E28, 0xFF0A5AFA},
-        {"rgb progressive", 3, {200, 30, 40}, {10, 90, 250}, JpegScans::Progressive, 0xFFC81E28,
+        {"rgb progressive",
+         3,
+         {200, 30, 40},
+         {10, 90, 250},
+         JpegScans::Progressive,
+         0xFFC81E28,
          0xFF0A5AFA},
         // Photoshop's inverted inks: 255 is no ink. Left: no ink at all,
         // white; right: full cyan (stored 0) and no black (stored 255).
-        {"adobe cmyk", 4, {255, 255, 255, 255}, {0, 255, 255, 255}, JpegScans::Baseline, 0xFFFFFFFF,
+        {"adobe cmyk",
+         4,
+         {255, 255, 255, 255},
+         {0, 255, 255, 255},
+         JpegScans::Baseline,
+         0xFFFFFFFF,
          0xFF00FFFF},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        Picture pic = decode(writeJpeg(32, 16, r.components, halves(32, 16, r.left, r.right), 95, r.scans));
+        Picture pic =
+            decode(writeJpeg(32, 16, r.components, halves(32, 16, r.left, r.right), 95, r.scans));
         ASSERT_EQ(pic.width, 32);
         ASSERT_EQ(pic.height, 16);
         EXPECT_FALSE(pic.hasAlpha);
@@ -96,12 +109,15 @@ TEST(Jpeg, DamagedFilesFailWithLibjpegsMessage) {
         std::string expected;
     } rows[] = {
         {"empty", {}, "JPEG picture is damaged (empty file)"},
-        {"not jpeg", File{'P', '6', '\n', '1'}, "JPEG picture is damaged (Not a JPEG file: starts with 0x50 0x36)"},
+        {"not jpeg", File{'P', '6', '\n', '1'},
+         "JPEG picture is damaged (Not a JPEG file: starts with 0x50 0x36)"},
         // Only a warning to libjpeg; it would fill the rest with grey.
         {"truncated", truncated, "JPEG picture is damaged (Premature end of JPEG file)"},
         {"corrupt data", garbage, "JPEG picture is damaged (Corrupt JPEG data"},
-        {"wider than 16384", withSize(good, 16385, 8), "JPEG picture has an unsupported size (16385 x 8)"},
-        {"over 256 MiB of pixels", withSize(good, 16384, 16384), "JPEG picture has an unsupported size (16384 x 16384)"},
+        {"wider than 16384", withSize(good, 16385, 8),
+         "JPEG picture has an unsupported size (16385 x 8)"},
+        {"over 256 MiB of pixels", withSize(good, 16384, 16384),
+         "JPEG picture has an unsupported size (16384 x 16384)"},
         {"zero width", withSize(good, 0, 8), "JPEG picture is damaged (Empty JPEG image"},
     };
     for (const Row& r : rows) {

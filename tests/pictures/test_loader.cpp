@@ -2,8 +2,8 @@
 #include "platform/pictures/encoders.h"
 #include "platform/pictures/loader.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,7 +18,7 @@ using namespace taleplay::pictures::encoders;
 namespace {
 
 class Loader : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = std::filesystem::temp_directory_path() /
                ("taleplay_loader_" + std::to_string(::getpid()) + "_" +
@@ -66,7 +66,8 @@ TEST_F(Loader, ExtensionsChooseTheDecoderWhateverTheirCase) {
         {"b.Jpe", writeJpeg(5, 4, 1, std::vector<unsigned char>(20, 50)), 5},
         {"c.jfif", writeJpeg(6, 4, 1, std::vector<unsigned char>(24, 50)), 6},
         {"d.GIF", writeGif(gif, {0, 1}), 2},
-        {"e.tif", writeTiff(TiffSpec{.width = 7, .height = 1}, std::vector<unsigned char>(21, 1)), 7},
+        {"e.tif", writeTiff(TiffSpec{.width = 7, .height = 1}, std::vector<unsigned char>(21, 1)),
+         7},
         {"f.fax", writeRawFax(2, std::vector<unsigned char>(432, 0x0F), true), 1728},
     };
     for (const Row& r : rows) {
@@ -76,7 +77,8 @@ TEST_F(Loader, ExtensionsChooseTheDecoderWhateverTheirCase) {
     }
     // A PNG named .jpg goes to the JPEG decoder and fails with its message.
     write("png.jpg", png(2, 2, 1));
-    EXPECT_EQ(errorOf("png.jpg"), "JPEG picture is damaged (Not a JPEG file: starts with 0x89 0x50)");
+    EXPECT_EQ(errorOf("png.jpg"),
+              "JPEG picture is damaged (Not a JPEG file: starts with 0x89 0x50)");
 }
 
 TEST_F(Loader, UnknownAndNotYetReadFormatsFailClearly) {

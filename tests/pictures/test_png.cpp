@@ -15,7 +15,9 @@ using namespace taleplay::pictures::encoders;
 
 namespace {
 
-Picture decode(const File& f) { return decodePng(f.data(), f.size()); }
+Picture decode(const File& f) {
+    return decodePng(f.data(), f.size());
+}
 
 std::string errorOf(const File& f) {
     try {
@@ -42,11 +44,12 @@ struct PngCase {
 // Each colour type and depth libpng is asked to turn into BGRA.
 std::vector<PngCase> pngCases() {
     std::vector<PngCase> cases;
-    cases.push_back({"rgb8",
-                     PngSpec{.width = 2, .height = 2},
-                     {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30},
-                     false,
-                     {{0, 0, 0xFFFF0000}, {1, 0, 0xFF00FF00}, {0, 1, 0xFF0000FF}, {1, 1, 0xFF0A141E}}});
+    cases.push_back(
+        {"rgb8",
+         PngSpec{.width = 2, .height = 2},
+         {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30},
+         false,
+         {{0, 0, 0xFFFF0000}, {1, 0, 0xFF00FF00}, {0, 1, 0xFF0000FF}, {1, 1, 0xFF0A141E}}});
     PngSpec palette{.width = 3, .height = 1, .colorType = PNG_COLOR_TYPE_PALETTE, .bitDepth = 2};
     palette.palette = {{1, 2, 3}, {200, 100, 50}, {7, 8, 9}};
     palette.trns = {0, 128}; // entry 2 has no alpha entry: opaque
@@ -55,36 +58,65 @@ std::vector<PngCase> pngCases() {
                      {0b00011000},
                      true,
                      {{0, 0, 0x00010203}, {1, 0, 0x80C86432}, {2, 0, 0xFF070809}}});
-    cases.push_back({"grey16 keeps the high byte",
-                     PngSpec{.width = 2, .height = 1, .colorType = PNG_COLOR_TYPE_GRAY, .bitDepth = 16},
-                     {0xAB, 0xCD, 0x00, 0xFF},
-                     false,
-                     {{0, 0, 0xFFABABAB}, {1, 0, 0xFF000000}}});
-    cases.push_back({"grey1",
-                     PngSpec{.width = 9, .height = 1, .colorType = PNG_COLOR_TYPE_GRAY, .bitDepth = 1},
-                     {0b10000000, 0b10000000},
-                     false,
-                     {{0, 0, 0xFFFFFFFF}, {1, 0, 0xFF000000}, {8, 0, 0xFFFFFFFF}}});
+    cases.push_back(
+        {"grey16 keeps the high byte",
+         PngSpec{.width = 2, .height = 1, .colorType = PNG_COLOR_TYPE_GRAY, .bitDepth = 16},
+         {0xAB, 0xCD, 0x00, 0xFF},
+         false,
+         {{0, 0, 0xFFABABAB}, {1, 0, 0xFF000000}}});
+    cases.push_back(
+        {"grey1",
+         PngSpec{.width = 9, .height = 1, .colorType = PNG_COLOR_TYPE_GRAY, .bitDepth = 1},
+         {0b10000000, 0b10000000},
+         false,
+         {{0, 0, 0xFFFFFFFF}, {1, 0, 0xFF000000}, {8, 0, 0xFFFFFFFF}}});
+    PngSpec greyKey{.width = 2, .height = 1, .colorType = PNG_COLOR_TYPE_GRAY, .bitDepth = 4};
+    greyKey.trnsKey = {15};
+    cases.push_back(
+        {"grey4 with tRNS key", greyKey, {0x5F}, true, {{0, 0, 0xFF555555}, {1, 0, 0x00FFFFFF}}});
+    PngSpec palInterlaced{
+        .width = 9, .height = 9, .colorType = PNG_COLOR_TYPE_PALETTE, .interlaced = true};
+    palInterlaced.palette = {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {3, 3, 3}, {4, 4, 4},
+                             {5, 5, 5}, {6, 6, 6}, {7, 7, 7}, {8, 8, 8}};
+    std::vector<unsigned char> diagonal(81);
+    for (int i = 0; i < 81; ++i)
+        diagonal[i] = static_cast<unsigned char>((i % 9 + i / 9) % 9);
+    cases.push_back(
+        {"palette interlaced",
+         palInterlaced,
+         diagonal,
+         false,
+         {{0, 0, 0xFF000000}, {3, 4, 0xFF070707}, {8, 8, 0xFF070707}, {5, 1, 0xFF060606}}});
     PngSpec rgbKey{.width = 2, .height = 1};
     rgbKey.trnsKey = {10, 20, 30};
-    cases.push_back({"rgb with tRNS key", rgbKey, {10, 20, 30, 10, 20, 31}, true,
+    cases.push_back({"rgb with tRNS key",
+                     rgbKey,
+                     {10, 20, 30, 10, 20, 31},
+                     true,
                      {{0, 0, 0x000A141E}, {1, 0, 0xFF0A141F}}});
     // Interlaced: every pass must land in its own pixels.
     std::vector<unsigned char> ga(9 * 9 * 2);
     for (int i = 0; i < 81; ++i)
-        ga[i * 2] = static_cast<unsigned char>(i), ga[i * 2 + 1] = static_cast<unsigned char>(255 - i);
-    cases.push_back({"grey+alpha interlaced",
-                     PngSpec{.width = 9, .height = 9, .colorType = PNG_COLOR_TYPE_GRAY_ALPHA, .interlaced = true},
-                     ga,
-                     true,
-                     {{0, 0, 0xFF000000}, {1, 0, 0xFE010101}, {4, 3, 0xE01F1F1F}, {8, 8, 0xAF505050}}});
+        ga[i * 2] = static_cast<unsigned char>(i),
+               ga[i * 2 + 1] = static_cast<unsigned char>(255 - i);
+    cases.push_back(
+        {"grey+alpha interlaced",
+         PngSpec{
+             .width = 9, .height = 9, .colorType = PNG_COLOR_TYPE_GRAY_ALPHA, .interlaced = true},
+         ga,
+         true,
+         {{0, 0, 0xFF000000}, {1, 0, 0xFE010101}, {4, 3, 0xE01F1F1F}, {8, 8, 0xAF505050}}});
     std::vector<unsigned char> rgba16(3 * 3 * 8, 0);
     for (int i = 0; i < 9; ++i) {
         rgba16[i * 8 + 0] = static_cast<unsigned char>(i * 20); // red high byte
         rgba16[i * 8 + 6] = 0xFF;                               // alpha high byte
     }
     cases.push_back({"rgba16 interlaced",
-                     PngSpec{.width = 3, .height = 3, .colorType = PNG_COLOR_TYPE_RGBA, .bitDepth = 16, .interlaced = true},
+                     PngSpec{.width = 3,
+                             .height = 3,
+                             .colorType = PNG_COLOR_TYPE_RGBA,
+                             .bitDepth = 16,
+                             .interlaced = true},
                      rgba16,
                      true,
                      {{0, 0, 0xFF000000}, {2, 2, 0xFFA00000}, {1, 1, 0xFF500000}}});
@@ -136,12 +168,15 @@ TEST(Png, DamagedFilesFailWithLibpngsMessage) {
         std::string expected;
     } rows[] = {
         {"empty", {}, "PNG picture is damaged (not a PNG file)"},
-        {"not png", File{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0}, "PNG picture is damaged (not a PNG file)"},
+        {"not png", File{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0},
+         "PNG picture is damaged (not a PNG file)"},
         {"truncated", truncated, "PNG picture is damaged (file is truncated)"},
         {"bad crc", badCrc, "PNG picture is damaged ("},
-        {"width beyond 16384", withSize(16385, 1), "PNG picture is damaged (Invalid IHDR data: Image width exceeds user limit in IHDR)"},
+        {"width beyond 16384", withSize(16385, 1),
+         "PNG picture is damaged (Invalid IHDR data: Image width exceeds user limit in IHDR)"},
         {"zero height", withSize(1, 0), "PNG picture is damaged ("},
-        {"over 256 MiB of pixels", withSize(16384, 16384), "PNG picture has an unsupported size (16384 x 16384)"},
+        {"over 256 MiB of pixels", withSize(16384, 16384),
+         "PNG picture has an unsupported size (16384 x 16384)"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);

@@ -15,8 +15,7 @@ using namespace taleplay::pictures::encoders;
 
 namespace {
 
-template <Picture (*Decode)(Bytes, std::size_t)>
-std::string errorOf(const File& f) {
+template <Picture (*Decode)(Bytes, std::size_t)> std::string errorOf(const File& f) {
     try {
         Decode(f.data(), f.size());
     } catch (const PictureError& e) {
@@ -69,9 +68,23 @@ TEST(Tiff, StripsTilesAndCompressions) {
     } rows[] = {
         {"rgb strips", TiffSpec{.width = 20, .height = 13, .rowsPerStrip = 4}, false},
         {"rgb lzw", TiffSpec{.width = 20, .height = 13, .compression = COMPRESSION_LZW}, false},
-        {"rgb tiles deflate", TiffSpec{.width = 20, .height = 13, .compression = COMPRESSION_ADOBE_DEFLATE, .tileSize = 16}, false},
-        {"rgba unassociated tiles", TiffSpec{.width = 20, .height = 13, .samplesPerPixel = 4, .extraSamples = EXTRASAMPLE_UNASSALPHA, .tileSize = 16}, true},
-        {"rgba associated", TiffSpec{.width = 20, .height = 13, .samplesPerPixel = 4, .extraSamples = EXTRASAMPLE_ASSOCALPHA}, true},
+        {"rgb tiles deflate",
+         TiffSpec{
+             .width = 20, .height = 13, .compression = COMPRESSION_ADOBE_DEFLATE, .tileSize = 16},
+         false},
+        {"rgba unassociated tiles",
+         TiffSpec{.width = 20,
+                  .height = 13,
+                  .samplesPerPixel = 4,
+                  .extraSamples = EXTRASAMPLE_UNASSALPHA,
+                  .tileSize = 16},
+         true},
+        {"rgba associated",
+         TiffSpec{.width = 20,
+                  .height = 13,
+                  .samplesPerPixel = 4,
+                  .extraSamples = EXTRASAMPLE_ASSOCALPHA},
+         true},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -80,7 +93,8 @@ TEST(Tiff, StripsTilesAndCompressions) {
         if (r.spec.extraSamples == EXTRASAMPLE_ASSOCALPHA)
             for (std::size_t i = 0; i < samples.size(); i += 4)
                 for (int c = 0; c < 3; ++c)
-                    samples[i + c] = static_cast<unsigned char>(samples[i + c] * samples[i + 3] / 255);
+                    samples[i + c] =
+                        static_cast<unsigned char>(samples[i + c] * samples[i + 3] / 255);
         File f = writeTiff(r.spec, samples);
         Picture pic = decodeTiff(f.data(), f.size());
         ASSERT_EQ(pic.width, 20);
@@ -100,14 +114,18 @@ TEST(Tiff, StripsTilesAndCompressions) {
 }
 
 TEST(Tiff, BilevelAndGrey) {
-    File g4 = writeTiff(TiffSpec{.width = 1728, .height = 5, .samplesPerPixel = 1, .bitsPerSample = 1,
+    File g4 = writeTiff(TiffSpec{.width = 1728,
+                                 .height = 5,
+                                 .samplesPerPixel = 1,
+                                 .bitsPerSample = 1,
                                  .photometric = PHOTOMETRIC_MINISWHITE,
                                  .compression = COMPRESSION_CCITTFAX4},
                         faxRows(5));
     expectFaxRows(decodeTiff(g4.data(), g4.size()), 5);
-    File grey = writeTiff(TiffSpec{.width = 2, .height = 1, .samplesPerPixel = 1,
-                                   .photometric = PHOTOMETRIC_MINISBLACK},
-                          {0x10, 0xF0});
+    File grey = writeTiff(
+        TiffSpec{
+            .width = 2, .height = 1, .samplesPerPixel = 1, .photometric = PHOTOMETRIC_MINISBLACK},
+        {0x10, 0xF0});
     Picture pic = decodeTiff(grey.data(), grey.size());
     EXPECT_EQ(pic.pixels[0], 0xFF101010u);
     EXPECT_EQ(pic.pixels[1], 0xFFF0F0F0u);
@@ -117,7 +135,9 @@ TEST(Tiff, DamagedFilesFailWithLibtiffsMessage) {
     File good = writeTiff(TiffSpec{.width = 64, .height = 64, .compression = COMPRESSION_LZW},
                           gradient(64, 64, 3));
     File truncated(good.begin(), good.begin() + std::ptrdiff_t(good.size() / 2));
-    File wide = writeTiff(TiffSpec{.width = 16385, .height = 1, .samplesPerPixel = 1,
+    File wide = writeTiff(TiffSpec{.width = 16385,
+                                   .height = 1,
+                                   .samplesPerPixel = 1,
                                    .photometric = PHOTOMETRIC_MINISBLACK},
                           std::vector<unsigned char>(16385, 0));
     struct Row {
@@ -126,7 +146,8 @@ TEST(Tiff, DamagedFilesFailWithLibtiffsMessage) {
         std::string expected;
     } rows[] = {
         {"empty", {}, "TIFF picture is damaged (Cannot read TIFF header)"},
-        {"not tiff", File{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0}, "TIFF picture is damaged (Not a TIFF"},
+        {"not tiff", File{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0},
+         "TIFF picture is damaged (Not a TIFF"},
         {"truncated", truncated, "TIFF picture is damaged ("},
         {"wider than 16384", wide, "TIFF picture has an unsupported size (16385 x 1)"},
     };
@@ -142,7 +163,10 @@ TEST(Fax, RawGroup3InEitherBitOrderAndTiffFaxes) {
         File raw = writeRawFax(7, faxRows(7), lsbFirst);
         expectFaxRows(decodeFax(raw.data(), raw.size()), 7);
     }
-    File tiff = writeTiff(TiffSpec{.width = 1728, .height = 3, .samplesPerPixel = 1, .bitsPerSample = 1,
+    File tiff = writeTiff(TiffSpec{.width = 1728,
+                                   .height = 3,
+                                   .samplesPerPixel = 1,
+                                   .bitsPerSample = 1,
                                    .photometric = PHOTOMETRIC_MINISWHITE,
                                    .compression = COMPRESSION_CCITTFAX3},
                           faxRows(3));
@@ -150,8 +174,10 @@ TEST(Fax, RawGroup3InEitherBitOrderAndTiffFaxes) {
 }
 
 TEST(Fax, DataWithoutRowsFails) {
-    EXPECT_EQ(errorOf<decodeFax>({}), "FAX picture is damaged (neither a TIFF file nor Group 3 fax data)");
-    EXPECT_EQ(errorOf<decodeFax>(File(100, 0x55)), "FAX picture is damaged (neither a TIFF file nor Group 3 fax data)");
+    EXPECT_EQ(errorOf<decodeFax>({}),
+              "FAX picture is damaged (neither a TIFF file nor Group 3 fax data)");
+    EXPECT_EQ(errorOf<decodeFax>(File(100, 0x55)),
+              "FAX picture is damaged (neither a TIFF file nor Group 3 fax data)");
     // EOLs followed by codes that are no valid run lengths.
     File bad;
     for (int i = 0; i < 8; ++i)

@@ -63,9 +63,9 @@ struct JpegError {
     std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
 }
 
-bool jpegEncode(jpeg_compress_struct* cinfo, JpegError* err, int width, int height,
-                int components, const unsigned char* samples, int quality, JpegScans scans,
-                jpeg_scan_info* script, unsigned char** out, unsigned long* outSize) {
+bool jpegEncode(jpeg_compress_struct* cinfo, JpegError* err, int width, int height, int components,
+                const unsigned char* samples, int quality, JpegScans scans, jpeg_scan_info* script,
+                unsigned char** out, unsigned long* outSize) {
     cinfo->err = jpeg_std_error(&err->pub);
     err->pub.error_exit = jpegFail;
     if (setjmp(err->jump))
@@ -133,9 +133,15 @@ toff_t tiffSeek(thandle_t h, toff_t off, int whence) {
     m->pos = (whence == SEEK_CUR ? m->pos : whence == SEEK_END ? m->data.size() : 0) + off;
     return m->pos;
 }
-int tiffClose(thandle_t) { return 0; }
-toff_t tiffSize(thandle_t h) { return static_cast<MemoryTiff*>(h)->data.size(); }
-int tiffMap(thandle_t, void**, toff_t*) { return 0; }
+int tiffClose(thandle_t) {
+    return 0;
+}
+toff_t tiffSize(thandle_t h) {
+    return static_cast<MemoryTiff*>(h)->data.size();
+}
+int tiffMap(thandle_t, void**, toff_t*) {
+    return 0;
+}
 void tiffUnmap(thandle_t, void*, toff_t) {}
 
 TIFF* openMemoryTiff(MemoryTiff& m, const char* mode) {
@@ -160,8 +166,8 @@ File writePng(const PngSpec& spec, const std::vector<unsigned char>& samples) {
                    : spec.colorType == 2                      ? 3
                                                               : 4;
     std::size_t rowBytes = (std::size_t(spec.width) * channels * spec.bitDepth + 7) / 8;
-    bool ok = pngEncode(png, info, &spec, samples.data(), rowBytes, palette.data(),
-                        int(palette.size()));
+    bool ok =
+        pngEncode(png, info, &spec, samples.data(), rowBytes, palette.data(), int(palette.size()));
     png_destroy_write_struct(&png, &info);
     if (!ok)
         failed("png");
@@ -226,9 +232,9 @@ File writeGif(const GifSpec& spec, const std::vector<unsigned char>& indices) {
         for (int y : order) {
             if (!ok)
                 break;
-            ok = EGifPutLine(gif,
-                             const_cast<GifPixelType*>(indices.data() + std::size_t(y) * spec.width),
-                             spec.width) == GIF_OK;
+            ok = EGifPutLine(
+                     gif, const_cast<GifPixelType*>(indices.data() + std::size_t(y) * spec.width),
+                     spec.width) == GIF_OK;
         }
     }
     GifFreeMapObject(map);
@@ -261,7 +267,8 @@ File writeTiff(const TiffSpec& spec, const std::vector<unsigned char>& samples) 
     if (spec.tileSize) {
         TIFFSetField(tif, TIFFTAG_TILEWIDTH, std::uint32_t(spec.tileSize));
         TIFFSetField(tif, TIFFTAG_TILELENGTH, std::uint32_t(spec.tileSize));
-        const std::size_t bytesPerPixel = std::size_t(spec.samplesPerPixel * spec.bitsPerSample / 8);
+        const std::size_t bytesPerPixel =
+            std::size_t(spec.samplesPerPixel * spec.bitsPerSample / 8);
         std::vector<unsigned char> tile(std::size_t(TIFFTileSize(tif)));
         for (int ty = 0; ok && ty < spec.height; ty += spec.tileSize)
             for (int tx = 0; ok && tx < spec.width; tx += spec.tileSize) {
@@ -273,7 +280,8 @@ File writeTiff(const TiffSpec& spec, const std::vector<unsigned char>& samples) 
                                     std::size_t(tx) * bytesPerPixel,
                                 std::size_t(w) * bytesPerPixel);
                 }
-                ok = TIFFWriteTile(tif, tile.data(), std::uint32_t(tx), std::uint32_t(ty), 0, 0) >= 0;
+                ok = TIFFWriteTile(tif, tile.data(), std::uint32_t(tx), std::uint32_t(ty), 0, 0) >=
+                     0;
             }
     } else {
         TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,

@@ -23,7 +23,7 @@ struct PngSpec {
     int bitDepth = 8;
     bool interlaced = false;
     std::vector<Rgb> palette{};
-    std::vector<unsigned char> trns{}; // palette alpha
+    std::vector<unsigned char> trns{};    // palette alpha
     std::vector<std::uint16_t> trnsKey{}; // grey: {g}, RGB: {r, g, b}
 };
 File writePng(const PngSpec& spec, const std::vector<unsigned char>& samples);

@@ -25,8 +25,8 @@ struct Source {
 
 int readFromMemory(GifFileType* gif, GifByteType* out, int count) {
     auto* src = static_cast<Source*>(gif->UserData);
-    std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(std::max(count, 0)),
-                                          src->size - src->pos);
+    std::size_t n =
+        std::min<std::size_t>(static_cast<std::size_t>(std::max(count, 0)), src->size - src->pos);
     std::memcpy(out, src->data + src->pos, n);
     src->pos += n;
     return static_cast<int>(n);
@@ -34,11 +34,12 @@ int readFromMemory(GifFileType* gif, GifByteType* out, int count) {
 
 [[noreturn]] void fail(int code) {
     const char* text = GifErrorString(code);
-    throw PictureError(std::string("GIF picture is damaged (") + (text ? text : "unknown error") + ")");
+    throw PictureError(std::string("GIF picture is damaged (") + (text ? text : "unknown error") +
+                       ")");
 }
 
 class Reader {
-public:
+  public:
     explicit Reader(Source& src) {
         int error = 0;
         gif_ = DGifOpen(&src, readFromMemory, &error);
@@ -56,7 +57,7 @@ public:
             fail(gif_->Error);
     }
 
-private:
+  private:
     GifFileType* gif_ = nullptr;
 };
 
@@ -121,8 +122,8 @@ Picture decodeGif(Bytes data, std::size_t size) {
     colours.fill(0xFF000000u);
     for (int i = 0; i < std::min(map->ColorCount, 256); ++i) {
         const GifColorType& c = map->Colors[i];
-        colours[i] = 0xFF000000u | (std::uint32_t(c.Red) << 16) | (std::uint32_t(c.Green) << 8) |
-                     c.Blue;
+        colours[i] =
+            0xFF000000u | (std::uint32_t(c.Red) << 16) | (std::uint32_t(c.Green) << 8) | c.Blue;
     }
     if (transparent >= 0 && transparent < 256)
         colours[transparent] = 0;
@@ -137,8 +138,8 @@ Picture decodeGif(Bytes data, std::size_t size) {
     }
     Picture pic;
     allocate(pic, width, height, "GIF");
-    const bool coversScreen = frame.Left == 0 && frame.Top == 0 && frame.Width >= width &&
-                              frame.Height >= height;
+    const bool coversScreen =
+        frame.Left == 0 && frame.Top == 0 && frame.Width >= width && frame.Height >= height;
     pic.hasAlpha = transparent >= 0 || !coversScreen;
 
     if (frame.Width > 0 && frame.Height > 0) {

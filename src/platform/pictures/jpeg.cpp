@@ -106,7 +106,17 @@ void cmykRowToPixels(const JSAMPLE* row, std::uint32_t* out, JDIMENSION width, b
     }
 }
 
-bool readPixels(Decompressor* d, std::uint32_t* pixels, JSAMPLE* cmykRow, bool* complete) {
+// libjpeg-turbo's grey-to-BGRA conversion is plain C; decoding grey and
+// widening it here lets the compiler vectorise the loop.
+void greyRowToPixels(const JSAMPLE* row, std::uint32_t* out, JDIMENSION width) {
+    for (JDIMENSION x = 0; x < width; ++x)
+        out[x] = 0xFF000000u | (std::uint32_t(row[x]) * 0x010101u);
+}
+
+enum class Output { Bgra, Grey, Cmyk };
+
+bool readPixels(Decompressor* d, Output output, std::uint32_t* pixels, JSAMPLE* rowBuffer,
+                bool* complete) {
     j_decompress_ptr cinfo = &d->cinfo;
     if (setjmp(d->err.jump))
         return false;
@@ -115,11 +125,14 @@ bool readPixels(Decompressor* d, std::uint32_t* pixels, JSAMPLE* cmykRow, bool* 
     const bool inverted = cinfo->saw_Adobe_marker;
     while (cinfo->output_scanline < cinfo->output_height) {
         std::uint32_t* dest = pixels + std::size_t(cinfo->output_scanline) * width;
-        if (cmykRow) {
-            JSAMPROW rows[1] = {cmykRow};
+        if (output != Output::Bgra) {
+            JSAMPROW rows[1] = {rowBuffer};
             if (jpeg_read_scanlines(cinfo, rows, 1) != 1)
                 break;
-            cmykRowToPixels(cmykRow, dest, width, inverted);
+            if (output == Output::Grey)
+                greyRowToPixels(rowBuffer, dest, width);
+            else
+                cmykRowToPixels(rowBuffer, dest, width, inverted);
             continue;
         }
         // Decode straight into the picture, as many rows at a time as the
@@ -154,14 +167,20 @@ Picture decodeJpeg(Bytes data, std::size_t size) {
         throw PictureError(std::string("JPEG picture is damaged (") + d.err.message + ")");
 
     jpeg_decompress_struct& cinfo = d.cinfo;
-    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
+    Output output = Output::Bgra;
+    if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK)
+        output = Output::Cmyk;
+    else if (cinfo.jpeg_color_space == JCS_GRAYSCALE)
+        output = Output::Grey;
+    cinfo.out_color_space = output == Output::Cmyk   ? JCS_CMYK
+                            : output == Output::Grey ? JCS_GRAYSCALE
+                                                     : JCS_EXT_BGRA;
     Picture pic;
     // No scaling is asked for, so the output size is the file's size.
     allocate(pic, cinfo.image_width, cinfo.image_height, "JPEG");
-    std::vector<JSAMPLE> cmykRow(cmyk ? std::size_t(cinfo.image_width) * 4 : 0);
+    std::vector<JSAMPLE> rowBuffer(output == Output::Bgra ? 0 : std::size_t(cinfo.image_width) * 4);
     bool complete = false;
-    if (!readPixels(&d, pic.pixels.data(), cmyk ? cmykRow.data() : nullptr, &complete))
+    if (!readPixels(&d, output, pic.pixels.data(), rowBuffer.data(), &complete))
         throw PictureError(std::string("JPEG picture is damaged (") + d.err.message + ")");
     if (!complete)
         throw PictureError("JPEG picture is damaged (file is truncated)");

@@ -105,7 +105,7 @@ struct Stamp {
 };
 
 bool stampOf(const std::string& fsPath, Stamp& out) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(fsPath.c_str(), &st) != 0)
         return false;
     out.device = st.st_dev;
@@ -124,7 +124,7 @@ bool stampOf(const std::string& fsPath, Stamp& out) {
 // entries whose picture died are swept as the table grows, so memory stays
 // bounded by what the screen shows plus the strong list.
 class PictureCache {
-public:
+  public:
     std::shared_ptr<const Picture> find(const std::string& path, const Stamp& stamp) {
         std::lock_guard lock(mutex_);
         auto it = entries_.find(path);
@@ -155,7 +155,7 @@ public:
         sweepAt_ = kFirstSweep;
     }
 
-private:
+  private:
     // Enough for the large backgrounds and buttons of one screen.
     static constexpr std::size_t kRecentBytes = 64u * 1024 * 1024;
     static constexpr std::size_t kRecentCount = 64;
@@ -237,6 +237,8 @@ std::shared_ptr<const Picture> loadPicture(const std::string& fsPath,
     return pic;
 }
 
-void clearPictureCache() { cache().clear(); }
+void clearPictureCache() {
+    cache().clear();
+}
 
 } // namespace taleplay::pictures

@@ -8,11 +8,13 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <bit>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace taleplay::pictures {
 
@@ -60,20 +62,68 @@ struct Header {
     png_uint_32 width;
     png_uint_32 height;
     bool hasAlpha;
+    // Palette and grey files of up to 8 bits, not interlaced, are read as
+    // one byte a pixel and looked up in `colours`: cheaper than libpng's
+    // expansion to RGBA and byte swapping.
+    bool indexed;
+    std::uint32_t colours[256];
 };
 
-// Reads the chunks before the image data and sets up the transforms that
-// turn every colour type into 8-bit B, G, R, A bytes: one 0xAARRGGBB word
-// per pixel in memory on a little-endian machine.
+void fillColourTable(png_structp png, png_infop info, int colorType, int bitDepth, Header* out) {
+    std::fill(std::begin(out->colours), std::end(out->colours), 0xFF000000u);
+    png_bytep alpha = nullptr;
+    int alphaCount = 0;
+    png_color_16p key = nullptr;
+    if (png_get_valid(png, info, PNG_INFO_tRNS))
+        png_get_tRNS(png, info, &alpha, &alphaCount, &key);
+    if (colorType == PNG_COLOR_TYPE_PALETTE) {
+        png_colorp palette = nullptr;
+        int count = 0;
+        png_get_PLTE(png, info, &palette, &count);
+        // Indices beyond a short palette stay opaque black.
+        for (int i = 0; i < std::min(count, 256); ++i) {
+            std::uint32_t a = alpha && i < alphaCount ? alpha[i] : 0xFFu;
+            out->colours[i] = (a << 24) | (std::uint32_t(palette[i].red) << 16) |
+                              (std::uint32_t(palette[i].green) << 8) | palette[i].blue;
+        }
+        return;
+    }
+    const unsigned levels = 1u << bitDepth;
+    for (unsigned v = 0; v < levels; ++v) {
+        std::uint32_t g = v * 255 / (levels - 1);
+        std::uint32_t a = key && key->gray == v ? 0u : 0xFFu;
+        out->colours[v] = (a << 24) | (g << 16) | (g << 8) | g;
+    }
+}
+
+// Reads the chunks before the image data and sets up the transforms: either
+// one byte a pixel for the colour table, or every other colour type turned
+// into 8-bit B, G, R, A bytes, one 0xAARRGGBB word per pixel in memory on a
+// little-endian machine.
 bool readHeader(png_structp png, png_infop info, Header* out) {
     if (setjmp(png_jmpbuf(png)))
         return false;
     png_read_info(png, info);
-    int colorType = png_get_color_type(png, info);
+    const int colorType = png_get_color_type(png, info);
+    const int bitDepth = png_get_bit_depth(png, info);
     out->width = png_get_image_width(png, info);
     out->height = png_get_image_height(png, info);
     out->hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
+    out->indexed = (colorType == PNG_COLOR_TYPE_PALETTE ||
+                    (colorType == PNG_COLOR_TYPE_GRAY && bitDepth <= 8)) &&
+                   png_get_interlace_type(png, info) == PNG_INTERLACE_NONE;
 
+    if (out->indexed) {
+        fillColourTable(png, info, colorType, bitDepth, out);
+        png_set_packing(png);
+        // The colour table covers every byte value, so libpng need not
+        // check each index against the palette.
+        png_set_check_for_invalid_index(png, 0);
+        png_read_update_info(png, info);
+        if (png_get_rowbytes(png, info) != static_cast<png_size_t>(out->width))
+            png_error(png, "unexpected row layout");
+        return true;
+    }
     png_set_expand(png); // palette to RGB, low-bit grey to 8 bits, tRNS to alpha
     png_set_strip_16(png);
     png_set_gray_to_rgb(png);
@@ -89,8 +139,7 @@ bool readHeader(png_structp png, png_infop info, Header* out) {
 
 // Interlaced files come in several passes over the same rows, so rows are
 // read straight into their place in the picture.
-bool readRows(png_structp png, png_infop info, std::uint32_t* pixels, png_uint_32 width,
-              png_uint_32 height) {
+bool readRows(png_structp png, std::uint32_t* pixels, png_uint_32 width, png_uint_32 height) {
     if (setjmp(png_jmpbuf(png)))
         return false;
     int passes = png_set_interlace_handling(png);
@@ -100,12 +149,24 @@ bool readRows(png_structp png, png_infop info, std::uint32_t* pixels, png_uint_3
                          nullptr);
     // The chunks after the image data are not needed; a file cut off after
     // its last pixel row still shows in full.
-    (void)info;
+    return true;
+}
+
+bool readIndexedRows(png_structp png, const Header* header, std::uint32_t* pixels, png_bytep row) {
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    const png_uint_32 width = header->width;
+    for (png_uint_32 y = 0; y < header->height; ++y) {
+        png_read_row(png, row, nullptr);
+        std::uint32_t* out = pixels + std::size_t(y) * width;
+        for (png_uint_32 x = 0; x < width; ++x)
+            out[x] = header->colours[row[x]];
+    }
     return true;
 }
 
 class ReadStruct {
-public:
+  public:
     explicit ReadStruct(Source& src) {
         png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, &src, onError, onWarning);
         if (png_)
@@ -127,7 +188,7 @@ public:
     png_structp png() const { return png_; }
     png_infop info() const { return info_; }
 
-private:
+  private:
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
 };
@@ -154,7 +215,10 @@ Picture decodePng(Bytes data, std::size_t size) {
     Picture pic;
     allocate(pic, header.width, header.height, "PNG");
     pic.hasAlpha = header.hasAlpha;
-    if (!readRows(rs.png(), rs.info(), pic.pixels.data(), header.width, header.height))
+    std::vector<png_byte> row(header.indexed ? header.width : 0);
+    bool ok = header.indexed ? readIndexedRows(rs.png(), &header, pic.pixels.data(), row.data())
+                             : readRows(rs.png(), pic.pixels.data(), header.width, header.height);
+    if (!ok)
         fail(src);
     return pic;
 }

@@ -40,7 +40,9 @@ tmsize_t readProc(thandle_t h, void* buf, tmsize_t count) {
     return static_cast<tmsize_t>(n);
 }
 
-tmsize_t writeProc(thandle_t, void*, tmsize_t) { return -1; }
+tmsize_t writeProc(thandle_t, void*, tmsize_t) {
+    return -1;
+}
 
 toff_t seekProc(thandle_t h, toff_t off, int whence) {
     auto* f = static_cast<MemoryFile*>(h);
@@ -51,8 +53,12 @@ toff_t seekProc(thandle_t h, toff_t off, int whence) {
     return f->pos;
 }
 
-int closeProc(thandle_t) { return 0; }
-toff_t sizeProc(thandle_t h) { return static_cast<MemoryFile*>(h)->size; }
+int closeProc(thandle_t) {
+    return 0;
+}
+toff_t sizeProc(thandle_t h) {
+    return static_cast<MemoryFile*>(h)->size;
+}
 
 // Handing libtiff the bytes as a mapped file lets it read uncompressed
 // strips in place.
@@ -85,7 +91,7 @@ int onWarning(TIFF* tif, void* user, const char* module, const char* fmt, va_lis
 }
 
 class Tiff {
-public:
+  public:
     explicit Tiff(MemoryFile& file) {
         TIFFOpenOptions* opts = TIFFOpenOptionsAlloc();
         if (!opts)
@@ -106,12 +112,12 @@ public:
 
     TIFF* get() const { return tif_; }
 
-private:
+  private:
     TIFF* tif_ = nullptr;
 };
 
 class RgbaImage {
-public:
+  public:
     explicit RgbaImage(TIFF* tif) {
         begun_ = TIFFRGBAImageBegin(&img_, tif, 1, message_) != 0;
         if (begun_)
@@ -128,7 +134,7 @@ public:
     const char* message() const { return message_; }
     TIFFRGBAImage& img() { return img_; }
 
-private:
+  private:
     TIFFRGBAImage img_{};
     char message_[1024] = {};
     bool begun_ = false;
@@ -181,10 +187,10 @@ Picture decodeTiffAs(Bytes data, std::size_t size, const char* format, bool stri
 }
 
 bool isTiff(Bytes data, std::size_t size) {
-    return size >= 4 && ((data[0] == 'I' && data[1] == 'I' && (data[2] == 42 || data[2] == 43) &&
-                          data[3] == 0) ||
-                         (data[0] == 'M' && data[1] == 'M' && data[2] == 0 &&
-                          (data[3] == 42 || data[3] == 43)));
+    return size >= 4 &&
+           ((data[0] == 'I' && data[1] == 'I' && (data[2] == 42 || data[2] == 43) &&
+             data[3] == 0) ||
+            (data[0] == 'M' && data[1] == 'M' && data[2] == 0 && (data[3] == 42 || data[3] == 43)));
 }
 
 // --- Raw Group 3 fax ---
@@ -283,7 +289,9 @@ std::vector<unsigned char> faxAsTiff(Bytes data, std::size_t size, std::uint32_t
 
 } // namespace
 
-Picture decodeTiff(Bytes data, std::size_t size) { return decodeTiffAs(data, size, "TIFF", false); }
+Picture decodeTiff(Bytes data, std::size_t size) {
+    return decodeTiffAs(data, size, "TIFF", false);
+}
 
 Picture decodeFax(Bytes data, std::size_t size) {
     if (isTiff(data, size))

@@ -1,0 +1,196 @@
+// Decodes pictures of each format with our decoders and with QImageReader,
+// side by side, from the same bytes in memory, and prints the time ratio.
+// The pictures are made here: photo-like content (smooth gradients with
+// noise) at a few common sizes, written by the libraries' encoders or, for
+// the formats we read with decoders of our own, by Qt's writers.
+//
+// Usage: bench_pictures [REPEATS]   (default 5; the best run counts)
+#include "platform/pictures/encoders.h"
+#include "platform/pictures/loader.h"
+#include "platform/pictures/picture.h"
+#include "platform/pictures/tiff.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+
+#include <png.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace taleplay::pictures;
+using namespace taleplay::pictures::encoders;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Decoder = Picture (*)(Bytes, std::size_t);
+
+struct Sample {
+    std::string format; // as QImageReader names it, or empty if Qt cannot read it
+    std::string label;
+    Decoder decode;
+    File bytes;
+    int width, height;
+};
+
+// Interleaved 8-bit RGB(A) with smooth structure and some noise, so that
+// compressed formats see realistic entropy.
+std::vector<unsigned char> photo(int w, int h, int channels, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> noise(-6, 6);
+    std::vector<unsigned char> s(std::size_t(w) * h * channels);
+    std::size_t i = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            int base[4] = {x * 255 / w, y * 255 / h, ((x + y) * 3) & 255, 255 - (x * 128 / w)};
+            for (int c = 0; c < channels; ++c)
+                s[i++] = static_cast<unsigned char>(std::clamp(base[c] + noise(rng), 0, 255));
+        }
+    return s;
+}
+
+File qtWrite(const QImage& img, const char* format) {
+    QByteArray out;
+    QBuffer buf(&out);
+    buf.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buf, format);
+    if (!writer.write(img)) {
+        std::fprintf(stderr, "Qt cannot write %s: %s\n", format,
+                     writer.errorString().toUtf8().constData());
+        return {};
+    }
+    return File(out.begin(), out.end());
+}
+
+QImage toQImage(const std::vector<unsigned char>& rgb, int w, int h) {
+    QImage img(w, h, QImage::Format_RGB888);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(img.scanLine(y), rgb.data() + std::size_t(y) * w * 3, std::size_t(w) * 3);
+    return img;
+}
+
+std::vector<Sample> makeSamples() {
+    std::vector<Sample> out;
+    const std::pair<int, int> sizes[] = {{320, 240}, {1024, 768}, {1920, 1080}};
+    unsigned seed = 1;
+    for (auto [w, h] : sizes) {
+        std::string dim = std::to_string(w) + "x" + std::to_string(h);
+        auto rgb = photo(w, h, 3, seed++);
+        auto rgba = photo(w, h, 4, seed++);
+        auto grey = photo(w, h, 1, seed++);
+        out.push_back({"png", "png rgb " + dim, decodePng,
+                       writePng(PngSpec{.width = w, .height = h}, rgb), w, h});
+        out.push_back(
+            {"png", "png rgba " + dim, decodePng,
+             writePng(PngSpec{.width = w, .height = h, .colorType = PNG_COLOR_TYPE_RGBA}, rgba), w,
+             h});
+        PngSpec pal{.width = w, .height = h, .colorType = PNG_COLOR_TYPE_PALETTE};
+        for (int i = 0; i < 256; ++i)
+            pal.palette.push_back({static_cast<unsigned char>(i),
+                                   static_cast<unsigned char>(255 - i),
+                                   static_cast<unsigned char>(i / 2)});
+        out.push_back({"png", "png palette " + dim, decodePng, writePng(pal, grey), w, h});
+        out.push_back(
+            {"jpeg", "jpeg rgb q90 " + dim, decodeJpeg, writeJpeg(w, h, 3, rgb, 90), w, h});
+        out.push_back(
+            {"jpeg", "jpeg grey q90 " + dim, decodeJpeg, writeJpeg(w, h, 1, grey, 90), w, h});
+        out.push_back({"jpeg", "jpeg progressive " + dim, decodeJpeg,
+                       writeJpeg(w, h, 3, rgb, 85, JpegScans::Progressive), w, h});
+        GifSpec gif{.screenWidth = w, .screenHeight = h, .width = w, .height = h};
+        gif.palette = pal.palette;
+        out.push_back({"gif", "gif " + dim, decodeGif, writeGif(gif, grey), w, h});
+        out.push_back({"", "tiff rgb lzw " + dim, decodeTiff,
+                       writeTiff(TiffSpec{.width = w, .height = h, .compression = 5}, rgb), w, h});
+        out.push_back({"", "tiff rgba tiles " + dim, decodeTiff,
+                       writeTiff(TiffSpec{.width = w,
+                                          .height = h,
+                                          .samplesPerPixel = 4,
+                                          .extraSamples = 2,
+                                          .tileSize = 256},
+                                 rgba),
+                       w, h});
+        QImage q = toQImage(rgb, w, h);
+        out.push_back({"bmp", "bmp 24-bit " + dim, decodeBmp, qtWrite(q, "bmp"), w, h});
+        out.push_back({"ppm", "ppm " + dim, decodePnm, qtWrite(q, "ppm"), w, h});
+        out.push_back({"pgm", "pgm " + dim, decodePnm,
+                       qtWrite(q.convertToFormat(QImage::Format_Grayscale8), "pgm"), w, h});
+        if (w <= 256 || h <= 256)
+            continue;
+        out.push_back(
+            {"ico", "ico 256x256", decodeIco, qtWrite(q.copy(0, 0, 256, 256), "ico"), 256, 256});
+    }
+    return out;
+}
+
+double bestSeconds(int repeats, const std::function<void()>& run) {
+    double best = 1e30;
+    for (int i = 0; i < repeats; ++i) {
+        auto t0 = Clock::now();
+        run();
+        best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    std::vector<Sample> samples = makeSamples();
+
+    // Qt's reader returns the cheapest format for each file (8-bit grey for
+    // grey JPEGs and PGMs, indexed for palette PNGs and GIFs); our decoders
+    // always produce straight 0xAARRGGBB. "Qt+argb" adds the conversion to
+    // that same result and is the column the ratio compares against.
+    std::printf("%-28s %9s %9s %9s %9s %6s\n", "picture", "bytes", "ours ms", "Qt ms", "Qt+argb",
+                "ratio");
+    bool slower = false;
+    for (const Sample& s : samples) {
+        if (s.bytes.empty())
+            continue;
+        Picture check = s.decode(s.bytes.data(), s.bytes.size());
+        if (check.width != s.width || check.height != s.height) {
+            std::fprintf(stderr, "%s: decoded as %d x %d\n", s.label.c_str(), check.width,
+                         check.height);
+            return 1;
+        }
+        double ours = bestSeconds(repeats, [&] { s.decode(s.bytes.data(), s.bytes.size()); });
+        if (s.format.empty()) {
+            std::printf("%-28s %9zu %9.2f %9s %9s %6s\n", s.label.c_str(), s.bytes.size(),
+                        ours * 1e3, "-", "-", "-");
+            continue;
+        }
+        QByteArray data(reinterpret_cast<const char*>(s.bytes.data()), qsizetype(s.bytes.size()));
+        auto qtRead = [&] {
+            QBuffer buf(&data);
+            buf.open(QIODevice::ReadOnly);
+            QImageReader reader(&buf, s.format.c_str());
+            QImage img = reader.read();
+            if (img.isNull())
+                std::fprintf(stderr, "Qt cannot read %s\n", s.label.c_str());
+            return img;
+        };
+        double qt = bestSeconds(repeats, [&] { qtRead(); });
+        double qtArgb = bestSeconds(repeats, [&] {
+            QImage img = qtRead();
+            if (img.format() != QImage::Format_ARGB32 && img.format() != QImage::Format_RGB32)
+                img = img.convertToFormat(QImage::Format_ARGB32);
+        });
+        double ratio = ours / qtArgb;
+        slower = slower || ratio > 1.0;
+        std::printf("%-28s %9zu %9.2f %9.2f %9.2f %6.2f%s\n", s.label.c_str(), s.bytes.size(),
+                    ours * 1e3, qt * 1e3, qtArgb * 1e3, ratio, ratio > 1.0 ? "  slower" : "");
+    }
+    std::printf("ratio = ours / (QImageReader + conversion to ARGB32); lower is faster.\n"
+                "tiff: no Qt reader is installed here.\n");
+    return slower ? 3 : 0;
+}
