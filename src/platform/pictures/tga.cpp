@@ -58,16 +58,24 @@ struct Mapped16 {
     std::uint32_t operator()(Bytes p) const { return table[le16(p)]; }
 };
 
-// Reads the pixels in file order into `pic`. Run-length packets may cross
-// rows; one that passes the last pixel is cut there.
-template <class Convert> void readPixels(Reader& r, bool rle, Convert convert, Picture& pic) {
+// Reads the pixels into `pic`, top row first. Raw rows go straight to their
+// place; run-length packets may cross rows, so they are unpacked in file
+// order and the rows turned over afterwards. A packet that passes the last
+// pixel is cut there.
+template <class Convert>
+void readPixels(Reader& r, bool rle, bool bottomUp, Convert convert, Picture& pic) {
     constexpr int bytes = Convert::kBytes;
     const std::size_t total = pic.pixels.size();
     std::uint32_t* out = pic.pixels.data();
     if (!rle) {
+        const std::size_t w = static_cast<std::size_t>(pic.width);
+        const std::size_t h = static_cast<std::size_t>(pic.height);
         Bytes src = r.take(static_cast<std::uint64_t>(total) * bytes);
-        for (std::size_t i = 0; i < total; ++i, src += bytes)
-            out[i] = convert(src);
+        for (std::size_t fy = 0; fy < h; ++fy) {
+            std::uint32_t* dst = out + (bottomUp ? h - 1 - fy : fy) * w;
+            for (std::size_t x = 0; x < w; ++x, src += bytes)
+                dst[x] = convert(src);
+        }
         return;
     }
     std::size_t i = 0;
@@ -83,6 +91,8 @@ template <class Convert> void readPixels(Reader& r, bool rle, Convert convert, P
         }
         i += n;
     }
+    if (bottomUp)
+        flipVertically(pic);
 }
 
 std::uint32_t mapEntry(Bytes p, int bits) {
@@ -155,27 +165,25 @@ Picture decodeTga(Bytes data, std::size_t size) {
     if (kind == 1) {
         alpha = mapBits == 32;
         if (depth == 8)
-            readPixels(r, rle, Mapped8{table.data()}, pic);
+            readPixels(r, rle, !topDown, Mapped8{table.data()}, pic);
         else
-            readPixels(r, rle, Mapped16{table.data()}, pic);
+            readPixels(r, rle, !topDown, Mapped16{table.data()}, pic);
     } else if (kind == 2) {
         alpha = attributeBits > 0 && (depth == 16 || depth == 32);
         if (depth == 24)
-            readPixels(r, rle, Bgr24{}, pic);
+            readPixels(r, rle, !topDown, Bgr24{}, pic);
         else if (depth == 32)
-            readPixels(r, rle, Bgra32{alpha ? 0u : 0xFF000000u}, pic);
+            readPixels(r, rle, !topDown, Bgra32{alpha ? 0u : 0xFF000000u}, pic);
         else
-            readPixels(r, rle, Bgr16{alpha && depth == 16}, pic);
+            readPixels(r, rle, !topDown, Bgr16{alpha && depth == 16}, pic);
     } else {
         alpha = attributeBits > 0 && depth == 16;
         if (depth == 8)
-            readPixels(r, rle, Grey8{}, pic);
+            readPixels(r, rle, !topDown, Grey8{}, pic);
         else
-            readPixels(r, rle, GreyAlpha16{alpha}, pic);
+            readPixels(r, rle, !topDown, GreyAlpha16{alpha}, pic);
     }
 
-    if (!topDown)
-        flipVertically(pic);
     if (rightToLeft)
         flipHorizontally(pic);
     if (alpha)
