@@ -265,6 +265,9 @@ TEST(BmpDecoder, RefusesDamagedFiles) {
     truncated.resize(truncated.size() - 6);
     // Run-length data cannot be measured against the file beforehand.
     Bmp huge = rle8({0, 1}, 100000, 1);
+    // Sides whose byte count would overflow 64 bits if multiplied first.
+    Bmp vast = plain;
+    vast.width = 0x7FFFFFFF, vast.height = 0x7FFFFFFF, vast.bits = 32;
     Bmp zero = plain;
     zero.width = 0;
     Bmp odd = plain;
@@ -277,6 +280,7 @@ TEST(BmpDecoder, RefusesDamagedFiles) {
     const std::vector<Bad> cases = {
         {"truncated pixels", truncated, "BMP picture is damaged (truncated pixel data)"},
         {"huge", huge.encode(), "BMP picture has an unsupported size (100000 x 1)"},
+        {"vast", vast.encode(), "unsupported size (2147483647 x 2147483647)"},
         {"zero width", zero.encode(), "bad dimensions"},
         {"7 bits", odd.encode(), "BMP picture uses an unsupported bit depth (7)"},
         {"RLE8 with 4 bits", rleBits.encode(), "RLE8 needs 8 bits"},

@@ -177,6 +177,8 @@ TEST(PsdDecoder, RefusesDamagedFiles) {
     tableCut.resize(table + 4);
     File huge = packed;
     huge[20] = 0x4E, huge[21] = 0x20; // width 20000
+    File vast = rawCut;
+    std::fill(vast.begin() + 14, vast.begin() + 22, 0xFF); // 4294967295 x 4294967295
     File lab = packed;
     lab[25] = Lab;
     File deep = packed;
@@ -191,6 +193,7 @@ TEST(PsdDecoder, RefusesDamagedFiles) {
         {"row count past the file", countOutside, "offset past the end of the file"},
         {"count table cut short", tableCut, "truncated pixel data"},
         {"too wide", huge, "PSD picture has an unsupported size (20000 x 2)"},
+        {"vast", vast, "unsupported size (4294967295 x 4294967295)"},
         {"Lab colours", lab, "PSD picture uses an unsupported colour mode (9)"},
         {"32 bits", deep, "unsupported bit depth (32)"},
         {"RGB with two channels", twoChannels, "too few channels"},

@@ -358,6 +358,7 @@ Picture decodeDib(Bytes data, std::size_t size, std::uint64_t headerAt, std::uin
     const Palette pal = readPalette(r, h);
     Picture pic;
     const bool rle = h.compression == kRle8 || h.compression == kRle4;
+    checkSides(h.width, h.height, r.format());
     if (!rle) {
         // Refuse a short file before allocating for the size it claims.
         if (h.pixelsAt > size || pixelBytes(h) > size - h.pixelsAt)

@@ -100,6 +100,15 @@ class Reader {
     const char* format_;
 };
 
+// Refuses sides past the hard limits, with allocate()'s own message, before a
+// decoder multiplies them into byte counts that could otherwise overflow.
+inline void checkSides(std::int64_t w, std::int64_t h, const char* format) {
+    if (w > kMaxSide || h > kMaxSide) {
+        Picture none;
+        allocate(none, w, h, format); // throws without allocating
+    }
+}
+
 // A colour table indexed by a byte. Entries the file does not define stay
 // opaque black, so a pixel whose index lies past the file's palette shows
 // black instead of reading beyond the palette; no per-pixel check is needed.

@@ -96,6 +96,7 @@ Picture decodePnm(Bytes data, std::size_t size) {
     if (binary)
         text.endHeader();
 
+    checkSides(w, h, kPnm);
     const int channels = colour ? 3 : 1;
     const std::uint64_t samples = std::uint64_t(w) * h * channels;
     const int sampleBytes = maxval > 255 ? 2 : 1;

@@ -111,6 +111,7 @@ Picture decodePsd(Bytes data, std::size_t size) {
     if (compression > 1)
         unsupported(kPsd, "compression (" + std::to_string(compression) + ")");
 
+    checkSides(width, height, kPsd);
     const std::size_t lineBytes = (std::size_t(width) * depth + 7) / 8;
     const std::uint64_t rows = std::uint64_t(height) * needed;
     const int countBytes = version == 1 ? 2 : 4;
