@@ -30,6 +30,7 @@ TForm1::TForm1(std::string startedAs) : startedAs_(std::move(startedAs)), host_(
     VideoWindow1 = &host_.createVideo("VideoWindow1");
     VideoWindow1->setGeometry(24, 136, 65, 57);
     VideoWindow1->hide();
+    FilterGraph1 = new FilterGraph(*VideoWindow1, this);
 
     // Disabled in the window resource and never enabled by any operation.
     Timer1 = new QTimer(this);
@@ -42,12 +43,15 @@ TForm1::TForm1(std::string startedAs) : startedAs_(std::move(startedAs)), host_(
 TForm1::~TForm1() { FormDestroy(); }
 
 void TForm1::FormCreate() {
-    // FIXME: the audio library is started here once sound playback lands.
+    // Default device, 44.1 kHz; a failure only means no sound.
+    audio_.init(-1, 44100, 0, this);
 }
 
 void TForm1::FormDestroy() {
-    // FIXME: the video graph and then the audio library are freed here once
-    // playback lands.
+    // The graph first (it stops any video), then the audio library.
+    delete FilterGraph1;
+    FilterGraph1 = nullptr;
+    audio_.free();
 }
 
 void TForm1::showMaximisedWindow() {

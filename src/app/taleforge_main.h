@@ -2,8 +2,10 @@
 // The main window: owner of every control of the game screen, the program
 // state, the component tables, and the two places where events enter the
 // program (the start-up sequence and the button handlers).
+#include "platform/audio.h"
 #include "platform/errors.h"
 #include "platform/host.h"
+#include "platform/video.h"
 #include "platform/system.h"
 
 #include <QPointer>
@@ -41,6 +43,10 @@ struct ProgramState {
 // null when its control is deleted.
 struct ComponentTables {
     std::vector<QPointer<QWidget>> pictures, shapes, labels, lists, textWindows, buttons, endButtons;
+    // The background's decorations, in creation order; the corners always
+    // have four entries once one is built (top-left, top-right, bottom-left,
+    // bottom-right), empty where that corner is not.
+    std::vector<QPointer<QWidget>> backgroundTiles, largeBackground, frames, corners;
     // Per text number: first label index, label count.
     std::vector<std::pair<std::int32_t, std::int32_t>> texts;
 };
@@ -97,6 +103,15 @@ public:
     // Throws InvalidCast when the component is not a text window.
     bool EditCheck(Control* textWindow, const std::string& target);
 
+    // Plays the current video file in VideoWindow1; a zero width or height
+    // of the window is taken from the video's own size.
+    void PlayVideo();
+    // Plays one sound at a time: a new one ends the one before.
+    void PlayAudio(const std::string& fullPath);
+    // Stops the video and hides its window (the `invisible` command and the
+    // end screen).
+    void StopVideo();
+
     ProgramState state;
     ComponentTables tables;
 
@@ -105,6 +120,11 @@ public:
     LabelControl* LabelServant = nullptr;
     VideoControl* VideoWindow1 = nullptr;
     QTimer* Timer1 = nullptr;
+    FilterGraph* FilterGraph1 = nullptr;
+
+    AudioLibrary& audio() { return audio_; }
+    // The stream PlayAudio created last, 0 when there is none.
+    AudioLibrary::Handle soundStream() const { return soundStream_; }
 
 protected:
     bool event(QEvent* e) override;
@@ -121,6 +141,8 @@ private:
 
     std::string startedAs_;
     ControlHost host_;
+    AudioLibrary audio_;
+    AudioLibrary::Handle soundStream_ = 0;
     TForm2* errorWindow_ = nullptr;
     bool startUpBegun_ = false;
     bool startUpDone_ = false;

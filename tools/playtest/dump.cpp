@@ -110,6 +110,8 @@ QJsonObject dumpScene(TForm1& form) {
         {"victory", s.victory},
         {"videofile", utf8(s.videoFile)},
         {"pausecounter", s.pauseCounter},
+        {"sound", QJsonObject{{"file", QString::fromStdString(form.audio().fileOf(form.soundStream()))},
+                              {"playing", form.audio().isPlaying(form.soundStream())}}},
         {"startrequest",
          QJsonObject{{"requested", s.start.requested}, {"file", utf8(s.start.file)}, {"folder", utf8(s.start.folder)}}},
     };

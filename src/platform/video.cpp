@@ -1,0 +1,110 @@
+#include "platform/video.h"
+
+#include "platform/controls.h"
+
+#include <QAudioDevice>
+#include <QAudioOutput>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMediaDevices>
+#include <QMediaPlayer>
+#include <QUrl>
+#include <QVideoFrame>
+#include <QVideoSink>
+
+namespace taleplay {
+namespace {
+
+constexpr int kRenderWaitMs = 2000;
+
+template <class Done> void waitFor(Done done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < kRenderWaitMs)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+}
+
+} // namespace
+
+FilterGraph::FilterGraph(VideoControl& window, QObject* parent)
+    : QObject(parent), window_(window), player_(std::make_unique<QMediaPlayer>()),
+      sink_(std::make_unique<QVideoSink>()) {
+    player_->setVideoOutput(sink_.get());
+    // The video's sound plays with it where there is a device to play it on.
+    if (!QMediaDevices::audioOutputs().isEmpty()) {
+        audio_ = std::make_unique<QAudioOutput>();
+        player_->setAudioOutput(audio_.get());
+    }
+    connect(sink_.get(), &QVideoSink::videoFrameChanged, this, &FilterGraph::onFrame);
+    connect(player_.get(), &QMediaPlayer::playbackStateChanged, this,
+            [this] { window_.setPlaying(playing()); });
+}
+
+FilterGraph::~FilterGraph() {
+    player_->stop();
+    window_.setPlaying(false);
+}
+
+void FilterGraph::onFrame() {
+    const QVideoFrame frame = sink_->videoFrame();
+    if (!frame.isValid())
+        return;
+    if (!size_.isValid() || size_.isEmpty())
+        size_ = frame.size();
+    window_.setFrame(frame.toImage());
+}
+
+void FilterGraph::clearGraph() {
+    player_->stop();
+    player_->setSource(QUrl());
+    size_ = QSize();
+    rendered_ = false;
+    window_.setFrame(QImage());
+    window_.setPlaying(false);
+}
+
+void FilterGraph::setActive(bool on) {
+    active_ = on;
+    if (!on)
+        player_->stop();
+}
+
+void FilterGraph::renderFile(const std::string& fsPath, const std::string& shownName) {
+    window_.setFile(shownName);
+    player_->setSource(QUrl::fromLocalFile(QString::fromStdString(fsPath)));
+    waitFor([this] {
+        auto s = player_->mediaStatus();
+        return s == QMediaPlayer::LoadedMedia || s == QMediaPlayer::InvalidMedia ||
+               player_->error() != QMediaPlayer::NoError;
+    });
+    rendered_ = player_->mediaStatus() == QMediaPlayer::LoadedMedia;
+    if (!rendered_ || !player_->hasVideo())
+        return;
+    // Paused, the pipeline decodes its first picture, which tells the size.
+    player_->pause();
+    waitFor([this] { return size_.isValid() && !size_.isEmpty(); });
+}
+
+bool FilterGraph::getVideoSize(int& width, int& height) const {
+    if (!rendered_ || !size_.isValid() || size_.isEmpty())
+        return false;
+    width = size_.width();
+    height = size_.height();
+    return true;
+}
+
+void FilterGraph::play() {
+    if (!rendered_)
+        return;
+    // From the beginning, also when this file was playing already.
+    player_->setPosition(0);
+    player_->play();
+}
+
+void FilterGraph::stop() { player_->stop(); }
+
+bool FilterGraph::playing() const { return player_->playbackState() == QMediaPlayer::PlayingState; }
+
+qint64 FilterGraph::position() const { return player_->position(); }
+
+} // namespace taleplay
