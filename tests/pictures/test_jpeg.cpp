@@ -135,3 +135,13 @@ TEST(Jpeg, ProgressiveFilesAreCappedAtAHundredScans) {
                          JpegScans::OneScanPerCoefficient);
     EXPECT_EQ(errorOf(rgb), "JPEG picture is damaged (more than 100 scans)");
 }
+
+TEST(Jpeg, ProgressiveWorkingMemoryIsBounded) {
+    // 8000 x 8000 is within the pixel limit, but a progressive YCCK file of
+    // that size needs 320 MB of coefficient buffers (Y and K at full size,
+    // the two chroma components at a quarter, 2 bytes a coefficient).
+    File big = withSize(
+        writeJpeg(16, 16, 4, std::vector<unsigned char>(1024, 90), 90, JpegScans::Progressive),
+        8000, 8000);
+    EXPECT_EQ(errorOf(big), "JPEG picture needs more than 256 MiB of working memory to decode");
+}

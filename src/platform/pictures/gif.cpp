@@ -142,7 +142,8 @@ Picture decodeGif(Bytes data, std::size_t size) {
         frame.Left == 0 && frame.Top == 0 && frame.Width >= width && frame.Height >= height;
     pic.hasAlpha = transparent >= 0 || !coversScreen;
 
-    if (frame.Width > 0 && frame.Height > 0) {
+    // A frame that lies wholly off the screen shows nothing.
+    if (frame.Width > 0 && frame.Height > 0 && frame.Left < width && frame.Top < height) {
         std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
         const int visibleWidth =
             static_cast<int>(std::clamp<std::int64_t>(width - frame.Left, 0, frame.Width));

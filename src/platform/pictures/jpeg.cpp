@@ -5,13 +5,16 @@
 
 #include "platform/errors.h"
 
+#include <algorithm>
 #include <bit>
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 // jpeglib.h needs size_t and FILE declared before it.
+#include <jerror.h>
 #include <jpeglib.h>
 
 namespace taleplay::pictures {
@@ -64,6 +67,7 @@ struct Decompressor {
     ErrorManager err{};
     jpeg_progress_mgr progress{};
     bool created = false;
+    bool multipleScans = false;
 
     Decompressor() = default;
     ~Decompressor() {
@@ -88,6 +92,7 @@ bool readHeader(Decompressor* d, Bytes data, std::size_t size) {
     cinfo->progress = &d->progress;
     jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(cinfo, TRUE);
+    d->multipleScans = jpeg_has_multiple_scans(cinfo);
     return true;
 }
 
@@ -115,12 +120,20 @@ void greyRowToPixels(const JSAMPLE* row, std::uint32_t* out, JDIMENSION width) {
 
 enum class Output { Bgra, Grey, Cmyk };
 
+// For a progressive file this reads the whole input into libjpeg's
+// coefficient buffers, within its memory limit, before our pixels exist.
+bool startDecompress(Decompressor* d) {
+    if (setjmp(d->err.jump))
+        return false;
+    jpeg_start_decompress(&d->cinfo);
+    return true;
+}
+
 bool readPixels(Decompressor* d, Output output, std::uint32_t* pixels, JSAMPLE* rowBuffer,
                 bool* complete) {
     j_decompress_ptr cinfo = &d->cinfo;
     if (setjmp(d->err.jump))
         return false;
-    jpeg_start_decompress(cinfo);
     const JDIMENSION width = cinfo->output_width;
     const bool inverted = cinfo->saw_Adobe_marker;
     while (cinfo->output_scanline < cinfo->output_height) {
@@ -155,6 +168,36 @@ bool readPixels(Decompressor* d, Output output, std::uint32_t* pixels, JSAMPLE* 
     return true;
 }
 
+const char* const kTooMuchMemory =
+    "JPEG picture needs more than 256 MiB of working memory to decode";
+
+// A file of several scans (progressive, or sequential with one scan per
+// component) is decoded through coefficient buffers for the whole image,
+// 64 coefficients of 2 bytes per 8 x 8 block. libjpeg-turbo before 3.0
+// ignores max_memory_to_use when it has no backing store, so we check.
+std::uint64_t coefficientBytes(const jpeg_decompress_struct& cinfo, bool multipleScans) {
+    if (!multipleScans)
+        return 0;
+    std::uint64_t total = 0;
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        const jpeg_component_info& c = cinfo.comp_info[i];
+        const std::uint64_t h = std::max(c.h_samp_factor, 1), v = std::max(c.v_samp_factor, 1);
+        const std::uint64_t cols = (c.width_in_blocks + h - 1) / h * h;
+        const std::uint64_t rows = (c.height_in_blocks + v - 1) / v * v;
+        total += cols * rows * DCTSIZE2 * sizeof(JCOEF);
+    }
+    return total;
+}
+
+[[noreturn]] void fail(const Decompressor& d) {
+    // libjpeg without a backing store says only "Backing store not
+    // supported" when a file needs more working memory than allowed.
+    static_assert(kMaxJpegMemory == 256l * 1024 * 1024, "kTooMuchMemory names the limit");
+    if (d.err.pub.msg_code == JERR_NO_BACKING_STORE)
+        throw PictureError(kTooMuchMemory);
+    throw PictureError(std::string("JPEG picture is damaged (") + d.err.message + ")");
+}
+
 } // namespace
 
 Picture decodeJpeg(Bytes data, std::size_t size) {
@@ -164,7 +207,7 @@ Picture decodeJpeg(Bytes data, std::size_t size) {
         throw PictureError("JPEG picture is damaged (empty file)");
     Decompressor d;
     if (!readHeader(&d, data, size))
-        throw PictureError(std::string("JPEG picture is damaged (") + d.err.message + ")");
+        fail(d);
 
     jpeg_decompress_struct& cinfo = d.cinfo;
     Output output = Output::Bgra;
@@ -176,12 +219,23 @@ Picture decodeJpeg(Bytes data, std::size_t size) {
                             : output == Output::Grey ? JCS_GRAYSCALE
                                                      : JCS_EXT_BGRA;
     Picture pic;
-    // No scaling is asked for, so the output size is the file's size.
+    // Refused here, a size beyond the limits never reaches libjpeg's own
+    // allocations. No scaling is asked for, so the output size is the
+    // file's size.
+    // The working memory is checked first, so a file that would fail for it
+    // does not allocate its pixels; sizes beyond kMaxSide get allocate's
+    // message.
+    if (cinfo.image_width <= kMaxSide && cinfo.image_height <= kMaxSide &&
+        coefficientBytes(cinfo, d.multipleScans) > std::uint64_t(kMaxJpegMemory))
+        throw PictureError(kTooMuchMemory);
     allocate(pic, cinfo.image_width, cinfo.image_height, "JPEG");
-    std::vector<JSAMPLE> rowBuffer(output == Output::Bgra ? 0 : std::size_t(cinfo.image_width) * 4);
+    if (!startDecompress(&d))
+        fail(d);
+    std::vector<JSAMPLE> rowBuffer(output == Output::Bgra ? 0
+                                                          : std::size_t(cinfo.output_width) * 4);
     bool complete = false;
     if (!readPixels(&d, output, pic.pixels.data(), rowBuffer.data(), &complete))
-        throw PictureError(std::string("JPEG picture is damaged (") + d.err.message + ")");
+        fail(d);
     if (!complete)
         throw PictureError("JPEG picture is damaged (file is truncated)");
     return pic;
