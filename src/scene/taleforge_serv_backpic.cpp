@@ -1,10 +1,402 @@
 #include "scene/taleforge_serv_backpic.h"
 
 #include "app/taleforge_main.h"
+#include "descr/File_functions.h"
+#include "descr/Stroki_functions.h"
+#include "descr/colour_values.h"
+#include "platform/paths.h"
+#include "platform/system.h"
+#include "scene/scene_steps.h"
+
+#include <algorithm>
+#include <array>
 
 namespace taleplay {
+namespace {
 
-// FIXME: builds nothing yet; the screen's elements land one builder at a time.
-void BuildBackground(TForm1&) {}
+constexpr int kPictureCount = 50;
+constexpr int kShapeCount = 30;
+
+// Makes the tiles of a frame wider (or taller) until the last, partial tile
+// is at least four fifths of a tile, so no sliver ends the edge. An exact fit
+// (remainder 0) does not count, unless the tile is below 5 pixels.
+int widenUntilLastTileFits(int length, int tile) {
+    // A tile longer than the edge is one tile cut to the edge; widening it
+    // further changes nothing on the screen and, past 5/4 of the edge, would
+    // never end.
+    while (tile <= length && length - (length / tile) * tile < 4 * (tile / 5))
+        ++tile;
+    return tile;
+}
+
+ImageControl& createImage(TForm1& form, const std::string& name, Stretch stretch, bool autoSize,
+                          bool transparent) {
+    ImageControl& image = form.host().createImage(name);
+    image.setStretch(stretch == Stretch::On);
+    image.setAutoSize(autoSize);
+    image.setTransparent(transparent);
+    return image;
+}
+
+// (1) The colour that shows wherever nothing covers the window.
+void SetScreenColour(TForm1& form, const std::string& file) {
+    const std::string value = keyValue(file, "*screencolor*");
+    if (!value.empty())
+        form.host().setColour(convertColour(value));
+}
+
+// (2) A picture repeated over the whole client area.
+void BuildBackgroundTiles(TForm1& form, const std::string& file) {
+    const std::string name = decorationPictureName(form, file, "*fon*name*", "fon.bmp");
+    if (name.empty())
+        return;
+    const std::string path = form.state.dataFolder + name;
+    const Size picture = measurePicture(form, path);
+    const auto tiles = backgroundTiles(form.clientWidth(), form.clientHeight(), picture);
+    for (std::size_t i = 0; i < tiles.size(); ++i) {
+        const TilePlace& place = tiles[i];
+        ImageControl& tile =
+            createImage(form, "BP" + std::to_string(i), Stretch::Off, place.autoSize, false);
+        form.tables.backgroundTiles.emplace_back(&tile);
+        if (!place.autoSize)
+            tile.resize(place.width, place.height);
+        tile.move(place.left, place.top);
+        // Below everything else on the window, also below what the window
+        // resource made.
+        form.host().sendToBack(tile);
+        tile.loadPicture(path);
+    }
+}
+
+// (3) One picture stretched over the client area, a pixel in from its edges.
+void BuildLargeBackground(TForm1& form, const std::string& file) {
+    const std::string name = largeBackgroundName(form, file, platform::screenSize());
+    if (name.empty())
+        return;
+    ImageControl& image = createImage(form, "FON", Stretch::On, false, false);
+    form.tables.largeBackground.emplace_back(&image);
+    image.hide();
+    image.setGeometry(1, 1, form.clientWidth() - 2, form.clientHeight() - 2);
+    image.loadPicture(form.state.dataFolder + name);
+    image.show();
+}
+
+// (4) Tiles along the four edges: top and bottom first, then left and right,
+// which run the full height and lie over the ends of the others.
+void BuildFrames(TForm1& form, const std::string& file) {
+    const int cw = form.clientWidth();
+    const int ch = form.clientHeight();
+    const std::string& folder = form.state.dataFolder;
+
+    const std::string horizontalName =
+        decorationPictureName(form, file, "*framehoriz*name*", "ramkahor.bmp");
+    FrameTiling horizontal;
+    if (!horizontalName.empty()) {
+        const Size picture = measurePicture(form, folder + horizontalName);
+        const int height = resolveSize(file, "*framehoriz", Axis::Vertical, ch);
+        horizontal = horizontalFrameTiling(cw, picture, height);
+    }
+
+    const std::string verticalName =
+        decorationPictureName(form, file, "*framevert*name*", "ramkavert.bmp");
+    FrameTiling vertical;
+    if (!verticalName.empty()) {
+        const Size picture = measurePicture(form, folder + verticalName);
+        int width = resolveSize(file, "*framevert", Axis::Horizontal, cw);
+        if (width == 0)
+            width = horizontal.thickness;
+        if (width == 0)
+            width = picture.width;
+        vertical = verticalFrameTiling(ch, picture, width);
+    }
+
+    const bool transparent = flagSet(file, "*frametransparent*yes#");
+    const FrameTiles tiles = frameTiles(cw, ch, horizontal, vertical);
+    int index = 0;
+    auto place = [&](const char* prefix, const std::string& name, const TilePlace& at) {
+        ImageControl& tile =
+            createImage(form, prefix + std::to_string(index++), Stretch::On, false, transparent);
+        form.tables.frames.emplace_back(&tile);
+        tile.setGeometry(at.left, at.top, at.width, at.height);
+        tile.loadPicture(folder + name);
+    };
+    for (const TilePlace& at : tiles.horizontal)
+        place("RH", horizontalName, at);
+    for (const TilePlace& at : tiles.vertical)
+        place("RV", verticalName, at);
+}
+
+// (5) Up to 50 freely placed pictures.
+void BuildPictures(TForm1& form, const std::string& file) {
+    for (int n = 1; n <= kPictureCount; ++n) {
+        const std::string stem = numberedKey("*picture", n, "");
+        const std::string name = reportedPictureName(form, file, stem + "*name*");
+        if (name.empty())
+            continue; // a number that is skipped does not end the loop
+        const std::string path = form.state.dataFolder + name;
+        const std::optional<Size> size = pictureSize(form, file, stem, path);
+        if (!size)
+            continue;
+        const int left =
+            resolvePosition(file, stem, Axis::Horizontal, form.clientWidth(), size->width);
+        const int top =
+            resolvePosition(file, stem, Axis::Vertical, form.clientHeight(), size->height);
+
+        form.tables.pictures.resize(n);
+        // No star after the number, and the blank after "#" belongs to the flag.
+        const bool transparent = flagSet(file, stem + "transparent*yes# ");
+        const bool hidden = flagSet(file, stem + "visible*no# ");
+
+        ImageControl& image =
+            createImage(form, "RIS" + std::to_string(n - 1), Stretch::On, false, transparent);
+        form.tables.pictures[n - 1] = &image;
+        image.setGeometry(left, top, size->width, size->height);
+        image.loadPicture(path);
+        if (hidden)
+            image.hide();
+    }
+}
+
+// (6) The four corners, all of one size, over the frames and the pictures.
+void BuildCorners(TForm1& form, const std::string& file) {
+    struct Corner {
+        const char* key;
+        const char* defaultName;
+    };
+    static constexpr std::array<Corner, 4> corners{{
+        {"*upleftcorner*name*", "cornerupleft.bmp"},
+        {"*uprightcorner*name*", "cornerupright.bmp"},
+        {"*bottomleftcorner*name*", "cornerbottomleft.bmp"},
+        {"*bottomrightcorner*name*", "cornerbottomright.bmp"},
+    }};
+    const std::string& folder = form.state.dataFolder;
+
+    const bool transparent = flagSet(file, "*cornertransparent*yes#");
+    std::array<std::string, 4> names;
+    std::optional<Size> lastMeasured;
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        names[i] = decorationPictureName(form, file, corners[i].key, corners[i].defaultName);
+        if (!names[i].empty())
+            lastMeasured = measurePicture(form, folder + names[i]);
+    }
+    if (!lastMeasured)
+        return;
+    // Every corner takes the size of the last one measured: authors draw
+    // the four alike.
+    const std::optional<Size> size = cornerSize(
+        *lastMeasured, resolveSize(file, "*corner", Axis::Vertical, form.clientHeight()));
+    if (!size)
+        return;
+
+    const int cw = form.clientWidth();
+    const int ch = form.clientHeight();
+    form.tables.corners.resize(corners.size());
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        if (names[i].empty())
+            continue;
+        ImageControl& image =
+            createImage(form, "UGOL" + std::to_string(i), Stretch::On, false, transparent);
+        form.tables.corners[i] = &image;
+        image.resize(size->width, size->height);
+        image.loadPicture(folder + names[i]);
+        const bool right = i == 1 || i == 3;
+        const bool bottom = i >= 2;
+        image.move(right ? cw - image.width() : 0, bottom ? ch - image.height() : 0);
+    }
+}
+
+ShapeKind shapeKindOf(const std::string& kind) {
+    if (kind == "ellipse")
+        return ShapeKind::Ellipse;
+    if (kind == "square")
+        return ShapeKind::Square;
+    if (kind == "rectangle")
+        return ShapeKind::Rectangle;
+    if (kind == "roundrectangle" || kind == "roundrect")
+        return ShapeKind::RoundRect;
+    if (kind == "roundsquare")
+        return ShapeKind::RoundSquare;
+    return ShapeKind::Circle; // also for any word the game made up
+}
+
+// (7) Up to 30 filled and outlined shapes, over the corners.
+void BuildShapes(TForm1& form, const std::string& file) {
+    for (int n = 1; n <= kShapeCount; ++n) {
+        const std::string stem = numberedKey("*shape", n, "");
+        const std::string kind = asciiLowerCase(keyValue(file, stem + "*form*"));
+        if (kind.empty())
+            continue;
+        // A shape has no natural size: what is not given stays 0.
+        int height = resolveSize(file, stem, Axis::Vertical, form.clientHeight());
+        int width = resolveSize(file, stem, Axis::Horizontal, form.clientWidth());
+        if (kind == "circle" || kind == "square" || kind == "roundsquare")
+            width = height = std::max(width, height);
+        const int left = resolvePosition(file, stem, Axis::Horizontal, form.clientWidth(), width);
+        const int top = resolvePosition(file, stem, Axis::Vertical, form.clientHeight(), height);
+        const std::string fill = keyValue(file, stem + "color*");
+        const std::string outline = keyValue(file, stem + "pencolor*");
+
+        form.tables.shapes.resize(n);
+        const bool hidden = flagSet(file, stem + "visible*no# ");
+        ShapeControl& shape = form.host().createShape("SHAP" + std::to_string(n - 1));
+        form.tables.shapes[n - 1] = &shape;
+        shape.setShape(shapeKindOf(kind));
+        shape.setGeometry(left, top, width, height);
+        // A bad colour stops the build here; the shape stays, placed but
+        // without the colours not yet set.
+        if (!fill.empty())
+            shape.setBrush(convertColour(fill));
+        if (!outline.empty())
+            shape.setPen(convertColour(outline));
+        // 1 pixel on a screen 768 high, 2 on one 1080 high.
+        shape.setPenWidth(platform::screenSize().height() / 400);
+        if (hidden)
+            shape.hide();
+    }
+}
+
+// (8), (9) The sound and the video of the play screen.
+void DeclareSoundAndVideo(TForm1&, const std::string&) {
+    // FIXME: sound and video playback are not part of the program yet; their
+    // declarations are read here, last, once they are.
+}
+
+} // namespace
+
+std::vector<TilePlace> backgroundTiles(int clientWidth, int clientHeight, Size picture) {
+    std::vector<TilePlace> tiles;
+    const int w = picture.width;
+    const int h = picture.height;
+    if (w <= 0 || h <= 0 || clientWidth < 0 || clientHeight < 0)
+        return tiles;
+    // One extra column and row take the remainder, which may be 0 pixels.
+    const int cols = clientWidth / w + 1;
+    const int rows = clientHeight / h + 1;
+    const int count = cols * rows;
+    tiles.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        TilePlace tile{(i % cols) * w, (i / cols) * h, w, h, true};
+        if ((i + 1) % cols == 0) {
+            tile.autoSize = false;
+            tile.width = clientWidth - w * (cols - 1);
+            tile.height = h;
+        }
+        if (i + 1 > cols * (rows - 1)) {
+            tile.autoSize = false;
+            if (i != count - 1)
+                tile.width = w;
+            tile.height = clientHeight - h * (rows - 1);
+        }
+        tiles.push_back(tile);
+    }
+    return tiles;
+}
+
+FrameTiling horizontalFrameTiling(int clientWidth, Size picture, int height) {
+    const int w = picture.width;
+    const int h = picture.height;
+    if (w <= 0 || h <= 0 || clientWidth <= 0)
+        return {};
+    int tile = clientWidth / (clientWidth / w + 1);
+    if (height != 0) {
+        tile = roundHalfEven(w / (static_cast<long double>(h) / height));
+    } else {
+        if (tile <= 0)
+            return {};
+        height = roundHalfEven(h / (static_cast<long double>(w) / tile));
+    }
+    // A tile or frame of no (or negative) extent cannot be laid; the frame
+    // is left out.
+    if (tile <= 0 || height <= 0)
+        return {};
+    return {widenUntilLastTileFits(clientWidth, tile), height};
+}
+
+FrameTiling verticalFrameTiling(int clientHeight, Size picture, int width) {
+    const int w = picture.width;
+    const int h = picture.height;
+    if (w <= 0 || h <= 0 || clientHeight <= 0 || width <= 0)
+        return {};
+    const int tile = roundHalfEven(h / (static_cast<long double>(w) / width));
+    if (tile <= 0)
+        return {};
+    return {widenUntilLastTileFits(clientHeight, tile), width};
+}
+
+FrameTiles frameTiles(int clientWidth, int clientHeight, FrameTiling horizontal,
+                      FrameTiling vertical) {
+    FrameTiles out;
+    const int t = horizontal.tile;
+    const int h = horizontal.thickness;
+    const int a = h != 0 && t > 0 ? clientWidth / t + 1 : 0;
+    for (int i = 0; i < 2 * a; ++i) {
+        const bool top = i < a;
+        TilePlace tile{(top ? i : i - a) * t, top ? 0 : clientHeight - h, t, h, false};
+        if (i + 1 == a || i + 1 == 2 * a)
+            tile.width = clientWidth - (a - 1) * t; // the last tile of a row
+        out.horizontal.push_back(tile);
+    }
+    const int u = vertical.tile;
+    const int v = vertical.thickness;
+    const int b = v != 0 && u > 0 ? clientHeight / u + 1 : 0;
+    for (int i = 0; i < 2 * b; ++i) {
+        const bool left = i < b;
+        TilePlace tile{left ? 0 : clientWidth - v, (left ? i : i - b) * u, v, u, false};
+        if (i + 1 == b || i + 1 == 2 * b)
+            tile.height = clientHeight - (b - 1) * u; // the last tile of a column
+        out.vertical.push_back(tile);
+    }
+    return out;
+}
+
+std::optional<Size> cornerSize(Size lastCorner, int height) {
+    if (lastCorner.width <= 0 || lastCorner.height <= 0)
+        return std::nullopt;
+    if (height == 0)
+        height = lastCorner.height;
+    const int width =
+        roundHalfEven(lastCorner.width / (static_cast<long double>(lastCorner.height) / height));
+    return Size{width, height};
+}
+
+std::string largeBackgroundName(const TForm1& form, std::string_view file, QSize screen) {
+    const std::string& folder = form.state.dataFolder;
+    auto existing = [&](std::string name) {
+        return !name.empty() && paths::fileExists(folder + name) ? name : std::string();
+    };
+    std::string name = existing(keyValue(file, "*bigfon*name*"));
+    // The alternatives are read only when the game names a large background
+    // of its own; a missing alternative falls back to "bigfon.bmp", not to
+    // that picture.
+    if (!name.empty() && screen.height() > 0) {
+        const double ratio = static_cast<double>(screen.width()) / screen.height();
+        if (ratio < 1.3) {
+            if (std::string square = keyValue(file, "*bigfon*squarename*"); !square.empty())
+                name = existing(square);
+        }
+        if (ratio > 1.47) {
+            if (std::string longer = keyValue(file, "*bigfon*longname*"); !longer.empty())
+                name = existing(longer);
+        }
+    }
+    if (name.empty())
+        name = "bigfon.bmp";
+    return existing(name);
+}
+
+void BuildBackground(TForm1& form) {
+    const std::string file = form.state.dataFolder + "allbackpictures.txt";
+    // Each step builds whatever it can, whether or not the ones before it
+    // built anything; an error (a bad colour, an unreadable picture) stops the
+    // whole build and leaves what is built.
+    SetScreenColour(form, file);
+    BuildBackgroundTiles(form, file);
+    BuildLargeBackground(form, file);
+    BuildFrames(form, file);
+    BuildPictures(form, file);
+    BuildCorners(form, file);
+    BuildShapes(form, file);
+    DeclareSoundAndVideo(form, file);
+}
 
 } // namespace taleplay

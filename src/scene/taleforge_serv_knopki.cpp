@@ -1,10 +1,63 @@
 #include "scene/taleforge_serv_knopki.h"
 
 #include "app/taleforge_main.h"
+#include "descr/File_functions.h"
+#include "platform/paths.h"
+#include "scene/scene_steps.h"
 
 namespace taleplay {
+namespace {
 
-// FIXME: builds nothing yet; the screen's elements land one builder at a time.
-void BuildButtons(TForm1&) {}
+constexpr int kButtonCount = 30;
+
+} // namespace
+
+void BuildButtons(TForm1& form) {
+    const std::string file = form.state.dataFolder + "allbuttons.txt";
+    for (int n = 1; n <= kButtonCount; ++n) {
+        const std::string stem = numberedKey("*button", n, "");
+        const std::string name = reportedPictureName(form, file, stem + "*name*");
+        if (name.empty())
+            continue; // a missing number does not end the buttons
+        // Whether its file exists is asked only when the button is wired.
+        const std::string pressedName = keyValue(file, stem + "*pressedname*");
+        const std::string path = form.state.dataFolder + name;
+        const std::optional<Size> size = pictureSize(form, file, stem, path);
+        if (!size)
+            continue;
+        const int left =
+            resolvePosition(file, stem, Axis::Horizontal, form.clientWidth(), size->width);
+        const int top =
+            resolvePosition(file, stem, Axis::Vertical, form.clientHeight(), size->height);
+
+        form.tables.buttons.resize(n);
+        // No star after the number, and the blank after "#" belongs to the flag.
+        const bool transparent = flagSet(file, stem + "transparent*yes# ");
+        const bool hidden = flagSet(file, stem + "visible*no# ");
+
+        // The handlers take the number back from the name: nothing else may
+        // be added to it.
+        ImageControl& button = form.host().createImage(numberedKey("Nazhimalka", n, ""));
+        form.tables.buttons[n - 1] = &button;
+        button.setStretch(true);
+        button.setAutoSize(false);
+        button.setTransparent(transparent);
+        button.setGeometry(left, top, size->width, size->height);
+        button.loadPicture(path);
+        button.setHandCursor(true);
+        // Press feedback only for a pressed picture that is there now.
+        if (!pressedName.empty() && paths::fileExists(form.state.dataFolder + pressedName)) {
+            button.onMouseDown = [&form](ImageControl& b, Qt::MouseButton m) {
+                form.AllButtonsMouseDown(b, m);
+            };
+            button.onMouseUp = [&form](ImageControl& b, Qt::MouseButton m) {
+                form.AllButtonsMouseUp(b, m);
+            };
+        }
+        button.onClick = [&form](ImageControl& b) { form.AllButtonsClick(b); };
+        if (hidden)
+            button.hide();
+    }
+}
 
 } // namespace taleplay

@@ -1,0 +1,65 @@
+#pragma once
+// The steps every scene builder takes the same way: reading a component's
+// size and place from its placement keys, measuring a picture, and finding
+// the file a picture key names.
+#include "descr/placement.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace taleplay {
+
+class TForm1;
+
+// Widths and left edges are fractions of the client width, heights and top
+// edges of the client height.
+enum class Axis { Horizontal, Vertical };
+
+// The main window's client width (Horizontal) or height (Vertical), measured
+// now.
+int clientLength(const TForm1& form, Axis axis);
+
+// prefix + number + suffix, the number in plain decimal: ("*picture", 3,
+// "*name*") gives "*picture3*name*".
+std::string numberedKey(std::string_view prefix, int number, std::string_view suffix);
+
+// The width (Horizontal) or height (Vertical) that `stem` gives in `file`:
+// stem + "*widthindivision*" as a fraction of `reference`, else
+// stem + "*widthinpixels*". 0 when neither gives one; the caller's default
+// applies then.
+int resolveSize(std::string_view file, std::string_view stem, Axis axis, int reference);
+
+// The left edge (Horizontal) or top edge (Vertical) of a component `size`
+// long along that axis: stem + "*leftindivision*" over `reference`, centred
+// when the value carries the centre mark, else stem + "*leftinpixels*".
+// Reproduced on purpose: a centred component that comes out at exactly 0 (as
+// wide as the window) takes the pixel key instead. 0 when nothing is given.
+int resolvePosition(std::string_view file, std::string_view stem, Axis axis, int reference,
+                    int size);
+
+// A picture's natural size: the picture loaded into the hidden measuring
+// image with stretching off and automatic sizing on. Throws what the picture
+// loader throws.
+Size measurePicture(TForm1& form, const std::string& composedPath);
+
+// The size of a picture component: the picture measured, then the width and
+// height that `stem` gives in `file` over the client area, the one missing
+// following the picture's proportions, or the natural size when neither is
+// given. Nothing when the picture has no extent: there are no proportions to
+// keep, and the component is left out.
+std::optional<Size> pictureSize(TForm1& form, std::string_view file, std::string_view stem,
+                                const std::string& composedPath);
+
+// The picture file that `key` names in `file`, for decorations: a name whose
+// file is missing counts as not given and `defaultName` is used instead. ""
+// when that file is missing too, and the element is not built.
+std::string decorationPictureName(const TForm1& form, std::string_view file, std::string_view key,
+                                  std::string_view defaultName);
+
+// The picture file that `key` names in `file`, for numbered components: a
+// name whose file is missing is reported to the player as written (the
+// report does not stop the program) and gives "", as does a missing key.
+std::string reportedPictureName(TForm1& form, std::string_view file, std::string_view key);
+
+} // namespace taleplay
