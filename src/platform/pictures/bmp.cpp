@@ -252,15 +252,15 @@ bool decodeRows(const Reader& r, const DibHeader& h, const Palette& pal, Picture
 }
 
 // RLE8 and RLE4. Pixels that the stream never paints (skipped by a delta, or
-// left when the end-of-bitmap code comes early) stay transparent black, and
-// the picture then has alpha: the file says nothing about them, and showing
-// them as palette colour 0 would invent content. Runs that pass the end of a
-// row are cut there, as GDI does.
+// left when the end-of-bitmap code comes early) show palette colour 0, as on
+// Windows, where GDI unpacks into zeroed bits; games were drawn against that
+// look, and the picture stays opaque so the image control's colour key still
+// applies. Runs that pass the end of a row are cut there, as GDI does.
 void decodeRle(Reader& r, const DibHeader& h, const Palette& pal, Picture& pic) {
     const bool rle4 = h.compression == kRle4;
     const std::int64_t w = h.width;
     std::int64_t x = 0, y = 0;
-    std::uint64_t painted = 0;
+    std::fill(pic.pixels.begin(), pic.pixels.end(), pal[0]);
     r.seek(h.pixelsAt);
     auto row = [&]() {
         const std::int64_t dy = h.topDown ? y : h.height - 1 - y;
@@ -283,7 +283,6 @@ void decodeRle(Reader& r, const DibHeader& h, const Palette& pal, Picture& pic) 
             } else {
                 std::fill(dst, dst + count, pal[c]);
             }
-            painted += static_cast<std::uint64_t>(count);
             continue;
         }
         switch (c) {
@@ -318,13 +317,11 @@ void decodeRle(Reader& r, const DibHeader& h, const Palette& pal, Picture& pic) 
                 for (std::int64_t i = 0; i < count; ++i)
                     dst[i] = pal[src[i]];
             }
-            painted += static_cast<std::uint64_t>(count);
             x += c;
             break;
         }
         }
     }
-    pic.hasAlpha = painted < static_cast<std::uint64_t>(w * h.height);
 }
 
 // The AND mask under an icon's colour image: a set bit is a transparent
