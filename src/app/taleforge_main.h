@@ -47,10 +47,6 @@ struct ComponentTables {
     // have four entries once one is built (top-left, top-right, bottom-left,
     // bottom-right), empty where that corner is not.
     std::vector<QPointer<QWidget>> backgroundTiles, largeBackground, frames, corners;
-    // The background's decorations, in creation order; the corners always
-    // have four entries once one is built (top-left, top-right, bottom-left,
-    // bottom-right), empty where that corner is not.
-    std::vector<QPointer<QWidget>> backgroundTiles, largeBackground, frames, corners;
     // Per text number: first label index, label count.
     std::vector<std::pair<std::int32_t, std::int32_t>> texts;
 };
