@@ -98,8 +98,7 @@ void fillColourTable(png_structp png, png_infop info, int colorType, int bitDept
 
 // Reads the chunks before the image data and sets up the transforms: either
 // one byte a pixel for the colour table, or every other colour type turned
-// into 8-bit B, G, R, A bytes, one 0xAARRGGBB word per pixel in memory on a
-// little-endian machine.
+// into 8-bit R, G, B, A bytes.
 bool readHeader(png_structp png, png_infop info, Header* out) {
     if (setjmp(png_jmpbuf(png)))
         return false;
@@ -127,7 +126,6 @@ bool readHeader(png_structp png, png_infop info, Header* out) {
     png_set_expand(png); // palette to RGB, low-bit grey to 8 bits, tRNS to alpha
     png_set_strip_16(png);
     png_set_gray_to_rgb(png);
-    png_set_bgr(png);
     if (!out->hasAlpha)
         png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
     png_set_interlace_handling(png);
@@ -137,6 +135,13 @@ bool readHeader(png_structp png, png_infop info, Header* out) {
     return true;
 }
 
+// libpng gives R, G, B, A bytes; a 0xAARRGGBB word on a little-endian
+// machine is B, G, R, A. This loop vectorises, libpng's own swap does not.
+void swapRedBlue(std::uint32_t* p, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        p[i] = (p[i] & 0xFF00FF00u) | ((p[i] & 0xFFu) << 16) | ((p[i] >> 16) & 0xFFu);
+}
+
 // Interlaced files come in several passes over the same rows, so rows are
 // read straight into their place in the picture.
 bool readRows(png_structp png, std::uint32_t* pixels, png_uint_32 width, png_uint_32 height) {
@@ -144,9 +149,14 @@ bool readRows(png_structp png, std::uint32_t* pixels, png_uint_32 width, png_uin
         return false;
     int passes = png_set_interlace_handling(png);
     for (int pass = 0; pass < passes; ++pass)
-        for (png_uint_32 y = 0; y < height; ++y)
-            png_read_row(png, reinterpret_cast<png_bytep>(pixels + std::size_t(y) * width),
-                         nullptr);
+        for (png_uint_32 y = 0; y < height; ++y) {
+            std::uint32_t* row = pixels + std::size_t(y) * width;
+            png_read_row(png, reinterpret_cast<png_bytep>(row), nullptr);
+            if (passes == 1)
+                swapRedBlue(row, width); // while the row is in the cache
+        }
+    if (passes > 1)
+        swapRedBlue(pixels, std::size_t(width) * height);
     // The chunks after the image data are not needed; a file cut off after
     // its last pixel row still shows in full.
     return true;
