@@ -219,12 +219,11 @@ Picture decodeJpeg(Bytes data, std::size_t size) {
                             : output == Output::Grey ? JCS_GRAYSCALE
                                                      : JCS_EXT_BGRA;
     Picture pic;
-    // Refused here, a size beyond the limits never reaches libjpeg's own
-    // allocations. No scaling is asked for, so the output size is the
-    // file's size.
-    // The working memory is checked first, so a file that would fail for it
-    // does not allocate its pixels; sizes beyond kMaxSide get allocate's
-    // message.
+    // Both limits are checked before libjpeg allocates anything for the
+    // image: the working memory first, so a file refused for it never gets
+    // its pixels, then the picture's own size (sides beyond kMaxSide go
+    // straight to allocate's message). No scaling is asked for, so the
+    // output size is the file's size.
     if (cinfo.image_width <= kMaxSide && cinfo.image_height <= kMaxSide &&
         coefficientBytes(cinfo, d.multipleScans) > std::uint64_t(kMaxJpegMemory))
         throw PictureError(kTooMuchMemory);
