@@ -98,6 +98,17 @@ public:
     void AllButtonsMouseUp(ImageControl& button, Qt::MouseButton mouseButton);
     void AllButtonsClick(ImageControl& button);
 
+    // Runs the click rules of a button, then its "*clickALLGOOD*" or
+    // "*clickALLBAD*" lines. Errors of the game are thrown.
+    void RunClickRules(ImageControl& button);
+    // The rule file of a button and the number its keys use.
+    std::string ruleFileOf(const ImageControl& button) const;
+    static std::string buttonNumberOf(const ImageControl& button);
+
+    // Replaces the play screen by the victory or loss screen, as the
+    // victory flag says.
+    void ShowEndScreen();
+
     // Whether the text typed into a text window is one of its right answers;
     // `target` is the rule's target text that named it, such as textwindow1.
     // Throws InvalidCast when the component is not a text window.

@@ -1,7 +1,14 @@
 #include "playtest/script.h"
 
 #include "app/taleforge_main.h"
+#include "platform/codepage.h"
+#include "platform/system.h"
 #include "playtest/dump.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QTest>
+#include <fstream>
 
 #include <QFile>
 #include <QJsonDocument>
@@ -62,6 +69,16 @@ void Runner::runLine(const std::string& raw, const std::string& where) {
         dump(rest, where);
     } else if (command == "screenshot") {
         screenshot(rest, where);
+    } else if (command == "click") {
+        click(rest, Qt::LeftButton, where);
+    } else if (command == "rightclick") {
+        click(rest, Qt::RightButton, where);
+    } else if (command == "type") {
+        type(rest, where);
+    } else if (command == "wait") {
+        wait(rest, where);
+    } else if (command == "expect") {
+        expect(rest, where);
     } else {
         fail(where, "unknown command '" + command + "'");
     }
@@ -86,6 +103,139 @@ void Runner::screenshot(const std::string& target, const std::string& where) {
     const QPixmap shot = form_.grab();
     if (!shot.save(QString::fromStdString(absolute(target)), "PNG"))
         fail(where, "cannot write " + target);
+}
+
+namespace {
+
+// Splits off the first word of `text`; `rest` gets what follows, trimmed.
+std::string firstWord(const std::string& text, std::string& rest) {
+    const std::size_t space = text.find_first_of(" \t");
+    rest = space == std::string::npos ? std::string() : trim(text.substr(space));
+    return text.substr(0, space);
+}
+
+// A dump value as text: strings as they are, numbers and flags as written.
+std::string asText(const QJsonValue& v) {
+    if (v.isString())
+        return v.toString().toStdString();
+    if (v.isBool())
+        return v.toBool() ? "true" : "false";
+    if (v.isDouble())
+        return QString::number(v.toDouble(), 'g', 15).toStdString();
+    if (v.isNull() || v.isUndefined())
+        return "null";
+    return QJsonDocument(v.isArray() ? QJsonDocument(v.toArray()) : QJsonDocument(v.toObject()))
+        .toJson(QJsonDocument::Compact)
+        .toStdString();
+}
+
+} // namespace
+
+void Runner::check(bool ok, const std::string& where, const std::string& what) {
+    if (ok) {
+        ++passed_;
+        out_ << where << ": ok: " << what << "\n";
+    } else {
+        fail(where, what);
+    }
+}
+
+void Runner::click(const std::string& name, Qt::MouseButton button, const std::string& where) {
+    if (ended_)
+        return fail(where, "the program has ended");
+    Control* c = form_.host().find(name);
+    if (!c || !c->widget()->isVisible())
+        return fail(where, "no visible control named '" + name + "'");
+    QWidget* w = c->widget();
+    const QPoint centre(w->width() / 2, w->height() / 2);
+    // Press, then release over the control: the control delivers the click
+    // before the release, as a person's click arrives.
+    QTest::mousePress(w, button, {}, centre);
+    if (QWidget* again = form_.host().find(name) ? c->widget() : nullptr)
+        QTest::mouseRelease(again, button, {}, centre);
+    platform::processEvents();
+}
+
+void Runner::type(const std::string& rest, const std::string& where) {
+    std::string text;
+    const std::string name = firstWord(rest, text);
+    auto* edit = dynamic_cast<EditControl*>(form_.host().find(name));
+    if (!edit)
+        return fail(where, "no text window named '" + name + "'");
+    edit->setText(cp1251::fromUtf8(text));
+}
+
+void Runner::wait(const std::string& ms, const std::string& where) {
+    bool ok = false;
+    const int n = QString::fromStdString(ms).toInt(&ok);
+    if (!ok || n < 0)
+        return fail(where, "wait takes milliseconds");
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        platform::processEvents();
+        platform::sleepMs(1);
+    } while (clock.elapsed() < n);
+}
+
+void Runner::expect(const std::string& rest, const std::string& where) {
+    std::string args;
+    const std::string what = firstWord(rest, args);
+    if (what == "visible" || what == "hidden" || what == "absent") {
+        Control* c = form_.host().find(args);
+        const bool shown = c && !c->widget()->isHidden();
+        const bool ok = what == "absent" ? c == nullptr : c != nullptr && (what == "visible") == shown;
+        return check(ok, where, what + " " + args);
+    }
+    if (what == "message") {
+        const auto& messages = form_.messages();
+        for (std::size_t i = messagesSeen_; i < messages.size(); ++i) {
+            if (cp1251::toUtf8(messages[i]) == args) {
+                messagesSeen_ = i + 1;
+                return check(true, where, "message " + args);
+            }
+        }
+        std::string seen;
+        for (std::size_t i = messagesSeen_; i < messages.size(); ++i)
+            seen += " \"" + cp1251::toUtf8(messages[i]) + "\"";
+        messagesSeen_ = messages.size();
+        return check(false, where, "message " + args + (seen.empty() ? " (no message)" : " (seen:" + seen + ")"));
+    }
+    if (what == "result") {
+        const std::string file = form_.state.workingFolder + "mark for " +
+                                 [&] {
+                                     std::string n = form_.state.programFileName;
+                                     for (std::size_t at; (at = n.find(".exe")) != std::string::npos;)
+                                         n.erase(at, 4);
+                                     return n;
+                                 }() +
+                                 ".txt";
+        std::ifstream in(cp1251::toUtf8(file), std::ios::binary);
+        std::string content((std::istreambuf_iterator<char>(in)), {});
+        std::string got = in.is_open() ? content : "none";
+        if (got.size() >= 2 && got.compare(got.size() - 2, 2, "\r\n") == 0)
+            got.resize(got.size() - 2);
+        return check(got == args, where, "result " + args + (got == args ? "" : " (got " + got + ")"));
+    }
+    if (what == "prop") {
+        std::string keyAndValue;
+        const std::string name = firstWord(args, keyAndValue);
+        std::string value;
+        const std::string key = firstWord(keyAndValue, value);
+        const QJsonObject scene = dumpScene(form_);
+        for (const QJsonValue& c : scene["controls"].toArray()) {
+            if (c["name"].toString().toStdString() != name)
+                continue;
+            QJsonValue v = c;
+            for (const QString& part : QString::fromStdString(key).split('.'))
+                v = v.toObject().value(part);
+            const std::string got = asText(v);
+            return check(got == value, where,
+                         "prop " + name + " " + key + " " + value + (got == value ? "" : " (got " + got + ")"));
+        }
+        return check(false, where, "prop: no control named '" + name + "'");
+    }
+    fail(where, "unknown expectation '" + what + "'");
 }
 
 std::string Runner::summary() const {

@@ -1,6 +1,7 @@
 #pragma once
 // The playtest script: one command a line, '#' starts a comment.
 #include <QString>
+#include <Qt>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -35,6 +36,11 @@ private:
     std::string absolute(const std::string& file) const;
     void dump(const std::string& target, const std::string& where);
     void screenshot(const std::string& target, const std::string& where);
+    void click(const std::string& name, Qt::MouseButton button, const std::string& where);
+    void type(const std::string& rest, const std::string& where);
+    void wait(const std::string& ms, const std::string& where);
+    void expect(const std::string& rest, const std::string& where);
+    void check(bool ok, const std::string& where, const std::string& what);
 
     TForm1& form_;
     std::string base_;
@@ -42,6 +48,7 @@ private:
     int passed_ = 0;
     int failed_ = 0;
     bool ended_ = false;
+    std::size_t messagesSeen_ = 0;
 };
 
 } // namespace taleplay::playtest

@@ -1,0 +1,103 @@
+#include "app/game_fixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace taleplay;
+using taleplay::testing::Game;
+
+namespace {
+
+// Pictures 1 to 3 and text window 1, all visible, and button 2.
+struct Clicks : Game {
+    TForm1* form = nullptr;
+    std::vector<ImageControl*> pics;
+    EditControl* edit = nullptr;
+    ImageControl* button = nullptr;
+
+    explicit Clicks(const std::string& rules) {
+        dir.write("data_game/allbuttons.txt", rules);
+        dir.write("data_game/alltextwindows.txt", "*textwindow1*rightanswer*Paris#\r\n");
+        form = &start();
+        for (int i = 0; i < 3; ++i) {
+            pics.push_back(&form->host().createImage("RIS" + std::to_string(i)));
+            form->tables.pictures.emplace_back(pics.back());
+        }
+        // The text-window builder may have made it from the answers file.
+        edit = dynamic_cast<EditControl*>(form->host().find("TW0"));
+        if (!edit)
+            edit = &form->host().createEdit("TW0");
+        form->tables.textWindows = {edit};
+        button = &form->host().createImage("Nazhimalka2");
+        form->tables.buttons = {nullptr, button};
+    }
+    std::string visible() const {
+        std::string v;
+        for (auto* p : pics)
+            v += p->isHidden() ? '-' : '+';
+        return v;
+    }
+    void click() {
+        form->runEvent([&] { form->RunClickRules(*button); });
+    }
+};
+
+} // namespace
+
+TEST(ClickRules, ASecondRuleFailingRunsAllActionsThenTheBadGroup) {
+    Clicks c("*button2*click*textwindow1#checktext^picture1&invisible+picture2=invisible~\r\n"
+             "*button2*click*picture9#checktext^picture1&visible+picture2=invisible~\r\n"
+             "*button2*click*textwindow1#checktext^picture3&invisible+picture1=invisible~\r\n"
+             "*button2*clickALLGOOD*picture1#visible^\r\n"
+             "*button2*clickALLBAD*picture2#visible^\r\n");
+    c.edit->setText("Paris");
+    c.click();
+    // Rule 1 hides 1, rule 2 (no such picture: yes) shows 1 again, rule 3
+    // hides 3; all held, so the good group shows picture 1.
+    EXPECT_EQ(c.visible(), "++-");
+
+    c.pics[2]->show();
+    c.edit->setText("Lyon");
+    c.click();
+    // Failures: rule 1 hides 2, rule 2 shows 1, rule 3 hides 1; then the bad group shows 2.
+    EXPECT_EQ(c.visible(), "-++");
+    EXPECT_EQ(c.form->state.clickedControl, c.button);
+}
+
+TEST(ClickRules, RuleLinesWithoutSeparatorsOrInOtherCase) {
+    // No "^": no condition command, so the success command runs, without a
+    // component since the success target also starts after "^".
+    Clicks c("*button2*click*picture1#checktext&invisible+picture2=invisible~\r\n"
+             "*BUTTON2*CLICK*picture3#invisible^picture3&invisible+x=y~\r\n");
+    c.click();
+    // The capitalised line is counted and its commands run; its condition
+    // target is cut with the exact key and comes out empty, but the success
+    // target is cut at "^" and "&" and names picture 3.
+    EXPECT_EQ(c.visible(), "++-");
+}
+
+TEST(ClickRules, NoRulesCountAsSuccessAndErrorsStopTheClick) {
+    Clicks c("*button2*clickALLGOOD*picture1#invisible^\r\n"
+             "*button1*clickALLGOOD*picture2#invisible^\r\n");
+    c.click();
+    EXPECT_EQ(c.visible(), "-++");
+
+    Clicks bad("*button2*click*textwindow1#backcolor clBogus^picture1&invisible+picture1=invisible~\r\n"
+               "*button2*click*x#y^picture2&invisible+picture2=invisible~\r\n"
+               "*button2*clickALLGOOD*picture3#invisible^\r\n");
+    bad.click();
+    EXPECT_EQ(bad.visible(), "+++");
+    ASSERT_EQ(bad.form->messages().size(), 1u);
+    EXPECT_EQ(bad.form->messages()[0], "'clbogus' is not a valid integer value");
+}
+
+TEST(ClickRules, TheRuleFileFollowsTheButtonsName) {
+    Clicks c("");
+    auto& end = c.form->host().createImage("URANazhimalka3");
+    EXPECT_EQ(TForm1::buttonNumberOf(end), "3");
+    EXPECT_EQ(TForm1::buttonNumberOf(*c.button), "2");
+    const std::string data = c.dir.str() + "/data_game/";
+    EXPECT_EQ(c.form->ruleFileOf(*c.button), data + "allbuttons.txt");
+    EXPECT_EQ(c.form->ruleFileOf(end), data + "lostpictures.txt");
+    c.form->state.victory = true;
+    EXPECT_EQ(c.form->ruleFileOf(end), data + "victorypictures.txt");
+}
