@@ -7,6 +7,7 @@
 #include "platform/paths.h"
 #include "platform/system.h"
 #include "scene/scene_steps.h"
+#include "scene/sound_video.h"
 
 #include <algorithm>
 #include <array>
@@ -255,12 +256,6 @@ void BuildShapes(TForm1& form, const std::string& file) {
     }
 }
 
-// (8), (9) The sound and the video of the play screen.
-void DeclareSoundAndVideo(TForm1&, const std::string&) {
-    // FIXME: sound and video playback are not part of the program yet; their
-    // declarations are read here, last, once they are.
-}
-
 } // namespace
 
 std::vector<TilePlace> backgroundTiles(int clientWidth, int clientHeight, Size picture) {
@@ -396,7 +391,8 @@ void BuildBackground(TForm1& form) {
     BuildPictures(form, file);
     BuildCorners(form, file);
     BuildShapes(form, file);
-    DeclareSoundAndVideo(form, file);
+    DeclareSound(form);
+    DeclareVideo(form);
 }
 
 } // namespace taleplay

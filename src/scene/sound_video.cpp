@@ -1,0 +1,70 @@
+#include "scene/sound_video.h"
+
+#include "app/taleforge_main.h"
+#include "commands/taleforge_serv_serv.h"
+#include "descr/File_functions.h"
+#include "descr/placement.h"
+#include "platform/paths.h"
+
+namespace taleplay {
+namespace {
+
+std::string backgroundFile(const TForm1& form) { return form.state.dataFolder + "allbackpictures.txt"; }
+
+// One side of the video window: division value, then pixels, then the
+// default. Positions: a centre mark centres, 0 falls back to pixels, and
+// still 0 centres too, so the window can never stand at the very edge.
+int videoSize(const std::string& file, const char* axis, int reference, int fallback) {
+    const std::string stem = std::string("*videoscreen*") + axis;
+    int v = divisionValue(file, stem + "indivision*", reference).value;
+    if (v == 0)
+        v = pixelValue(file, stem + "inpixels*");
+    return v == 0 ? fallback : v;
+}
+
+int videoPosition(const std::string& file, const char* axis, int reference, int size) {
+    const std::string stem = std::string("*videoscreen*") + axis;
+    const int centred = (reference - size) / 2;
+    DivisionValue d = divisionValue(file, stem + "indivision*", reference);
+    int v = d.centre ? centred : d.value;
+    if (v == 0)
+        v = pixelValue(file, stem + "inpixels*");
+    return v == 0 ? centred : v;
+}
+
+} // namespace
+
+void DeclareSound(TForm1& form) {
+    const std::string file = backgroundFile(form);
+    if (!paths::fileExists(file))
+        return;
+    const std::string name = keyValue(file, "*sound*");
+    if (!name.empty() && paths::fileExists(form.state.dataFolder + name))
+        form.PlayAudio(form.state.dataFolder + name);
+}
+
+void DeclareVideo(TForm1& form) {
+    const std::string file = backgroundFile(form);
+    if (!paths::fileExists(file))
+        return;
+    const std::string name = keyValue(file, "*video*");
+    const std::string full = form.state.dataFolder + name;
+    if (!name.empty() && !paths::fileExists(full))
+        MissingFileReport(form, name, Halt::No);
+
+    VideoControl& w = *form.VideoWindow1;
+    const int cw = form.clientWidth(), ch = form.clientHeight();
+    w.resize(videoSize(file, "width", cw, cw / 4), w.height());
+    w.resize(w.width(), videoSize(file, "height", ch, ch / 4));
+    w.move(w.x(), videoPosition(file, "top", ch, w.height()));
+    w.move(videoPosition(file, "left", cw, w.width()), w.y());
+
+    const bool hold = flagSet(file, "*videoscreenvisible*no#");
+    if (!name.empty()) {
+        form.state.videoFile = full; // also when the file is missing
+        if (paths::fileExists(full) && !hold)
+            form.PlayVideo();
+    }
+}
+
+} // namespace taleplay

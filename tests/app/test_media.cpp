@@ -1,0 +1,174 @@
+#include "game_fixture.h"
+#include "scene/sound_video.h"
+#include "support/media_fixtures.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+using namespace taleplay;
+using taleplay::testing::Game;
+
+namespace {
+
+// Lets the media pipeline run for a while, as the event loop would.
+void runFor(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        platform::processEvents();
+}
+
+struct MediaGame : Game {
+    MediaGame() {
+        std::filesystem::create_directories(dir.path() / "data_game");
+        taleplay::testing::writeMjpegAvi(dir.str() + "/data_game/clip.avi", 640, 480, 20, 10);
+        taleplay::testing::writeWav(dir.str() + "/data_game/one.wav", 1500);
+        taleplay::testing::writeWav(dir.str() + "/data_game/two.wav", 1500, 880);
+    }
+    std::string data() const { return dir.str() + "/data_game/"; }
+};
+
+} // namespace
+
+TEST(PlayVideo, ZeroSidesComeFromTheVideoKeepingCentring) {
+    struct Row {
+        QRect before;
+        QRect after;
+    } rows[] = {
+        // 320 x 0, centred on 1280 x 1024: height from the proportions, top re-centred.
+        {{480, 512, 320, 0}, {480, 392, 320, 240}},
+        // 0 x 0 at the corner, not centred: the video's own size, left where it was.
+        {{0, 0, 0, 0}, {0, 0, 640, 480}},
+        // 0 x 240, left 5 pixels off the centre: counts as centred.
+        {{475 + 5, 100, 0, 240}, {480, 100, 320, 240}},
+        // ... 7 pixels off does not.
+        {{640 + 7, 100, 0, 240}, {647, 100, 320, 240}},
+        // Both sides given: never resized.
+        {{10, 10, 100, 50}, {10, 10, 100, 50}},
+    };
+    MediaGame g;
+    TForm1& form = g.start();
+    for (const auto& r : rows) {
+        form.VideoWindow1->setGeometry(r.before);
+        form.state.videoFile = g.data() + "clip.avi";
+        form.PlayVideo();
+        EXPECT_EQ(form.VideoWindow1->geometry(), r.after) << r.before.x() << "," << r.before.width();
+        EXPECT_TRUE(form.VideoWindow1->isVisible());
+    }
+}
+
+TEST(PlayVideo, PlaysFramesIntoTheWindowAndRestartsFromTheBeginning) {
+    MediaGame g;
+    TForm1& form = g.start();
+    form.VideoWindow1->setGeometry(0, 0, 320, 240);
+    form.state.videoFile = g.data() + "clip.avi";
+    form.PlayVideo();
+    runFor(1200);
+    EXPECT_TRUE(form.FilterGraph1->playing());
+    EXPECT_TRUE(form.VideoWindow1->playing());
+    const qint64 later = form.FilterGraph1->position();
+    EXPECT_GT(later, 500);
+    // The frames are painted: later frames of the clip are bluer than red.
+    const QImage shot = form.grab(QRect(0, 0, 320, 240)).toImage();
+    const QColor c = shot.pixelColor(160, 120);
+    EXPECT_GT(c.blue(), 60);
+
+    form.PlayVideo(); // the same file again starts over
+    EXPECT_LT(form.FilterGraph1->position(), later);
+    form.StopVideo();
+    EXPECT_FALSE(form.VideoWindow1->isVisible());
+    EXPECT_FALSE(form.FilterGraph1->playing());
+}
+
+TEST(PlayVideo, AFileWithoutPictureLeavesZeroSidesAlone) {
+    MediaGame g;
+    TForm1& form = g.start();
+    g.dir.write("data_game/broken.avi", "RIFF nonsense");
+    form.VideoWindow1->setGeometry(10, 10, 0, 0);
+    form.state.videoFile = g.data() + "broken.avi";
+    form.PlayVideo();
+    EXPECT_EQ(form.VideoWindow1->size(), QSize(0, 0));
+    EXPECT_TRUE(form.VideoWindow1->isVisible());
+    form.state.videoFile = g.data() + "missing.avi";
+    form.PlayVideo();
+    EXPECT_TRUE(form.messages().empty()); // playback itself reports nothing
+}
+
+TEST(PlayAudio, OneSoundAtATimeAndFailuresLeaveNone) {
+    MediaGame g;
+    TForm1& form = g.start();
+    form.PlayAudio(g.data() + "one.wav");
+    const auto first = form.soundStream();
+    ASSERT_NE(first, 0u);
+    EXPECT_TRUE(form.audio().isPlaying(first));
+    form.PlayAudio(g.data() + "two.wav");
+    EXPECT_NE(form.soundStream(), first);
+    EXPECT_FALSE(form.audio().isPlaying(first)); // stopped and freed
+    EXPECT_EQ(form.audio().fileOf(form.soundStream()), g.data() + "two.wav");
+    EXPECT_TRUE(form.audio().isPlaying(form.soundStream()));
+
+    g.dir.write("data_game/noise.wav", "not a sound at all");
+    form.PlayAudio(g.data() + "noise.wav");
+    EXPECT_EQ(form.soundStream(), 0u);
+}
+
+TEST(PlayAudio, ASoundPlaysOnce) {
+    MediaGame g;
+    TForm1& form = g.start();
+    taleplay::testing::writeWav(g.data() + "short.wav", 200);
+    form.PlayAudio(g.data() + "short.wav");
+    ASSERT_NE(form.soundStream(), 0u);
+    runFor(1500);
+    EXPECT_FALSE(form.audio().isPlaying(form.soundStream()));
+}
+
+TEST(Declarations, VideoWindowDefaultsAndCentring) {
+    struct Row {
+        std::string lines;
+        QRect window;
+        std::string videoFile; // relative to the data folder, "" for none
+        bool playing;
+        int reports;
+    } rows[] = {
+        // No video keys: a quarter of the client, centred, hidden.
+        {"*screencolor*clRed#\r\n", {480, 384, 320, 256}, "", false, 0},
+        // A top of 0 counts as absent: centred.
+        {"*videoscreen*topinpixels*0#\r\n", {480, 384, 320, 256}, "", false, 0},
+        {"*videoscreen*widthindivision*2#1#\r\n*videoscreen*heightindivision*2#1#\r\n", {320, 256, 640, 512}, "", false, 0},
+        {"*videoscreen*leftinpixels*7#\r\n*videoscreen*topindivision*2#center#\r\n", {7, 384, 320, 256}, "", false, 0},
+        // A named video plays at once...
+        {"*video*clip.avi#\r\n*videoscreen*widthinpixels*320#\r\n*videoscreen*heightinpixels*240#\r\n",
+         {480, 392, 320, 240}, "clip.avi", true, 0},
+        // ... unless held back; it is still the current video.
+        {"*video*clip.avi#\r\n*videoscreenvisible*no#\r\n", {480, 384, 320, 256}, "clip.avi", false, 0},
+        // A missing one is reported once and recorded all the same.
+        {"*video*intro.avi#\r\n", {480, 384, 320, 256}, "intro.avi", false, 1},
+    };
+    for (const auto& r : rows) {
+        MediaGame g;
+        g.dir.write("data_game/allbackpictures.txt", r.lines);
+        TForm1& form = g.start(); // building the background declares them
+        EXPECT_EQ(form.VideoWindow1->geometry(), r.window) << r.lines;
+        EXPECT_EQ(form.state.videoFile, r.videoFile.empty() ? "" : g.data() + r.videoFile) << r.lines;
+        EXPECT_EQ(form.VideoWindow1->isVisible(), r.playing) << r.lines;
+        EXPECT_EQ(static_cast<int>(form.messages().size()), r.reports) << r.lines;
+        if (r.reports) {
+            EXPECT_EQ(form.messages()[0], "Can't find file  intro.avi");
+        }
+    }
+}
+
+TEST(Declarations, SoundStartsAtOnceAndAMissingOneIsNoError) {
+    MediaGame g;
+    g.dir.write("data_game/allbackpictures.txt", "*sound*ONE.WAV#\r\n");
+    TForm1& form = g.start();
+    ASSERT_NE(form.soundStream(), 0u);
+    EXPECT_TRUE(form.audio().isPlaying(form.soundStream()));
+
+    g.dir.write("data_game/allbackpictures.txt", "*sound*gone.wav#\r\n");
+    form.PlayAudio(g.data() + "two.wav");
+    const auto before = form.soundStream();
+    DeclareSound(form);
+    EXPECT_EQ(form.soundStream(), before);
+    EXPECT_TRUE(form.messages().empty());
+}
