@@ -425,7 +425,17 @@ ListControl::ListControl(ControlHost& host, std::string name, QWidget* parent)
     applyPalette();
 }
 
-void ListControl::addItem(const std::string& cp1251) { QListWidget::addItem(toQString(cp1251)); }
+void ListControl::addItem(const std::string& cp1251) {
+    auto* item = new QListWidgetItem(toQString(cp1251), this);
+    sizeItem(*item);
+}
+
+int ListControl::itemHeight() const { return QFontMetrics(toQFont(font_)).height(); }
+
+void ListControl::sizeItem(QListWidgetItem& item) const {
+    const QFontMetrics fm(toQFont(font_));
+    item.setSizeHint(QSize(fm.horizontalAdvance(item.text()), fm.height()));
+}
 
 std::vector<std::string> ListControl::items() const {
     std::vector<std::string> out;
@@ -437,6 +447,8 @@ std::vector<std::string> ListControl::items() const {
 void ListControl::setFont(const FontSpec& font) {
     font_ = font;
     QListWidget::setFont(toQFont(font_));
+    for (int i = 0; i < count(); ++i)
+        sizeItem(*item(i));
     applyPalette();
 }
 
@@ -445,7 +457,20 @@ void ListControl::setColor(Colour c) {
     applyPalette();
 }
 
-void ListControl::setHorizontalExtent(int px) { hExtent_ = std::max(0, px); }
+void ListControl::setHorizontalExtent(int px) {
+    hExtent_ = std::max(0, px);
+    updateGeometries();
+}
+
+void ListControl::updateGeometries() {
+    QListWidget::updateGeometries();
+    // A scroll bar appears only when the extent is wider than the box; items
+    // wider than the extent are cut off, as in a Windows list box.
+    QScrollBar* bar = horizontalScrollBar();
+    const int page = viewport()->width();
+    bar->setRange(0, std::max(0, hExtent_ - page));
+    bar->setPageStep(page);
+}
 
 void ListControl::applyPalette() {
     QPalette pal = palette();

@@ -202,9 +202,16 @@ public:
     // extent: a scroll bar appears when it is wider than the box.
     int horizontalExtent() const { return hExtent_; }
     void setHorizontalExtent(int px);
+    // One line of the font per item, as a list box spaces its items.
+    int itemHeight() const;
+
+protected:
+    // The horizontal scroll range follows the extent, not the items' widths.
+    void updateGeometries() override;
 
 private:
     void applyPalette();
+    void sizeItem(QListWidgetItem& item) const;
     FontSpec font_;
     Colour color_ = clWindow;
     int hExtent_ = 0;
