@@ -4,7 +4,8 @@ namespace taleplay {
 
 class TForm1;
 
-// Builds fromalltextwindows.txt: the text windows.
+// Builds from alltextwindows.txt: the one-line text windows the player types
+// answers into.
 void BuildTextWindows(TForm1& form);
 
 } // namespace taleplay
