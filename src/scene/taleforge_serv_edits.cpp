@@ -7,6 +7,7 @@
 #include "descr/placement.h"
 #include "platform/host.h"
 #include "platform/system.h"
+#include "scene/scene_steps.h"
 #include "scene/taleforge_serv_nadpisi.h"
 
 namespace taleplay {
@@ -24,9 +25,11 @@ void buildTextWindow(TForm1& form, const std::string& file, int n, int screenHei
 
     const int cw = form.clientWidth();
     const int ch = form.clientHeight();
-    const int width = readSize(file, stem, "width", cw, defaultTextWidth(cw));
-    Edge top = readEdge(file, stem, "top", ch);
-    Edge left = readEdge(file, stem, "left", cw);
+    int width = resolveSize(file, stem, Axis::Horizontal, cw);
+    if (width == 0)
+        width = defaultTextWidth(cw);
+    Edge top = readEdge(file, stem, Axis::Vertical, ch);
+    Edge left = readEdge(file, stem, Axis::Horizontal, cw);
     const TextLook look = readTextLook(file, stem, screenHeight);
     const bool noBorder = flagSet(file, stem + "noborder*yes# ");
     // Taken as written: blanks before the "#" stay.

@@ -7,6 +7,7 @@
 #include "descr/placement.h"
 #include "platform/host.h"
 #include "platform/system.h"
+#include "scene/scene_steps.h"
 
 #include <cassert>
 
@@ -29,6 +30,11 @@ std::string untrimmedValue(std::string_view file, const std::string& key) {
     return textBeforeDelimiter(textAfterKey(line, key), "#");
 }
 
+// 0 means not given.
+int sizeOr(int size, int fallback) {
+    return size == 0 ? fallback : size;
+}
+
 template <class Table> void growTo(Table& table, std::size_t n) {
     if (table.size() < n)
         table.resize(n);
@@ -43,10 +49,10 @@ void buildList(TForm1& form, const std::string& file, int n, int screenHeight) {
 
     const int cw = form.clientWidth();
     const int ch = form.clientHeight();
-    const int width = readSize(file, stem, "width", cw, defaultTextWidth(cw));
-    const int height = readSize(file, stem, "height", ch, defaultListHeight(cw));
-    Edge top = readEdge(file, stem, "top", ch);
-    Edge left = readEdge(file, stem, "left", cw);
+    const int width = sizeOr(resolveSize(file, stem, Axis::Horizontal, cw), defaultTextWidth(cw));
+    const int height = sizeOr(resolveSize(file, stem, Axis::Vertical, ch), defaultListHeight(cw));
+    Edge top = readEdge(file, stem, Axis::Vertical, ch);
+    Edge left = readEdge(file, stem, Axis::Horizontal, cw);
     const TextLook look = readTextLook(file, stem, screenHeight);
 
     // The box is made for every list that exists, not only when its first
@@ -103,10 +109,10 @@ void buildText(TForm1& form, const TextLineSource& source, int n, int screenHeig
 
     const int cw = form.clientWidth();
     const int ch = form.clientHeight();
-    int width = readSize(file, stem, "width", cw, defaultTextWidth(cw));
+    int width = sizeOr(resolveSize(file, stem, Axis::Horizontal, cw), defaultTextWidth(cw));
     // Text lines are never centred vertically: the top's centre mark is ignored.
-    const int top = readEdge(file, stem, "top", ch).value;
-    const Edge left = readEdge(file, stem, "left", cw);
+    const int top = readEdge(file, stem, Axis::Vertical, ch).value;
+    const Edge left = readEdge(file, stem, Axis::Horizontal, cw);
     if (source.narrowAtRightEdge && left.value + width >= cw)
         width = cw - left.value - 3;
     const TextLook look = readTextLook(file, stem, screenHeight);
@@ -171,20 +177,12 @@ int defaultListHeight(int clientWidth) {
     return roundHalfEven(static_cast<long double>(clientWidth) / 2);
 }
 
-int readSize(std::string_view file, const std::string& stem, const std::string& axis, int reference,
-             int fallback) {
-    int v = divisionValue(file, stem + "*" + axis + "indivision*", reference).value;
-    if (v == 0)
-        v = pixelValue(file, stem + "*" + axis + "inpixels*");
-    return v == 0 ? fallback : v;
-}
-
-Edge readEdge(std::string_view file, const std::string& stem, const std::string& axis,
-              int reference) {
-    const DivisionValue d = divisionValue(file, stem + "*" + axis + "indivision*", reference);
+Edge readEdge(std::string_view file, const std::string& stem, Axis axis, int reference) {
+    const std::string edge = stem + (axis == Axis::Horizontal ? "*left" : "*top");
+    const DivisionValue d = divisionValue(file, edge + "indivision*", reference);
     Edge e{d.value, d.centre};
     if (e.value == 0)
-        e.value = pixelValue(file, stem + "*" + axis + "inpixels*");
+        e.value = pixelValue(file, edge + "inpixels*");
     return e;
 }
 

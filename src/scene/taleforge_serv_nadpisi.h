@@ -2,6 +2,7 @@
 // Written text on the game screen: text lines (labels drawn on the window,
 // one per string) and lists (borderless list boxes), from allbacktexts.txt.
 #include "platform/controls.h"
+#include "scene/scene_steps.h"
 
 #include <string>
 #include <string_view>
@@ -44,20 +45,16 @@ int defaultTextWidth(int clientWidth);
 // height, as the game files have always been laid out with.
 int defaultListHeight(int clientWidth);
 
-// A size: "<stem>*<axis>indivision*" over `reference`, then
-// "<stem>*<axis>inpixels*", then `fallback`. `axis` is "width" or "height".
-int readSize(std::string_view file, const std::string& stem, const std::string& axis, int reference,
-             int fallback);
-
-// A left or top edge: the division reading with its centre mark (tested at
-// once, before any other division reading), then the pixel key when the
-// value is 0. `axis` is "left" or "top".
+// A left or top edge of a text, list or text window: the division reading
+// with its centre mark (tested at once, before any other division reading),
+// then the pixel key when the value is 0. Unlike pictures, these components
+// are centred after both readings, so centring wins even over a pixel key;
+// the caller does it once the size is final.
 struct Edge {
     int value = 0;
     bool centre = false;
 };
-Edge readEdge(std::string_view file, const std::string& stem, const std::string& axis,
-              int reference);
+Edge readEdge(std::string_view file, const std::string& stem, Axis axis, int reference);
 
 // The look of a text, list or text window. Colours stay texts here: they are
 // converted only when applied, so a bad one stops the builder at the same
