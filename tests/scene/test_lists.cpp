@@ -29,6 +29,7 @@ TEST(Lists, NamedByNumberMinusOneWithTheirItemsInOrder) {
     std::string file = "*list1*string1*Apple#\n"
                        "*list1*string2*#\n"
                        "*list1*string3* Cherry #\n"
+                       "*list1*string4*\xC2\xE8\xF8\xED\xFF#\n"
                        "*list3*string1*Only#\n"
                        "*list11*string1*too far#\n";
     for (int k = 2; k <= 26; ++k)
@@ -42,7 +43,9 @@ TEST(Lists, NamedByNumberMinusOneWithTheirItemsInOrder) {
     ASSERT_NE(list(form, 2), nullptr);
     EXPECT_EQ(list(form, 0)->name(), "LIST0");
     EXPECT_EQ(list(form, 2)->name(), "LIST2");
-    EXPECT_EQ(list(form, 0)->items(), (std::vector<std::string>{"Apple", " Cherry "}));
+    EXPECT_EQ(list(form, 0)->items(),
+              (std::vector<std::string>{"Apple", " Cherry ", "\xC2\xE8\xF8\xED\xFF"}));
+    EXPECT_EQ(list(form, 0)->item(2)->text(), QString::fromUtf8("Вишня"));
     EXPECT_EQ(list(form, 2)->items().size(), 25u);
     EXPECT_EQ(list(form, 2)->items().back(), "i25");
     EXPECT_EQ(list(form, 0)->frameShape(), QFrame::NoFrame);

@@ -147,7 +147,7 @@ TEST(TextLines, ACentredTextCentresEachLabelByItsOwnWidth) {
 TEST(TextLines, AllLabelsOfATextShareItsLook) {
     Game g;
     TForm1& form = startWithTexts(g, "*text2*string1*Save && &Quit#\n"
-                                     "*text2*string2*more#\n"
+                                     "*text2*string2*\xCF\xF0\xE8\xE2\xE5\xF2#\n"
                                      "*text2*fontsize*20#1#\n"
                                      "*text2font* Times New Roman #\n"
                                      "*text2fontcolor*clRed#*text2color*$00FFFF#\n"
@@ -166,6 +166,7 @@ TEST(TextLines, AllLabelsOfATextShareItsLook) {
         EXPECT_TRUE(l.isHidden());
     }
     EXPECT_EQ(label(form, 0).layoutLines(1000), QStringList{"Save & Quit"});
+    EXPECT_EQ(label(form, 1).layoutLines(1000), QStringList{QString::fromUtf8("Привет")});
     EXPECT_EQ(form.tables.texts, (std::vector<TextEntry>{{0, 0}, {0, 2}}));
 }
 
