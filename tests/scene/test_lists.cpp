@@ -157,3 +157,18 @@ TEST(Lists, ABadColourStopsTheTextsAndTheTextWindows) {
     EXPECT_TRUE(form.tables.labels.empty());
     EXPECT_TRUE(form.tables.textWindows.empty());
 }
+
+TEST(Lists, AreBuiltBeforeTextLinesAndTextWindowsAfterThem) {
+    // Creation order is stacking order within each layer.
+    Game g;
+    g.dir.write("data_game/alltextwindows.txt", "*textwindow1*text*x#\n");
+    TForm1& form = startWithTexts(g, "*text1*string1*t#\n"
+                                     "*list2*string1*b#\n"
+                                     "*list1*string1*a#\n");
+    std::vector<std::string> names;
+    for (Control* c : form.host().controls())
+        if (c->name().rfind("LIST", 0) == 0 || c->name().rfind("TLine", 0) == 0 ||
+            c->name().rfind("TW", 0) == 0)
+            names.push_back(c->name());
+    EXPECT_EQ(names, (std::vector<std::string>{"LIST0", "LIST1", "TLine0", "TW0"}));
+}

@@ -117,6 +117,7 @@ TEST(TextLines, ATextReachingTheRightEdgeIsNarrowedByThreePixels) {
         {kClientWidth - w, 2},     // left + width = client width: narrowed to w - 3
         {kClientWidth - w + 5, 2}, // beyond it: narrowed too
         {kClientWidth - w - 1, 1}, // one pixel short of the edge: kept
+        {kClientWidth + 20, 4},    // past the edge: no width left, a word per line
     };
     for (const Row& r : rows) {
         Game g;
