@@ -36,6 +36,8 @@ struct ProgramState {
     std::string videoFile;       // full path, possibly of a missing file
     std::int32_t pauseCounter = 0;
     StartRequest start;
+    // The end screen's description files, chosen by every switch.
+    std::string endPicturesFile, endTextsFile;
 };
 
 // Non-owning tables of the play screen's components: entry n - 1 holds

@@ -16,7 +16,9 @@ bool contains(const std::string& text, const char* part) { return text.find(part
 Control* entry(const std::vector<QPointer<QWidget>>& table, std::int32_t number) {
     if (number < 1 || static_cast<std::size_t>(number) > table.size())
         return nullptr;
-    return controlOf(table[static_cast<std::size_t>(number - 1)].data());
+    // A destroyed control is never handed out: its number names nothing.
+    Control* c = controlOf(table[static_cast<std::size_t>(number - 1)].data());
+    return c && !c->destroyed() ? c : nullptr;
 }
 
 // A component exists while the window still owns one of its name.

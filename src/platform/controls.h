@@ -57,10 +57,12 @@ public:
 
 private:
     friend class ControlHost;
+    friend class HandlerGuard;
     ControlHost& host_;
     ControlKind kind_;
     std::string name_;
     bool destroyed_ = false;
+    int handlersRunning_ = 0;
 };
 
 enum class Stretch { Off, On };

@@ -19,7 +19,31 @@ constexpr char kCtrlZ = 26;
     throw InOutError(std::string(what) + " " + shownPath + ": " + std::strerror(err));
 }
 
+// Write failures speak as Windows programs report them, since that is what
+// players of these games have always read.
+[[noreturn]] void writeError(int err) { throw InOutError(writeErrorMessage(err)); }
+
 } // namespace
+
+std::string writeErrorMessage(int err) {
+    switch (err) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EEXIST:
+    case EISDIR: return "File access denied";
+    case ENOSPC:
+    case EDQUOT: return "Disk full";
+    case EINVAL:
+    case ENAMETOOLONG:
+    case EILSEQ: return "Invalid filename";
+    case EMFILE:
+    case ENFILE: return "Too many open files";
+    case ENOENT:
+    case ENOTDIR: return "File not found";
+    default: return "I/O error " + std::to_string(err);
+    }
+}
 
 LineReader::LineReader(const std::string& fsPath, const std::string& shownPath)
     : shownPath_(shownPath), buf_(kChunk) {
@@ -123,8 +147,7 @@ void readWholeFile(const std::string& fsPath, const std::string& shownPath,
     out.resize(got);
 }
 
-void writeFileAtomically(const std::string& fsPath, const std::string& shownPath,
-                         const std::string& content) {
+void writeFileAtomically(const std::string& fsPath, const std::string& content) {
     std::string dir = ".";
     std::size_t cut = fsPath.find_last_of('/');
     if (cut != std::string::npos)
@@ -134,11 +157,11 @@ void writeFileAtomically(const std::string& fsPath, const std::string& shownPath
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
     if (fd < 0)
-        ioError("Can't write file", shownPath, errno);
+        writeError(errno);
     auto fail = [&](int err) {
         ::close(fd);
         ::unlink(name.data());
-        ioError("Can't write file", shownPath, err);
+        writeError(err);
     };
     // Keep the usual permissions of a new file rather than mkstemp's 0600.
     mode_t mask = ::umask(0);
@@ -159,12 +182,12 @@ void writeFileAtomically(const std::string& fsPath, const std::string& shownPath
     if (::close(fd) != 0) {
         int err = errno;
         ::unlink(name.data());
-        ioError("Can't write file", shownPath, err);
+        writeError(err);
     }
     if (::rename(name.data(), fsPath.c_str()) != 0) {
         int err = errno;
         ::unlink(name.data());
-        ioError("Can't write file", shownPath, err);
+        writeError(err);
     }
     int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {

@@ -41,9 +41,12 @@ void readWholeFile(const std::string& fsPath, const std::string& shownPath,
 
 // Replaces a file's content without ever leaving it half written: the text
 // goes to a temporary file in the same folder, is flushed to disk and renamed
-// over the old one, then the folder is synced. Throws InOutError on failure,
-// leaving the old file as it was.
-void writeFileAtomically(const std::string& fsPath, const std::string& shownPath,
-                         const std::string& content);
+// over the old one, then the folder is synced. Throws InOutError with
+// writeErrorMessage() on failure, leaving the old file as it was.
+void writeFileAtomically(const std::string& fsPath, const std::string& content);
+
+// "File access denied", "Disk full", "Invalid filename", "Too many open
+// files", "File not found", or "I/O error N" for any other error number.
+std::string writeErrorMessage(int err);
 
 } // namespace taleplay::files

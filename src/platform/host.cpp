@@ -65,7 +65,19 @@ void ControlHost::destroy(Control& control) {
     QWidget* w = control.widget();
     w->hide();
     w->setObjectName(QString());
-    w->deleteLater();
+    if (control.handlersRunning_ == 0)
+        w->deleteLater();
+}
+
+HandlerGuard::HandlerGuard(Control& control) : widget_(control.widget()), control_(control) {
+    ++control_.handlersRunning_;
+}
+
+HandlerGuard::~HandlerGuard() {
+    if (!widget_)
+        return;
+    if (--control_.handlersRunning_ == 0 && control_.destroyed())
+        widget_->deleteLater();
 }
 
 Control* ControlHost::find(const std::string& name) const {

@@ -58,6 +58,21 @@ private:
     FontSpec windowFont_;
 };
 
+// Marks a control's handler as running for the guard's lifetime: a control
+// destroyed meanwhile leaves the window at once but is deleted only when its
+// last running handler has returned (handlers can nest through `pause`).
+class HandlerGuard {
+public:
+    explicit HandlerGuard(Control& control);
+    ~HandlerGuard();
+    HandlerGuard(const HandlerGuard&) = delete;
+    HandlerGuard& operator=(const HandlerGuard&) = delete;
+
+private:
+    QPointer<QWidget> widget_;
+    Control& control_;
+};
+
 // The control behind a widget, or null for widgets that are not controls.
 Control* controlOf(QWidget* w);
 

@@ -9,8 +9,6 @@
 namespace taleplay {
 namespace {
 
-std::string backgroundFile(const TForm1& form) { return form.state.dataFolder + "allbackpictures.txt"; }
-
 // One side of the video window: division value, then pixels, then the
 // default. Positions: a centre mark centres, 0 falls back to pixels, and
 // still 0 centres too, so the window can never stand at the very edge.
@@ -34,8 +32,7 @@ int videoPosition(const std::string& file, const char* axis, int reference, int 
 
 } // namespace
 
-void DeclareSound(TForm1& form) {
-    const std::string file = backgroundFile(form);
+void DeclareSound(TForm1& form, const std::string& file) {
     if (!paths::fileExists(file))
         return;
     const std::string name = keyValue(file, "*sound*");
@@ -43,8 +40,7 @@ void DeclareSound(TForm1& form) {
         form.PlayAudio(form.state.dataFolder + name);
 }
 
-void DeclareVideo(TForm1& form) {
-    const std::string file = backgroundFile(form);
+void DeclareVideo(TForm1& form, const std::string& file) {
     if (!paths::fileExists(file))
         return;
     const std::string name = keyValue(file, "*video*");
@@ -65,6 +61,43 @@ void DeclareVideo(TForm1& form) {
         if (paths::fileExists(full) && !hold)
             form.PlayVideo();
     }
+}
+
+void DeclareEndVideo(TForm1& form, const std::string& file) {
+    if (!paths::fileExists(file))
+        return;
+    const std::string name = keyValue(file, "*video*");
+    const std::string full = form.state.dataFolder + name;
+    const bool exists = !name.empty() && paths::fileExists(full);
+    if (!name.empty() && !exists)
+        MissingFileReport(form, name, Halt::No);
+    if (!exists)
+        return;
+
+    // Each value goes to the window at once, and the fallbacks test the
+    // window: a side no key gives stays 0 for PlayVideo to fill in, an edge
+    // no key gives stays 0.
+    VideoControl& w = *form.VideoWindow1;
+    const int cw = form.clientWidth(), ch = form.clientHeight();
+    w.resize(divisionValue(file, "*videoscreen*widthindivision*", cw).value, w.height());
+    if (w.width() == 0)
+        w.resize(pixelValue(file, "*videoscreen*widthinpixels*"), w.height());
+    w.resize(w.width(), divisionValue(file, "*videoscreen*heightindivision*", ch).value);
+    if (w.height() == 0)
+        w.resize(w.width(), pixelValue(file, "*videoscreen*heightinpixels*"));
+    DivisionValue top = divisionValue(file, "*videoscreen*topindivision*", ch);
+    w.move(w.x(), top.centre ? (ch - w.height()) / 2 : top.value);
+    if (w.y() == 0)
+        w.move(w.x(), pixelValue(file, "*videoscreen*topinpixels*"));
+    DivisionValue left = divisionValue(file, "*videoscreen*leftindivision*", cw);
+    w.move(left.centre ? (cw - w.width()) / 2 : left.value, w.y());
+    if (w.x() == 0)
+        w.move(pixelValue(file, "*videoscreen*leftinpixels*"), w.y());
+
+    const bool hold = flagSet(file, "*videoscreenvisible*no#");
+    form.state.videoFile = full;
+    if (!hold)
+        form.PlayVideo();
 }
 
 } // namespace taleplay

@@ -1,15 +1,22 @@
 #pragma once
-// The sound and the video that allbackpictures.txt declares: the last two
-// steps of building the play screen's background.
+// The sound and the video a screen's pictures file declares: the last two
+// steps of building the play screen's background, and of an end screen.
+#include <string>
+
 namespace taleplay {
 
 class TForm1;
 
-// Starts the declared sound at once; a missing sound file is no error.
-void DeclareSound(TForm1& form);
+// Starts the sound `file` names at once; a missing sound file is no error.
+void DeclareSound(TForm1& form, const std::string& file);
 
-// Sizes and places the video window, records the current video file and
-// starts it unless "*videoscreenvisible*no#" holds it back.
-void DeclareVideo(TForm1& form);
+// Sizes and places the video window (a quarter of the client, centred, by
+// default), records the current video file and starts it unless
+// "*videoscreenvisible*no#" holds it back.
+void DeclareVideo(TForm1& form, const std::string& file);
+
+// The end screen's video: no default size or place, and nothing at all is
+// set when the named file is missing.
+void DeclareEndVideo(TForm1& form, const std::string& file);
 
 } // namespace taleplay

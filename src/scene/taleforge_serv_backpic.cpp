@@ -391,8 +391,8 @@ void BuildBackground(TForm1& form) {
     BuildPictures(form, file);
     BuildCorners(form, file);
     BuildShapes(form, file);
-    DeclareSound(form);
-    DeclareVideo(form);
+    DeclareSound(form, file);
+    DeclareVideo(form, file);
 }
 
 } // namespace taleplay

@@ -168,7 +168,7 @@ TEST(Declarations, SoundStartsAtOnceAndAMissingOneIsNoError) {
     g.dir.write("data_game/allbackpictures.txt", "*sound*gone.wav#\r\n");
     form.PlayAudio(g.data() + "two.wav");
     const auto before = form.soundStream();
-    DeclareSound(form);
+    DeclareSound(form, g.data() + "allbackpictures.txt");
     EXPECT_EQ(form.soundStream(), before);
     EXPECT_TRUE(form.messages().empty());
 }

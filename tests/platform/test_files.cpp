@@ -1,6 +1,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -75,8 +76,8 @@ TEST(WriteFileAtomically, ReplacesContentAndLeavesNoTemporaryFiles) {
     const fs::path dir = scratch("write");
     fs::create_directories(dir);
     const fs::path file = dir / "mark for game.txt";
-    files::writeFileAtomically(file.string(), "mark", "first, longer content\r\n");
-    files::writeFileAtomically(file.string(), "mark", "5\r\n");
+    files::writeFileAtomically(file.string(), "first, longer content\r\n");
+    files::writeFileAtomically(file.string(), "5\r\n");
     std::ifstream in(file, std::ios::binary);
     std::string got((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(got, "5\r\n");
@@ -85,8 +86,15 @@ TEST(WriteFileAtomically, ReplacesContentAndLeavesNoTemporaryFiles) {
 }
 
 TEST(WriteFileAtomically, FailureIsReportedAndOldContentKept) {
-    EXPECT_THROW(files::writeFileAtomically(scratch("no-such-dir").string() + "/f.txt", "f.txt", "2\r\n"),
-                 InOutError);
+    try {
+        files::writeFileAtomically(scratch("no-such-dir").string() + "/f.txt", "2\r\n");
+        FAIL() << "no error";
+    } catch (const InOutError& e) {
+        EXPECT_STREQ(e.what(), "File not found");
+    }
+    EXPECT_EQ(files::writeErrorMessage(EACCES), "File access denied");
+    EXPECT_EQ(files::writeErrorMessage(ENOSPC), "Disk full");
+    EXPECT_EQ(files::writeErrorMessage(EIO), "I/O error 5");
 }
 
 TEST(ReadWholeFile, RefusesFilesOverTheLimit) {

@@ -69,3 +69,24 @@ TEST(ControlHost, WindowedControlsStayAbovePaintedOnes) {
     EXPECT_EQ(all[0]->name(), "A");
     EXPECT_EQ(all[3]->name(), "E");
 }
+
+TEST(ControlHost, AControlWithARunningHandlerOutlivesItsDestruction) {
+    QWidget window;
+    ControlHost host(window);
+    auto& button = host.createImage("Nazhimalka1");
+    QPointer<QWidget> watch(&button);
+    {
+        HandlerGuard outer(button);
+        {
+            HandlerGuard inner(button); // a nested click on the same button
+            host.destroy(button);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_FALSE(watch.isNull());
+            EXPECT_EQ(host.find("Nazhimalka1"), nullptr);
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(watch.isNull());
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(watch.isNull());
+}

@@ -110,6 +110,8 @@ QJsonObject dumpScene(TForm1& form) {
         {"victory", s.victory},
         {"videofile", utf8(s.videoFile)},
         {"pausecounter", s.pauseCounter},
+        {"endpicturesfile", utf8(s.endPicturesFile)},
+        {"endtextsfile", utf8(s.endTextsFile)},
         {"sound", QJsonObject{{"file", QString::fromStdString(form.audio().fileOf(form.soundStream()))},
                               {"playing", form.audio().isPlaying(form.soundStream())}}},
         {"startrequest",

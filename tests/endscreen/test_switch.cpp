@@ -1,0 +1,138 @@
+#include "app/game_fixture.h"
+#include "commands/taleforge_serv_serv.h"
+#include "endscreen/taleforge_serv_URA.h"
+#include "support/media_fixtures.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+using namespace taleplay;
+using taleplay::testing::Game;
+
+namespace {
+
+std::string slurp(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+// A play screen with a few controls of every kind and a clicked button.
+struct Played : Game {
+    TForm1* form = nullptr;
+    ImageControl* button = nullptr;
+    explicit Played(const std::string& startedAs = "game") {
+        std::filesystem::create_directories(dir.path() / "data_game");
+        form = &start(startedAs);
+        ControlHost& h = form->host();
+        form->tables.pictures = {&h.createImage("RIS0")};
+        form->tables.shapes = {&h.createShape("SHAP0")};
+        form->tables.labels = {&h.createLabel("TLine0")};
+        form->tables.texts = {{0, 1}};
+        form->tables.lists = {&h.createList("LIST0")};
+        form->tables.textWindows = {&h.createEdit("TW0")};
+        button = &h.createImage("Nazhimalka1");
+        form->tables.buttons = {button, &h.createImage("Nazhimalka2")};
+        form->state.clickedControl = button;
+    }
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (Control* c : form->host().controls())
+            out.push_back(c->name());
+        return out;
+    }
+    bool run(const std::string& command) { return RunCommand(*form, {}, command); }
+};
+
+} // namespace
+
+TEST(ResultFile, NameAndContent) {
+    EXPECT_EQ(ResultFileName("game.exe"), "mark for game.txt");
+    EXPECT_EQ(ResultFileName("GAME.EXE"), "mark for GAME.EXE.txt");
+    EXPECT_EQ(ResultFileName("a.exe.exe"), "mark for a.txt");
+    EXPECT_EQ(ResultFileName("game"), "mark for game.txt");
+
+    Played p;
+    p.dir.write("mark for game.txt", "a much longer old content\r\n");
+    EXPECT_FALSE(p.run("victory"));
+    EXPECT_EQ(slurp(p.dir.path() / "mark for game.txt"), "5\r\n");
+    p.form->state.clickedControl = p.button;
+    EXPECT_FALSE(p.run("lost"));
+    EXPECT_EQ(slurp(p.dir.path() / "mark for game.txt"), "2\r\n");
+}
+
+TEST(EndScreenSwitch, KeepsOnlyTheMeasuringControlsTheVideoAndTheClickedButton) {
+    Played p;
+    p.dir.write("data_game/victorypictures.txt", "*screencolor*clAqua#\r\n");
+    p.run("victory");
+    EXPECT_EQ(p.names(), (std::vector<std::string>{"ImageServant", "LabelServant", "VideoWindow1", "Nazhimalka1"}));
+    EXPECT_TRUE(p.button->isHidden());
+    EXPECT_EQ(p.form->host().colour(), 0xFFFF00);
+    EXPECT_NE(p.form->FilterGraph1, nullptr);
+    EXPECT_EQ(p.form->state.endPicturesFile, p.dir.str() + "/data_game/victorypictures.txt");
+    EXPECT_EQ(p.form->state.endTextsFile, p.dir.str() + "/data_game/victorytexts.txt");
+
+    // Play-screen numbers name nothing now; the kept button is still found.
+    auto find = [&](const std::string& target) {
+        return ComponentLookup(*p.form, "*b*" + target + "#", "*b*", "#").component;
+    };
+    for (const char* target : {"picture1", "shape1", "text1", "list1", "textwindow1", "button2"})
+        EXPECT_EQ(find(target), nullptr) << target;
+    EXPECT_EQ(find("button1"), p.button);
+    EXPECT_TRUE(RunCommand(*p.form, ComponentLookup(*p.form, "*b*textwindow1#", "*b*", "#"), "checktext"));
+}
+
+TEST(EndScreenSwitch, ASecondSwitchDestroysTheKeptPlayScreenButton) {
+    Played p;
+    p.run("victory");
+    auto& endButton = p.form->host().createImage("URANazhimalka1");
+    p.form->state.clickedControl = &endButton;
+    p.run("lost");
+    EXPECT_EQ(p.names(), (std::vector<std::string>{"ImageServant", "LabelServant", "VideoWindow1", "URANazhimalka1"}));
+    EXPECT_TRUE(endButton.isHidden());
+    EXPECT_EQ(p.form->state.endPicturesFile, p.dir.str() + "/data_game/lostpictures.txt");
+    // Without a colour of its own the end screen keeps the window's.
+    EXPECT_EQ(p.form->host().colour(), clBtnFace);
+}
+
+TEST(EndScreenSwitch, AResultFileThatCannotBeWrittenLeavesThePlayScreen) {
+    // Root writes into read-only folders, so the test puts a folder where
+    // the file goes: nobody can replace that.
+    Played p;
+    std::filesystem::create_directories(p.dir.path() / "mark for game.txt" / "x");
+    const auto before = p.names();
+    p.form->runEvent([&] { p.run("victory"); });
+    EXPECT_EQ(p.names(), before);
+    ASSERT_EQ(p.form->messages().size(), 1u);
+    EXPECT_EQ(p.form->messages()[0], "File access denied");
+    EXPECT_TRUE(p.form->state.victory);
+    EXPECT_FALSE(p.button->isHidden());
+}
+
+TEST(EndScreenSwitch, TheEndVideoHasNoDefaults) {
+    struct Row {
+        std::string lines;
+        QRect window;
+        bool playing;
+        std::string videoFile;
+        int reports;
+    } rows[] = {
+        {"*video*end.avi#\r\n", {0, 0, 640, 480}, true, "end.avi", 0},
+        {"*video*end.avi#\r\n*videoscreen*widthindivision*2#1#\r\n*videoscreen*heightindivision*2#1#\r\n",
+         {0, 0, 640, 512}, true, "end.avi", 0},
+        {"*video*end.avi#\r\n*videoscreenvisible*no#\r\n", {0, 0, 0, 0}, false, "end.avi", 0},
+        // A missing one changes nothing but the report.
+        {"*video*gone.avi#\r\n", {24, 136, 65, 57}, false, "intro.avi", 1},
+    };
+    for (const auto& r : rows) {
+        Played p;
+        taleplay::testing::writeMjpegAvi(p.dir.str() + "/data_game/end.avi", 640, 480, 5, 10);
+        p.dir.write("data_game/victorypictures.txt", r.lines);
+        p.form->state.videoFile = p.dir.str() + "/data_game/intro.avi";
+        p.form->VideoWindow1->setGeometry(24, 136, 65, 57);
+        p.run("victory");
+        EXPECT_EQ(p.form->VideoWindow1->geometry(), r.window) << r.lines;
+        EXPECT_EQ(p.form->VideoWindow1->isVisible(), r.playing) << r.lines;
+        EXPECT_EQ(p.form->state.videoFile, p.dir.str() + "/data_game/" + r.videoFile) << r.lines;
+        EXPECT_EQ(static_cast<int>(p.form->messages().size()), r.reports) << r.lines;
+    }
+}
