@@ -136,12 +136,6 @@ TEST(Frames, TilesCoverTheirEdgesOnEveryScreen) {
     }
 }
 
-TEST(Frames, NoTilesWithoutAFrame) {
-    const FrameTiles tiles = frameTiles(1024, 768, {}, {});
-    EXPECT_TRUE(tiles.horizontal.empty());
-    EXPECT_TRUE(tiles.vertical.empty());
-}
-
 TEST(Corners, CommonSizeFromTheLastCornerMeasured) {
     EXPECT_EQ(cornerSize({50, 100}, 40)->width, 20);
     EXPECT_EQ(cornerSize({50, 100}, 40)->height, 40);
