@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include "platform/codepage.h"
 #include "platform/errors.h"
 
 #include <algorithm>
@@ -72,6 +73,20 @@ bool LineReader::fill() {
 }
 
 bool LineReader::next(std::string& line) {
+    if (!started_) {
+        started_ = true;
+        if (fill() && len_ >= 3 && buf_[0] == '\xEF' && buf_[1] == '\xBB' && buf_[2] == '\xBF') {
+            utf8_ = true;
+            pos_ = 3;
+        }
+    }
+    const bool got = nextRaw(line);
+    if (got && utf8_)
+        line = cp1251::fromUtf8(line);
+    return got;
+}
+
+bool LineReader::nextRaw(std::string& line) {
     line.clear();
     bool any = false;
     for (;;) {

@@ -8,7 +8,10 @@ namespace taleplay::files {
 
 // Reads a text file line by line as Windows reads a description file: a line
 // ends at LF or CR LF (a lone CR stays in the line), a Ctrl-Z ends the file,
-// and a line has no length limit. Memory stays proportional to the longest
+// and a line has no length limit. A file that starts with a UTF-8 byte-order
+// mark is read as UTF-8 and handed out in Windows-1251 like every other
+// (characters the code page lacks become '?'), so authors may save their
+// files either way. Memory stays proportional to the longest
 // line. Opening or reading a file that exists but cannot be read throws
 // InOutError with `shownPath` in the message.
 class LineReader {
@@ -24,6 +27,7 @@ public:
 
 private:
     bool fill();
+    bool nextRaw(std::string& line);
 
     std::FILE* file_ = nullptr;
     std::string shownPath_;
@@ -31,6 +35,8 @@ private:
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     bool eof_ = false;
+    bool started_ = false;
+    bool utf8_ = false;
 };
 
 // Reads a whole file into `out`; throws InOutError when it exists but cannot

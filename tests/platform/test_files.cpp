@@ -44,6 +44,11 @@ TEST(LineReader, SplitsAsWindowsTextFilesDo) {
         {"ab\x1a" "cd\nef", V{"ab"}},       // Ctrl-Z ends the file mid-line
         {"ab\n\x1a" "cd", V{"ab"}},
         {std::string("a\0b\n", 4), V{std::string("a\0b", 3)}},
+        // A UTF-8 file with its mark comes out in Windows-1251.
+        {"\xEF\xBB\xBF\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0\r\n\xE6\xBC\xA2", V{"\xcc\xee\xf1\xea\xe2\xe0", "?"}},
+        {"\xEF\xBB\xBF", V{}},
+        {"\xEF\xBB", V{"\xEF\xBB"}},                 // no whole mark: bytes as they are
+        {"x\xEF\xBB\xBF\n", V{"x\xEF\xBB\xBF"}},   // only at the very start
     };
     for (const auto& r : rows)
         EXPECT_EQ(linesOf(r.bytes), r.lines);
