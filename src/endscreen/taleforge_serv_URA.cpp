@@ -7,6 +7,9 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "scene/sound_video.h"
+#include "scene/taleforge_serv_backpic.h"
+#include "scene/taleforge_serv_knopki.h"
+#include "scene/taleforge_serv_nadpisi.h"
 
 namespace taleplay {
 
@@ -24,8 +27,16 @@ void WriteResultFile(const TForm1& form) {
 
 void BuildEndScreen(TForm1& form) {
     const std::string& pictures = form.state.endPicturesFile;
-    // FIXME: the end screen's decorations, pictures, texts and buttons are
-    // built here once their builders take the end screen's files and names.
+    const PictureScreen screen{pictures, "ura", /*largeBackgroundKeyAnyCase=*/true};
+    BuildBackgroundTiles(form, screen);
+    BuildLargeBackground(form, screen);
+    BuildFrames(form, screen);
+    BuildPictures(form, screen);
+    BuildCorners(form, screen);
+    // 25 texts, the label table from entry 0, and no narrowing at the right
+    // edge: an end-screen line may run past it.
+    BuildTextLines(form, TextLineSource{form.state.endTextsFile, "uraTLine", 25, false});
+    BuildImageButtons(form, pictures, ButtonSet::EndScreen);
     DeclareSound(form, pictures);
     DeclareEndVideo(form, pictures);
 }

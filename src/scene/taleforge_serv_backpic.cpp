@@ -47,7 +47,10 @@ void SetScreenColour(TForm1& form, const std::string& file) {
 }
 
 // (2) A picture repeated over the whole client area.
-void BuildBackgroundTiles(TForm1& form, const std::string& file) {
+} // namespace
+
+void BuildBackgroundTiles(TForm1& form, const PictureScreen& screen) {
+    const std::string& file = screen.file;
     const std::string name = decorationPictureName(form, file, "*fon*name*", "fon.bmp");
     if (name.empty())
         return;
@@ -57,7 +60,7 @@ void BuildBackgroundTiles(TForm1& form, const std::string& file) {
     for (std::size_t i = 0; i < tiles.size(); ++i) {
         const TilePlace& place = tiles[i];
         ImageControl& tile =
-            createImage(form, "BP" + std::to_string(i), Stretch::Off, place.autoSize, false);
+            createImage(form, screen.namePrefix + "BP" + std::to_string(i), Stretch::Off, place.autoSize, false);
         form.tables.backgroundTiles.emplace_back(&tile);
         if (!place.autoSize)
             tile.resize(place.width, place.height);
@@ -70,11 +73,11 @@ void BuildBackgroundTiles(TForm1& form, const std::string& file) {
 }
 
 // (3) One picture stretched over the client area, a pixel in from its edges.
-void BuildLargeBackground(TForm1& form, const std::string& file) {
-    const std::string name = largeBackgroundName(form, file, platform::screenSize());
+void BuildLargeBackground(TForm1& form, const PictureScreen& screen) {
+    const std::string name = largeBackgroundName(form, screen, platform::screenSize());
     if (name.empty())
         return;
-    ImageControl& image = createImage(form, "FON", Stretch::On, false, false);
+    ImageControl& image = createImage(form, screen.namePrefix + "FON", Stretch::On, false, false);
     form.tables.largeBackground.emplace_back(&image);
     image.hide();
     image.setGeometry(1, 1, form.clientWidth() - 2, form.clientHeight() - 2);
@@ -84,7 +87,8 @@ void BuildLargeBackground(TForm1& form, const std::string& file) {
 
 // (4) Tiles along the four edges: top and bottom first, then left and right,
 // which run the full height and lie over the ends of the others.
-void BuildFrames(TForm1& form, const std::string& file) {
+void BuildFrames(TForm1& form, const PictureScreen& screen) {
+    const std::string& file = screen.file;
     const int cw = form.clientWidth();
     const int ch = form.clientHeight();
     const std::string& folder = form.state.dataFolder;
@@ -115,8 +119,8 @@ void BuildFrames(TForm1& form, const std::string& file) {
     const FrameTiles tiles = frameTiles(cw, ch, horizontal, vertical);
     int index = 0;
     auto place = [&](const char* prefix, const std::string& name, const TilePlace& at) {
-        ImageControl& tile =
-            createImage(form, prefix + std::to_string(index++), Stretch::On, false, transparent);
+        ImageControl& tile = createImage(form, screen.namePrefix + prefix + std::to_string(index++),
+                                         Stretch::On, false, transparent);
         form.tables.frames.emplace_back(&tile);
         tile.setGeometry(at.left, at.top, at.width, at.height);
         tile.loadPicture(folder + name);
@@ -128,7 +132,8 @@ void BuildFrames(TForm1& form, const std::string& file) {
 }
 
 // (5) Up to 50 freely placed pictures.
-void BuildPictures(TForm1& form, const std::string& file) {
+void BuildPictures(TForm1& form, const PictureScreen& screen) {
+    const std::string& file = screen.file;
     for (int n = 1; n <= kPictureCount; ++n) {
         const std::string stem = numberedKey("*picture", n, "");
         const std::string name = reportedPictureName(form, file, stem + "*name*");
@@ -149,7 +154,7 @@ void BuildPictures(TForm1& form, const std::string& file) {
         const bool hidden = flagSet(file, stem + "visible*no# ");
 
         ImageControl& image =
-            createImage(form, "RIS" + std::to_string(n - 1), Stretch::On, false, transparent);
+            createImage(form, screen.namePrefix + "RIS" + std::to_string(n - 1), Stretch::On, false, transparent);
         form.tables.pictures[n - 1] = &image;
         image.setGeometry(left, top, size->width, size->height);
         image.loadPicture(path);
@@ -159,7 +164,8 @@ void BuildPictures(TForm1& form, const std::string& file) {
 }
 
 // (6) The four corners, all of one size, over the frames and the pictures.
-void BuildCorners(TForm1& form, const std::string& file) {
+void BuildCorners(TForm1& form, const PictureScreen& screen) {
+    const std::string& file = screen.file;
     struct Corner {
         const char* key;
         const char* defaultName;
@@ -196,7 +202,7 @@ void BuildCorners(TForm1& form, const std::string& file) {
         if (names[i].empty())
             continue;
         ImageControl& image =
-            createImage(form, "UGOL" + std::to_string(i), Stretch::On, false, transparent);
+            createImage(form, screen.namePrefix + "UGOL" + std::to_string(i), Stretch::On, false, transparent);
         form.tables.corners[i] = &image;
         image.resize(size->width, size->height);
         image.loadPicture(folder + names[i]);
@@ -205,6 +211,8 @@ void BuildCorners(TForm1& form, const std::string& file) {
         image.move(right ? cw - image.width() : 0, bottom ? ch - image.height() : 0);
     }
 }
+
+namespace {
 
 ShapeKind shapeKindOf(const std::string& kind) {
     if (kind == "ellipse")
@@ -354,12 +362,24 @@ std::optional<Size> cornerSize(Size lastCorner, int height) {
     return Size{width, height};
 }
 
-std::string largeBackgroundName(const TForm1& form, std::string_view file, QSize screen) {
+std::string largeBackgroundName(const TForm1& form, const PictureScreen& source, QSize screen) {
     const std::string& folder = form.state.dataFolder;
+    const std::string& file = source.file;
     auto existing = [&](std::string name) {
         return !name.empty() && paths::fileExists(folder + name) ? name : std::string();
     };
-    std::string name = existing(keyValue(file, "*bigfon*name*"));
+    std::string given;
+    if (source.largeBackgroundKeyAnyCase) {
+        // The end screens find the line in any case but cut the name with the
+        // key as written: a line in other letters loses its first 12
+        // characters instead and rarely names a file. Kept on purpose.
+        const std::string line = firstLineWithKeyAnyCase(file, "*bigfon*name*");
+        if (!line.empty())
+            given = trimSpaces(textBeforeDelimiter(textAfterKey(line, "*bigfon*name*"), "#"));
+    } else {
+        given = keyValue(file, "*bigfon*name*");
+    }
+    std::string name = existing(given);
     // The alternatives are read only when the game names a large background
     // of its own; a missing alternative falls back to "bigfon.bmp", not to
     // that picture.
@@ -384,12 +404,13 @@ void BuildBackground(TForm1& form) {
     // Each step builds whatever it can, whether or not the ones before it
     // built anything; an error (a bad colour, an unreadable picture) stops the
     // whole build and leaves what is built.
+    const PictureScreen screen{file, ""};
     SetScreenColour(form, file);
-    BuildBackgroundTiles(form, file);
-    BuildLargeBackground(form, file);
-    BuildFrames(form, file);
-    BuildPictures(form, file);
-    BuildCorners(form, file);
+    BuildBackgroundTiles(form, screen);
+    BuildLargeBackground(form, screen);
+    BuildFrames(form, screen);
+    BuildPictures(form, screen);
+    BuildCorners(form, screen);
     BuildShapes(form, file);
     DeclareSound(form, file);
     DeclareVideo(form, file);

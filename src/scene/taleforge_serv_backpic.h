@@ -69,6 +69,23 @@ std::optional<Size> cornerSize(Size lastCorner, int height);
 // The large background's picture for a screen of `screen` pixels: the
 // square or long alternative on screens narrower than 1.3 : 1 or wider than
 // 1.47 : 1, "bigfon.bmp" when a named file is missing; "" when nothing exists.
-std::string largeBackgroundName(const TForm1& form, std::string_view file, QSize screen);
+// Where a screen's pictures come from and what its components are called:
+// the play screen reads allbackpictures.txt and names them "BP", "FON",
+// "RH", "RV", "RIS", "UGOL"; an end screen reads its pictures file and puts
+// "ura" before each name.
+struct PictureScreen {
+    std::string file;
+    std::string namePrefix;
+    // The end screens find the "*bigfon*name*" line in any letter case.
+    bool largeBackgroundKeyAnyCase = false;
+};
+
+void BuildBackgroundTiles(TForm1& form, const PictureScreen& screen);
+void BuildLargeBackground(TForm1& form, const PictureScreen& screen);
+void BuildFrames(TForm1& form, const PictureScreen& screen);
+void BuildPictures(TForm1& form, const PictureScreen& screen);
+void BuildCorners(TForm1& form, const PictureScreen& screen);
+
+std::string largeBackgroundName(const TForm1& form, const PictureScreen& source, QSize screen);
 
 } // namespace taleplay

@@ -12,8 +12,11 @@ constexpr int kButtonCount = 30;
 
 } // namespace
 
-void BuildButtons(TForm1& form) {
-    const std::string file = form.state.dataFolder + "allbuttons.txt";
+void BuildButtons(TForm1& form) { BuildImageButtons(form, form.state.dataFolder + "allbuttons.txt", ButtonSet::PlayScreen); }
+
+void BuildImageButtons(TForm1& form, const std::string& file, ButtonSet set) {
+    const bool end = set == ButtonSet::EndScreen;
+    auto& table = end ? form.tables.endButtons : form.tables.buttons;
     for (int n = 1; n <= kButtonCount; ++n) {
         const std::string stem = numberedKey("*button", n, "");
         const std::string name = reportedPictureName(form, file, stem + "*name*");
@@ -30,15 +33,15 @@ void BuildButtons(TForm1& form) {
         const int top =
             resolvePosition(file, stem, Axis::Vertical, form.clientHeight(), size->height);
 
-        form.tables.buttons.resize(n);
+        table.resize(n);
         // No star after the number, and the blank after "#" belongs to the flag.
         const bool transparent = flagSet(file, stem + "transparent*yes# ");
         const bool hidden = flagSet(file, stem + "visible*no# ");
 
         // The handlers take the number back from the name: nothing else may
         // be added to it.
-        ImageControl& button = form.host().createImage(numberedKey("Nazhimalka", n, ""));
-        form.tables.buttons[n - 1] = &button;
+        ImageControl& button = form.host().createImage(numberedKey(end ? "URANazhimalka" : "Nazhimalka", n, ""));
+        table[n - 1] = &button;
         button.setStretch(true);
         button.setAutoSize(false);
         button.setTransparent(transparent);

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 namespace taleplay {
 
@@ -7,5 +8,13 @@ class TForm1;
 // Builds from allbuttons.txt the image buttons, "Nazhimalka" + number, up to
 // 30: the player's only way to act.
 void BuildButtons(TForm1& form);
+
+// Play-screen buttons go to the button table as "Nazhimalka" + n; an end
+// screen's to a table of their own as "URANazhimalka" + n, which the click
+// handlers recognise to read their rules from the end pictures file.
+enum class ButtonSet { PlayScreen, EndScreen };
+
+// Builds buttons 1 to 30 of `file`.
+void BuildImageButtons(TForm1& form, const std::string& file, ButtonSet set);
 
 } // namespace taleplay

@@ -147,11 +147,11 @@ TEST(LargeBackground, AlternativesByTheScreenRatio) {
     };
     for (const Row& r : rows) {
         backpictures(g, r.text);
-        EXPECT_EQ(largeBackgroundName(form, file, r.screen), r.expected) << r.text;
+        EXPECT_EQ(largeBackgroundName(form, PictureScreen{file, ""}, r.screen), r.expected) << r.text;
     }
     std::filesystem::remove(g.dir.path() / "data_game" / "bigfon.bmp");
     backpictures(g, "*bigfon*name*gone.png#");
-    EXPECT_EQ(largeBackgroundName(form, file, {1280, 1024}), "");
+    EXPECT_EQ(largeBackgroundName(form, PictureScreen{file, ""}, {1280, 1024}), "");
 }
 
 TEST(Frames, TilesAlongTheFourEdgesOnTheWindow) {
