@@ -1,0 +1,38 @@
+#pragma once
+// The game checker: reads a game's data folder as the player would and lists
+// what would go wrong while it is played, each finding at the line of the
+// description file the player would read it from.
+#include <string>
+#include <vector>
+
+namespace taleplay::check {
+
+enum class Severity { Error, Warning };
+
+struct Finding {
+    std::string file; // the description file (or picture) in the data folder, UTF-8
+    int line = 0;     // from 1; 0 when the finding concerns the whole file
+    Severity severity = Severity::Error;
+    std::string kind;    // the check that found it, such as "missing-file"
+    std::string message; // English, UTF-8
+};
+
+// Checks the game in `dataFolder` (UTF-8, as given on the command line).
+// Findings come in the order of the checks, and within a check in file and
+// line order.
+std::vector<Finding> checkGame(const std::string& dataFolder);
+
+// The kinds of finding, in the order the checks run.
+std::vector<std::string> checkKinds();
+
+// "FOLDER/FILE:LINE: error: MESSAGE" (without ":LINE" for line 0).
+std::string formatLine(const std::string& folder, const Finding& finding);
+
+// The same findings as one JSON object:
+// {"folder":..., "errors":N, "warnings":N, "findings":[{"file", "line",
+// "severity", "kind", "message"}, ...]}
+std::string formatJson(const std::string& folder, const std::vector<Finding>& findings);
+
+bool hasErrors(const std::vector<Finding>& findings);
+
+} // namespace taleplay::check

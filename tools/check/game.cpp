@@ -1,0 +1,411 @@
+#include "check/game.h"
+
+#include "descr/Stroki_functions.h"
+#include "descr/colour_values.h"
+#include "platform/codepage.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+#include <cctype>
+#include <set>
+#include <sys/stat.h>
+
+namespace taleplay::check {
+namespace {
+
+// The numbers the builders run through.
+constexpr int kLastPicture = 50;
+constexpr int kLastShape = 30;
+constexpr int kLastButton = 30;
+constexpr int kLastList = 10;
+constexpr int kLastTextWindow = 100;
+constexpr int kLastString = 25;
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+std::string foldedText(std::string_view text) {
+    std::string f(text);
+    anyCaseLowerInPlace(f);
+    return f;
+}
+
+} // namespace
+
+std::string numberedKey(std::string_view prefix, int number, std::string_view suffix) {
+    std::string key(prefix);
+    key += std::to_string(number);
+    key += suffix;
+    return key;
+}
+
+std::string ruleField(const std::string& line, std::string_view open, std::string_view close) {
+    if (line.find(open) == std::string::npos || line.find(close) == std::string::npos)
+        return {};
+    return trimSpaces(textBeforeDelimiter(textAfterKey(line, open), close));
+}
+
+bool existsExactly(const std::string& composed) {
+    std::string path = cp1251::toUtf8(composed);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+// --- DescrFile -------------------------------------------------------------
+
+DescrFile::DescrFile(const std::string& dataFolder, std::string name) : name_(std::move(name)) {
+    const std::string composed = dataFolder + name_;
+    const auto path = paths::existingFile(composed);
+    if (!path)
+        return;
+    exists_ = true;
+    try {
+        files::LineReader reader(*path, composed);
+        std::string line;
+        while (reader.next(line))
+            lines_.push_back(line);
+    } catch (const InOutError& e) {
+        readError_ = cp1251::toUtf8(e.what());
+        lines_.clear();
+    }
+    folded_.reserve(lines_.size());
+    for (const std::string& l : lines_)
+        folded_.push_back(foldedText(l));
+}
+
+int DescrFile::firstExact(std::string_view key) const {
+    if (key.empty())
+        return 0;
+    for (std::size_t i = 0; i < lines_.size(); ++i)
+        if (lines_[i].find(key) != std::string::npos)
+            return static_cast<int>(i) + 1;
+    return 0;
+}
+
+int DescrFile::firstAnyCase(std::string_view key) const {
+    const std::string k = foldedText(key);
+    if (k.empty())
+        return 0;
+    for (std::size_t i = 0; i < folded_.size(); ++i)
+        if (folded_[i].find(k) != std::string::npos)
+            return static_cast<int>(i) + 1;
+    return 0;
+}
+
+DescrFile::Value DescrFile::untrimmedValue(std::string_view key) const {
+    const int at = firstExact(key);
+    if (at == 0)
+        return {};
+    return {textBeforeDelimiter(textAfterKey(line(at), key), "#"), at};
+}
+
+DescrFile::Value DescrFile::value(std::string_view key) const {
+    Value v = untrimmedValue(key);
+    v.text = trimSpaces(v.text);
+    return v;
+}
+
+// --- Screens and targets ---------------------------------------------------
+
+const char* kindWord(Kind kind) {
+    switch (kind) {
+    case Kind::None:
+        return "";
+    case Kind::Text:
+        return "text";
+    case Kind::TextWindow:
+        return "textwindow";
+    case Kind::Picture:
+        return "picture";
+    case Kind::List:
+        return "list";
+    case Kind::Button:
+        return "button";
+    case Kind::Shape:
+        return "shape";
+    case Kind::Video:
+        return "video";
+    }
+    return "";
+}
+
+Target readTarget(const std::string& target) {
+    Target t;
+    if (target.empty())
+        return t;
+    // As the lookup tests them: case-sensitive prefixes, a later match
+    // replacing an earlier one ("textwindow2" is first "text" then
+    // "textwindow").
+    static constexpr std::array<Kind, 6> kinds{Kind::Text, Kind::TextWindow, Kind::Picture,
+                                               Kind::List, Kind::Button,     Kind::Shape};
+    for (Kind k : kinds) {
+        const std::string word = kindWord(k);
+        if (!startsWith(target, word))
+            continue;
+        t.kind = k;
+        t.number = readInteger(replaceAll(word, "", target)).value_or(0);
+    }
+    if (startsWith(asciiLowerCase(target), "video"))
+        t = {Kind::Video, 0};
+    return t;
+}
+
+namespace {
+
+bool namedFileExists(const std::string& folder, const DescrFile& file, const std::string& key) {
+    const std::string name = file.value(key).text;
+    return !name.empty() && paths::fileExists(folder + name);
+}
+
+} // namespace
+
+bool Screen::has(Kind kind, int number) const {
+    switch (kind) {
+    case Kind::None:
+        return false;
+    case Kind::Video:
+        return true;
+    case Kind::Picture:
+        return number >= 1 && number <= kLastPicture &&
+               namedFileExists(folder, *pictures, numberedKey("*picture", number, "*name*"));
+    case Kind::Button:
+        // The end screen's own buttons are in a table the lookup never
+        // searches, and the play screen's are gone by then.
+        return !endScreen && number >= 1 && number <= kLastButton &&
+               namedFileExists(folder, *buttons, numberedKey("*button", number, "*name*"));
+    case Kind::Shape:
+        return !endScreen && number >= 1 && number <= kLastShape &&
+               !pictures->value(numberedKey("*shape", number, "*form*")).text.empty();
+    case Kind::List:
+        return !endScreen && number >= 1 && number <= kLastList &&
+               texts->firstAnyCase(numberedKey("*list", number, "*string1*")) != 0;
+    case Kind::TextWindow:
+        return textWindows && number >= 1 && number <= kLastTextWindow &&
+               textWindows->firstAnyCase(numberedKey("*textwindow", number, "*")) != 0;
+    case Kind::Text: {
+        if (number < 1 || number > lastText ||
+            texts->firstAnyCase(numberedKey("*text", number, "*string1*")) == 0)
+            return false;
+        // A text whose strings are all empty has no label to be found.
+        const std::string stem = numberedKey("*text", number, "*string");
+        for (int k = 1; k <= kLastString; ++k)
+            if (!texts->untrimmedValue(numberedKey(stem, k, "*")).text.empty())
+                return true;
+        return false;
+    }
+    }
+    return false;
+}
+
+bool Screen::buildsButton(int number) const {
+    return number >= 1 && number <= kLastButton &&
+           namedFileExists(folder, *buttons, numberedKey("*button", number, "*name*"));
+}
+
+// --- Game ------------------------------------------------------------------
+
+Game::Game(const std::string& dataFolder) {
+    folder_ = cp1251::fromUtf8(dataFolder);
+    if (folder_.empty())
+        folder_ = ".";
+    if (folder_.back() != '/' && folder_.back() != '\\')
+        folder_ += paths::kSeparator;
+    folderExists_ = paths::folderExists(folder_);
+
+    static constexpr std::array<const char*, 8> names{
+        "allbackpictures.txt", "allbacktexts.txt", "alltextwindows.txt", "allbuttons.txt",
+        "victorypictures.txt", "victorytexts.txt", "lostpictures.txt",   "losttexts.txt"};
+    files_.reserve(names.size());
+    for (const char* name : names)
+        files_.emplace_back(folder_, name);
+
+    Screen play;
+    play.title = "play screen";
+    play.folder = folder_;
+    play.pictures = &file("allbackpictures.txt");
+    play.texts = &file("allbacktexts.txt");
+    play.buttons = &file("allbuttons.txt");
+    play.textWindows = &file("alltextwindows.txt");
+    screens_.push_back(play);
+    for (const char* outcome : {"victory", "lost"}) {
+        Screen end;
+        end.title = std::string(outcome) == "victory" ? "victory screen" : "loss screen";
+        end.endScreen = true;
+        end.folder = folder_;
+        end.pictures = &file(std::string(outcome) + "pictures.txt");
+        end.texts = &file(std::string(outcome) + "texts.txt");
+        end.buttons = end.pictures;
+        end.lastText = 25;
+        screens_.push_back(end);
+    }
+    for (const Screen& s : screens_)
+        readRules(s);
+}
+
+std::vector<const DescrFile*> Game::files() const {
+    std::vector<const DescrFile*> out;
+    for (const DescrFile& f : files_)
+        out.push_back(&f);
+    return out;
+}
+
+const DescrFile& Game::file(std::string_view name) const {
+    for (const DescrFile& f : files_)
+        if (f.name() == name)
+            return f;
+    assert(!"not a description file of the game");
+    return files_.front();
+}
+
+void Game::readRules(const Screen& screen) {
+    const DescrFile& file = *screen.buttons;
+    struct Suffix {
+        const char* folded;
+        const char* exact;
+        bool group;
+    };
+    static constexpr std::array<Suffix, 3> suffixes{{{"*click*", "*click*", false},
+                                                     {"*clickallgood*", "*clickALLGOOD*", true},
+                                                     {"*clickallbad*", "*clickALLBAD*", true}}};
+    for (std::size_t i = 0; i < file.folded().size(); ++i) {
+        const std::string& f = file.folded()[i];
+        // The first "*button<digits><suffix>" of the line, compared in any
+        // case as the click handler counts rule lines.
+        for (std::size_t at = f.find("*button"); at != std::string::npos;
+             at = f.find("*button", at + 1)) {
+            std::size_t end = at + 7;
+            while (end < f.size() && std::isdigit(static_cast<unsigned char>(f[end])))
+                ++end;
+            if (end == at + 7)
+                continue;
+            const Suffix* found = nullptr;
+            for (const Suffix& s : suffixes)
+                if (f.compare(end, std::string_view(s.folded).size(), s.folded) == 0)
+                    found = &s;
+            if (!found)
+                continue;
+            RuleLine rule;
+            rule.screen = &screen;
+            rule.file = &file;
+            rule.line = static_cast<int>(i) + 1;
+            rule.button = f.substr(at + 7, end - at - 7);
+            rule.key = "*button" + rule.button + found->exact;
+            rule.group = found->group;
+            rules_.push_back(rule);
+
+            const std::string& line = file.line(rule.line);
+            auto add = [&](Command::Role role, std::string target, std::string text) {
+                if (text.empty())
+                    return; // nothing runs
+                commands_.push_back({&screen, &file, rule.line, rule.button, role,
+                                     std::move(target), std::move(text)});
+            };
+            if (rule.group) {
+                add(Command::Role::Group, ruleField(line, rule.key, "#"),
+                    ruleField(line, "#", "^"));
+            } else {
+                add(Command::Role::Condition, ruleField(line, rule.key, "#"),
+                    ruleField(line, "#", "^"));
+                add(Command::Role::Success, ruleField(line, "^", "&"), ruleField(line, "&", "+"));
+                add(Command::Role::Failure, ruleField(line, "+", "="), ruleField(line, "=", "~"));
+            }
+            break;
+        }
+    }
+}
+
+namespace {
+
+struct Decoration {
+    const char* key;
+    const char* defaultName; // "" when nothing stands in for it
+};
+constexpr std::array<Decoration, 10> kDecorations{{
+    {"*fon*name*", "fon.bmp"},
+    {"*bigfon*name*", "bigfon.bmp"},
+    {"*bigfon*squarename*", ""},
+    {"*bigfon*longname*", ""},
+    {"*framehoriz*name*", "ramkahor.bmp"},
+    {"*framevert*name*", "ramkavert.bmp"},
+    {"*upleftcorner*name*", "cornerupleft.bmp"},
+    {"*uprightcorner*name*", "cornerupright.bmp"},
+    {"*bottomleftcorner*name*", "cornerbottomleft.bmp"},
+    {"*bottomrightcorner*name*", "cornerbottomright.bmp"},
+}};
+
+// The folder that holds the data folder: the working folder when the game is
+// started as the player expects, and so where "startprogram" looks.
+std::string parentOf(const std::string& folder) {
+    const std::size_t cut = folder.find_last_of("/\\", folder.size() - 2);
+    return cut == std::string::npos ? std::string() : folder.substr(0, cut + 1);
+}
+
+} // namespace
+
+std::vector<NamedFile> Game::namedFiles() const {
+    std::vector<NamedFile> out;
+    auto add = [&](const DescrFile& file, const std::string& key, NamedFile::Use use) {
+        const DescrFile::Value v = file.value(key);
+        if (!v.text.empty())
+            out.push_back({&file, v.line, v.text, folder_ + v.text, use});
+    };
+    std::set<std::string> defaults;
+    for (const Screen& s : screens_) {
+        for (const Decoration& d : kDecorations) {
+            add(*s.pictures, d.key, NamedFile::Use::Picture);
+            // The default stands in for a name that is not given or whose
+            // file is missing.
+            if (*d.defaultName && !namedFileExists(folder_, *s.pictures, d.key))
+                defaults.insert(d.defaultName);
+        }
+        for (int n = 1; n <= kLastPicture; ++n)
+            add(*s.pictures, numberedKey("*picture", n, "*name*"), NamedFile::Use::Picture);
+        for (int n = 1; n <= kLastButton; ++n) {
+            add(*s.buttons, numberedKey("*button", n, "*name*"), NamedFile::Use::Picture);
+            add(*s.buttons, numberedKey("*button", n, "*pressedname*"), NamedFile::Use::Picture);
+        }
+        add(*s.pictures, "*sound*", NamedFile::Use::Sound);
+        add(*s.pictures, "*video*", NamedFile::Use::Video);
+    }
+    for (const Command& c : commands_) {
+        const std::string lowered = asciiLowerCase(c.text);
+        auto argument = [&](std::size_t wordLength) {
+            return trimSpaces(c.text.size() > wordLength ? c.text.substr(wordLength) : "");
+        };
+        if (lowered.find("playsound") != std::string::npos) {
+            if (std::string name = argument(9); !name.empty())
+                out.push_back({c.file, c.line, name, folder_ + name, NamedFile::Use::Sound});
+        }
+        if (lowered.find("playvideo ") != std::string::npos) {
+            if (std::string name = argument(9); !name.empty())
+                out.push_back({c.file, c.line, name, folder_ + name, NamedFile::Use::Video});
+        }
+        if (lowered.find("startprogram ") != std::string::npos) {
+            std::string name = argument(12);
+            if (name.empty())
+                continue;
+            std::string composed;
+            if (startsWith(name, "..\\") || startsWith(name, "../"))
+                composed = parentOf(folder_) + name.substr(3);
+            else if (name.size() > 1 && name[1] == ':')
+                continue; // a Windows drive: nothing here to look at
+            else if (name.front() == '/' || name.front() == '\\')
+                composed = name;
+            else
+                composed = parentOf(folder_) + name;
+            out.push_back({c.file, c.line, name, composed, NamedFile::Use::Program});
+        }
+    }
+    for (const std::string& name : defaults)
+        if (paths::fileExists(folder_ + name))
+            out.push_back({nullptr, 0, name, folder_ + name, NamedFile::Use::Picture});
+    return out;
+}
+
+} // namespace taleplay::check
