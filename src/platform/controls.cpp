@@ -69,7 +69,7 @@ void ImageControl::loadPicture(const std::string& composedPath) {
     auto pic = pictures::loadPicture(paths::resolve(composedPath), composedPath);
     picture_ = std::move(pic);
     pictureName_ = composedPath;
-    rebuildPixmap();
+    rebuildView();
     if (autoSize_)
         resize(naturalSize());
     update();
@@ -78,7 +78,7 @@ void ImageControl::loadPicture(const std::string& composedPath) {
 void ImageControl::clearPicture() {
     picture_.reset();
     pictureName_.clear();
-    pixmap_ = QPixmap();
+    rebuildView();
     update();
 }
 
@@ -101,7 +101,7 @@ void ImageControl::setTransparent(bool on) {
     if (transparent_ == on)
         return;
     transparent_ = on;
-    rebuildPixmap();
+    keyedPixmap_ = QPixmap();
     update();
 }
 
@@ -112,43 +112,44 @@ void ImageControl::setHandCursor(bool on) {
         unsetCursor();
 }
 
-void ImageControl::rebuildPixmap() {
+bool ImageControl::keyed() const { return transparent_ && picture_ && !picture_->hasAlpha; }
+
+void ImageControl::rebuildView() {
+    keyedPixmap_ = QPixmap();
     if (!picture_ || picture_->pixels.empty()) {
-        pixmap_ = QPixmap();
+        view_ = QImage();
         return;
     }
     const auto& p = *picture_;
-    // Wraps the shared pixels without copying them.
-    QImage view(reinterpret_cast<const uchar*>(p.pixels.data()), p.width, p.height, p.width * 4,
-                QImage::Format_ARGB32);
-    if (transparent_ && !p.hasAlpha) {
-        // An opaque picture is made transparent by its bottom-left pixel's colour.
-        QImage keyed = view.copy();
-        const std::uint32_t key = p.pixels[static_cast<std::size_t>(p.height - 1) * p.width] | 0xFF000000u;
-        for (int y = 0; y < keyed.height(); ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(keyed.scanLine(y));
-            for (int x = 0; x < keyed.width(); ++x)
-                if ((row[x] | 0xFF000000u) == key)
-                    row[x] = 0;
-        }
-        pixmap_ = QPixmap::fromImage(keyed);
-    } else if (p.hasAlpha) {
-        pixmap_ = QPixmap::fromImage(view);
-    } else {
-        pixmap_ = QPixmap::fromImage(view.convertToFormat(QImage::Format_RGB32));
-    }
+    view_ = QImage(reinterpret_cast<const uchar*>(p.pixels.data()), p.width, p.height, p.width * 4,
+                   p.hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
 }
 
 void ImageControl::paintEvent(QPaintEvent*) {
-    if (pixmap_.isNull())
+    if (view_.isNull())
         return;
     QPainter painter(this);
-    if (stretch_) {
+    if (stretch_)
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawPixmap(rect(), pixmap_);
-    } else {
-        painter.drawPixmap(0, 0, pixmap_);
+    const QRect target = stretch_ ? rect() : QRect(QPoint(0, 0), view_.size());
+    if (!keyed()) {
+        painter.drawImage(target, view_);
+        return;
     }
+    if (keyedPixmap_.isNull()) {
+        // An opaque picture is made transparent by its bottom-left pixel's colour.
+        QImage copy = view_.convertToFormat(QImage::Format_ARGB32);
+        const auto& p = *picture_;
+        const std::uint32_t key = p.pixels[static_cast<std::size_t>(p.height - 1) * p.width] | 0xFF000000u;
+        for (int y = 0; y < copy.height(); ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(copy.scanLine(y));
+            for (int x = 0; x < copy.width(); ++x)
+                if ((row[x] | 0xFF000000u) == key)
+                    row[x] = 0;
+        }
+        keyedPixmap_ = QPixmap::fromImage(std::move(copy));
+    }
+    painter.drawPixmap(target, keyedPixmap_);
 }
 
 void ImageControl::mousePressEvent(QMouseEvent* e) {

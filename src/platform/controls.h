@@ -107,11 +107,16 @@ protected:
     void mouseReleaseEvent(QMouseEvent*) override;
 
 private:
-    void rebuildPixmap();
+    void rebuildView();
+    bool keyed() const;
 
     std::string pictureName_;
     std::shared_ptr<const pictures::Picture> picture_;
-    QPixmap pixmap_;
+    // The shared pixels as an image, without a copy; the colour-keyed copy is
+    // made only when a transparent control is first painted, so hidden and
+    // measuring controls never pay for it.
+    QImage view_;
+    QPixmap keyedPixmap_;
     bool stretch_ = false;
     bool autoSize_ = false;
     bool transparent_ = false;
