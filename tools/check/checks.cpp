@@ -595,7 +595,10 @@ void checkTargets(const Game& game, Report& report) {
     for (const Command& c : game.commands()) {
         const std::string lowered = asciiLowerCase(c.text);
         if (c.target.empty()) {
-            if (needsComponent(lowered))
+            // A rule key in another case empties the target: said with the keys.
+            const bool keyCase = !c.exactKey && (c.role == Command::Role::Condition ||
+                                                 c.role == Command::Role::Group);
+            if (needsComponent(lowered) && !keyCase)
                 report.warning(c.file, c.line, q(c.text) + " has no target and does nothing");
             continue;
         }

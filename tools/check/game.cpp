@@ -304,7 +304,8 @@ void Game::readRules(const Screen& screen) {
                 if (text.empty())
                     return; // nothing runs
                 commands_.push_back({&screen, &file, rule.line, rule.button, role,
-                                     std::move(target), std::move(text)});
+                                     std::move(target), std::move(text),
+                                     line.find(rule.key) != std::string::npos});
             };
             if (rule.group) {
                 add(Command::Role::Group, ruleField(line, rule.key, "#"),

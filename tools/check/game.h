@@ -86,6 +86,9 @@ struct Command {
     enum class Role { Condition, Success, Failure, Group } role = Role::Condition;
     std::string target;
     std::string text;
+    // Whether the line holds the rule key in exact case; when it does not,
+    // the first target comes out empty.
+    bool exactKey = true;
 };
 
 // One rule line, with the key the click handler builds for it.

@@ -1,0 +1,295 @@
+// The game checker on broken games the tests write: each row is one kind of
+// fault, and the whole list of findings must match, so that a check that
+// finds too much fails as well as one that finds too little.
+#include "check/check.h"
+
+#include "platform/codepage.h"
+#include "platform/pictures/encoders.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace taleplay::check {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A game folder data_test inside a fresh temporary folder. Texts are given
+// in UTF-8 and written as the Windows-1251 bytes a game holds.
+class TempGame {
+  public:
+    TempGame() {
+        std::string pattern = (fs::temp_directory_path() / "check-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            std::abort();
+        root_ = pattern;
+        fs::create_directory(folder());
+        // A small real picture every fixture may name.
+        pictures::encoders::PngSpec spec;
+        spec.width = 4;
+        spec.height = 2;
+        writeBytes("ok.png",
+                   pictures::encoders::writePng(spec, std::vector<unsigned char>(4 * 2 * 3, 0x80)));
+    }
+    ~TempGame() {
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+    TempGame(const TempGame&) = delete;
+    TempGame& operator=(const TempGame&) = delete;
+
+    std::string folder() const { return root_ + "/data_test"; }
+
+    void write(const std::string& name, const std::string& utf8Text) const {
+        const std::string bytes = cp1251::fromUtf8(utf8Text);
+        writeBytes(name, std::vector<unsigned char>(bytes.begin(), bytes.end()));
+    }
+    void writeBytes(const std::string& name, const std::vector<unsigned char>& bytes) const {
+        std::ofstream out(folder() + "/" + name, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+    }
+
+  private:
+    std::string root_;
+};
+
+// What a row expects of one finding; the message is matched by a part of it.
+struct Expected {
+    std::string file;
+    int line;
+    Severity severity;
+    std::string kind;
+    std::string messagePart = "";
+};
+
+struct Row {
+    const char* name;
+    // Lines added to the base game's files, by file name.
+    std::map<std::string, std::string> files;
+    std::vector<Expected> findings;
+};
+
+constexpr Severity E = Severity::Error;
+constexpr Severity W = Severity::Warning;
+
+// A game without faults: one picture, one button whose rule checks an answer
+// that exists and ends the game, and both victory files. Rows append to it.
+const std::map<std::string, std::string> kBase{
+    {"allbackpictures.txt", "*picture1*name*ok.png#\n"},
+    {"allbuttons.txt", "*button1*name*ok.png#\n"
+                       "*button1*click*textwindow1#checktext^picture1&visible+picture1=invisible~\n"
+                       "*button1*clickALLGOOD*#victory^\n"},
+    {"alltextwindows.txt", "*textwindow1*rightanswer*Paris#\n"},
+    {"allbacktexts.txt", "*text1*string1*Загадка#\n"},
+    {"victorypictures.txt", "*picture1*name*ok.png#\n"},
+    {"victorytexts.txt", "*text1*string1*Победа!#\n"},
+};
+
+std::vector<Row> rows() {
+    return {
+        {"clean", {}, {}},
+        {"missing_files",
+         {{"allbackpictures.txt", "*picture2*name*gone.png#\n"
+                                  "*picture3*name*OK.PNG#\n"
+                                  "*sound*gone.wav#\n"
+                                  "*picture4*name*дом.png#\n"},
+          {"allbuttons.txt", "*button1*clickALLBAD*#playvideo gone.avi^\n"
+                             "*button1*clickALLBAD*#startprogram ..\\setup.exe^\n"}},
+         {{"allbackpictures.txt", 2, E, "missing-file", "'gone.png' does not exist"},
+          {"allbackpictures.txt", 3, W, "missing-file", "as 'ok.png'"},
+          {"allbackpictures.txt", 4, W, "missing-file", "'gone.wav'"},
+          {"allbackpictures.txt", 5, E, "missing-file", "'дом.png'"},
+          {"allbuttons.txt", 4, E, "missing-file", "video 'gone.avi'"},
+          {"allbuttons.txt", 5, E, "missing-file", "program '..\\setup.exe'"}}},
+        // Lines end in CR LF and a Ctrl-Z ends the file, as the player reads it.
+        {"line_numbers",
+         {{"allbackpictures.txt", "\r\n*picture2*name*gone.png#\r\n\x1a*picture3*name*x.png#\r\n"}},
+         {{"allbackpictures.txt", 3, E, "missing-file", "'gone.png'"}}},
+        {"bad_pictures",
+         {{"allbackpictures.txt", "*picture2*name*broken.png#\n*picture3*name*ok.xyz#\n"}},
+         {{"allbackpictures.txt", 2, E, "bad-picture", "'broken.png' cannot be loaded"},
+          {"allbackpictures.txt", 3, E, "bad-picture", "Unknown picture file extension (.xyz)"}}},
+        {"bad_colours",
+         {{"allbackpictures.txt", "*screencolor*red#\n"
+                                  "*shape1*form*circle#*shape1color*clRed#*shape1pencolor*255 #\n"
+                                  "*shape2*form*square#*shape2color*$FF0000x#\n"},
+          {"allbacktexts.txt", "*text1fontcolor*clSky#\n*list1*string1*a#*list1color*clAqua#\n"},
+          {"allbuttons.txt", "*button1*clickALLBAD*list1#textcolor 255^\n"
+                             "*button1*clickALLBAD*picture1#textcolor 255^\n"}},
+         {{"allbacktexts.txt", 2, E, "bad-colour", "'clSky'"},
+          {"allbackpictures.txt", 2, E, "bad-colour", "\"'red' is not a valid integer value\""},
+          {"allbackpictures.txt", 4, E, "bad-colour", "'$FF0000x'"},
+          {"allbuttons.txt", 4, E, "bad-colour", "'textcolor 255' on 'list1'"}}},
+        {"numbers_beyond_limits",
+         {{"allbackpictures.txt", "*picture51*name*ok.png#\n*picture07*name*ok.png#\n"},
+          {"allbuttons.txt", "*button31*name*ok.png#\n"},
+          {"allbacktexts.txt", "*text51*string1*a#\n*list11*string1*a#\n*text1*string26*a#\n"},
+          {"alltextwindows.txt", "*textwindow101*text*a#\n"},
+          {"victorytexts.txt", "*text26*string1*a#\n"}},
+         {{"allbackpictures.txt", 2, W, "number-limit", "pictures 1 to 50"},
+          {"allbackpictures.txt", 3, W, "number-limit", "leading zeros"},
+          {"allbacktexts.txt", 2, W, "number-limit", "texts 1 to 50"},
+          {"allbacktexts.txt", 3, W, "number-limit", "lists 1 to 10"},
+          {"allbacktexts.txt", 4, W, "number-limit", "strings 1 to 25"},
+          {"allbuttons.txt", 4, W, "number-limit", "buttons 1 to 30"},
+          {"alltextwindows.txt", 2, W, "number-limit", "textwindows 1 to 100"},
+          {"victorytexts.txt", 2, W, "number-limit", "texts 1 to 25"}}},
+        {"flags",
+         {{"allbackpictures.txt", "*picture1transparent*yes#\n"
+                                  "*picture1visible*no# \n"
+                                  "*picture1*visible*no# \n"},
+          {"allbuttons.txt", "*BUTTON1TRANSPARENT*YES#*button1visible*no# \n"},
+          {"alltextwindows.txt", "*textwindow1noborder*yes#x\n"}},
+         {{"allbackpictures.txt", 2, W, "flag-form", "lacks the blank"},
+          {"allbackpictures.txt", 4, W, "flag-form", "'*picture1visible*no# '"},
+          {"allbuttons.txt", 4, W, "flag-form", "'*BUTTON1TRANSPARENT*YES#'"},
+          {"alltextwindows.txt", 2, W, "flag-form", "lacks the blank"}}},
+        {"key_case",
+         {{"allbackpictures.txt", "*Picture2*Name*ok.png#\n*FON*name*ok.png#\n"},
+          {"allbuttons.txt", "*Button1*Click*picture1#visible^\n*BUTTON1*CLICK*#pause 1^\n"},
+          {"victorypictures.txt", "*BigFon*Name*ok.png#\n"}},
+         {{"allbackpictures.txt", 2, W, "key-case", "reads '*picture2*name*'"},
+          {"allbackpictures.txt", 3, W, "key-case", "reads '*fon*name*'"},
+          {"allbuttons.txt", 4, W, "key-case", "target 'picture1' comes out empty"},
+          {"victorypictures.txt", 2, W, "key-case", "'*BigFon*Name*' is not found"},
+          {"victorypictures.txt", 2, W, "key-case", "cuts the name"}}},
+        {"rule_separators",
+         {{"allbuttons.txt",
+           "*button1*click*textwindow1#checktext^picture1&visible~\n"
+           "*button1*click*textwindow1#checktext^\n"
+           "*button1*click*picture1^visible#\n"
+           "*button1*click*#pause 1^picture1&playsound a+b.wav+picture1=invisible~\n"
+           "*button1*clickALLBAD*picture1#invisible\n"}},
+         {{"allbuttons.txt", 4, W, "rule-separators", "it lacks '+', '='"},
+          {"allbuttons.txt", 6, W, "rule-separators", "'^' stands before"},
+          {"allbuttons.txt", 7, W, "rule-separators", "'+' occurs more than once"},
+          {"allbuttons.txt", 8, W, "rule-separators", "it lacks '^'"},
+          // The "+" inside the file name cuts the success command short and
+          // makes the failure target out of what follows it.
+          {"allbuttons.txt", 7, W, "missing-file", "sound 'a' does not exist"},
+          {"allbuttons.txt", 7, W, "target", "'b.wav+picture1'"}}},
+        {"targets",
+         {{"allbuttons.txt", "*button1*click*picture9#visible^\n"
+                             "*button1*click*Picture1#visible^\n"
+                             "*button1*click*#bringtofront^\n"
+                             "*button2*click*picture1#visible^\n"},
+          {"victorypictures.txt", "*button1*name*ok.png#\n"
+                                  "*button1*click*textwindow1#invisible^picture1&visible+=~\n"}},
+         {{"allbuttons.txt", 4, W, "target", "no picture 9"},
+          {"allbuttons.txt", 5, W, "target", "none of the words"},
+          {"allbuttons.txt", 6, W, "target", "'bringtofront' has no target"},
+          {"allbuttons.txt", 7, W, "target", "button 2, which the play screen does not build"},
+          {"victorypictures.txt", 3, W, "target", "victory screen has no textwindows"}}},
+        {"commands",
+         {{"allbuttons.txt", "*button1*clickALLBAD*#playvideointro.avi^\n"
+                             "*button1*clickALLBAD*#pause1^\n"
+                             "*button1*clickALLBAD*#playsound pause.wav^\n"
+                             "*button1*clickALLBAD*picture1#visible now^\n"
+                             "*button1*clickALLBAD*#Pause 10^\n"},
+          {"pause.wav", ""}},
+         {{"allbuttons.txt", 4, W, "command", "need a blank"},
+          {"allbuttons.txt", 5, W, "command", "argument '1'"},
+          {"allbuttons.txt", 6, W, "command", "argument 'ound pause.wav'"},
+          {"allbuttons.txt", 7, W, "command", "'visible' must stand alone"}}},
+        {"checktext",
+         {{"allbackpictures.txt", "*picture2*name*ok.png#\n"},
+          {"alltextwindows.txt", "*textwindow2*text*#\n*textwindow3*rightanswer* Paris #\n"},
+          {"allbuttons.txt", "*button1*click*textwindow2#checktext^\n"
+                             "*button1*click*picture2#CheckText^\n"
+                             "*button1*click*#checktext^\n"
+                             "*button1*click*textwindow3#checktext^\n"}},
+         {{"allbuttons.txt", 4, E, "checktext", "'textwindow2', which has no right answer"},
+          {"allbuttons.txt", 5, E, "checktext", "Invalid class typecast"},
+          {"allbuttons.txt", 6, E, "checktext", "no target"}}},
+        {"end_screens",
+         {{"allbuttons.txt", "*button1*clickALLBAD*#lost^\n"}},
+         {{"allbuttons.txt", 4, W, "end-screen", "lostpictures.txt does not exist"},
+          {"allbuttons.txt", 4, W, "end-screen", "losttexts.txt does not exist"}}},
+    };
+}
+
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class CheckRows : public ::testing::TestWithParam<Row> {};
+
+TEST_P(CheckRows, FindsExactlyWhatIsWrong) {
+    const Row& row = GetParam();
+    TempGame game;
+    std::map<std::string, std::string> files = kBase;
+    for (const auto& [name, lines] : row.files)
+        files[name] += lines;
+    for (const auto& [name, text] : files)
+        game.write(name, text);
+    if (std::string(row.name) == "bad_pictures") {
+        game.writeBytes("broken.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0});
+        game.write("ok.xyz", "not a picture format the player knows");
+    }
+
+    std::vector<Finding> found = checkGame(game.folder());
+    std::string all;
+    for (const Finding& f : found)
+        all += formatLine("", f) + " [" + f.kind + "]\n";
+
+    ASSERT_EQ(found.size(), row.findings.size()) << all;
+    for (const Expected& e : row.findings) {
+        const bool hit = std::any_of(found.begin(), found.end(), [&](const Finding& f) {
+            return f.file == e.file && f.line == e.line && f.severity == e.severity &&
+                   f.kind == e.kind && f.message.find(e.messagePart) != std::string::npos;
+        });
+        EXPECT_TRUE(hit) << "expected " << e.file << ":" << e.line << " [" << e.kind << "] "
+                         << e.messagePart << "\nfound:\n"
+                         << all;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, CheckRows, ::testing::ValuesIn(rows()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Check, MissingDataFolderIsAnError) {
+    const std::vector<Finding> found = checkGame("/nonexistent/data_nothing");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].severity, Severity::Error);
+}
+
+// The program itself: JSON out, exit status 1 on an error and 0 without.
+TEST(CheckProgram, JsonAndExitStatus) {
+    TempGame game;
+    for (const auto& [name, text] : kBase)
+        game.write(name, text);
+    auto run = [&](std::string& out) {
+        const std::string command =
+            std::string(TALEPLAY_CHECK_EXE) + " --json '" + game.folder() + "'";
+        FILE* pipe = ::popen(command.c_str(), "r");
+        char buf[4096];
+        out.clear();
+        while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe))
+            out.append(buf, n);
+        const int status = ::pclose(pipe);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    std::string out;
+    EXPECT_EQ(run(out), 0) << out;
+    EXPECT_NE(out.find("\"errors\": 0, \"warnings\": 0, \"findings\": []"), std::string::npos)
+        << out;
+
+    game.write("allbackpictures.txt", "*picture1*name*ok.png#\n*picture2*name*\"gone\".png#\n");
+    EXPECT_EQ(run(out), 1) << out;
+    EXPECT_NE(out.find("\"line\": 2, \"severity\": \"error\", \"kind\": \"missing-file\""),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("picture '\\\"gone\\\".png' does not exist"), std::string::npos) << out;
+}
+
+} // namespace
+} // namespace taleplay::check
