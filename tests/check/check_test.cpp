@@ -202,14 +202,25 @@ std::vector<Row> rows() {
           {"allbuttons.txt", 7, W, "command", "'visible' must stand alone"}}},
         {"checktext",
          {{"allbackpictures.txt", "*picture2*name*ok.png#\n"},
-          {"alltextwindows.txt", "*textwindow2*text*#\n*textwindow3*rightanswer* Paris #\n"},
+          {"alltextwindows.txt", "*textwindow2*text*#\n"
+                                 "*textwindow3*rightanswer*Москва#\n"
+                                 "*textwindow4*rightanswer* Paris #\n"
+                                 "*TextWindow4*RightAnswer*Lutetia!#\n"
+                                 "*textwindow5*rightanswer*Rome.#\n"
+                                 "*textwindow5*rightanswer*rome#\n"},
           {"allbuttons.txt", "*button1*click*textwindow2#checktext^\n"
                              "*button1*click*picture2#CheckText^\n"
                              "*button1*click*#checktext^\n"
-                             "*button1*click*textwindow3#checktext^\n"}},
+                             "*button1*click*textwindow3#checktext^\n"
+                             "*button1*click*textwindow4#checktext^\n"
+                             "*button1*click*textwindow5#checktext^\n"}},
          {{"allbuttons.txt", 4, E, "checktext", "'textwindow2', which has no right answer"},
           {"allbuttons.txt", 5, E, "checktext", "Invalid class typecast"},
-          {"allbuttons.txt", 6, E, "checktext", "no target"}}},
+          {"allbuttons.txt", 6, E, "checktext", "no target"},
+          {"allbuttons.txt", 8, E, "checktext", "can none of them be typed"},
+          {"alltextwindows.txt", 4, W, "checktext", "' Paris '"},
+          {"alltextwindows.txt", 5, W, "checktext", "'Lutetia!'"},
+          {"alltextwindows.txt", 6, W, "checktext", "'Rome.'"}}},
         {"end_screens",
          {{"allbuttons.txt", "*button1*clickALLBAD*#lost^\n"}},
          {{"allbuttons.txt", 4, W, "end-screen", "lostpictures.txt does not exist"},

@@ -6,7 +6,6 @@
 #include "check/check.h"
 #include "check/game.h"
 
-#include "descr/File_functions.h"
 #include "descr/Stroki_functions.h"
 #include "descr/colour_values.h"
 #include "platform/codepage.h"
@@ -669,7 +668,49 @@ void checkCommands(const Game& game, Report& report) {
 
 // --- Answers for checktext -------------------------------------------------
 
+// A text folded as the answer comparison folds both the line and the key.
+std::string answerFolded(std::string_view text) {
+    return cyrillicLowerCase(normaliseAnswer(asciiLowerCase(text)));
+}
+
+// The key the answer check builds when `typed` is typed into the window that
+// `target` names.
+std::string answerKey(const std::string& target, const std::string& typed) {
+    std::string key = target + "*rightanswer*" + trimSpaces(normaliseAnswer(typed + "#"));
+    return replaceAll(" #", "#", replaceAll("* ", "*", key));
+}
+
 void checkRightAnswers(const Game& game, Report& report) {
+    // Every right answer must pass when typed as written. One written with a
+    // blank or punctuation next to its "*" or "#" (" Paris #", "Paris!#")
+    // keeps a blank there in the folded line, and the key of a typed answer
+    // never has one, so no typing can match it.
+    const DescrFile& windows = game.file("alltextwindows.txt");
+    std::vector<bool> typeable(windows.lines().size(), false);
+    for (std::size_t i = 0; i < windows.lines().size(); ++i) {
+        const std::string& line = windows.lines()[i];
+        const std::string foldedLine = answerFolded(line);
+        eachNumbered(windows.folded()[i], "textwindow",
+                     [&](std::size_t, std::size_t digits, std::size_t end) {
+                         const std::string_view suffix = "*rightanswer*";
+                         if (windows.folded()[i].compare(end, suffix.size(), suffix) != 0)
+                             return;
+                         const std::string target =
+                             "textwindow" + windows.folded()[i].substr(digits, end - digits);
+                         const std::string answer =
+                             textBeforeDelimiter(line.substr(end + suffix.size()), "#");
+                         if (contains(foldedLine, answerFolded(answerKey(target, answer)))) {
+                             typeable[i] = true;
+                             return;
+                         }
+                         report.warning(&windows, static_cast<int>(i) + 1,
+                                        "right answer " + q(answer) + " of " + q(target) +
+                                            " can never be typed: the answer check takes blanks "
+                                            "and punctuation away from the ends of what is "
+                                            "typed, but not from the answer in the file");
+                     });
+    }
+
     for (const Command& c : game.commands()) {
         if (asciiLowerCase(c.text) != "checktext")
             continue;
@@ -689,13 +730,24 @@ void checkRightAnswers(const Game& game, Report& report) {
                              "\"Invalid class typecast\"");
             continue;
         }
-        // The answer check's own lookup, with the target as written.
-        const std::string windows = game.folder() + "alltextwindows.txt";
-        if (countLinesWithAnswer(windows, c.target + "*rightanswer*") == 0)
+        // The lines the answer check can find, with the target as written.
+        const std::string key = answerFolded(c.target + "*rightanswer*");
+        bool listed = false, reachable = false;
+        for (std::size_t i = 0; i < windows.lines().size(); ++i) {
+            if (!contains(answerFolded(windows.lines()[i]), key))
+                continue;
+            listed = true;
+            reachable = reachable || typeable[i];
+        }
+        if (!listed)
             report.error(c.file, c.line,
                          "'checktext' on " + q(c.target) + ", which has no right answer: no line " +
                              "of alltextwindows.txt holds " + q(c.target + "*rightanswer*") +
                              ", so every answer is wrong");
+        else if (!reachable)
+            report.error(c.file, c.line,
+                         "'checktext' on " + q(c.target) + ", whose right answers can none of " +
+                             "them be typed, so every answer is wrong");
     }
 }
 
