@@ -103,13 +103,15 @@ std::vector<Row> rows() {
                                   "*sound*gone.wav#\n"
                                   "*picture4*name*дом.png#\n"},
           {"allbuttons.txt", "*button1*clickALLBAD*#playvideo gone.avi^\n"
-                             "*button1*clickALLBAD*#startprogram ..\\setup.exe^\n"}},
+                             "*button1*clickALLBAD*#startprogram ..\\setup.exe^\n"
+                             "*button1*pressedname*gone_down.png#\n"}},
          {{"allbackpictures.txt", 2, E, "missing-file", "'gone.png' does not exist"},
           {"allbackpictures.txt", 3, W, "missing-file", "as 'ok.png'"},
           {"allbackpictures.txt", 4, W, "missing-file", "'gone.wav'"},
           {"allbackpictures.txt", 5, E, "missing-file", "'дом.png'"},
           {"allbuttons.txt", 4, E, "missing-file", "video 'gone.avi'"},
-          {"allbuttons.txt", 5, E, "missing-file", "program '..\\setup.exe'"}}},
+          {"allbuttons.txt", 5, E, "missing-file", "program '..\\setup.exe'"},
+          {"allbuttons.txt", 6, W, "missing-file", "goes on without it"}}},
         // Lines end in CR LF and a Ctrl-Z ends the file, as the player reads it.
         {"line_numbers",
          {{"allbackpictures.txt", "\r\n*picture2*name*gone.png#\r\n\x1a*picture3*name*x.png#\r\n"}},

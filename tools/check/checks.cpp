@@ -91,20 +91,6 @@ std::string shownResolved(const Game& game, const std::string& resolved) {
     return resolved;
 }
 
-// Whether the player tells the player about the missing file (pictures,
-// buttons, videos and programs) or just does without it (decorations fall
-// back to their defaults, a pressed picture or a sound is left out).
-bool missingIsReported(const NamedFile& f) {
-    if (f.use == NamedFile::Use::Sound)
-        return false;
-    if (f.use != NamedFile::Use::Picture)
-        return true;
-    const std::string& line = f.file->line(f.line);
-    return (contains(line, "*picture") && contains(line, "*name*")) ||
-           (contains(line, "*button") && contains(line, "*name*") &&
-            !contains(line, "*pressedname*"));
-}
-
 void checkMissingFiles(const Game& game, Report& report) {
     std::set<std::tuple<const DescrFile*, int, std::string>> seen;
     for (const NamedFile& f : game.namedFiles()) {
@@ -122,7 +108,7 @@ void checkMissingFiles(const Game& game, Report& report) {
         std::string message = std::string(useWord(f.use)) + " " + q(f.name) + " does not exist";
         if (f.use == NamedFile::Use::Program)
             message += " (looked for as " + q(f.composed) + ")";
-        if (missingIsReported(f))
+        if (f.reportedWhenMissing)
             report.error(f.file, f.line, message + "; the player reports it");
         else
             report.warning(f.file, f.line, message + "; the player goes on without it");

@@ -351,15 +351,16 @@ std::string parentOf(const std::string& folder) {
 
 std::vector<NamedFile> Game::namedFiles() const {
     std::vector<NamedFile> out;
-    auto add = [&](const DescrFile& file, const std::string& key, NamedFile::Use use) {
+    auto add = [&](const DescrFile& file, const std::string& key, NamedFile::Use use,
+                   bool reported = true) {
         const DescrFile::Value v = file.value(key);
         if (!v.text.empty())
-            out.push_back({&file, v.line, v.text, folder_ + v.text, use});
+            out.push_back({&file, v.line, v.text, folder_ + v.text, use, reported});
     };
     std::set<std::string> defaults;
     for (const Screen& s : screens_) {
         for (const Decoration& d : kDecorations) {
-            add(*s.pictures, d.key, NamedFile::Use::Picture);
+            add(*s.pictures, d.key, NamedFile::Use::Picture, false);
             // The default stands in for a name that is not given or whose
             // file is missing.
             if (*d.defaultName && !namedFileExists(folder_, *s.pictures, d.key))
@@ -369,9 +370,10 @@ std::vector<NamedFile> Game::namedFiles() const {
             add(*s.pictures, numberedKey("*picture", n, "*name*"), NamedFile::Use::Picture);
         for (int n = 1; n <= kLastButton; ++n) {
             add(*s.buttons, numberedKey("*button", n, "*name*"), NamedFile::Use::Picture);
-            add(*s.buttons, numberedKey("*button", n, "*pressedname*"), NamedFile::Use::Picture);
+            add(*s.buttons, numberedKey("*button", n, "*pressedname*"), NamedFile::Use::Picture,
+                false);
         }
-        add(*s.pictures, "*sound*", NamedFile::Use::Sound);
+        add(*s.pictures, "*sound*", NamedFile::Use::Sound, false);
         add(*s.pictures, "*video*", NamedFile::Use::Video);
     }
     for (const Command& c : commands_) {
@@ -381,7 +383,7 @@ std::vector<NamedFile> Game::namedFiles() const {
         };
         if (lowered.find("playsound") != std::string::npos) {
             if (std::string name = argument(9); !name.empty())
-                out.push_back({c.file, c.line, name, folder_ + name, NamedFile::Use::Sound});
+                out.push_back({c.file, c.line, name, folder_ + name, NamedFile::Use::Sound, false});
         }
         if (lowered.find("playvideo ") != std::string::npos) {
             if (std::string name = argument(9); !name.empty())
@@ -405,7 +407,7 @@ std::vector<NamedFile> Game::namedFiles() const {
     }
     for (const std::string& name : defaults)
         if (paths::fileExists(folder_ + name))
-            out.push_back({nullptr, 0, name, folder_ + name, NamedFile::Use::Picture});
+            out.push_back({nullptr, 0, name, folder_ + name, NamedFile::Use::Picture, false});
     return out;
 }
 

@@ -109,6 +109,10 @@ struct NamedFile {
     std::string name;     // as written, Windows-1251
     std::string composed; // the path the player composes for it
     enum class Use { Picture, Sound, Video, Program } use = Use::Picture;
+    // Whether the player tells the player when it is missing (pictures,
+    // buttons, videos, programs) or does without it (decorations fall back
+    // to their defaults, a pressed picture or a sound is left out).
+    bool reportedWhenMissing = true;
 };
 
 class Game {
