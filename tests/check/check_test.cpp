@@ -47,6 +47,7 @@ class TempGame {
     TempGame& operator=(const TempGame&) = delete;
 
     std::string folder() const { return root_ + "/data_test"; }
+    std::string root() const { return root_; }
 
     void write(const std::string& name, const std::string& utf8Text) const {
         const std::string bytes = cp1251::fromUtf8(utf8Text);
@@ -196,12 +197,15 @@ std::vector<Row> rows() {
                              "*button1*clickALLBAD*#pause1^\n"
                              "*button1*clickALLBAD*#playsound pause.wav^\n"
                              "*button1*clickALLBAD*picture1#visible now^\n"
-                             "*button1*clickALLBAD*#Pause 10^\n"},
+                             "*button1*clickALLBAD*#Pause 10^\n"
+                             "*button1*clickALLBAD*#playsound backcolor.wav^\n"},
           {"pause.wav", ""}},
          {{"allbuttons.txt", 4, W, "command", "need a blank"},
           {"allbuttons.txt", 5, W, "command", "argument '1'"},
           {"allbuttons.txt", 6, W, "command", "argument 'ound pause.wav'"},
-          {"allbuttons.txt", 7, W, "command", "'visible' must stand alone"}}},
+          {"allbuttons.txt", 7, W, "command", "'visible' must stand alone"},
+          {"allbuttons.txt", 9, W, "command", "also runs 'backcolor'"},
+          {"allbuttons.txt", 9, W, "missing-file", "'backcolor.wav'"}}},
         {"checktext",
          {{"allbackpictures.txt", "*picture2*name*ok.png#\n"},
           {"alltextwindows.txt", "*textwindow2*text*#\n"
@@ -273,6 +277,19 @@ TEST(Check, MissingDataFolderIsAnError) {
     const std::vector<Finding> found = checkGame("/nonexistent/data_nothing");
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].severity, Severity::Error);
+}
+
+// Programs are looked for beside the data folder, where the game is started
+// from, however the folder is written on the command line.
+TEST(Check, ProgramsBesideTheDataFolder) {
+    TempGame game;
+    for (const auto& [name, text] : kBase)
+        game.write(name, text);
+    game.write("allbuttons.txt",
+               kBase.at("allbuttons.txt") + "*button1*clickALLBAD*#startprogram ..\\setup.exe^\n");
+    std::ofstream(game.root() + "/setup.exe") << "#!/bin/sh\n";
+    EXPECT_TRUE(checkGame(game.folder() + "/./").empty());
+    EXPECT_TRUE(checkGame(game.folder() + "/../data_test").empty());
 }
 
 // The program itself: JSON out, exit status 1 on an error and 0 without.

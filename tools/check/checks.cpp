@@ -558,9 +558,14 @@ void checkRuleSeparators(const Game& game, Report& report) {
 
 // --- Targets ---------------------------------------------------------------
 
+// Whether a command text does nothing at all without a component: it runs
+// only commands that act on one.
 bool needsComponent(const std::string& lowered) {
-    return lowered == "visible" || lowered == "invisible" || lowered == "bringtofront" ||
-           contains(lowered, "textcolor") || contains(lowered, "backcolor");
+    const bool onComponent = lowered == "visible" || lowered == "invisible" ||
+                             lowered == "bringtofront" || contains(lowered, "textcolor") ||
+                             contains(lowered, "backcolor");
+    return onComponent && !contains(lowered, "pause") && !contains(lowered, "playsound") &&
+           !contains(lowered, "playvideo ") && !contains(lowered, "startprogram ");
 }
 
 void checkTargets(const Game& game, Report& report) {
@@ -639,6 +644,15 @@ void checkCommands(const Game& game, Report& report) {
                 report.warning(c.file, c.line,
                                q(c.text) + " has no blank after '" + word + "': it runs as '" +
                                    word + "' with the argument " + q(argument));
+        }
+        // Every command whose word the text holds runs, not only the first.
+        for (const char* word : {"textcolor", "backcolor"}) {
+            const std::size_t at = lowered.find(word);
+            if (at != std::string::npos && at != 0)
+                report.warning(c.file, c.line,
+                               q(c.text) + " also runs '" + word +
+                                   "', whose word it holds: every command whose word is in a "
+                                   "command text runs");
         }
         if (matched)
             continue;

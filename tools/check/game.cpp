@@ -11,6 +11,7 @@
 #include <array>
 #include <cassert>
 #include <cctype>
+#include <filesystem>
 #include <set>
 #include <sys/stat.h>
 
@@ -211,10 +212,14 @@ bool Screen::buildsButton(int number) const {
 // --- Game ------------------------------------------------------------------
 
 Game::Game(const std::string& dataFolder) {
-    folder_ = cp1251::fromUtf8(dataFolder);
-    if (folder_.empty())
-        folder_ = ".";
-    if (folder_.back() != '/' && folder_.back() != '\\')
+    // Absolute and without "." and "..", so that the folder above it, where
+    // "startprogram" looks, is the real one.
+    std::string absolute =
+        std::filesystem::absolute(dataFolder.empty() ? "." : dataFolder).lexically_normal();
+    while (absolute.size() > 1 && absolute.back() == '/')
+        absolute.pop_back();
+    folder_ = cp1251::fromUtf8(absolute);
+    if (folder_.back() != paths::kSeparator)
         folder_ += paths::kSeparator;
     folderExists_ = paths::folderExists(folder_);
 
