@@ -599,8 +599,11 @@ void checkTargets(const Game& game, Report& report) {
         if (t.kind == Kind::None)
             why = "it begins with none of the words text, textwindow, picture, list, button, "
                   "shape and video, written in small letters";
-        else if (c.screen->endScreen && (t.kind == Kind::List || t.kind == Kind::TextWindow ||
-                                         t.kind == Kind::Shape || t.kind == Kind::Button))
+        else if (c.screen->endScreen && t.kind == Kind::Button)
+            why = "button targets still name the play screen's buttons, of which only the "
+                  "clicked one is left, hidden";
+        else if (c.screen->endScreen &&
+                 (t.kind == Kind::List || t.kind == Kind::TextWindow || t.kind == Kind::Shape))
             why = "the " + c.screen->title + " has no " + kindWord(t.kind) + "s it could name";
         else
             why = "the " + c.screen->title + " has no " + kindWord(t.kind) + " " +
