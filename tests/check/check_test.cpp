@@ -292,6 +292,15 @@ TEST(Check, ProgramsBesideTheDataFolder) {
     EXPECT_TRUE(checkGame(game.folder() + "/../data_test").empty());
 }
 
+// The demo game is the authors' example: the checker must find nothing in
+// it, neither a fault of the demo nor a false alarm of its own.
+TEST(Check, DemoGameHasNoFindings) {
+    std::string all;
+    for (const Finding& f : checkGame(TALEPLAY_DEMO_FOLDER))
+        all += formatLine("", f) + "\n";
+    EXPECT_EQ(all, "");
+}
+
 // The program itself: JSON out, exit status 1 on an error and 0 without.
 TEST(CheckProgram, JsonAndExitStatus) {
     TempGame game;
