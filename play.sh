@@ -8,21 +8,35 @@ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j"$(nproc)" --target taleplay taleplay-playtest
 root=$(pwd)
 
-# The player looks for data_NAME beside where it is started, NAME being the
-# name it was started under: a link named "demo" in examples/ plays data_demo.
-ln -sf "$root/$BUILD/src/app/taleplay" examples/demo
-cd examples
+# The player plays data_NAME in the folder it is started in, NAME being the
+# name it was started under, and writes its result file there: a folder in
+# the build tree holds a link named "demo" and a link to the game, so the
+# sources stay clean.
+run="$root/$BUILD/demo-run"
+mkdir -p "$run"
+ln -sfn "$root/examples/data_demo" "$run/data_demo"
+ln -sf "$root/$BUILD/src/app/taleplay" "$run/demo"
+cd "$run"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec ./demo
 fi
 
-# No display: play offscreen and keep a picture of the screen.
+# No display: play the winning walkthrough offscreen, with a screenshot
+# before the first step and after every step that changes something.
 shots="$root/$BUILD/demo-shots"
+rm -rf "$shots"
 mkdir -p "$shots"
-script="$root/examples/demo.playtest"
-if [ ! -f "$script" ]; then
-  script=$(mktemp)
-  echo "screenshot $shots/start.png" > "$script"
-fi
-"$root/$BUILD/tools/playtest/taleplay-playtest" data_demo "$script"
-echo "No display found: the demo ran offscreen; screenshots are in $shots"
+script="$run/demo-with-shots.playtest"
+awk -v dir="$shots" '
+  BEGIN { n = 0; printf "screenshot %s/%02d-start.png\n", dir, n++ }
+  { print }
+  $1 ~ /^(click|rightclick|type|wait)$/ {
+    step = $1 "-" $2
+    gsub(/[^A-Za-z0-9_-]/, "", step)
+    printf "screenshot %s/%02d-%s.png\n", dir, n++, step
+  }' "$root/examples/demo.playtest" >"$script"
+status=0
+"$root/$BUILD/tools/playtest/taleplay-playtest" data_demo "$script" || status=$?
+echo "No display found: the demo was played offscreen."
+echo "Screenshots of every step are in $shots"
+exit "$status"

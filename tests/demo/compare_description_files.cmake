@@ -1,0 +1,20 @@
+# Regenerates the demo into WORK with ART and compares its description files
+# byte for byte with those of GAME. Pictures and media are left out: their
+# encoders may differ from one library version to the next.
+file(REMOVE_RECURSE ${WORK})
+execute_process(COMMAND ${ART} ${WORK} RESULT_VARIABLE status ERROR_VARIABLE errors)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "demo-art failed: ${errors}")
+endif()
+file(GLOB generated RELATIVE ${WORK} ${WORK}/*.txt)
+file(GLOB committed RELATIVE ${GAME} ${GAME}/*.txt)
+if(NOT generated STREQUAL committed)
+  message(FATAL_ERROR "description files differ: generated ${generated}, committed ${committed}")
+endif()
+foreach(name IN LISTS generated)
+  file(SHA256 ${WORK}/${name} want)
+  file(SHA256 ${GAME}/${name} have)
+  if(NOT want STREQUAL have)
+    message(FATAL_ERROR "${name} differs from its master in tools/demo-art/texts")
+  endif()
+endforeach()
