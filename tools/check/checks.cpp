@@ -177,7 +177,7 @@ std::string commandColour(const std::string& lowered) {
 void checkColours(const Game& game, Report& report) {
     for (const Screen& s : game.screens()) {
         checkColourKey(*s.pictures, "*screencolor*", report);
-        for (int n = 1; n <= 30; ++n)
+        for (int n = 1; n <= kLastShape; ++n)
             if (s.has(Kind::Shape, n)) {
                 checkColourKey(*s.pictures, numberedKey("*shape", n, "color*"), report);
                 checkColourKey(*s.pictures, numberedKey("*shape", n, "pencolor*"), report);
@@ -187,12 +187,12 @@ void checkColours(const Game& game, Report& report) {
                 checkColourKey(*s.texts, numberedKey("*text", n, "fontcolor*"), report);
                 checkColourKey(*s.texts, numberedKey("*text", n, "color*"), report);
             }
-        for (int n = 1; n <= 10; ++n)
+        for (int n = 1; n <= kLastList; ++n)
             if (s.has(Kind::List, n)) {
                 checkColourKey(*s.texts, numberedKey("*list", n, "fontcolor*"), report);
                 checkColourKey(*s.texts, numberedKey("*list", n, "color*"), report);
             }
-        for (int n = 1; n <= 100; ++n)
+        for (int n = 1; n <= kLastTextWindow; ++n)
             if (s.has(Kind::TextWindow, n)) {
                 checkColourKey(*s.textWindows, numberedKey("*textwindow", n, "fontcolor*"), report);
                 checkColourKey(*s.textWindows, numberedKey("*textwindow", n, "color*"), report);
@@ -235,16 +235,16 @@ struct Family {
 std::vector<Family> familiesOf(const Game& game, const DescrFile& file) {
     const std::string& name = file.name();
     if (name == "allbackpictures.txt")
-        return {{"picture", 50}, {"shape", 30}};
+        return {{"picture", kLastPicture}, {"shape", kLastShape}};
     if (name == "allbacktexts.txt")
-        return {{"text", 50}, {"list", 10}, {"string", 25}};
+        return {{"text", kLastText}, {"list", kLastList}, {"string", kLastString}};
     if (name == "alltextwindows.txt")
-        return {{"textwindow", 100}};
+        return {{"textwindow", kLastTextWindow}};
     if (name == "allbuttons.txt")
-        return {{"button", 30}};
+        return {{"button", kLastButton}};
     if (&file == game.screens()[1].pictures || &file == game.screens()[2].pictures)
-        return {{"picture", 50}, {"button", 30}};
-    return {{"text", 25}, {"string", 25}}; // the end screens' texts
+        return {{"picture", kLastPicture}, {"button", kLastButton}};
+    return {{"text", kLastEndText}, {"string", kLastString}}; // the end screens' texts
 }
 
 // Calls `found(at, wordEnd, digitsEnd)` for every "*" + word + digits in a
@@ -375,7 +375,7 @@ void addNumbered(std::vector<std::string>& keys, const char* prefix, int last,
 
 void addTextKeys(std::vector<std::string>& keys, const char* prefix, int last, bool withHeight) {
     for (int n = 1; n <= last; ++n) {
-        for (int k = 1; k <= 25; ++k)
+        for (int k = 1; k <= kLastString; ++k)
             keys.push_back(numberedKey(prefix, n, "*string") + std::to_string(k) + "*");
         for (const char* s : {"*fontsize*", "font*", "fontcolor*", "color*"})
             keys.push_back(numberedKey(prefix, n, s));
@@ -402,21 +402,21 @@ std::vector<std::string> valueKeysOf(const Game& game, const DescrFile& file) {
             keys.push_back(k);
         for (const char* s : kPlacement)
             keys.push_back(std::string("*videoscreen") + s);
-        addNumbered(keys, "*picture", 50, {"*name*"}, true);
+        addNumbered(keys, "*picture", kLastPicture, {"*name*"}, true);
     }
     if (name == "allbackpictures.txt")
-        addNumbered(keys, "*shape", 30, {"*form*", "color*", "pencolor*"}, true);
+        addNumbered(keys, "*shape", kLastShape, {"*form*", "color*", "pencolor*"}, true);
     if (name == "allbuttons.txt" || endPictures)
-        addNumbered(keys, "*button", 30, {"*name*", "*pressedname*"}, true);
+        addNumbered(keys, "*button", kLastButton, {"*name*", "*pressedname*"}, true);
     if (name == "allbacktexts.txt") {
-        addTextKeys(keys, "*text", 50, false);
-        addTextKeys(keys, "*list", 10, true);
+        addTextKeys(keys, "*text", kLastText, false);
+        addTextKeys(keys, "*list", kLastList, true);
     }
     if (name == "victorytexts.txt" || name == "losttexts.txt")
-        addTextKeys(keys, "*text", 25, false);
+        addTextKeys(keys, "*text", kLastEndText, false);
     if (name == "alltextwindows.txt") {
         // Text windows have no height key: their height comes from the font.
-        for (int n = 1; n <= 100; ++n) {
+        for (int n = 1; n <= kLastTextWindow; ++n) {
             for (const char* s : {"*fontsize*", "font*", "fontcolor*", "color*", "*text*"})
                 keys.push_back(numberedKey("*textwindow", n, s));
             for (const char* s : kPlacement)

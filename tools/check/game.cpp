@@ -18,14 +18,6 @@
 namespace taleplay::check {
 namespace {
 
-// The numbers the builders run through.
-constexpr int kLastPicture = 50;
-constexpr int kLastShape = 30;
-constexpr int kLastButton = 30;
-constexpr int kLastList = 10;
-constexpr int kLastTextWindow = 100;
-constexpr int kLastString = 25;
-
 bool startsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
@@ -246,7 +238,7 @@ Game::Game(const std::string& dataFolder) {
         end.pictures = &file(std::string(outcome) + "pictures.txt");
         end.texts = &file(std::string(outcome) + "texts.txt");
         end.buttons = end.pictures;
-        end.lastText = 25;
+        end.lastText = kLastEndText;
         screens_.push_back(end);
     }
     for (const Screen& s : screens_)

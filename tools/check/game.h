@@ -45,6 +45,16 @@ class DescrFile {
     std::vector<std::string> folded_;
 };
 
+// The last number of each family that the builders read.
+inline constexpr int kLastPicture = 50;
+inline constexpr int kLastShape = 30;
+inline constexpr int kLastButton = 30;
+inline constexpr int kLastText = 50;
+inline constexpr int kLastEndText = 25;
+inline constexpr int kLastList = 10;
+inline constexpr int kLastTextWindow = 100;
+inline constexpr int kLastString = 25;
+
 enum class Kind { None, Text, TextWindow, Picture, List, Button, Shape, Video };
 
 const char* kindWord(Kind kind);
@@ -59,7 +69,7 @@ struct Screen {
     const DescrFile* texts = nullptr;       // text lines (and lists on the play screen)
     const DescrFile* buttons = nullptr;     // buttons and their click rules
     const DescrFile* textWindows = nullptr; // play screen only
-    int lastText = 50;
+    int lastText = kLastText;
 
     // Whether component `number` of `kind` would be built (and so found by
     // the component lookup).
