@@ -300,9 +300,8 @@ void Game::readRules(const Screen& screen) {
             auto add = [&](Command::Role role, std::string target, std::string text) {
                 if (text.empty())
                     return; // nothing runs
-                commands_.push_back({&screen, &file, rule.line, rule.button, role,
-                                     std::move(target), std::move(text),
-                                     line.find(rule.key) != std::string::npos});
+                commands_.push_back({&screen, &file, rule.line, role, std::move(target),
+                                     std::move(text), line.find(rule.key) != std::string::npos});
             };
             if (rule.group) {
                 add(Command::Role::Group, ruleField(line, rule.key, "#"),

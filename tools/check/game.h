@@ -92,7 +92,6 @@ struct Command {
     const Screen* screen = nullptr;
     const DescrFile* file = nullptr;
     int line = 0;
-    std::string button; // the number as written in the key
     enum class Role { Condition, Success, Failure, Group } role = Role::Condition;
     std::string target;
     std::string text;
