@@ -145,7 +145,7 @@ QImage starTile(int side) {
     g.setColorAt(0, QColor(22, 36, 82));
     g.setColorAt(1, QColor(14, 24, 58));
     p.fillRect(img.rect(), g);
-    sparkle(p, QPointF(side * 0.5, side * 0.5), side * 0.12, QColor(255, 230, 160, 200));
+    sparkle(p, QPointF(side * 0.5, side * 0.5), side * 0.09, QColor(255, 230, 160, 120));
     Random rnd(3);
     for (int i = 0; i < 9; ++i) {
         const QPointF at(rnd.between(4, side - 4), rnd.between(4, side - 4));
@@ -156,7 +156,7 @@ QImage starTile(int side) {
     }
     // Quarter sparkles in the corners meet across tiles into whole ones.
     for (QPointF c : {QPointF(0, 0), QPointF(side, 0), QPointF(0, side), QPointF(side, side)})
-        sparkle(p, c, side * 0.07, QColor(170, 190, 255, 150));
+        sparkle(p, c, side * 0.05, QColor(170, 190, 255, 80));
     return img;
 }
 
@@ -317,22 +317,21 @@ QImage orionLines(int side) {
 }
 
 QImage moon(int side) {
+    // Flat colours only: the GIF keeps them exactly, and the flat blue around
+    // the moon stays one colour for the colour key.
     QImage img = blank(side, side, keyBlue);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     const QPointF c(side / 2.0, side / 2.0);
-    glowDot(p, c, side * 0.48, QColor(255, 240, 190, 120));
-    QRadialGradient body(c - QPointF(side * 0.08, side * 0.08), side * 0.36);
-    body.setColorAt(0, QColor(255, 250, 225));
-    body.setColorAt(1, QColor(222, 206, 150));
     p.setPen(Qt::NoPen);
-    p.setBrush(body);
-    p.drawEllipse(c, side * 0.3, side * 0.3);
-    p.setBrush(QColor(200, 184, 130));
-    p.drawEllipse(c + QPointF(-side * 0.1, -side * 0.06), side * 0.06, side * 0.05);
-    p.drawEllipse(c + QPointF(side * 0.09, side * 0.1), side * 0.045, side * 0.04);
-    p.drawEllipse(c + QPointF(side * 0.1, -side * 0.12), side * 0.03, side * 0.03);
-    p.drawEllipse(c + QPointF(-side * 0.05, side * 0.15), side * 0.035, side * 0.03);
+    p.setBrush(QColor(255, 255, 204));
+    p.drawEllipse(c, side * 0.4, side * 0.4);
+    p.setBrush(QColor(204, 204, 153));
+    p.drawEllipse(c + QPointF(-side * 0.13, -side * 0.08), side * 0.08, side * 0.065);
+    p.drawEllipse(c + QPointF(side * 0.12, side * 0.13), side * 0.06, side * 0.055);
+    p.drawEllipse(c + QPointF(side * 0.13, -side * 0.16), side * 0.04, side * 0.04);
+    p.drawEllipse(c + QPointF(-side * 0.07, side * 0.2), side * 0.045, side * 0.04);
+    p.drawEllipse(c + QPointF(side * 0.02, side * 0.02), side * 0.03, side * 0.03);
     return img;
 }
 
@@ -434,11 +433,11 @@ QImage comet(int w, int h) {
     p.setRenderHint(QPainter::Antialiasing);
     const QPointF head(w * 0.78, h * 0.3);
     // The tail: a long soft wedge towards the lower left.
-    for (int i = 30; i >= 0; --i) {
-        const double t = i / 30.0;
+    for (int i = 90; i >= 0; --i) {
+        const double t = i / 90.0;
         const QPointF at = head + (QPointF(w * 0.05, h * 0.85) - head) * t;
         glowDot(p, at, h * (0.08 + 0.18 * t),
-                QColor(140, 200, 255, static_cast<int>(70 * (1 - t)) + 8));
+                QColor(140, 200, 255, static_cast<int>(30 * (1 - t)) + 3));
     }
     glowDot(p, head, h * 0.22, QColor(220, 240, 255, 230));
     sparkle(p, head, h * 0.16, QColor(255, 255, 255, 240));
@@ -454,15 +453,16 @@ QImage cometFrame(int w, int h, double t) {
     const QPointF start(w * 1.05, h * 0.05), end(w * 0.35, h * 0.55);
     const QPointF head = start + (end - start) * t;
     const QPointF back = (start - end) / std::hypot(start.x() - end.x(), start.y() - end.y());
-    for (int i = 24; i >= 0; --i) {
-        const double s = i / 24.0;
-        glowDot(p, head + back * (w * 0.45 * s), h * (0.03 + 0.09 * s),
-                QColor(150, 210, 255, static_cast<int>(90 * (1 - s)) + 6));
+    for (int i = 60; i >= 0; --i) {
+        const double s = i / 60.0;
+        glowDot(p, head + back * (w * 0.45 * s), h * (0.04 + 0.1 * s),
+                QColor(150, 210, 255, static_cast<int>(80 * (1 - s)) + 4));
     }
-    glowDot(p, head, h * 0.1, QColor(230, 245, 255, 240));
+    glowDot(p, head, h * 0.16, QColor(230, 245, 255, 255));
+    sparkle(p, head, h * 0.08, QColor(255, 255, 255, 240));
     p.setBrush(Qt::white);
     p.setPen(Qt::NoPen);
-    p.drawEllipse(head, h * 0.015, h * 0.015);
+    p.drawEllipse(head, h * 0.02, h * 0.02);
     // The rim of the eyepiece.
     QPainterPath rim;
     rim.addRect(img.rect());
