@@ -402,26 +402,50 @@ QImage brokenCrystal(int w, int h) {
     QImage img = blank(w, h);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    const QColor red(200, 50, 60);
-    glowDot(p, QPointF(w / 2.0, h * 0.7), w * 0.45, QColor(255, 80, 60, 90));
+    const QColor red(190, 40, 55);
+    glowDot(p, QPointF(w / 2.0, h * 0.75), w * 0.4, QColor(255, 80, 60, 80));
     QLinearGradient stone(0, h * 0.82, 0, h);
     stone.setColorAt(0, QColor(150, 140, 170));
     stone.setColorAt(1, QColor(70, 64, 90));
     p.setPen(Qt::NoPen);
     p.setBrush(stone);
-    p.drawRoundedRect(QRectF(w * 0.2, h * 0.84, w * 0.6, h * 0.12), 6, 6);
+    p.drawRoundedRect(QRectF(w * 0.25, h * 0.84, w * 0.5, h * 0.12), 6, 6);
+    // The gem split down a jagged line, its halves leaning apart.
+    const double cx = w / 2.0;
+    auto half = [&](bool left) {
+        const double side = left ? -1 : 1;
+        QPolygonF outer;
+        outer << QPointF(cx, h * 0.1) << QPointF(cx + side * w * 0.13, h * 0.32)
+              << QPointF(cx + side * w * 0.12, h * 0.68) << QPointF(cx, h * 0.84)
+              << QPointF(cx + side * 0.01 * w, h * 0.62) << QPointF(cx - side * 0.015 * w, h * 0.45)
+              << QPointF(cx + side * 0.01 * w, h * 0.25);
+        p.save();
+        p.translate(cx, h * 0.84);
+        p.rotate(side * 16);
+        p.translate(side * w * 0.05 - cx, -h * 0.84);
+        QLinearGradient g(cx - w * 0.13, 0, cx + w * 0.13, 0);
+        g.setColorAt(0, red.lighter(left ? 150 : 110));
+        g.setColorAt(1, red.darker(left ? 110 : 160));
+        p.setBrush(g);
+        p.setPen(QPen(red.lighter(170), 1.5));
+        p.drawPolygon(outer);
+        p.setPen(QPen(QColor(255, 210, 210, 160), 1.2));
+        p.drawLine(QPointF(cx, h * 0.1), QPointF(cx + side * w * 0.06, h * 0.5));
+        p.restore();
+    };
+    half(true);
+    half(false);
     Random rnd(17);
-    for (int i = 0; i < 9; ++i) {
-        const QPointF c(w * rnd.between(0.2, 0.8), h * rnd.between(0.5, 0.8));
+    for (int i = 0; i < 7; ++i) {
+        const QPointF c(w * rnd.between(0.28, 0.72), h * rnd.between(0.8, 0.86));
         QPolygonF shard;
         for (int k = 0; k < 3; ++k) {
             const double a = rnd.between(0, 2 * M_PI);
-            const double r = w * rnd.between(0.06, 0.16);
+            const double r = w * rnd.between(0.015, 0.04);
             shard << c + QPointF(r * std::cos(a), r * std::sin(a));
         }
-        const QColor c2 = i % 2 ? red.lighter(140) : red.darker(130);
-        p.setBrush(c2);
-        p.setPen(QPen(red.lighter(170), 1));
+        p.setBrush(i % 2 ? red.lighter(140) : red.darker(120));
+        p.setPen(Qt::NoPen);
         p.drawPolygon(shard);
     }
     return img;
