@@ -18,16 +18,18 @@ int main(int argc, char** argv) {
     using namespace taleplay;
     const int clicks = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
     namespace fs = std::filesystem;
-    const fs::path root = fs::temp_directory_path() / ("taleplay-bench-click-" + std::to_string(::getpid()));
+    const fs::path root =
+        fs::temp_directory_path() / ("taleplay-bench-click-" + std::to_string(::getpid()));
     fs::create_directories(root / "data_bench");
     {
         std::ofstream b(root / "data_bench" / "allbuttons.txt", std::ios::binary);
         // Filler first, so every lookup scans most of the file.
         for (int i = 0; i < 1940; ++i)
-            b << "*note" << i << "* a line that no key of the click matches, of ordinary length #\r\n";
+            b << "*note" << i
+              << "* a line that no key of the click matches, of ordinary length #\r\n";
         for (int i = 1; i <= 30; ++i)
-            b << "*button1*click*textwindow1#checktext^picture" << (i % 10 + 1) << "&visible+picture"
-              << (i % 10 + 1) << "=invisible~\r\n";
+            b << "*button1*click*textwindow1#checktext^picture" << (i % 10 + 1)
+              << "&visible+picture" << (i % 10 + 1) << "=invisible~\r\n";
         for (int i = 1; i <= 30; ++i)
             b << "*button1*clickALLBAD*picture" << (i % 10 + 1) << "#bringtofront^\r\n";
         std::ofstream(root / "data_bench" / "alltextwindows.txt", std::ios::binary)
@@ -62,7 +64,8 @@ int main(int argc, char** argv) {
     }
     std::sort(ms.begin(), ms.end());
     std::printf("click with 30 rules and 30 group lines on 2,000 lines, %d clicks:\n", clicks);
-    std::printf("median %.2f ms, fastest %.2f ms, slowest %.2f ms\n", ms[ms.size() / 2], ms.front(), ms.back());
+    std::printf("median %.2f ms, fastest %.2f ms, slowest %.2f ms\n", ms[ms.size() / 2], ms.front(),
+                ms.back());
     fs::remove_all(root);
     return form.messages().empty() ? 0 : 2;
 }

@@ -9,8 +9,8 @@ namespace {
 // Loads the picture that the button's `suffix` key names, if there is one;
 // anything missing leaves the button as it is, without a report.
 void showButtonPicture(TForm1& form, ImageControl& button, std::string_view suffix) {
-    const std::string picture = keyValue(form.ruleFileOf(button),
-                                         "*button" + TForm1::buttonNumberOf(button) + std::string(suffix));
+    const std::string picture = keyValue(
+        form.ruleFileOf(button), "*button" + TForm1::buttonNumberOf(button) + std::string(suffix));
     if (picture.empty())
         return;
     const std::string path = form.state.dataFolder + picture;

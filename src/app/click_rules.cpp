@@ -40,7 +40,8 @@ void TForm1::RunClickRules(ImageControl& button) {
         const LookupResult condition = ComponentLookup(*this, line, key, "#");
         const std::string conditionCommand = RuleField(line, "#", "^");
         const bool yes = conditionCommand.empty() || RunCommand(*this, condition, conditionCommand);
-        const LookupResult target = yes ? ComponentLookup(*this, line, "^", "&") : ComponentLookup(*this, line, "+", "=");
+        const LookupResult target =
+            yes ? ComponentLookup(*this, line, "^", "&") : ComponentLookup(*this, line, "+", "=");
         const std::string action = yes ? RuleField(line, "&", "+") : RuleField(line, "=", "~");
         if (!action.empty())
             RunCommand(*this, target, action);
@@ -48,7 +49,8 @@ void TForm1::RunClickRules(ImageControl& button) {
             success = false;
     }
 
-    const std::string groupKey = "*button" + number + (success ? "*clickALLGOOD*" : "*clickALLBAD*");
+    const std::string groupKey =
+        "*button" + number + (success ? "*clickALLGOOD*" : "*clickALLBAD*");
     const int groups = countLinesWithKey(file, groupKey);
     for (int i = 1; i <= groups; ++i) {
         const std::string line = nthLineWithKey(file, groupKey, i);

@@ -5,8 +5,7 @@
 
 namespace taleplay {
 
-TForm2::TForm2(TForm1& mainWindow)
-    : QDialog(&mainWindow), main_(mainWindow), host_(*this) {
+TForm2::TForm2(TForm1& mainWindow) : QDialog(&mainWindow), main_(mainWindow), host_(*this) {
     setWindowTitle(QStringLiteral("ERROR"));
     setModal(true);
     host_.setColour(5621495); // $55C6F7

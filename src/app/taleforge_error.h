@@ -13,7 +13,7 @@ enum class Halt { No, Yes };
 
 class TForm2 final : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TForm2(TForm1& mainWindow);
 
     // Shows "Can't find file  " + path modally and returns once it is
@@ -25,10 +25,10 @@ public:
     LabelControl& label() { return *Label1; }
     bool haltFlag() const { return haltFlag_; }
 
-protected:
+  protected:
     void showEvent(QShowEvent* e) override;
 
-private:
+  private:
     TForm1& main_;
     ControlHost host_;
     LabelControl* Label1;

@@ -40,7 +40,9 @@ TForm1::TForm1(std::string startedAs) : startedAs_(std::move(startedAs)), host_(
     FormCreate();
 }
 
-TForm1::~TForm1() { FormDestroy(); }
+TForm1::~TForm1() {
+    FormDestroy();
+}
 
 void TForm1::FormCreate() {
     // Default device, 44.1 kHz; a failure only means no sound.

@@ -5,8 +5,8 @@
 #include "platform/audio.h"
 #include "platform/errors.h"
 #include "platform/host.h"
-#include "platform/video.h"
 #include "platform/system.h"
+#include "platform/video.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -22,7 +22,7 @@ class TForm2;
 
 struct StartRequest {
     bool requested = false;
-    std::string file;   // Windows-1251, as composed
+    std::string file; // Windows-1251, as composed
     std::string folder;
 };
 
@@ -33,7 +33,7 @@ struct ProgramState {
     std::string dataFolder;      // always ends in a separator
     bool victory = false;
     QPointer<QWidget> clickedControl;
-    std::string videoFile;       // full path, possibly of a missing file
+    std::string videoFile; // full path, possibly of a missing file
     std::int32_t pauseCounter = 0;
     StartRequest start;
     // The end screen's description files, chosen by every switch.
@@ -44,7 +44,8 @@ struct ProgramState {
 // component n and may be empty. The window owns the controls; an entry goes
 // null when its control is deleted.
 struct ComponentTables {
-    std::vector<QPointer<QWidget>> pictures, shapes, labels, lists, textWindows, buttons, endButtons;
+    std::vector<QPointer<QWidget>> pictures, shapes, labels, lists, textWindows, buttons,
+        endButtons;
     // The background's decorations, in creation order; the corners always
     // have four entries once one is built (top-left, top-right, bottom-left,
     // bottom-right), empty where that corner is not.
@@ -55,7 +56,7 @@ struct ComponentTables {
 
 class TForm1 final : public QWidget {
     Q_OBJECT
-public:
+  public:
     // `startedAs` is the name the program was started under (argv[0]).
     explicit TForm1(std::string startedAs);
     ~TForm1() override;
@@ -139,13 +140,13 @@ public:
     // The stream PlayAudio created last, 0 when there is none.
     AudioLibrary::Handle soundStream() const { return soundStream_; }
 
-protected:
+  protected:
     bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
-private:
+  private:
     void FormCreate();
     void FormActivate();
     void FormClose();

@@ -11,7 +11,9 @@
 namespace taleplay {
 namespace {
 
-bool contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const char* part) {
+    return text.find(part) != std::string::npos;
+}
 
 Control* entry(const std::vector<QPointer<QWidget>>& table, std::int32_t number) {
     if (number < 1 || static_cast<std::size_t>(number) > table.size())
@@ -95,7 +97,9 @@ void recolour(TForm1& form, const LookupResult& r, Paint what, const std::string
     }
 }
 
-bool isTextTarget(const LookupResult& r) { return contains(r.target, "text") && !contains(r.target, "textwindow"); }
+bool isTextTarget(const LookupResult& r) {
+    return contains(r.target, "text") && !contains(r.target, "textwindow");
+}
 
 // Applies `act` to the component and, for a text target, to its further lines.
 template <class Act> void onComponentAndLines(TForm1& form, const LookupResult& r, Act act) {
@@ -116,7 +120,8 @@ void pause(TForm1& form, const std::string& command) {
     platform::processEvents();
     // A negative count cannot be waited; it waits nothing.
     if (count > 0)
-        platform::sleepMs(static_cast<int>(std::min<std::int64_t>(std::int64_t(count) * 100, INT32_MAX)));
+        platform::sleepMs(
+            static_cast<int>(std::min<std::int64_t>(std::int64_t(count) * 100, INT32_MAX)));
     platform::processEvents();
 }
 
@@ -139,7 +144,9 @@ void startProgram(TForm1& form, std::string path) {
 
 } // namespace
 
-void MissingFileReport(TForm1& form, const std::string& path, Halt halt) { form.errorWindow().report(path, halt); }
+void MissingFileReport(TForm1& form, const std::string& path, Halt halt) {
+    form.errorWindow().report(path, halt);
+}
 
 std::string RuleField(const std::string& line, const std::string& open, const std::string& close) {
     if (line.find(open) == std::string::npos || line.find(close) == std::string::npos)

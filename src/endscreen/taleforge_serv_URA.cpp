@@ -53,7 +53,8 @@ void TForm1::ShowEndScreen() {
     WriteResultFile(*this);
 
     // 3
-    state.endPicturesFile = state.dataFolder + (state.victory ? "victorypictures.txt" : "lostpictures.txt");
+    state.endPicturesFile =
+        state.dataFolder + (state.victory ? "victorypictures.txt" : "lostpictures.txt");
     state.endTextsFile = state.dataFolder + (state.victory ? "victorytexts.txt" : "losttexts.txt");
 
     // 4: from the last control to the first. A button whose click is still

@@ -38,7 +38,9 @@ struct AudioLibrary::Stream {
 
 AudioLibrary::AudioLibrary(QObject* parent) : QObject(parent) {}
 
-AudioLibrary::~AudioLibrary() { free(); }
+AudioLibrary::~AudioLibrary() {
+    free();
+}
 
 bool AudioLibrary::init(int, int, unsigned, QWidget*) {
     started_ = true;
@@ -58,11 +60,13 @@ AudioLibrary::Handle AudioLibrary::streamCreateFile(const std::string& fsPath) {
         raw->decodedUs += b.duration();
         raw->recognised = true;
     });
-    connect(raw->decoder.get(), &QAudioDecoder::finished, this, [raw] { raw->decodeFinished = true; });
-    connect(raw->decoder.get(), qOverload<QAudioDecoder::Error>(&QAudioDecoder::error), this, [raw](QAudioDecoder::Error) {
-        raw->decodeFailed = true;
-        raw->decodeFinished = true;
-    });
+    connect(raw->decoder.get(), &QAudioDecoder::finished, this,
+            [raw] { raw->decodeFinished = true; });
+    connect(raw->decoder.get(), qOverload<QAudioDecoder::Error>(&QAudioDecoder::error), this,
+            [raw](QAudioDecoder::Error) {
+                raw->decodeFailed = true;
+                raw->decodeFinished = true;
+            });
     raw->decoder->setSource(QUrl::fromLocalFile(QString::fromStdString(fsPath)));
     raw->decoder->start();
     QElapsedTimer wait;
@@ -115,7 +119,9 @@ bool AudioLibrary::channelStop(Handle stream) {
     return true;
 }
 
-bool AudioLibrary::streamFree(Handle stream) { return streams_.erase(stream) > 0; }
+bool AudioLibrary::streamFree(Handle stream) {
+    return streams_.erase(stream) > 0;
+}
 
 void AudioLibrary::free() {
     streams_.clear();

@@ -15,7 +15,7 @@ namespace taleplay {
 
 class AudioLibrary final : public QObject {
     Q_OBJECT
-public:
+  public:
     using Handle = std::uint32_t;
 
     explicit AudioLibrary(QObject* parent = nullptr);
@@ -36,7 +36,7 @@ public:
     bool isPlaying(Handle stream) const;
     std::string fileOf(Handle stream) const;
 
-private:
+  private:
     struct Stream;
     Stream* find(Handle stream) const;
 

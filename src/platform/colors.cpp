@@ -58,7 +58,9 @@ QColor toQColor(Colour c, QColor controlDefault) {
 }
 
 QString colourText(Colour c) {
-    return QStringLiteral("$%1").arg(static_cast<std::uint32_t>(c), 8, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("$%1")
+        .arg(static_cast<std::uint32_t>(c), 8, 16, QLatin1Char('0'))
+        .toUpper();
 }
 
 } // namespace taleplay

@@ -24,12 +24,18 @@ int mulDiv(int a, int b, int c) {
 
 const char* kindName(ControlKind kind) {
     switch (kind) {
-    case ControlKind::Image: return "image";
-    case ControlKind::Label: return "label";
-    case ControlKind::Shape: return "shape";
-    case ControlKind::List: return "list";
-    case ControlKind::Edit: return "edit";
-    case ControlKind::Video: return "video";
+    case ControlKind::Image:
+        return "image";
+    case ControlKind::Label:
+        return "label";
+    case ControlKind::Shape:
+        return "shape";
+    case ControlKind::List:
+        return "list";
+    case ControlKind::Edit:
+        return "edit";
+    case ControlKind::Video:
+        return "video";
     }
     return "?";
 }
@@ -38,13 +44,19 @@ Layer layerOf(ControlKind kind) {
     switch (kind) {
     case ControlKind::List:
     case ControlKind::Edit:
-    case ControlKind::Video: return Layer::Windowed;
-    default: return Layer::Graphic;
+    case ControlKind::Video:
+        return Layer::Windowed;
+    default:
+        return Layer::Graphic;
     }
 }
 
-int FontSpec::size() const { return mulDiv(height, 72, 96); }
-void FontSpec::setSize(int points) { height = mulDiv(points, 96, 72); }
+int FontSpec::size() const {
+    return mulDiv(height, 72, 96);
+}
+void FontSpec::setSize(int points) {
+    height = mulDiv(points, 96, 72);
+}
 
 QFont toQFont(const FontSpec& spec) {
     QFont f(toQString(spec.name));
@@ -112,7 +124,9 @@ void ImageControl::setHandCursor(bool on) {
         unsetCursor();
 }
 
-bool ImageControl::keyed() const { return transparent_ && picture_ && !picture_->hasAlpha; }
+bool ImageControl::keyed() const {
+    return transparent_ && picture_ && !picture_->hasAlpha;
+}
 
 void ImageControl::rebuildView() {
     keyedPixmap_ = QPixmap();
@@ -140,7 +154,8 @@ void ImageControl::paintEvent(QPaintEvent*) {
         // An opaque picture is made transparent by its bottom-left pixel's colour.
         QImage copy = view_.convertToFormat(QImage::Format_ARGB32);
         const auto& p = *picture_;
-        const std::uint32_t key = p.pixels[static_cast<std::size_t>(p.height - 1) * p.width] | 0xFF000000u;
+        const std::uint32_t key =
+            p.pixels[static_cast<std::size_t>(p.height - 1) * p.width] | 0xFF000000u;
         for (int y = 0; y < copy.height(); ++y) {
             auto* row = reinterpret_cast<std::uint32_t*>(copy.scanLine(y));
             for (int x = 0; x < copy.width(); ++x)
@@ -179,7 +194,9 @@ LabelControl::LabelControl(ControlHost& host, std::string name, QWidget* parent)
     adjustSize();
 }
 
-Colour LabelControl::color() const { return ownColor_ ? color_ : host().colour(); }
+Colour LabelControl::color() const {
+    return ownColor_ ? color_ : host().colour();
+}
 
 void LabelControl::setCaption(const std::string& cp1251) {
     caption_ = cp1251;
@@ -347,12 +364,18 @@ void LabelControl::paintEvent(QPaintEvent*) {
 
 const char* shapeKindName(ShapeKind kind) {
     switch (kind) {
-    case ShapeKind::Rectangle: return "rectangle";
-    case ShapeKind::Square: return "square";
-    case ShapeKind::RoundRect: return "roundrect";
-    case ShapeKind::RoundSquare: return "roundsquare";
-    case ShapeKind::Ellipse: return "ellipse";
-    case ShapeKind::Circle: return "circle";
+    case ShapeKind::Rectangle:
+        return "rectangle";
+    case ShapeKind::Square:
+        return "square";
+    case ShapeKind::RoundRect:
+        return "roundrect";
+    case ShapeKind::RoundSquare:
+        return "roundsquare";
+    case ShapeKind::Ellipse:
+        return "ellipse";
+    case ShapeKind::Circle:
+        return "circle";
     }
     return "?";
 }
@@ -389,7 +412,8 @@ void ShapeControl::paintEvent(QPaintEvent*) {
         --h;
     }
     const int s = std::min(w, h);
-    if (shape_ == ShapeKind::Square || shape_ == ShapeKind::RoundSquare || shape_ == ShapeKind::Circle) {
+    if (shape_ == ShapeKind::Square || shape_ == ShapeKind::RoundSquare ||
+        shape_ == ShapeKind::Circle) {
         x += (w - s) / 2;
         y += (h - s) / 2;
         w = h = s;
@@ -406,11 +430,17 @@ void ShapeControl::paintEvent(QPaintEvent*) {
     const QRectF r(x, y, w - 1, h - 1);
     switch (shape_) {
     case ShapeKind::Rectangle:
-    case ShapeKind::Square: painter.drawRect(r); break;
+    case ShapeKind::Square:
+        painter.drawRect(r);
+        break;
     case ShapeKind::RoundRect:
-    case ShapeKind::RoundSquare: painter.drawRoundedRect(r, s / 8.0, s / 8.0); break;
+    case ShapeKind::RoundSquare:
+        painter.drawRoundedRect(r, s / 8.0, s / 8.0);
+        break;
     case ShapeKind::Ellipse:
-    case ShapeKind::Circle: painter.drawEllipse(r); break;
+    case ShapeKind::Circle:
+        painter.drawEllipse(r);
+        break;
     }
 }
 
@@ -431,7 +461,9 @@ void ListControl::addItem(const std::string& cp1251) {
     sizeItem(*item);
 }
 
-int ListControl::itemHeight() const { return QFontMetrics(toQFont(font_)).height(); }
+int ListControl::itemHeight() const {
+    return QFontMetrics(toQFont(font_)).height();
+}
 
 void ListControl::sizeItem(QListWidgetItem& item) const {
     const QFontMetrics fm(toQFont(font_));
@@ -489,8 +521,12 @@ EditControl::EditControl(ControlHost& host, std::string name, QWidget* parent)
     applyPalette();
 }
 
-std::string EditControl::text() const { return fromQString(QLineEdit::text()); }
-void EditControl::setText(const std::string& cp1251) { QLineEdit::setText(toQString(cp1251)); }
+std::string EditControl::text() const {
+    return fromQString(QLineEdit::text());
+}
+void EditControl::setText(const std::string& cp1251) {
+    QLineEdit::setText(toQString(cp1251));
+}
 
 void EditControl::setFont(const FontSpec& font) {
     font_ = font;

@@ -30,14 +30,14 @@ struct FontSpec {
     bool bold = false;
     Colour color = clWindowText;
 
-    int size() const;           // points
+    int size() const; // points
     void setSize(int points);
 };
 QFont toQFont(const FontSpec& font);
 
 // What every control has besides its Qt widget.
 class Control {
-public:
+  public:
     Control(ControlHost& host, ControlKind kind, std::string name);
     virtual ~Control() = default;
     Control(const Control&) = delete;
@@ -55,7 +55,7 @@ public:
     // still running on it never loses its object.
     bool destroyed() const { return destroyed_; }
 
-private:
+  private:
     friend class ControlHost;
     friend class HandlerGuard;
     ControlHost& host_;
@@ -74,7 +74,7 @@ enum class LongWords { KeepWhole, Break };
 
 class ImageControl final : public QWidget, public Control {
     Q_OBJECT
-public:
+  public:
     ImageControl(ControlHost& host, std::string name, QWidget* parent);
     QWidget* widget() override { return this; }
 
@@ -101,12 +101,12 @@ public:
     std::function<void(ImageControl&, Qt::MouseButton)> onMouseUp;
     bool pressable() const { return static_cast<bool>(onMouseDown); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
 
-private:
+  private:
     void rebuildView();
     bool keyed() const;
 
@@ -125,7 +125,7 @@ private:
 
 class LabelControl final : public QWidget, public Control {
     Q_OBJECT
-public:
+  public:
     LabelControl(ControlHost& host, std::string name, QWidget* parent);
     QWidget* widget() override { return this; }
 
@@ -147,12 +147,13 @@ public:
 
     // The caption as shown, "&" mnemonics resolved, broken into lines as
     // the label would draw it in `width` pixels.
-    QStringList layoutLines(int width, int* underlineLine = nullptr, int* underlineIndex = nullptr) const;
+    QStringList layoutLines(int width, int* underlineLine = nullptr,
+                            int* underlineIndex = nullptr) const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
 
-private:
+  private:
     void adjustSize();
 
     std::string caption_;
@@ -170,7 +171,7 @@ const char* shapeKindName(ShapeKind kind);
 
 class ShapeControl final : public QWidget, public Control {
     Q_OBJECT
-public:
+  public:
     ShapeControl(ControlHost& host, std::string name, QWidget* parent);
     QWidget* widget() override { return this; }
 
@@ -183,10 +184,10 @@ public:
     int penWidth() const { return penWidth_; }
     void setPenWidth(int w);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
 
-private:
+  private:
     ShapeKind shape_ = ShapeKind::Rectangle;
     Colour brush_ = 0xFFFFFF;
     Colour pen_ = clBlack;
@@ -195,7 +196,7 @@ private:
 
 class ListControl final : public QListWidget, public Control {
     Q_OBJECT
-public:
+  public:
     ListControl(ControlHost& host, std::string name, QWidget* parent);
     QWidget* widget() override { return this; }
 
@@ -212,11 +213,11 @@ public:
     // One line of the font per item, as a list box spaces its items.
     int itemHeight() const;
 
-protected:
+  protected:
     // The horizontal scroll range follows the extent, not the items' widths.
     void updateGeometries() override;
 
-private:
+  private:
     void applyPalette();
     void sizeItem(QListWidgetItem& item) const;
     FontSpec font_;
@@ -226,11 +227,11 @@ private:
 
 class EditControl final : public QLineEdit, public Control {
     Q_OBJECT
-public:
+  public:
     EditControl(ControlHost& host, std::string name, QWidget* parent);
     QWidget* widget() override { return this; }
 
-    std::string text() const;             // Windows-1251; what the code page lacks is '?'
+    std::string text() const; // Windows-1251; what the code page lacks is '?'
     void setText(const std::string& cp1251);
     const FontSpec& font() const { return font_; }
     void setFont(const FontSpec& font);
@@ -239,7 +240,7 @@ public:
     bool border() const { return border_; }
     void setBorder(bool on);
 
-private:
+  private:
     void applyPalette();
     FontSpec font_;
     Colour color_ = clWindow;
@@ -249,7 +250,7 @@ private:
 // The window a video plays in: black where no picture is.
 class VideoControl final : public QWidget, public Control {
     Q_OBJECT
-public:
+  public:
     VideoControl(ControlHost& host, std::string name, QWidget* parent);
     QWidget* widget() override { return this; }
 
@@ -259,10 +260,10 @@ public:
     void setPlaying(bool on) { playing_ = on; }
     void setFrame(const QImage& frame);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
 
-private:
+  private:
     std::string file_;
     bool playing_ = false;
     QImage frame_;

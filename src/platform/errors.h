@@ -9,37 +9,37 @@ namespace taleplay {
 
 // Messages are Windows-1251 bytes, like every other text of the program.
 class TaleError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // A text that should have been a number or colour.
 class ConversionError : public TaleError {
-public:
+  public:
     using TaleError::TaleError;
 };
 
 // A picture that cannot be loaded: unknown extension, damaged or too large.
 class PictureError : public TaleError {
-public:
+  public:
     using TaleError::TaleError;
 };
 
 // A file that exists but cannot be read or written.
 class InOutError : public TaleError {
-public:
+  public:
     using TaleError::TaleError;
 };
 
 // An operation applied to a component of the wrong kind.
 class InvalidCast : public TaleError {
-public:
+  public:
     InvalidCast() : TaleError("Invalid class typecast") {}
 };
 
 // A control name that is already taken on the window.
 class ComponentError : public TaleError {
-public:
+  public:
     using TaleError::TaleError;
 };
 

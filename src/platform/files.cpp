@@ -22,7 +22,9 @@ constexpr char kCtrlZ = 26;
 
 // Write failures speak as Windows programs report them, since that is what
 // players of these games have always read.
-[[noreturn]] void writeError(int err) { throw InOutError(writeErrorMessage(err)); }
+[[noreturn]] void writeError(int err) {
+    throw InOutError(writeErrorMessage(err));
+}
 
 } // namespace
 
@@ -32,17 +34,23 @@ std::string writeErrorMessage(int err) {
     case EPERM:
     case EROFS:
     case EEXIST:
-    case EISDIR: return "File access denied";
+    case EISDIR:
+        return "File access denied";
     case ENOSPC:
-    case EDQUOT: return "Disk full";
+    case EDQUOT:
+        return "Disk full";
     case EINVAL:
     case ENAMETOOLONG:
-    case EILSEQ: return "Invalid filename";
+    case EILSEQ:
+        return "Invalid filename";
     case EMFILE:
-    case ENFILE: return "Too many open files";
+    case ENFILE:
+        return "Too many open files";
     case ENOENT:
-    case ENOTDIR: return "File not found";
-    default: return "I/O error " + std::to_string(err);
+    case ENOTDIR:
+        return "File not found";
+    default:
+        return "I/O error " + std::to_string(err);
     }
 }
 

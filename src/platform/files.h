@@ -15,7 +15,7 @@ namespace taleplay::files {
 // line. Opening or reading a file that exists but cannot be read throws
 // InOutError with `shownPath` in the message.
 class LineReader {
-public:
+  public:
     LineReader(const std::string& fsPath, const std::string& shownPath);
     ~LineReader();
     LineReader(const LineReader&) = delete;
@@ -25,7 +25,7 @@ public:
     // capacity reused); false at the end of the file.
     bool next(std::string& line);
 
-private:
+  private:
     bool fill();
     bool nextRaw(std::string& line);
 

@@ -6,7 +6,9 @@
 
 namespace taleplay {
 
-Control* controlOf(QWidget* w) { return dynamic_cast<Control*>(w); }
+Control* controlOf(QWidget* w) {
+    return dynamic_cast<Control*>(w);
+}
 
 ControlHost::ControlHost(QWidget& window) : window_(window), graphicLayer_(new QWidget(&window)) {
     graphicLayer_->setObjectName(QStringLiteral("graphicLayer"));
@@ -18,7 +20,9 @@ ControlHost::ControlHost(QWidget& window) : window_(window), graphicLayer_(new Q
     window_.setAutoFillBackground(true);
 }
 
-void ControlHost::resizeLayer() { graphicLayer_->setGeometry(0, 0, window_.width(), window_.height()); }
+void ControlHost::resizeLayer() {
+    graphicLayer_->setGeometry(0, 0, window_.width(), window_.height());
+}
 
 void ControlHost::setColour(Colour c) {
     colour_ = c;
@@ -51,12 +55,24 @@ template <class T> T& ControlHost::make(const std::string& name) {
     return *control;
 }
 
-ImageControl& ControlHost::createImage(const std::string& n) { return make<ImageControl>(n); }
-LabelControl& ControlHost::createLabel(const std::string& n) { return make<LabelControl>(n); }
-ShapeControl& ControlHost::createShape(const std::string& n) { return make<ShapeControl>(n); }
-ListControl& ControlHost::createList(const std::string& n) { return make<ListControl>(n); }
-EditControl& ControlHost::createEdit(const std::string& n) { return make<EditControl>(n); }
-VideoControl& ControlHost::createVideo(const std::string& n) { return make<VideoControl>(n); }
+ImageControl& ControlHost::createImage(const std::string& n) {
+    return make<ImageControl>(n);
+}
+LabelControl& ControlHost::createLabel(const std::string& n) {
+    return make<LabelControl>(n);
+}
+ShapeControl& ControlHost::createShape(const std::string& n) {
+    return make<ShapeControl>(n);
+}
+ListControl& ControlHost::createList(const std::string& n) {
+    return make<ListControl>(n);
+}
+EditControl& ControlHost::createEdit(const std::string& n) {
+    return make<EditControl>(n);
+}
+VideoControl& ControlHost::createVideo(const std::string& n) {
+    return make<VideoControl>(n);
+}
 
 void ControlHost::destroy(Control& control) {
     if (control.destroyed_)
@@ -115,7 +131,9 @@ int ControlHost::zOrder(const Control& control) const {
     return it == ws.end() ? -1 : static_cast<int>(it - ws.begin());
 }
 
-void ControlHost::bringToFront(Control& control) { control.widget()->raise(); }
+void ControlHost::bringToFront(Control& control) {
+    control.widget()->raise();
+}
 
 void ControlHost::sendToBack(Control& control) {
     control.widget()->lower();

@@ -11,7 +11,7 @@
 namespace taleplay {
 
 class ControlHost {
-public:
+  public:
     // `window` paints the window colour; the graphic layer is made as its
     // first child so every windowed control created later stands above it.
     explicit ControlHost(QWidget& window);
@@ -46,7 +46,7 @@ public:
     // Keeps the graphic layer as large as the window's client area.
     void resizeLayer();
 
-private:
+  private:
     template <class T> T& make(const std::string& name);
     QWidget* parentFor(Layer layer) const;
     std::vector<QWidget*> layerWidgets(Layer layer) const;
@@ -62,13 +62,13 @@ private:
 // destroyed meanwhile leaves the window at once but is deleted only when its
 // last running handler has returned (handlers can nest through `pause`).
 class HandlerGuard {
-public:
+  public:
     explicit HandlerGuard(Control& control);
     ~HandlerGuard();
     HandlerGuard(const HandlerGuard&) = delete;
     HandlerGuard& operator=(const HandlerGuard&) = delete;
 
-private:
+  private:
     QPointer<QWidget> widget_;
     Control& control_;
 };

@@ -20,7 +20,11 @@ bool exists(const std::string& p) {
 // themselves so that comparison still works byte for byte on them.
 char32_t nextCodePoint(std::string_view s, std::size_t& i) {
     unsigned char c = s[i];
-    int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+    int extra = c < 0x80             ? 0
+                : (c & 0xE0) == 0xC0 ? 1
+                : (c & 0xF0) == 0xE0 ? 2
+                : (c & 0xF8) == 0xF0 ? 3
+                                     : -1;
     if (extra == 0) {
         ++i;
         return c;
@@ -123,7 +127,9 @@ std::optional<std::string> existingFile(std::string_view composed) {
     return path;
 }
 
-bool fileExists(std::string_view composed) { return existingFile(composed).has_value(); }
+bool fileExists(std::string_view composed) {
+    return existingFile(composed).has_value();
+}
 
 bool folderExists(std::string_view composed) {
     struct stat st;

@@ -22,6 +22,8 @@ std::string fromQString(const QString& s) {
     return out;
 }
 
-std::string toUtf8(std::string_view cp1251) { return cp1251::toUtf8(cp1251); }
+std::string toUtf8(std::string_view cp1251) {
+    return cp1251::toUtf8(cp1251);
+}
 
 } // namespace taleplay

@@ -34,7 +34,9 @@ QSize screenSize() {
     return s ? s->geometry().size() : QSize(0, 0);
 }
 
-void processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void processEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void sleepMs(int ms) {
     if (ms > 0)
@@ -52,7 +54,9 @@ void shellOpen(const std::string& composedFile, const std::string& composedFolde
     QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
 }
 
-void setModalObserver(ModalObserver o) { observer() = std::move(o); }
+void setModalObserver(ModalObserver o) {
+    observer() = std::move(o);
+}
 
 bool observeModal(ModalKind kind, const std::string& text) {
     if (!observer())
@@ -64,11 +68,14 @@ bool observeModal(ModalKind kind, const std::string& text) {
 void messageBox(QWidget* parent, const std::string& title, const std::string& text) {
     if (observeModal(ModalKind::MessageBox, text))
         return;
-    QMessageBox box(QMessageBox::Critical, toQString(title), toQString(text), QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Critical, toQString(title), toQString(text), QMessageBox::Ok,
+                    parent);
     box.exec();
 }
 
-void setEndProgramHandler(std::function<void()> handler) { endHandler() = std::move(handler); }
+void setEndProgramHandler(std::function<void()> handler) {
+    endHandler() = std::move(handler);
+}
 
 void endProgram() {
     if (endHandler()) {

@@ -101,10 +101,16 @@ void FilterGraph::play() {
     player_->play();
 }
 
-void FilterGraph::stop() { player_->stop(); }
+void FilterGraph::stop() {
+    player_->stop();
+}
 
-bool FilterGraph::playing() const { return player_->playbackState() == QMediaPlayer::PlayingState; }
+bool FilterGraph::playing() const {
+    return player_->playbackState() == QMediaPlayer::PlayingState;
+}
 
-qint64 FilterGraph::position() const { return player_->position(); }
+qint64 FilterGraph::position() const {
+    return player_->position();
+}
 
 } // namespace taleplay

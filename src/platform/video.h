@@ -17,7 +17,7 @@ class VideoControl;
 
 class FilterGraph final : public QObject {
     Q_OBJECT
-public:
+  public:
     FilterGraph(VideoControl& window, QObject* parent);
     ~FilterGraph() override;
 
@@ -37,7 +37,7 @@ public:
     bool playing() const;
     qint64 position() const;
 
-private:
+  private:
     void onFrame();
 
     VideoControl& window_;

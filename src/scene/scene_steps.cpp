@@ -81,4 +81,25 @@ std::string reportedPictureName(TForm1& form, std::string_view file, std::string
     return name;
 }
 
+std::optional<NumberedPicture> placeNumberedPicture(TForm1& form, std::string_view file,
+                                                    const std::string& stem) {
+    const std::string name = reportedPictureName(form, file, stem + "*name*");
+    if (name.empty())
+        return std::nullopt;
+    NumberedPicture out;
+    out.path = form.state.dataFolder + name;
+    const std::optional<Size> size = pictureSize(form, file, stem, out.path);
+    if (!size)
+        return std::nullopt;
+    out.size = *size;
+    out.left = resolvePosition(file, stem, Axis::Horizontal, clientLength(form, Axis::Horizontal),
+                               size->width);
+    out.top = resolvePosition(file, stem, Axis::Vertical, clientLength(form, Axis::Vertical),
+                              size->height);
+    // No star after the number, and the blank after "#" belongs to the flag.
+    out.transparent = flagSet(file, stem + "transparent*yes# ");
+    out.hidden = flagSet(file, stem + "visible*no# ");
+    return out;
+}
+
 } // namespace taleplay

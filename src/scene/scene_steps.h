@@ -62,4 +62,19 @@ std::string decorationPictureName(const TForm1& form, std::string_view file, std
 // report does not stop the program) and gives "", as does a missing key.
 std::string reportedPictureName(TForm1& form, std::string_view file, std::string_view key);
 
+// Where a numbered picture component (a picture, a button) goes: the file its
+// stem + "*name*" key names (a missing one reported), its size and place from
+// the stem's keys, and its two flags. Nothing when the name is missing or the
+// picture has no extent; the number is then skipped.
+struct NumberedPicture {
+    std::string path;
+    Size size;
+    int left = 0;
+    int top = 0;
+    bool transparent = false;
+    bool hidden = false;
+};
+std::optional<NumberedPicture> placeNumberedPicture(TForm1& form, std::string_view file,
+                                                    const std::string& stem);
+
 } // namespace taleplay

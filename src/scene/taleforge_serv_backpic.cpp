@@ -59,8 +59,8 @@ void BuildBackgroundTiles(TForm1& form, const PictureScreen& screen) {
     const auto tiles = backgroundTiles(form.clientWidth(), form.clientHeight(), picture);
     for (std::size_t i = 0; i < tiles.size(); ++i) {
         const TilePlace& place = tiles[i];
-        ImageControl& tile =
-            createImage(form, screen.namePrefix + "BP" + std::to_string(i), Stretch::Off, place.autoSize, false);
+        ImageControl& tile = createImage(form, screen.namePrefix + "BP" + std::to_string(i),
+                                         Stretch::Off, place.autoSize, false);
         form.tables.backgroundTiles.emplace_back(&tile);
         if (!place.autoSize)
             tile.resize(place.width, place.height);
@@ -136,29 +136,16 @@ void BuildPictures(TForm1& form, const PictureScreen& screen) {
     const std::string& file = screen.file;
     for (int n = 1; n <= kPictureCount; ++n) {
         const std::string stem = numberedKey("*picture", n, "");
-        const std::string name = reportedPictureName(form, file, stem + "*name*");
-        if (name.empty())
+        const auto at = placeNumberedPicture(form, file, stem);
+        if (!at)
             continue; // a number that is skipped does not end the loop
-        const std::string path = form.state.dataFolder + name;
-        const std::optional<Size> size = pictureSize(form, file, stem, path);
-        if (!size)
-            continue;
-        const int left =
-            resolvePosition(file, stem, Axis::Horizontal, form.clientWidth(), size->width);
-        const int top =
-            resolvePosition(file, stem, Axis::Vertical, form.clientHeight(), size->height);
-
         form.tables.pictures.resize(n);
-        // No star after the number, and the blank after "#" belongs to the flag.
-        const bool transparent = flagSet(file, stem + "transparent*yes# ");
-        const bool hidden = flagSet(file, stem + "visible*no# ");
-
-        ImageControl& image =
-            createImage(form, screen.namePrefix + "RIS" + std::to_string(n - 1), Stretch::On, false, transparent);
+        ImageControl& image = createImage(form, screen.namePrefix + "RIS" + std::to_string(n - 1),
+                                          Stretch::On, false, at->transparent);
         form.tables.pictures[n - 1] = &image;
-        image.setGeometry(left, top, size->width, size->height);
-        image.loadPicture(path);
-        if (hidden)
+        image.setGeometry(at->left, at->top, at->size.width, at->size.height);
+        image.loadPicture(at->path);
+        if (at->hidden)
             image.hide();
     }
 }
@@ -201,8 +188,8 @@ void BuildCorners(TForm1& form, const PictureScreen& screen) {
     for (std::size_t i = 0; i < corners.size(); ++i) {
         if (names[i].empty())
             continue;
-        ImageControl& image =
-            createImage(form, screen.namePrefix + "UGOL" + std::to_string(i), Stretch::On, false, transparent);
+        ImageControl& image = createImage(form, screen.namePrefix + "UGOL" + std::to_string(i),
+                                          Stretch::On, false, transparent);
         form.tables.corners[i] = &image;
         image.resize(size->width, size->height);
         image.loadPicture(folder + names[i]);

@@ -12,41 +12,32 @@ constexpr int kButtonCount = 30;
 
 } // namespace
 
-void BuildButtons(TForm1& form) { BuildImageButtons(form, form.state.dataFolder + "allbuttons.txt", ButtonSet::PlayScreen); }
+void BuildButtons(TForm1& form) {
+    BuildImageButtons(form, form.state.dataFolder + "allbuttons.txt", ButtonSet::PlayScreen);
+}
 
 void BuildImageButtons(TForm1& form, const std::string& file, ButtonSet set) {
     const bool end = set == ButtonSet::EndScreen;
     auto& table = end ? form.tables.endButtons : form.tables.buttons;
     for (int n = 1; n <= kButtonCount; ++n) {
         const std::string stem = numberedKey("*button", n, "");
-        const std::string name = reportedPictureName(form, file, stem + "*name*");
-        if (name.empty())
+        const auto at = placeNumberedPicture(form, file, stem);
+        if (!at)
             continue; // a missing number does not end the buttons
         // Whether its file exists is asked only when the button is wired.
         const std::string pressedName = keyValue(file, stem + "*pressedname*");
-        const std::string path = form.state.dataFolder + name;
-        const std::optional<Size> size = pictureSize(form, file, stem, path);
-        if (!size)
-            continue;
-        const int left =
-            resolvePosition(file, stem, Axis::Horizontal, form.clientWidth(), size->width);
-        const int top =
-            resolvePosition(file, stem, Axis::Vertical, form.clientHeight(), size->height);
-
         table.resize(n);
-        // No star after the number, and the blank after "#" belongs to the flag.
-        const bool transparent = flagSet(file, stem + "transparent*yes# ");
-        const bool hidden = flagSet(file, stem + "visible*no# ");
 
         // The handlers take the number back from the name: nothing else may
         // be added to it.
-        ImageControl& button = form.host().createImage(numberedKey(end ? "URANazhimalka" : "Nazhimalka", n, ""));
+        ImageControl& button =
+            form.host().createImage(numberedKey(end ? "URANazhimalka" : "Nazhimalka", n, ""));
         table[n - 1] = &button;
         button.setStretch(true);
         button.setAutoSize(false);
-        button.setTransparent(transparent);
-        button.setGeometry(left, top, size->width, size->height);
-        button.loadPicture(path);
+        button.setTransparent(at->transparent);
+        button.setGeometry(at->left, at->top, at->size.width, at->size.height);
+        button.loadPicture(at->path);
         button.setHandCursor(true);
         // Press feedback only for a pressed picture that is there now.
         if (!pressedName.empty() && paths::fileExists(form.state.dataFolder + pressedName)) {
@@ -58,7 +49,7 @@ void BuildImageButtons(TForm1& form, const std::string& file, ButtonSet set) {
             };
         }
         button.onClick = [&form](ImageControl& b) { form.AllButtonsClick(b); };
-        if (hidden)
+        if (at->hidden)
             button.hide();
     }
 }

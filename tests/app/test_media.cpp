@@ -52,7 +52,8 @@ TEST(PlayVideo, ZeroSidesComeFromTheVideoKeepingCentring) {
         form.VideoWindow1->setGeometry(r.before);
         form.state.videoFile = g.data() + "clip.avi";
         form.PlayVideo();
-        EXPECT_EQ(form.VideoWindow1->geometry(), r.after) << r.before.x() << "," << r.before.width();
+        EXPECT_EQ(form.VideoWindow1->geometry(), r.after)
+            << r.before.x() << "," << r.before.width();
         EXPECT_TRUE(form.VideoWindow1->isVisible());
     }
 }
@@ -134,13 +135,29 @@ TEST(Declarations, VideoWindowDefaultsAndCentring) {
         {"*screencolor*clRed#\r\n", {480, 384, 320, 256}, "", false, 0},
         // A top of 0 counts as absent: centred.
         {"*videoscreen*topinpixels*0#\r\n", {480, 384, 320, 256}, "", false, 0},
-        {"*videoscreen*widthindivision*2#1#\r\n*videoscreen*heightindivision*2#1#\r\n", {320, 256, 640, 512}, "", false, 0},
-        {"*videoscreen*leftinpixels*7#\r\n*videoscreen*topindivision*2#center#\r\n", {7, 384, 320, 256}, "", false, 0},
+        {"*videoscreen*widthindivision*2#1#\r\n*videoscreen*heightindivision*2#1#\r\n",
+         {320, 256, 640, 512},
+         "",
+         false,
+         0},
+        {"*videoscreen*leftinpixels*7#\r\n*videoscreen*topindivision*2#center#\r\n",
+         {7, 384, 320, 256},
+         "",
+         false,
+         0},
         // A named video plays at once...
-        {"*video*clip.avi#\r\n*videoscreen*widthinpixels*320#\r\n*videoscreen*heightinpixels*240#\r\n",
-         {480, 392, 320, 240}, "clip.avi", true, 0},
+        {"*video*clip.avi#\r\n*videoscreen*widthinpixels*320#\r\n*videoscreen*heightinpixels*240#"
+         "\r\n",
+         {480, 392, 320, 240},
+         "clip.avi",
+         true,
+         0},
         // ... unless held back; it is still the current video.
-        {"*video*clip.avi#\r\n*videoscreenvisible*no#\r\n", {480, 384, 320, 256}, "clip.avi", false, 0},
+        {"*video*clip.avi#\r\n*videoscreenvisible*no#\r\n",
+         {480, 384, 320, 256},
+         "clip.avi",
+         false,
+         0},
         // A missing one is reported once and recorded all the same.
         {"*video*intro.avi#\r\n", {480, 384, 320, 256}, "intro.avi", false, 1},
     };
@@ -149,7 +166,8 @@ TEST(Declarations, VideoWindowDefaultsAndCentring) {
         g.dir.write("data_game/allbackpictures.txt", r.lines);
         TForm1& form = g.start(); // building the background declares them
         EXPECT_EQ(form.VideoWindow1->geometry(), r.window) << r.lines;
-        EXPECT_EQ(form.state.videoFile, r.videoFile.empty() ? "" : g.data() + r.videoFile) << r.lines;
+        EXPECT_EQ(form.state.videoFile, r.videoFile.empty() ? "" : g.data() + r.videoFile)
+            << r.lines;
         EXPECT_EQ(form.VideoWindow1->isVisible(), r.playing) << r.lines;
         EXPECT_EQ(static_cast<int>(form.messages().size()), r.reports) << r.lines;
         if (r.reports) {

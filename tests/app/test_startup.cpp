@@ -13,7 +13,7 @@ TEST(StartUp, DataFolderFollowsTheCurrentFolderAndTheStartedName) {
         {"game", "data_game"},
         {"/opt/games/game", "data_game"}, // the folder of the program file does not matter
         {"game.exe", "data_game"},
-        {"GAME.EXE", "data_GAME.EXE"},    // the removal is case-sensitive
+        {"GAME.EXE", "data_GAME.EXE"}, // the removal is case-sensitive
         {"a.exe.exe", "data_a"},
         {"my game", "data_my game"},
     };

@@ -81,9 +81,10 @@ TEST(ClickRules, NoRulesCountAsSuccessAndErrorsStopTheClick) {
     c.click();
     EXPECT_EQ(c.visible(), "-++");
 
-    Clicks bad("*button2*click*textwindow1#backcolor clBogus^picture1&invisible+picture1=invisible~\r\n"
-               "*button2*click*x#y^picture2&invisible+picture2=invisible~\r\n"
-               "*button2*clickALLGOOD*picture3#invisible^\r\n");
+    Clicks bad(
+        "*button2*click*textwindow1#backcolor clBogus^picture1&invisible+picture1=invisible~\r\n"
+        "*button2*click*x#y^picture2&invisible+picture2=invisible~\r\n"
+        "*button2*clickALLGOOD*picture3#invisible^\r\n");
     bad.click();
     EXPECT_EQ(bad.visible(), "+++");
     ASSERT_EQ(bad.form->messages().size(), 1u);

@@ -56,17 +56,17 @@ TEST(ComponentLookup, TargetsNameTheirComponents) {
         {"picture3", s.ris2, 2},
         {"  picture3  ", s.ris2, 2}, // trimmed
         {"picture1", s.ris0, 0},
-        {"picture2", nullptr, 1},    // an empty entry
+        {"picture2", nullptr, 1}, // an empty entry
         {"picture0", nullptr, -1},
         {"picture", nullptr, -1},
         {"pictureX", nullptr, -1},
         {"picture99", nullptr, 98},
-        {"Picture3", nullptr, 0},    // kind words are case-sensitive
+        {"Picture3", nullptr, 0}, // kind words are case-sensitive
         {"text1", s.line0, 0},
         {"text3", s.line2, 2},
-        {"text2", nullptr, 1},       // no such text
+        {"text2", nullptr, 1}, // no such text
         {"text4", nullptr, 3},
-        {"textwindow1", s.edit, 0},  // not text 1
+        {"textwindow1", s.edit, 0}, // not text 1
         {"list1", s.list, 0},
         {"video", s.form->VideoWindow1, 0},
         {"VIDEO", s.form->VideoWindow1, 0},
@@ -81,7 +81,8 @@ TEST(ComponentLookup, TargetsNameTheirComponents) {
         }
     }
     // No delimiter, no key: no target at all.
-    EXPECT_EQ(ComponentLookup(*s.form, "*button1*click*picture3", "*button1*click*", "#").target, "");
+    EXPECT_EQ(ComponentLookup(*s.form, "*button1*click*picture3", "*button1*click*", "#").target,
+              "");
     EXPECT_EQ(ComponentLookup(*s.form, "picture3#", "*button1*click*", "#").target, "");
 }
 
@@ -141,7 +142,10 @@ TEST(RunCommand, PauseProcessesEventsAndWaitsTenthsOfASecond) {
         const char* command;
         int counter;
         int minMs;
-    } rows[] = {{"pause 3", 3, 300}, {"pause", 0, 0}, {"pause 1.5", 0, 0}, {"pause -5", -5, 0},
+    } rows[] = {{"pause 3", 3, 300},
+                {"pause", 0, 0},
+                {"pause 1.5", 0, 0},
+                {"pause -5", -5, 0},
                 {"playsound pause.wav", 0, 0}};
     for (const auto& r : rows) {
         bool ran = false;

@@ -32,8 +32,9 @@ struct EndGame : Game {
         dir.write("data_game/allbuttons.txt", "*button1*name*go.png#\r\n"
                                               "*button1*click*#^&victory+=~\r\n"
                                               "*button1*clickALLBAD*picture2#invisible^\r\n");
-        dir.write("data_game/allbackpictures.txt", "*picture1*name*go.png#\r\n*picture2*name*go.png#\r\n"
-                                                   "*picture3*name*go.png#\r\n");
+        dir.write("data_game/allbackpictures.txt",
+                  "*picture1*name*go.png#\r\n*picture2*name*go.png#\r\n"
+                  "*picture3*name*go.png#\r\n");
         dir.write("data_game/allbacktexts.txt", "*text1*string1*one#\r\n*text1*string2*two#\r\n"
                                                 "*text2*string1*three#\r\n");
         dir.write("data_game/victorypictures.txt", "*screencolor*clGreen#\r\n"
@@ -41,7 +42,8 @@ struct EndGame : Game {
                                                    "*button1*name*again.png#\r\n"
                                                    "*button3*name*again2.png#\r\n"
                                                    "*button3*click*#^&lost+=~\r\n");
-        dir.write("data_game/victorytexts.txt", "*text1*string1*You won#\r\n*text30*string1*never#\r\n");
+        dir.write("data_game/victorytexts.txt",
+                  "*text1*string1*You won#\r\n*text30*string1*never#\r\n");
         dir.write("data_game/lostpictures.txt", "*screencolor*clMaroon#\r\n");
         form = &start();
     }
@@ -66,8 +68,9 @@ TEST(EndScreens, VictoryThenLossFromAnEndScreenButton) {
     g.click("Nazhimalka1");
 
     EXPECT_EQ(slurp(g.dir.path() / "mark for game.txt"), "5\r\n");
-    EXPECT_EQ(g.names(), (std::vector<std::string>{"ImageServant", "LabelServant", "VideoWindow1", "Nazhimalka1",
-                                                   "uraRIS1", "uraTLine0", "URANazhimalka1", "URANazhimalka3"}));
+    EXPECT_EQ(g.names(), (std::vector<std::string>{"ImageServant", "LabelServant", "VideoWindow1",
+                                                   "Nazhimalka1", "uraRIS1", "uraTLine0",
+                                                   "URANazhimalka1", "URANazhimalka3"}));
     EXPECT_EQ(g.form->host().colour(), 0x008000);
     // The victory flag made the rule answer no: the click went down its bad
     // group, whose target now names nothing.
@@ -83,7 +86,8 @@ TEST(EndScreens, VictoryThenLossFromAnEndScreenButton) {
 
     g.click("URANazhimalka3");
     EXPECT_EQ(slurp(g.dir.path() / "mark for game.txt"), "2\r\n");
-    EXPECT_EQ(g.names(), (std::vector<std::string>{"ImageServant", "LabelServant", "VideoWindow1", "URANazhimalka3"}));
+    EXPECT_EQ(g.names(), (std::vector<std::string>{"ImageServant", "LabelServant", "VideoWindow1",
+                                                   "URANazhimalka3"}));
     EXPECT_EQ(g.form->host().colour(), 0x000080);
     EXPECT_TRUE(g.form->messages().empty());
 }

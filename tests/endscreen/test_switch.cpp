@@ -64,7 +64,8 @@ TEST(EndScreenSwitch, KeepsOnlyTheMeasuringControlsTheVideoAndTheClickedButton) 
     Played p;
     p.dir.write("data_game/victorypictures.txt", "*screencolor*clAqua#\r\n");
     p.run("victory");
-    EXPECT_EQ(p.names(), (std::vector<std::string>{"ImageServant", "LabelServant", "VideoWindow1", "Nazhimalka1"}));
+    EXPECT_EQ(p.names(), (std::vector<std::string>{"ImageServant", "LabelServant", "VideoWindow1",
+                                                   "Nazhimalka1"}));
     EXPECT_TRUE(p.button->isHidden());
     EXPECT_EQ(p.form->host().colour(), 0xFFFF00);
     EXPECT_NE(p.form->FilterGraph1, nullptr);
@@ -78,7 +79,8 @@ TEST(EndScreenSwitch, KeepsOnlyTheMeasuringControlsTheVideoAndTheClickedButton) 
     for (const char* target : {"picture1", "shape1", "text1", "list1", "textwindow1", "button2"})
         EXPECT_EQ(find(target), nullptr) << target;
     EXPECT_EQ(find("button1"), p.button);
-    EXPECT_TRUE(RunCommand(*p.form, ComponentLookup(*p.form, "*b*textwindow1#", "*b*", "#"), "checktext"));
+    EXPECT_TRUE(
+        RunCommand(*p.form, ComponentLookup(*p.form, "*b*textwindow1#", "*b*", "#"), "checktext"));
 }
 
 TEST(EndScreenSwitch, ASecondSwitchDestroysTheKeptPlayScreenButton) {
@@ -87,7 +89,8 @@ TEST(EndScreenSwitch, ASecondSwitchDestroysTheKeptPlayScreenButton) {
     auto& endButton = p.form->host().createImage("URANazhimalka1");
     p.form->state.clickedControl = &endButton;
     p.run("lost");
-    EXPECT_EQ(p.names(), (std::vector<std::string>{"ImageServant", "LabelServant", "VideoWindow1", "URANazhimalka1"}));
+    EXPECT_EQ(p.names(), (std::vector<std::string>{"ImageServant", "LabelServant", "VideoWindow1",
+                                                   "URANazhimalka1"}));
     EXPECT_TRUE(endButton.isHidden());
     EXPECT_EQ(p.form->state.endPicturesFile, p.dir.str() + "/data_game/lostpictures.txt");
     // Without a colour of its own the end screen keeps the window's.
@@ -117,8 +120,12 @@ TEST(EndScreenSwitch, TheEndVideoHasNoDefaults) {
         int reports;
     } rows[] = {
         {"*video*end.avi#\r\n", {0, 0, 640, 480}, true, "end.avi", 0},
-        {"*video*end.avi#\r\n*videoscreen*widthindivision*2#1#\r\n*videoscreen*heightindivision*2#1#\r\n",
-         {0, 0, 640, 512}, true, "end.avi", 0},
+        {"*video*end.avi#\r\n*videoscreen*widthindivision*2#1#\r\n*videoscreen*heightindivision*2#"
+         "1#\r\n",
+         {0, 0, 640, 512},
+         true,
+         "end.avi",
+         0},
         {"*video*end.avi#\r\n*videoscreenvisible*no#\r\n", {0, 0, 0, 0}, false, "end.avi", 0},
         // A missing one changes nothing but the report.
         {"*video*gone.avi#\r\n", {24, 136, 65, 57}, false, "intro.avi", 1},

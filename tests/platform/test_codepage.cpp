@@ -32,7 +32,7 @@ TEST(CodePage, ConvertsCyrillicBothWays) {
 TEST(CodePage, WhatTheCodePageLacksBecomesQuestionMark) {
     EXPECT_EQ(cp1251::fromUtf8("a漢b"), "a?b");
     EXPECT_EQ(cp1251::fromUtf8("😀"), "?");
-    EXPECT_EQ(cp1251::fromUtf8("x\xff"), "x?");     // malformed lead byte
-    EXPECT_EQ(cp1251::fromUtf8("x\xd0"), "x?");     // truncated sequence
-    EXPECT_EQ(cp1251::fromUtf8("\xd0x"), "?x");     // bad continuation
+    EXPECT_EQ(cp1251::fromUtf8("x\xff"), "x?"); // malformed lead byte
+    EXPECT_EQ(cp1251::fromUtf8("x\xd0"), "x?"); // truncated sequence
+    EXPECT_EQ(cp1251::fromUtf8("\xd0x"), "?x"); // bad continuation
 }

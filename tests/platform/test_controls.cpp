@@ -48,7 +48,8 @@ TEST(LabelControl, MnemonicsAreResolvedBeforeDrawing) {
         const char* shown;
         int underline;
     } rows[] = {
-        {"&File", "File", 0}, {"A&&B", "A&B", -1}, {"Save &as", "Save as", 5}, {"end&", "end", -1}, {"&&&x", "&x", 1},
+        {"&File", "File", 0}, {"A&&B", "A&B", -1}, {"Save &as", "Save as", 5},
+        {"end&", "end", -1},  {"&&&x", "&x", 1},
     };
     for (const auto& r : rows) {
         l.setCaption(r.caption);
@@ -174,16 +175,21 @@ TEST(ImageControl, ClickComesBeforeReleaseAndOnlyForTheLeftButton) {
     auto& img = s.host.createImage("I");
     img.setGeometry(10, 10, 50, 50);
     std::string events;
-    img.onMouseDown = [&](ImageControl&, Qt::MouseButton b) { events += b == Qt::LeftButton ? "D" : "d"; };
+    img.onMouseDown = [&](ImageControl&, Qt::MouseButton b) {
+        events += b == Qt::LeftButton ? "D" : "d";
+    };
     img.onClick = [&](ImageControl&) { events += "C"; };
-    img.onMouseUp = [&](ImageControl&, Qt::MouseButton b) { events += b == Qt::LeftButton ? "U" : "u"; };
+    img.onMouseUp = [&](ImageControl&, Qt::MouseButton b) {
+        events += b == Qt::LeftButton ? "U" : "u";
+    };
 
     QTest::mouseClick(&img, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseClick(&img, Qt::RightButton, {}, QPoint(5, 5));
     // Released outside the control: no click.
     QTest::mousePress(&img, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseRelease(&img, Qt::LeftButton, {}, QPoint(500, 500));
-    EXPECT_EQ(events, "DCUdu" "DU");
+    EXPECT_EQ(events, "DCUdu"
+                      "DU");
 }
 
 TEST(ShapeControl, PaintsItsKindInsideThePen) {

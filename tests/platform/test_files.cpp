@@ -13,7 +13,8 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path scratch(const std::string& name) {
-    return fs::temp_directory_path() / ("taleplay-files-" + std::to_string(::getpid()) + "-" + name);
+    return fs::temp_directory_path() /
+           ("taleplay-files-" + std::to_string(::getpid()) + "-" + name);
 }
 
 std::vector<std::string> linesOf(const std::string& bytes) {
@@ -38,17 +39,22 @@ TEST(LineReader, SplitsAsWindowsTextFilesDo) {
     } rows[] = {
         {"", V{}},
         {"a\r\nb\n", V{"a", "b"}},
-        {"a\nb", V{"a", "b"}},              // no final line end
-        {"a\rb\n", V{"a\rb"}},              // a lone CR stays in the line
+        {"a\nb", V{"a", "b"}}, // no final line end
+        {"a\rb\n", V{"a\rb"}}, // a lone CR stays in the line
         {"\n\n", V{"", ""}},
-        {"ab\x1a" "cd\nef", V{"ab"}},       // Ctrl-Z ends the file mid-line
-        {"ab\n\x1a" "cd", V{"ab"}},
+        {"ab\x1a"
+         "cd\nef",
+         V{"ab"}}, // Ctrl-Z ends the file mid-line
+        {"ab\n\x1a"
+         "cd",
+         V{"ab"}},
         {std::string("a\0b\n", 4), V{std::string("a\0b", 3)}},
         // A UTF-8 file with its mark comes out in Windows-1251.
-        {"\xEF\xBB\xBF\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0\r\n\xE6\xBC\xA2", V{"\xcc\xee\xf1\xea\xe2\xe0", "?"}},
+        {"\xEF\xBB\xBF\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0\r\n\xE6\xBC\xA2",
+         V{"\xcc\xee\xf1\xea\xe2\xe0", "?"}},
         {"\xEF\xBB\xBF", V{}},
-        {"\xEF\xBB", V{"\xEF\xBB"}},                 // no whole mark: bytes as they are
-        {"x\xEF\xBB\xBF\n", V{"x\xEF\xBB\xBF"}},   // only at the very start
+        {"\xEF\xBB", V{"\xEF\xBB"}},             // no whole mark: bytes as they are
+        {"x\xEF\xBB\xBF\n", V{"x\xEF\xBB\xBF"}}, // only at the very start
     };
     for (const auto& r : rows)
         EXPECT_EQ(linesOf(r.bytes), r.lines);

@@ -51,7 +51,8 @@ TEST(Paths, ResolvesWindowsNamesIgnoringCase) {
 TEST(Paths, CyrillicNamesMatchAcrossCase) {
     Tree t;
     // "КАРТИНКИ\ДОМ.BMP" in Windows-1251, as a description file writes it.
-    const std::string composed = t.base() + "/data_game\\\xca\xc0\xd0\xd2\xc8\xcd\xca\xc8\\\xc4\xce\xcc.BMP";
+    const std::string composed =
+        t.base() + "/data_game\\\xca\xc0\xd0\xd2\xc8\xcd\xca\xc8\\\xc4\xce\xcc.BMP";
     EXPECT_TRUE(paths::fileExists(composed));
     EXPECT_EQ(paths::resolve(composed), t.base() + "/data_game/Картинки/Дом.bmp");
 }

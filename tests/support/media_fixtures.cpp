@@ -41,7 +41,8 @@ struct Bytes {
 };
 
 void save(const std::string& path, const Bytes& b) {
-    std::ofstream(path, std::ios::binary).write(b.data.data(), static_cast<std::streamsize>(b.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(b.data.data(), static_cast<std::streamsize>(b.size()));
 }
 
 } // namespace
@@ -53,8 +54,8 @@ void writeWav(const std::string& path, int ms, int hz) {
     std::size_t riff = b.open("RIFF");
     b.tag("WAVE");
     std::size_t fmt = b.open("fmt ");
-    b.u16(1);        // PCM
-    b.u16(1);        // mono
+    b.u16(1); // PCM
+    b.u16(1); // mono
     b.u32(rate);
     b.u32(rate * 2); // bytes a second
     b.u16(2);        // block align
@@ -62,7 +63,8 @@ void writeWav(const std::string& path, int ms, int hz) {
     b.close(fmt);
     std::size_t data = b.open("data");
     for (int i = 0; i < samples; ++i)
-        b.u16(static_cast<std::uint16_t>(static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * hz * i / rate))));
+        b.u16(static_cast<std::uint16_t>(
+            static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * hz * i / rate))));
     b.close(data);
     b.close(riff);
     save(path, b);
@@ -96,7 +98,7 @@ void writeMjpegAvi(const std::string& path, int width, int height, int frames, i
     b.u32(0x10); // has an index
     b.u32(frames);
     b.u32(0);
-    b.u32(1);    // streams
+    b.u32(1); // streams
     b.u32(largest);
     b.u32(width);
     b.u32(height);
@@ -143,7 +145,8 @@ void writeMjpegAvi(const std::string& path, int width, int height, int frames, i
     b.tag("movi");
     std::vector<std::pair<std::uint32_t, std::uint32_t>> index;
     for (const auto& j : jpegs) {
-        index.emplace_back(static_cast<std::uint32_t>(b.size() - moviStart), static_cast<std::uint32_t>(j.size()));
+        index.emplace_back(static_cast<std::uint32_t>(b.size() - moviStart),
+                           static_cast<std::uint32_t>(j.size()));
         std::size_t chunk = b.open("00dc");
         b.bytes(j);
         b.close(chunk);

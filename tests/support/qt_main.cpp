@@ -25,9 +25,10 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     taleplay::playtest::useOffscreenScreen(1280, 1024);
     QApplication app(argc, argv);
-    taleplay::platform::setModalObserver([](taleplay::platform::ModalKind kind, const std::string& text) {
-        taleplay::testing::modals().emplace_back(kind, text);
-    });
+    taleplay::platform::setModalObserver(
+        [](taleplay::platform::ModalKind kind, const std::string& text) {
+            taleplay::testing::modals().emplace_back(kind, text);
+        });
     taleplay::platform::setEndProgramHandler([] { ++taleplay::testing::endedCount(); });
     return RUN_ALL_TESTS();
 }

@@ -3,8 +3,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -17,7 +17,7 @@ int& endedCount();
 
 // A fresh temporary folder, removed with the object.
 class TempFolder {
-public:
+  public:
     TempFolder() {
         path_ = std::filesystem::temp_directory_path() /
                 ("taleplay-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter()++));
@@ -35,7 +35,7 @@ public:
         std::ofstream(path_ / name, std::ios::binary) << bytes;
     }
 
-private:
+  private:
     static int& counter() {
         static int n = 0;
         return n;

@@ -9,12 +9,19 @@
 namespace taleplay::playtest {
 namespace {
 
-QString utf8(const std::string& cp1251) { return QString::fromStdString(toUtf8(cp1251)); }
+QString utf8(const std::string& cp1251) {
+    return QString::fromStdString(toUtf8(cp1251));
+}
 
-QJsonObject size(int w, int h) { return {{"width", w}, {"height", h}}; }
+QJsonObject size(int w, int h) {
+    return {{"width", w}, {"height", h}};
+}
 
 QJsonObject font(const FontSpec& f) {
-    return {{"name", utf8(f.name)}, {"size", f.size()}, {"bold", f.bold}, {"color", colourText(f.color)}};
+    return {{"name", utf8(f.name)},
+            {"size", f.size()},
+            {"bold", f.bold},
+            {"color", colourText(f.color)}};
 }
 
 QJsonValue tableEntry(const QPointer<QWidget>& p) {
@@ -112,10 +119,12 @@ QJsonObject dumpScene(TForm1& form) {
         {"pausecounter", s.pauseCounter},
         {"endpicturesfile", utf8(s.endPicturesFile)},
         {"endtextsfile", utf8(s.endTextsFile)},
-        {"sound", QJsonObject{{"file", QString::fromStdString(form.audio().fileOf(form.soundStream()))},
-                              {"playing", form.audio().isPlaying(form.soundStream())}}},
-        {"startrequest",
-         QJsonObject{{"requested", s.start.requested}, {"file", utf8(s.start.file)}, {"folder", utf8(s.start.folder)}}},
+        {"sound",
+         QJsonObject{{"file", QString::fromStdString(form.audio().fileOf(form.soundStream()))},
+                     {"playing", form.audio().isPlaying(form.soundStream())}}},
+        {"startrequest", QJsonObject{{"requested", s.start.requested},
+                                     {"file", utf8(s.start.file)},
+                                     {"folder", utf8(s.start.folder)}}},
     };
 
     QJsonArray messages;
@@ -127,10 +136,10 @@ QJsonObject dumpScene(TForm1& form) {
     for (const auto& [first, count] : t.texts)
         texts.append(QJsonArray{first, count});
     QJsonObject tables{
-        {"pictures", table(t.pictures)},   {"shapes", table(t.shapes)},
-        {"labels", table(t.labels)},       {"texts", texts},
-        {"lists", table(t.lists)},         {"textwindows", table(t.textWindows)},
-        {"buttons", table(t.buttons)},     {"endbuttons", table(t.endButtons)},
+        {"pictures", table(t.pictures)}, {"shapes", table(t.shapes)},
+        {"labels", table(t.labels)},     {"texts", texts},
+        {"lists", table(t.lists)},       {"textwindows", table(t.textWindows)},
+        {"buttons", table(t.buttons)},   {"endbuttons", table(t.endButtons)},
     };
 
     QJsonArray controls;

@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
                   << toUtf8(text) << "\n";
     });
     platform::setEndProgramHandler([&] {
-        runner.setEnded(form.messages().empty() ? std::string("halted") : toUtf8(form.messages().back()));
+        runner.setEnded(form.messages().empty() ? std::string("halted")
+                                                : toUtf8(form.messages().back()));
         form.hide();
     });
 

@@ -12,9 +12,10 @@ bool useOffscreenScreen(int width, int height) {
     int fd = ::mkstemps(name, 5);
     if (fd < 0)
         return false;
-    const std::string json = "{\"screens\":[{\"name\":\"s\",\"x\":0,\"y\":0,\"width\":" + std::to_string(width) +
-                             ",\"height\":" + std::to_string(height) +
-                             ",\"logicalDpi\":96}],\"windowFrameMargins\":false}\n";
+    const std::string json =
+        "{\"screens\":[{\"name\":\"s\",\"x\":0,\"y\":0,\"width\":" + std::to_string(width) +
+        ",\"height\":" + std::to_string(height) +
+        ",\"logicalDpi\":96}],\"windowFrameMargins\":false}\n";
     bool ok = ::write(fd, json.data(), json.size()) == static_cast<ssize_t>(json.size());
     ::close(fd);
     if (!ok)

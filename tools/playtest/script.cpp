@@ -184,7 +184,8 @@ void Runner::expect(const std::string& rest, const std::string& where) {
     if (what == "visible" || what == "hidden" || what == "absent") {
         Control* c = form_.host().find(args);
         const bool shown = c && !c->widget()->isHidden();
-        const bool ok = what == "absent" ? c == nullptr : c != nullptr && (what == "visible") == shown;
+        const bool ok =
+            what == "absent" ? c == nullptr : c != nullptr && (what == "visible") == shown;
         return check(ok, where, what + " " + args);
     }
     if (what == "message") {
@@ -199,23 +200,23 @@ void Runner::expect(const std::string& rest, const std::string& where) {
         for (std::size_t i = messagesSeen_; i < messages.size(); ++i)
             seen += " \"" + cp1251::toUtf8(messages[i]) + "\"";
         messagesSeen_ = messages.size();
-        return check(false, where, "message " + args + (seen.empty() ? " (no message)" : " (seen:" + seen + ")"));
+        return check(false, where,
+                     "message " + args + (seen.empty() ? " (no message)" : " (seen:" + seen + ")"));
     }
     if (what == "result") {
-        const std::string file = form_.state.workingFolder + "mark for " +
-                                 [&] {
-                                     std::string n = form_.state.programFileName;
-                                     for (std::size_t at; (at = n.find(".exe")) != std::string::npos;)
-                                         n.erase(at, 4);
-                                     return n;
-                                 }() +
-                                 ".txt";
+        const std::string file = form_.state.workingFolder + "mark for " + [&] {
+            std::string n = form_.state.programFileName;
+            for (std::size_t at; (at = n.find(".exe")) != std::string::npos;)
+                n.erase(at, 4);
+            return n;
+        }() + ".txt";
         std::ifstream in(cp1251::toUtf8(file), std::ios::binary);
         std::string content((std::istreambuf_iterator<char>(in)), {});
         std::string got = in.is_open() ? content : "none";
         if (got.size() >= 2 && got.compare(got.size() - 2, 2, "\r\n") == 0)
             got.resize(got.size() - 2);
-        return check(got == args, where, "result " + args + (got == args ? "" : " (got " + got + ")"));
+        return check(got == args, where,
+                     "result " + args + (got == args ? "" : " (got " + got + ")"));
     }
     if (what == "prop") {
         std::string keyAndValue;
@@ -231,7 +232,8 @@ void Runner::expect(const std::string& rest, const std::string& where) {
                 v = v.toObject().value(part);
             const std::string got = asText(v);
             return check(got == value, where,
-                         "prop " + name + " " + key + " " + value + (got == value ? "" : " (got " + got + ")"));
+                         "prop " + name + " " + key + " " + value +
+                             (got == value ? "" : " (got " + got + ")"));
         }
         return check(false, where, "prop: no control named '" + name + "'");
     }

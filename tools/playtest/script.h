@@ -13,7 +13,7 @@ class TForm1;
 namespace taleplay::playtest {
 
 class Runner {
-public:
+  public:
     // `baseFolder` is where relative file names of the script point (the
     // folder the driver was started in, not the game's).
     Runner(TForm1& form, std::string baseFolder, std::ostream& out);
@@ -31,7 +31,7 @@ public:
     void setEnded(const std::string& why);
     bool ended() const { return ended_; }
 
-private:
+  private:
     void fail(const std::string& where, const std::string& message);
     std::string absolute(const std::string& file) const;
     void dump(const std::string& target, const std::string& where);
