@@ -7,15 +7,16 @@ BUILD=${BUILD:-build}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j"$(nproc)" --target taleplay taleplay-playtest
 root=$(pwd)
+build=$(cd "$BUILD" && pwd) # BUILD may be relative or absolute
 
 # The player plays data_NAME in the folder it is started in, NAME being the
 # name it was started under, and writes its result file there: a folder in
 # the build tree holds a link named "demo" and a link to the game, so the
 # sources stay clean.
-run="$root/$BUILD/demo-run"
+run="$build/demo-run"
 mkdir -p "$run"
 ln -sfn "$root/examples/data_demo" "$run/data_demo"
-ln -sf "$root/$BUILD/src/app/taleplay" "$run/demo"
+ln -sf "$build/src/app/taleplay" "$run/demo"
 cd "$run"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec ./demo
@@ -23,7 +24,7 @@ fi
 
 # No display: play the winning walkthrough offscreen, with a screenshot
 # before the first step and after every step that changes something.
-shots="$root/$BUILD/demo-shots"
+shots="$build/demo-shots"
 rm -rf "$shots"
 mkdir -p "$shots"
 script="$run/demo-with-shots.playtest"
@@ -37,7 +38,7 @@ awk -v dir="$shots" '
   }' "$root/examples/demo.playtest" >"$script"
 rm -f "mark for demo.txt" # the walkthrough expects no result before the dome opens
 status=0
-"$root/$BUILD/tools/playtest/taleplay-playtest" data_demo "$script" || status=$?
+"$build/tools/playtest/taleplay-playtest" data_demo "$script" || status=$?
 echo "No display found: the demo was played offscreen."
 echo "Screenshots of every step are in $shots"
 exit "$status"
