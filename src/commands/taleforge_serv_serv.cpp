@@ -1,5 +1,7 @@
 #include "commands/taleforge_serv_serv.h"
 
+#include "commands/command_text.h"
+
 #include "app/taleforge_main.h"
 #include "descr/Stroki_functions.h"
 #include "descr/colour_values.h"
@@ -37,23 +39,6 @@ std::vector<Control*> textLines(TForm1& form, std::int32_t textIndex) {
     for (std::int32_t i = 0; i < count; ++i)
         lines.push_back(entry(form.tables.labels, first + i + 1));
     return lines;
-}
-
-// "textcolor clRed" gives "clred", "backcolor $00FFFF" gives "$00ffff"; the
-// "$" form wins when both occur, and without either the text is empty.
-std::string colourText(const std::string& lowered) {
-    std::string colour;
-    if (auto at = lowered.find("cl"); at != std::string::npos)
-        colour = "cl" + lowered.substr(at + 2);
-    if (auto at = lowered.find('$'); at != std::string::npos)
-        colour = "$" + lowered.substr(at + 1);
-    return colour;
-}
-
-// The argument of a contained command: the text without the command word's
-// length of characters, so it comes out right only when the word opens it.
-std::string argument(const std::string& command, std::size_t wordLength) {
-    return trimSpaces(command.size() > wordLength ? command.substr(wordLength) : std::string());
 }
 
 enum class Paint { Text, Back };
@@ -114,7 +99,7 @@ template <class Act> void onComponentAndLines(TForm1& form, const LookupResult& 
 }
 
 void pause(TForm1& form, const std::string& command) {
-    const std::int32_t count = readInteger(argument(command, 5)).value_or(0);
+    const std::int32_t count = readInteger(CommandArgument(command, 5)).value_or(0);
     form.state.pauseCounter = count;
     // Changes made so far are painted, and queued clicks may run now.
     platform::processEvents();
@@ -146,12 +131,6 @@ void startProgram(TForm1& form, std::string path) {
 
 void MissingFileReport(TForm1& form, const std::string& path, Halt halt) {
     form.errorWindow().report(path, halt);
-}
-
-std::string RuleField(const std::string& line, const std::string& open, const std::string& close) {
-    if (line.find(open) == std::string::npos || line.find(close) == std::string::npos)
-        return {};
-    return trimSpaces(textBeforeDelimiter(textAfterKey(line, open), close));
 }
 
 LookupResult ComponentLookup(TForm1& form, const std::string& line, const std::string& key,
@@ -219,18 +198,18 @@ bool RunCommand(TForm1& form, const LookupResult& r, const std::string& command)
     if (lowered == "bringtofront")
         onComponentAndLines(form, r, [&](Control& c) { form.host().bringToFront(c); });
     if (contains(lowered, "textcolor"))
-        recolour(form, r, Paint::Text, colourText(lowered));
+        recolour(form, r, Paint::Text, CommandColour(lowered));
     if (contains(lowered, "backcolor"))
-        recolour(form, r, Paint::Back, colourText(lowered));
+        recolour(form, r, Paint::Back, CommandColour(lowered));
     if (contains(lowered, "pause"))
         pause(form, command);
     if (contains(lowered, "playsound")) {
-        const std::string name = argument(command, 9);
+        const std::string name = CommandArgument(command, 9);
         if (!name.empty() && paths::fileExists(form.state.dataFolder + name))
             form.PlayAudio(form.state.dataFolder + name);
     }
     if (contains(lowered, "playvideo ")) {
-        const std::string name = argument(command, 9);
+        const std::string name = CommandArgument(command, 9);
         if (!name.empty()) {
             const std::string full = form.state.dataFolder + name;
             form.state.videoFile = full; // also when it is missing
@@ -241,7 +220,7 @@ bool RunCommand(TForm1& form, const LookupResult& r, const std::string& command)
         }
     }
     if (contains(lowered, "startprogram ")) {
-        const std::string path = argument(command, 12);
+        const std::string path = CommandArgument(command, 12);
         if (!path.empty())
             startProgram(form, path);
     }

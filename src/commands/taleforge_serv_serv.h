@@ -2,6 +2,7 @@
 // What click rules act with: the component lookup, the command interpreter
 // and the missing-file report.
 #include "app/taleforge_error.h"
+#include "commands/command_text.h"
 
 #include <cstdint>
 #include <string>
@@ -14,10 +15,6 @@ class Control;
 // Tells the player that a file the game needs is missing. Returns when the
 // error window is closed; a halting report ends the program instead.
 void MissingFileReport(TForm1& form, const std::string& path, Halt halt);
-
-// The text of a rule line between the first `open` and the first `close`
-// after it, trimmed; empty when the line lacks either of them.
-std::string RuleField(const std::string& line, const std::string& open, const std::string& close);
 
 // What a target such as picture3 or textwindow1 names.
 struct LookupResult {

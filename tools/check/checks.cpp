@@ -5,6 +5,7 @@
 // player silently ignores or reads otherwise than it looks.
 #include "check/check.h"
 #include "check/game.h"
+#include "commands/command_text.h"
 
 #include "descr/Stroki_functions.h"
 #include "descr/colour_values.h"
@@ -163,17 +164,6 @@ void checkColourKey(const DescrFile& file, const std::string& key, Report& repor
     }
 }
 
-// "textcolor clRed" gives "clred", "backcolor $00FFFF" gives "$00ffff"; the
-// "$" form wins when both occur, and without either the text is empty.
-std::string commandColour(const std::string& lowered) {
-    std::string colour;
-    if (auto at = lowered.find("cl"); at != std::string::npos)
-        colour = "cl" + lowered.substr(at + 2);
-    if (auto at = lowered.find('$'); at != std::string::npos)
-        colour = "$" + lowered.substr(at + 1);
-    return colour;
-}
-
 void checkColours(const Game& game, Report& report) {
     for (const Screen& s : game.screens()) {
         checkColourKey(*s.pictures, "*screencolor*", report);
@@ -213,7 +203,7 @@ void checkColours(const Game& game, Report& report) {
                                                                   : false;
         if (!takesColour)
             continue;
-        const std::string colour = commandColour(lowered);
+        const std::string colour = CommandColour(lowered);
         try {
             convertColour(colour);
         } catch (const ConversionError& e) {
@@ -543,14 +533,14 @@ void checkRuleSeparators(const Game& game, Report& report) {
         for (std::size_t i = 0; i < problems.size(); ++i)
             message += (i ? "; " : "") + problems[i];
         if (r.group) {
-            message += ". The player reads target " + q(ruleField(line, r.key, "#")) +
-                       ", command " + q(ruleField(line, "#", "^"));
+            message += ". The player reads target " + q(RuleField(line, r.key, "#")) +
+                       ", command " + q(RuleField(line, "#", "^"));
         } else {
-            message += ". The player reads condition " + q(ruleField(line, "#", "^")) + " on " +
-                       q(ruleField(line, r.key, "#")) + ", success " +
-                       q(ruleField(line, "&", "+")) + " on " + q(ruleField(line, "^", "&")) +
-                       ", failure " + q(ruleField(line, "=", "~")) + " on " +
-                       q(ruleField(line, "+", "="));
+            message += ". The player reads condition " + q(RuleField(line, "#", "^")) + " on " +
+                       q(RuleField(line, r.key, "#")) + ", success " +
+                       q(RuleField(line, "&", "+")) + " on " + q(RuleField(line, "^", "&")) +
+                       ", failure " + q(RuleField(line, "=", "~")) + " on " +
+                       q(RuleField(line, "+", "="));
         }
         report.warning(r.file, r.line, message);
     }

@@ -1,5 +1,7 @@
 #include "check/game.h"
 
+#include "commands/command_text.h"
+
 #include "descr/Stroki_functions.h"
 #include "descr/colour_values.h"
 #include "platform/codepage.h"
@@ -35,12 +37,6 @@ std::string numberedKey(std::string_view prefix, int number, std::string_view su
     key += std::to_string(number);
     key += suffix;
     return key;
-}
-
-std::string ruleField(const std::string& line, std::string_view open, std::string_view close) {
-    if (line.find(open) == std::string::npos || line.find(close) == std::string::npos)
-        return {};
-    return trimSpaces(textBeforeDelimiter(textAfterKey(line, open), close));
 }
 
 bool existsExactly(const std::string& composed) {
@@ -304,13 +300,13 @@ void Game::readRules(const Screen& screen) {
                                      std::move(text), line.find(rule.key) != std::string::npos});
             };
             if (rule.group) {
-                add(Command::Role::Group, ruleField(line, rule.key, "#"),
-                    ruleField(line, "#", "^"));
+                add(Command::Role::Group, RuleField(line, rule.key, "#"),
+                    RuleField(line, "#", "^"));
             } else {
-                add(Command::Role::Condition, ruleField(line, rule.key, "#"),
-                    ruleField(line, "#", "^"));
-                add(Command::Role::Success, ruleField(line, "^", "&"), ruleField(line, "&", "+"));
-                add(Command::Role::Failure, ruleField(line, "+", "="), ruleField(line, "=", "~"));
+                add(Command::Role::Condition, RuleField(line, rule.key, "#"),
+                    RuleField(line, "#", "^"));
+                add(Command::Role::Success, RuleField(line, "^", "&"), RuleField(line, "&", "+"));
+                add(Command::Role::Failure, RuleField(line, "+", "="), RuleField(line, "=", "~"));
             }
             break;
         }
@@ -374,9 +370,7 @@ std::vector<NamedFile> Game::namedFiles() const {
     }
     for (const Command& c : commands_) {
         const std::string lowered = asciiLowerCase(c.text);
-        auto argument = [&](std::size_t wordLength) {
-            return trimSpaces(c.text.size() > wordLength ? c.text.substr(wordLength) : "");
-        };
+        auto argument = [&](std::size_t wordLength) { return CommandArgument(c.text, wordLength); };
         if (lowered.find("playsound") != std::string::npos) {
             if (std::string name = argument(9); !name.empty())
                 out.push_back({c.file, c.line, name, folder_ + name, NamedFile::Use::Sound, false});

@@ -160,10 +160,6 @@ class Game {
 // "*picture3*name*".
 std::string numberedKey(std::string_view prefix, int number, std::string_view suffix);
 
-// The text of `line` between the first `open` and the first `close` after
-// it, blanks trimmed; empty when the line lacks either of them.
-std::string ruleField(const std::string& line, std::string_view open, std::string_view close);
-
 // Whether a composed path names an existing file exactly as written (only
 // '\' turned into '/'), without the resolver's second look ignoring case.
 bool existsExactly(const std::string& composed);
