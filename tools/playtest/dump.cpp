@@ -136,10 +136,18 @@ QJsonObject dumpScene(TForm1& form) {
     for (const auto& [first, count] : t.texts)
         texts.append(QJsonArray{first, count});
     QJsonObject tables{
-        {"pictures", table(t.pictures)}, {"shapes", table(t.shapes)},
-        {"labels", table(t.labels)},     {"texts", texts},
-        {"lists", table(t.lists)},       {"textwindows", table(t.textWindows)},
-        {"buttons", table(t.buttons)},   {"endbuttons", table(t.endButtons)},
+        {"pictures", table(t.pictures)},
+        {"shapes", table(t.shapes)},
+        {"labels", table(t.labels)},
+        {"texts", texts},
+        {"lists", table(t.lists)},
+        {"textwindows", table(t.textWindows)},
+        {"buttons", table(t.buttons)},
+        {"endbuttons", table(t.endButtons)},
+        {"backgroundtiles", table(t.backgroundTiles)},
+        {"largebackground", table(t.largeBackground)},
+        {"frames", table(t.frames)},
+        {"corners", table(t.corners)},
     };
 
     QJsonArray controls;
