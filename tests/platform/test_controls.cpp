@@ -3,6 +3,7 @@
 #include "support/qt_support.h"
 
 #include <QImage>
+#include <QElapsedTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -217,4 +218,17 @@ TEST(Colours, SystemColoursAndSpecialValues) {
     EXPECT_EQ(toQColor(clDefault, Qt::green), QColor(Qt::green));
     EXPECT_EQ(colourText(clBtnFace).toStdString(), "$FF00000F");
     EXPECT_EQ(colourText(0x55C6F7).toStdString(), "$0055C6F7");
+}
+
+TEST(Shell, OpenStartsAnExecutableInItsFolderWithoutAShell) {
+    TempFolder dir;
+    // A name a shell would misread; started directly it is just a name.
+    dir.write("run me;.sh", "#!/bin/sh\ntouch started-here\n");
+    std::filesystem::permissions(dir.path() / "run me;.sh", std::filesystem::perms::owner_all);
+    platform::shellOpen(dir.str() + "/run me;.sh", dir.str() + "/");
+    QElapsedTimer clock;
+    clock.start();
+    while (!std::filesystem::exists(dir.path() / "started-here") && clock.elapsed() < 5000)
+        platform::sleepMs(20);
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "started-here"));
 }
