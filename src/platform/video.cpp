@@ -38,6 +38,14 @@ FilterGraph::FilterGraph(VideoControl& window, QObject* parent)
     connect(sink_.get(), &QVideoSink::videoFrameChanged, this, &FilterGraph::onFrame);
     connect(player_.get(), &QMediaPlayer::playbackStateChanged, this,
             [this] { window_.setPlaying(playing()); });
+    connect(player_.get(), &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus s) {
+        if (s != QMediaPlayer::LoadedMedia || !playWhenLoaded_)
+            return;
+        playWhenLoaded_ = false;
+        rendered_ = true;
+        player_->setPosition(0);
+        player_->play();
+    });
 }
 
 FilterGraph::~FilterGraph() {
@@ -59,6 +67,7 @@ void FilterGraph::clearGraph() {
     player_->setSource(QUrl());
     size_ = QSize();
     rendered_ = false;
+    playWhenLoaded_ = false;
     window_.setFrame(QImage());
     window_.setPlaying(false);
 }
@@ -66,7 +75,7 @@ void FilterGraph::clearGraph() {
 void FilterGraph::setActive(bool on) {
     active_ = on;
     if (!on)
-        player_->stop();
+        stop();
 }
 
 void FilterGraph::renderFile(const std::string& fsPath, const std::string& shownName) {
@@ -94,8 +103,11 @@ bool FilterGraph::getVideoSize(int& width, int& height) const {
 }
 
 void FilterGraph::play() {
-    if (!rendered_)
+    if (!rendered_) {
+        if (player_->mediaStatus() == QMediaPlayer::LoadingMedia)
+            playWhenLoaded_ = true;
         return;
+    }
     // From the beginning, also when this file was playing already.
     player_->setPosition(0);
     player_->play();

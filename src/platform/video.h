@@ -46,6 +46,9 @@ class FilterGraph final : public QObject {
     std::unique_ptr<QAudioOutput> audio_;
     QSize size_;
     bool rendered_ = false;
+    // Asked to play while the file was still loading (a slow machine): it
+    // starts as soon as the file is loaded.
+    bool playWhenLoaded_ = false;
     bool active_ = false;
 };
 
