@@ -1,11 +1,12 @@
 #include "media_writers.h"
 
+#include "platform/codepage.h"
+
 #include <QBuffer>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
-#include <map>
 #include <stdexcept>
 
 namespace demoart {
@@ -257,39 +258,10 @@ void writeGif(const std::string& path, const QImage& source) {
 }
 
 std::string toCp1251(const std::string& utf8) {
-    static const std::map<char32_t, unsigned char> extra = {
-        {0x0401, 0xA8}, {0x0451, 0xB8}, {0x2014, 0x97}, {0x2013, 0x96}, {0x00AB, 0xAB},
-        {0x00BB, 0xBB}, {0x2026, 0x85}, {0x2116, 0xB9}, {0x00B7, 0xB7}, {0x2018, 0x91},
-        {0x2019, 0x92}, {0x201C, 0x93}, {0x201D, 0x94}, {0x00A0, 0xA0}, {0x00A9, 0xA9}};
-    std::string out;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        char32_t cp;
-        int length;
-        if (c < 0x80) {
-            cp = c;
-            length = 1;
-        } else if ((c & 0xE0) == 0xC0) {
-            cp = c & 0x1F;
-            length = 2;
-        } else if ((c & 0xF0) == 0xE0) {
-            cp = c & 0x0F;
-            length = 3;
-        } else {
-            throw std::runtime_error("character outside Windows-1251 in: " + utf8);
-        }
-        for (int k = 1; k < length; ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(utf8.at(i + k)) & 0x3F);
-        i += static_cast<std::size_t>(length);
-        if (cp < 0x80)
-            out += static_cast<char>(cp);
-        else if (cp >= 0x0410 && cp <= 0x044F)
-            out += static_cast<char>(0xC0 + (cp - 0x0410));
-        else if (auto it = extra.find(cp); it != extra.end())
-            out += static_cast<char>(it->second);
-        else
-            throw std::runtime_error("character outside Windows-1251 in: " + utf8);
-    }
+    // Strict: a character the code page lacks would reach the game as '?'.
+    const std::string out = taleplay::cp1251::fromUtf8(utf8);
+    if (std::count(out.begin(), out.end(), '?') != std::count(utf8.begin(), utf8.end(), '?'))
+        throw std::runtime_error("character outside Windows-1251 in: " + utf8);
     return out;
 }
 
