@@ -228,6 +228,9 @@ std::vector<Row> rows() {
           {"alltextwindows.txt", 4, W, "checktext", "' Paris '"},
           {"alltextwindows.txt", 5, W, "checktext", "'Lutetia!'"},
           {"alltextwindows.txt", 6, W, "checktext", "'Rome.'"}}},
+        // Written as UTF-8 with its mark (see below): the lines are read into
+        // Windows-1251, and what it lacks is told line by line.
+        {"utf8_with_mark", {}, {{"allbacktexts.txt", 2, W, "lost-characters", "2 characters"}}},
         {"end_screens",
          {{"allbuttons.txt", "*button1*clickALLBAD*#lost^\n"}},
          {{"allbuttons.txt", 4, W, "end-screen", "lostpictures.txt does not exist"},
@@ -249,6 +252,10 @@ TEST_P(CheckRows, FindsExactlyWhatIsWrong) {
         files[name] += lines;
     for (const auto& [name, text] : files)
         game.write(name, text);
+    if (std::string(row.name) == "utf8_with_mark") {
+        const std::string text = "\xEF\xBB\xBF*text1*string1*Загадка#\r\n*text1*string2*漢字?#\r\n";
+        game.writeBytes("allbacktexts.txt", std::vector<unsigned char>(text.begin(), text.end()));
+    }
     if (std::string(row.name) == "bad_pictures") {
         game.writeBytes("broken.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0});
         game.write("ok.xyz", "not a picture format the player knows");

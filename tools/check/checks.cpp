@@ -66,6 +66,17 @@ void checkUnreadable(const Game& game, Report& report) {
             report.error(f, 0, "cannot be read: " + f->readError());
 }
 
+// A file saved as UTF-8 is read into Windows-1251; what the code page lacks
+// becomes '?', in texts and in file names alike.
+void checkLostCharacters(const Game& game, Report& report) {
+    for (const DescrFile* f : game.files())
+        for (const auto& [line, count] : f->lostCharacters())
+            report.warning(f, line,
+                           std::to_string(count) + (count == 1 ? " character" : " characters") +
+                               " Windows-1251 lacks: the player reads " +
+                               (count == 1 ? "it" : "them") + " as '?'");
+}
+
 // --- Named files -----------------------------------------------------------
 
 const char* useWord(NamedFile::Use use) {
@@ -773,8 +784,9 @@ struct Check {
     void (*run)(const Game&, Report&);
 };
 
-const std::array<Check, 12> kChecks{{
+const std::array<Check, 13> kChecks{{
     {"unreadable", checkUnreadable},
+    {"lost-characters", checkLostCharacters},
     {"missing-file", checkMissingFiles},
     {"bad-picture", checkPictures},
     {"bad-colour", checkColours},

@@ -59,6 +59,7 @@ DescrFile::DescrFile(const std::string& dataFolder, std::string name) : name_(st
         std::string line;
         while (reader.next(line))
             lines_.push_back(line);
+        findLostCharacters(*path);
     } catch (const InOutError& e) {
         readError_ = cp1251::toUtf8(e.what());
         lines_.clear();
@@ -66,6 +67,29 @@ DescrFile::DescrFile(const std::string& dataFolder, std::string name) : name_(st
     folded_.reserve(lines_.size());
     for (const std::string& l : lines_)
         folded_.push_back(foldedText(l));
+}
+
+void DescrFile::findLostCharacters(const std::string& path) {
+    std::vector<unsigned char> bytes;
+    files::readWholeFile(path, name_, bytes, 256u * 1024 * 1024);
+    utf8_ = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
+    if (!utf8_)
+        return;
+    // The same lines the player reads: LF or CR LF ends one, Ctrl-Z the file.
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()) + 3, bytes.size() - 3);
+    text = text.substr(0, text.find('\x1a'));
+    int number = 0;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view raw = text.substr(0, end);
+        ++number;
+        const std::string converted = cp1251::fromUtf8(raw);
+        const auto lost = std::count(converted.begin(), converted.end(), '?') -
+                          std::count(raw.begin(), raw.end(), '?');
+        if (lost > 0)
+            lost_.emplace_back(number, static_cast<int>(lost));
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    }
 }
 
 int DescrFile::firstExact(std::string_view key) const {

@@ -4,6 +4,7 @@
 // its key, and what each screen would build from them.
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace taleplay::check {
@@ -20,6 +21,10 @@ class DescrFile {
     // Why the file exists but cannot be read (UTF-8); empty when it was read.
     const std::string& readError() const { return readError_; }
     const std::vector<std::string>& lines() const { return lines_; }
+    // Saved as UTF-8 with a byte-order mark: the lines holding characters
+    // Windows-1251 lacks, which the player reads as '?', with how many.
+    bool utf8() const { return utf8_; }
+    const std::vector<std::pair<int, int>>& lostCharacters() const { return lost_; }
     // Each line folded as the any-case comparison folds it.
     const std::vector<std::string>& folded() const { return folded_; }
 
@@ -38,8 +43,12 @@ class DescrFile {
     Value untrimmedValue(std::string_view key) const;
 
   private:
+    void findLostCharacters(const std::string& path);
+
     std::string name_;
     bool exists_ = false;
+    bool utf8_ = false;
+    std::vector<std::pair<int, int>> lost_;
     std::string readError_;
     std::vector<std::string> lines_;
     std::vector<std::string> folded_;
