@@ -1,5 +1,8 @@
 #include "app/game_fixture.h"
 
+#include <QImage>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace taleplay;
@@ -101,4 +104,70 @@ TEST(ClickRules, TheRuleFileFollowsTheButtonsName) {
     EXPECT_EQ(c.form->ruleFileOf(end), data + "lostpictures.txt");
     c.form->state.victory = true;
     EXPECT_EQ(c.form->ruleFileOf(end), data + "victorypictures.txt");
+}
+
+namespace {
+
+// Two buttons built by the game itself, so their handlers are bound.
+struct NestedGame : Game {
+    TForm1* form = nullptr;
+    explicit NestedGame(const std::string& rules) {
+        std::filesystem::create_directories(dir.path() / "data_game");
+        QImage img(10, 10, QImage::Format_RGB32);
+        img.fill(Qt::gray);
+        img.save(QString::fromStdString(dir.str() + "/data_game/b.png"));
+        dir.write("data_game/allbuttons.txt", "*button1*name*b.png#\r\n*button2*name*b.png#\r\n"
+                                              "*button2*leftinpixels*50#\r\n" +
+                                                  rules);
+        form = &start();
+    }
+    ImageControl* button(int n) {
+        return dynamic_cast<ImageControl*>(form->host().find("Nazhimalka" + std::to_string(n)));
+    }
+};
+
+void clickLater(ImageControl* b) {
+    QPointer<ImageControl> guard(b);
+    QTimer::singleShot(0, [guard] {
+        if (guard)
+            QTest::mouseClick(guard.data(), Qt::LeftButton, {}, QPoint(2, 2));
+    });
+}
+
+} // namespace
+
+TEST(ClickRules, AClickQueuedDuringAPauseRunsInsideIt) {
+    // Button 1 pauses; a click on button 1 itself waits in the queue and runs
+    // inside the pause, to its end, before the outer click goes on.
+    NestedGame g("*button1*click*#^&pause 1+=~\r\n*button1*clickALLGOOD*#playsound none.wav^\r\n");
+    ImageControl* b1 = g.button(1);
+    ASSERT_NE(b1, nullptr);
+    int clicks = 0;
+    clickLater(b1);
+    b1->onClick = [&, inner = b1->onClick](ImageControl& b) {
+        ++clicks;
+        inner(b);
+    };
+    QTest::mouseClick(b1, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(clicks, 2);
+    EXPECT_TRUE(g.form->messages().empty());
+}
+
+TEST(ClickRules, AnEndScreenStartedByANestedClickSparesTheOuterButtonUntilItReturns) {
+    // Button 1 pauses; during the pause button 2 loses the game, which takes
+    // every play-screen control away, button 1 too, while its click runs.
+    NestedGame g("*button1*click*#^&pause 1+=~\r\n*button1*clickALLGOOD*#bringtofront^\r\n"
+                 "*button2*click*#^&lost+=~\r\n");
+    QPointer<ImageControl> b1 = g.button(1);
+    ImageControl* b2 = g.button(2);
+    ASSERT_TRUE(b1 && b2);
+    clickLater(b2);
+    QTest::mouseClick(b1.data(), Qt::LeftButton, {}, QPoint(2, 2));
+    // Off the window at once, and still alive until the outer click returned.
+    EXPECT_EQ(g.form->host().find("Nazhimalka1"), nullptr);
+    EXPECT_TRUE(b2->isHidden());
+    EXPECT_FALSE(g.form->state.victory);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(b1.isNull());
+    EXPECT_TRUE(g.form->messages().empty());
 }
