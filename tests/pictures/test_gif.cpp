@@ -1,4 +1,4 @@
-#include "platform/errors.h"
+#include "picture_test_support.h"
 #include "platform/pictures/encoders.h"
 #include "platform/pictures/picture.h"
 
@@ -10,21 +10,11 @@
 using namespace taleplay;
 using namespace taleplay::pictures;
 using namespace taleplay::pictures::encoders;
+using namespace taleplay::pictures::test_support;
 
 namespace {
 
-Picture decode(const File& f) {
-    return decodeGif(f.data(), f.size());
-}
-
-std::string errorOf(const File& f) {
-    try {
-        decode(f);
-    } catch (const PictureError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+constexpr auto decode = decodeFile<decodeGif>;
 
 const std::vector<Rgb> kPalette = {{0, 0, 0}, {255, 255, 255}, {255, 0, 0}, {0, 0, 255}};
 
@@ -130,6 +120,6 @@ TEST(Gif, DamagedFilesFailWithGiflibsMessage) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        EXPECT_EQ(errorOf(r.file), r.expected);
+        EXPECT_EQ(errorOf<decodeGif>(r.file), r.expected);
     }
 }

@@ -1,4 +1,4 @@
-#include "platform/errors.h"
+#include "picture_test_support.h"
 #include "platform/pictures/encoders.h"
 #include "platform/pictures/picture.h"
 
@@ -11,21 +11,11 @@
 using namespace taleplay;
 using namespace taleplay::pictures;
 using namespace taleplay::pictures::encoders;
+using namespace taleplay::pictures::test_support;
 
 namespace {
 
-Picture decode(const File& f) {
-    return decodeJpeg(f.data(), f.size());
-}
-
-std::string errorOf(const File& f) {
-    try {
-        decode(f);
-    } catch (const PictureError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+constexpr auto decode = decodeFile<decodeJpeg>;
 
 // `components` samples per pixel, the left half one colour and the right
 // half another, so the blocks away from the edge decode almost exactly.
@@ -122,7 +112,7 @@ TEST(Jpeg, DamagedFilesFailWithLibjpegsMessage) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        EXPECT_EQ(errorOf(r.file).substr(0, r.expected.size()), r.expected);
+        EXPECT_EQ(errorOf<decodeJpeg>(r.file).substr(0, r.expected.size()), r.expected);
     }
 }
 
@@ -133,7 +123,7 @@ TEST(Jpeg, ProgressiveFilesAreCappedAtAHundredScans) {
     EXPECT_EQ(decode(grey).pixels[0] & 0xFF, 90u);
     auto rgb = writeJpeg(16, 16, 3, std::vector<unsigned char>(768, 90), 90,
                          JpegScans::OneScanPerCoefficient);
-    EXPECT_EQ(errorOf(rgb), "JPEG picture is damaged (more than 100 scans)");
+    EXPECT_EQ(errorOf<decodeJpeg>(rgb), "JPEG picture is damaged (more than 100 scans)");
 }
 
 TEST(Jpeg, ProgressiveWorkingMemoryIsBounded) {
@@ -143,5 +133,6 @@ TEST(Jpeg, ProgressiveWorkingMemoryIsBounded) {
     File big = withSize(
         writeJpeg(16, 16, 4, std::vector<unsigned char>(1024, 90), 90, JpegScans::Progressive),
         8000, 8000);
-    EXPECT_EQ(errorOf(big), "JPEG picture needs more than 256 MiB of working memory to decode");
+    EXPECT_EQ(errorOf<decodeJpeg>(big),
+              "JPEG picture needs more than 256 MiB of working memory to decode");
 }

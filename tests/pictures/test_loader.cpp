@@ -1,3 +1,4 @@
+#include "picture_test_support.h"
 #include "platform/errors.h"
 #include "platform/pictures/encoders.h"
 #include "platform/pictures/loader.h"
@@ -8,12 +9,12 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 using namespace taleplay;
 using namespace taleplay::pictures;
 using namespace taleplay::pictures::encoders;
+using namespace taleplay::pictures::test_support;
 
 namespace {
 
@@ -30,8 +31,7 @@ class Loader : public ::testing::Test {
 
     std::string write(const std::string& name, const File& bytes) {
         std::string path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary | std::ios::trunc)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        writeFile(path, bytes);
         return path;
     }
 

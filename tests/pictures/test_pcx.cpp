@@ -1,40 +1,18 @@
 // PCX files written here (header, run-length scan lines, palettes), decoded
 // and compared pixel by pixel.
-#include "platform/errors.h"
+#include "picture_test_support.h"
 #include "platform/pictures/picture.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <string>
 #include <vector>
 
 using namespace taleplay;
 using namespace taleplay::pictures;
+using namespace taleplay::pictures::test_support;
 
 namespace {
-
-using File = std::vector<unsigned char>;
-
-void put16(File& f, std::size_t at, unsigned v) {
-    f[at] = v & 0xFF;
-    f[at + 1] = (v >> 8) & 0xFF;
-}
-
-// Saves a generated file as a fuzzing seed when TALEPLAY_SEED_DIR is set.
-void seed(std::string name, const File& f) {
-    const char* dir = std::getenv("TALEPLAY_SEED_DIR");
-    if (!dir)
-        return;
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '-';
-    std::ofstream(std::string(dir) + "/" + name + ".pcx", std::ios::binary)
-        .write(reinterpret_cast<const char*>(f.data()), static_cast<std::streamsize>(f.size()));
-}
 
 // Run-length packs the scan lines as one stream, so runs cross lines the
 // way older writers let them.
@@ -66,14 +44,14 @@ struct Pcx {
         f[1] = static_cast<unsigned char>(version);
         f[2] = encoded ? 1 : 0;
         f[3] = static_cast<unsigned char>(bits);
-        put16(f, 8, static_cast<unsigned>(width - 1));
-        put16(f, 10, static_cast<unsigned>(height - 1));
+        set16le(f, 8, static_cast<unsigned>(width - 1));
+        set16le(f, 10, static_cast<unsigned>(height - 1));
         for (std::size_t i = 0; i < headerPalette.size(); ++i)
             for (int k = 0; k < 3; ++k)
                 f[16 + 3 * i + k] = (headerPalette[i] >> (16 - 8 * k)) & 0xFF;
         f[65] = static_cast<unsigned char>(planes);
-        put16(f, 66, static_cast<unsigned>(bytesPerLine));
-        put16(f, 68, 1);
+        set16le(f, 66, static_cast<unsigned>(bytesPerLine));
+        set16le(f, 68, 1);
         const File data = encoded ? pack(lines) : lines;
         f.insert(f.end(), data.begin(), data.end());
         if (!palette.empty()) {
@@ -88,12 +66,7 @@ struct Pcx {
     }
 };
 
-Picture decode(const File& f) {
-    return decodePcx(f.data(), f.size());
-}
-
-constexpr std::uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF,
-                        kWhite = 0xFFFFFFFF, kBlack = 0xFF000000;
+constexpr auto decode = decodeFile<decodePcx>;
 
 struct Good {
     const char* name;
@@ -152,7 +125,7 @@ TEST(PcxDecoder, ReadsEveryLayout) {
     for (const Good& c : goodFiles()) {
         SCOPED_TRACE(c.name);
         const File f = c.pcx.encode();
-        seed(c.name, f);
+        seed(c.name, ".pcx", f);
         const Picture pic = decode(f);
         EXPECT_EQ(pic.width, c.pcx.width);
         EXPECT_EQ(pic.height, c.pcx.height);
@@ -167,12 +140,6 @@ TEST(PcxDecoder, GreyWithoutPaletteTrailer) {
     const Picture pic = decode(p.encode());
     EXPECT_EQ(pic.pixels, (std::vector<std::uint32_t>{kBlack, 0xFF808080, kWhite, 0xFF070707}));
 }
-
-struct Bad {
-    const char* name;
-    File file;
-    const char* message;
-};
 
 TEST(PcxDecoder, RefusesDamagedFiles) {
     Pcx p;
@@ -194,7 +161,7 @@ TEST(PcxDecoder, RefusesDamagedFiles) {
     planes.bits = 4, planes.planes = 2;
     File notPcx = Pcx{}.encode();
     notPcx[0] = 0x0B;
-    const std::vector<Bad> cases = {
+    const std::vector<Refused> cases = {
         {"pixel data cut short", truncated, "PCX picture is damaged (truncated pixel data)"},
         {"run without its value", runCut, "PCX picture is damaged (truncated pixel data)"},
         {"lines shorter than the width", shortLines.encode(), "scan line shorter"},
@@ -203,15 +170,7 @@ TEST(PcxDecoder, RefusesDamagedFiles) {
         {"not a PCX file", notPcx, "not a PCX file"},
         {"header cut short", File(100, 0x0A), "truncated file"},
     };
-    for (const Bad& c : cases) {
-        SCOPED_TRACE(c.name);
-        try {
-            decode(c.file);
-            ADD_FAILURE() << "no error";
-        } catch (const PictureError& e) {
-            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
-        }
-    }
+    expectRefused<decodePcx>(cases);
 }
 
 } // namespace

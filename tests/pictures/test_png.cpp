@@ -1,4 +1,4 @@
-#include "platform/errors.h"
+#include "picture_test_support.h"
 #include "platform/pictures/encoders.h"
 #include "platform/pictures/picture.h"
 
@@ -12,21 +12,11 @@
 using namespace taleplay;
 using namespace taleplay::pictures;
 using namespace taleplay::pictures::encoders;
+using namespace taleplay::pictures::test_support;
 
 namespace {
 
-Picture decode(const File& f) {
-    return decodePng(f.data(), f.size());
-}
-
-std::string errorOf(const File& f) {
-    try {
-        decode(f);
-    } catch (const PictureError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+constexpr auto decode = decodeFile<decodePng>;
 
 struct Probe {
     int x, y;
@@ -126,13 +116,11 @@ std::vector<PngCase> pngCases() {
 // Patches a chunk's bytes at `offset` and recomputes that chunk's CRC, so the
 // file stays well formed apart from the patched value.
 void patchChunk(File& f, std::size_t chunkStart, std::size_t offset, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        f[offset + i] = static_cast<unsigned char>(value >> (24 - 8 * i));
+    set32be(f, offset, value);
     std::uint32_t length = (std::uint32_t(f[chunkStart]) << 24) | (f[chunkStart + 1] << 16) |
                            (f[chunkStart + 2] << 8) | f[chunkStart + 3];
     uLong crc = crc32(0, f.data() + chunkStart + 4, uInt(length + 4));
-    for (int i = 0; i < 4; ++i)
-        f[chunkStart + 8 + length + i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
+    set32be(f, chunkStart + 8 + length, static_cast<std::uint32_t>(crc));
 }
 
 File withSize(std::uint32_t w, std::uint32_t h) {
@@ -180,7 +168,7 @@ TEST(Png, DamagedFilesFailWithLibpngsMessage) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        EXPECT_EQ(errorOf(r.file).substr(0, r.expected.size()), r.expected);
+        EXPECT_EQ(errorOf<decodePng>(r.file).substr(0, r.expected.size()), r.expected);
     }
 }
 

@@ -1,38 +1,18 @@
 // Photoshop files written here with only a merged image (no layers),
 // decoded and compared pixel by pixel.
-#include "platform/errors.h"
+#include "picture_test_support.h"
 #include "platform/pictures/picture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <string>
 #include <vector>
 
 using namespace taleplay;
 using namespace taleplay::pictures;
+using namespace taleplay::pictures::test_support;
 
 namespace {
-
-using File = std::vector<unsigned char>;
-
-void put16(File& f, unsigned v) {
-    f.push_back((v >> 8) & 0xFF);
-    f.push_back(v & 0xFF);
-}
-void put32(File& f, std::uint32_t v) {
-    put16(f, v >> 16);
-    put16(f, v & 0xFFFF);
-}
-
-// Saves a generated file as a fuzzing seed when TALEPLAY_SEED_DIR is set.
-void seed(const std::string& name, const File& f) {
-    if (const char* dir = std::getenv("TALEPLAY_SEED_DIR"))
-        std::ofstream(std::string(dir) + "/" + name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(f.data()), static_cast<std::streamsize>(f.size()));
-}
 
 // PackBits: runs of equal bytes as repeat packets, the others as literals of one.
 File packBits(const File& row) {
@@ -60,18 +40,18 @@ struct Psd {
 
     File encode() const {
         File f = {'8', 'B', 'P', 'S'};
-        put16(f, 1);
+        put16be(f, 1);
         f.resize(f.size() + 6, 0);
-        put16(f, static_cast<unsigned>(rows.size()));
-        put32(f, static_cast<std::uint32_t>(rows[0].size()));
-        put32(f, static_cast<std::uint32_t>(width));
-        put16(f, static_cast<unsigned>(depth));
-        put16(f, static_cast<unsigned>(mode));
-        put32(f, static_cast<std::uint32_t>(colourData.size()));
+        put16be(f, static_cast<unsigned>(rows.size()));
+        put32be(f, static_cast<std::uint32_t>(rows[0].size()));
+        put32be(f, static_cast<std::uint32_t>(width));
+        put16be(f, static_cast<unsigned>(depth));
+        put16be(f, static_cast<unsigned>(mode));
+        put32be(f, static_cast<std::uint32_t>(colourData.size()));
         f.insert(f.end(), colourData.begin(), colourData.end());
-        put32(f, 0); // image resources
-        put32(f, 0); // layers and masks
-        put16(f, rle ? 1 : 0);
+        put32be(f, 0); // image resources
+        put32be(f, 0); // layers and masks
+        put16be(f, rle ? 1 : 0);
         if (!rle) {
             for (const auto& channel : rows)
                 for (const File& row : channel)
@@ -82,7 +62,7 @@ struct Psd {
         for (const auto& channel : rows)
             for (const File& row : channel) {
                 const File p = packBits(row);
-                put16(f, static_cast<unsigned>(p.size()));
+                put16be(f, static_cast<unsigned>(p.size()));
                 packed.insert(packed.end(), p.begin(), p.end());
             }
         f.insert(f.end(), packed.begin(), packed.end());
@@ -90,12 +70,7 @@ struct Psd {
     }
 };
 
-Picture decode(const File& f) {
-    return decodePsd(f.data(), f.size());
-}
-
-constexpr std::uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF,
-                        kWhite = 0xFFFFFFFF, kBlack = 0xFF000000;
+constexpr auto decode = decodeFile<decodePsd>;
 
 struct Good {
     const char* name;
@@ -153,12 +128,6 @@ TEST(PsdDecoder, ReadsEveryMode) {
     }
 }
 
-struct Bad {
-    const char* name;
-    File file;
-    const char* message;
-};
-
 TEST(PsdDecoder, RefusesDamagedFiles) {
     Psd rgb;
     rgb.rows = {{{255, 0}, {0, 255}}, {{0, 255}, {0, 255}}, {{0, 0}, {255, 255}}};
@@ -187,7 +156,7 @@ TEST(PsdDecoder, RefusesDamagedFiles) {
     twoChannels[13] = 2;
     File notPsd = packed;
     notPsd[0] = 'X';
-    const std::vector<Bad> cases = {
+    const std::vector<Refused> cases = {
         {"raw data cut short", rawCut, "PSD picture is damaged (truncated pixel data)"},
         {"packet past the row", overrun, "RLE run past the end of a row"},
         {"row count past the file", countOutside, "offset past the end of the file"},
@@ -200,15 +169,7 @@ TEST(PsdDecoder, RefusesDamagedFiles) {
         {"not a PSD file", notPsd, "not a PSD file"},
         {"header cut short", File{'8', 'B', 'P', 'S', 0, 1}, "truncated file"},
     };
-    for (const Bad& c : cases) {
-        SCOPED_TRACE(c.name);
-        try {
-            decode(c.file);
-            ADD_FAILURE() << "no error";
-        } catch (const PictureError& e) {
-            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
-        }
-    }
+    expectRefused<decodePsd>(cases);
 }
 
 } // namespace

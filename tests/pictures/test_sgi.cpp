@@ -1,42 +1,18 @@
 // SGI files written here (header, channel planes verbatim or with RLE row
 // tables), decoded and compared pixel by pixel.
-#include "platform/errors.h"
+#include "picture_test_support.h"
 #include "platform/pictures/picture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <string>
 #include <vector>
 
 using namespace taleplay;
 using namespace taleplay::pictures;
+using namespace taleplay::pictures::test_support;
 
 namespace {
-
-using File = std::vector<unsigned char>;
-
-void put16(File& f, unsigned v) {
-    f.push_back((v >> 8) & 0xFF);
-    f.push_back(v & 0xFF);
-}
-void put32(File& f, std::uint32_t v) {
-    put16(f, v >> 16);
-    put16(f, v & 0xFFFF);
-}
-void set32(File& f, std::size_t at, std::uint32_t v) {
-    for (int k = 0; k < 4; ++k)
-        f[at + k] = (v >> (24 - 8 * k)) & 0xFF;
-}
-
-// Saves a generated file as a fuzzing seed when TALEPLAY_SEED_DIR is set.
-void seed(const std::string& name, const File& f) {
-    if (const char* dir = std::getenv("TALEPLAY_SEED_DIR"))
-        std::ofstream(std::string(dir) + "/" + name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(f.data()), static_cast<std::streamsize>(f.size()));
-}
 
 // samples[channel][row, top first][x]
 using Planes = std::vector<std::vector<std::vector<unsigned>>>;
@@ -46,7 +22,7 @@ File packRow(const std::vector<unsigned>& row, int bpc) {
     File out;
     auto item = [&](unsigned v) {
         if (bpc == 2)
-            put16(out, v);
+            put16be(out, v);
         else
             out.push_back(static_cast<unsigned char>(v));
     };
@@ -67,22 +43,22 @@ File sgi(const Planes& planes, bool rle, int bpc = 1, int dimension = 3) {
     const auto h = static_cast<unsigned>(planes[0].size());
     const auto w = static_cast<unsigned>(planes[0][0].size());
     File f;
-    put16(f, 474);
+    put16be(f, 474);
     f.push_back(rle ? 1 : 0);
     f.push_back(static_cast<unsigned char>(bpc));
-    put16(f, static_cast<unsigned>(dimension));
-    put16(f, w);
-    put16(f, h);
-    put16(f, z);
-    put32(f, 0);
-    put32(f, bpc == 2 ? 65535 : 255);
+    put16be(f, static_cast<unsigned>(dimension));
+    put16be(f, w);
+    put16be(f, h);
+    put16be(f, z);
+    put32be(f, 0);
+    put32be(f, bpc == 2 ? 65535 : 255);
     f.resize(512, 0);
     if (!rle) {
         for (const auto& plane : planes)
             for (unsigned y = h; y-- > 0;)
                 for (unsigned v : plane[y]) {
                     if (bpc == 2)
-                        put16(f, v);
+                        put16be(f, v);
                     else
                         f.push_back(static_cast<unsigned char>(v));
                 }
@@ -94,19 +70,14 @@ File sgi(const Planes& planes, bool rle, int bpc = 1, int dimension = 3) {
     for (const auto& plane : planes)
         for (unsigned y = h; y-- > 0; ++index) {
             const File row = packRow(plane[y], bpc);
-            set32(f, table + 4 * index, static_cast<std::uint32_t>(f.size()));
-            set32(f, table + 4 * (z * h + index), static_cast<std::uint32_t>(row.size()));
+            set32be(f, table + 4 * index, static_cast<std::uint32_t>(f.size()));
+            set32be(f, table + 4 * (z * h + index), static_cast<std::uint32_t>(row.size()));
             f.insert(f.end(), row.begin(), row.end());
         }
     return f;
 }
 
-Picture decode(const File& f) {
-    return decodeSgi(f.data(), f.size());
-}
-
-constexpr std::uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF,
-                        kWhite = 0xFFFFFFFF, kBlack = 0xFF000000;
+constexpr auto decode = decodeFile<decodeSgi>;
 
 const Planes kRgb = {{{255, 0}, {0, 255}}, {{0, 255}, {0, 255}}, {{0, 0}, {255, 255}}};
 
@@ -152,19 +123,13 @@ TEST(SgiDecoder, ReadsEveryLayout) {
     EXPECT_EQ(pic.height, 2);
 }
 
-struct Bad {
-    const char* name;
-    File file;
-    const char* message;
-};
-
 TEST(SgiDecoder, RefusesDamagedFiles) {
     File verbatimCut = sgi(kRgb, false);
     verbatimCut.pop_back();
     File startOutside = sgi(kRgb, true);
-    set32(startOutside, 512 + 4, 100000);
+    set32be(startOutside, 512 + 4, 100000);
     File lengthOutside = sgi(kRgb, true);
-    set32(lengthOutside, 512 + 6 * 4, 0xFFFFFFF0);
+    set32be(lengthOutside, 512 + 6 * 4, 0xFFFFFFF0);
     File overrun = sgi({{{1, 2}}}, true, 1, 2);
     overrun[512 + 8] = 3; // the first packet now copies three samples into a row of two
     File tableCut = sgi(kRgb, true);
@@ -172,10 +137,10 @@ TEST(SgiDecoder, RefusesDamagedFiles) {
     File huge = sgi({{{0}}}, true, 1, 2);
     huge[6] = 0x4E, huge[7] = 0x20; // 20000 wide
     File colourMap = sgi(kRgb, false);
-    set32(colourMap, 104, 3);
+    set32be(colourMap, 104, 3);
     File notSgi = sgi(kRgb, false);
     notSgi[1] = 0;
-    const std::vector<Bad> cases = {
+    const std::vector<Refused> cases = {
         {"verbatim data cut short", verbatimCut, "SGI picture is damaged (truncated pixel data)"},
         {"row start outside the file", startOutside, "offset past the end of the file"},
         {"row length outside the file", lengthOutside, "offset past the end of the file"},
@@ -186,15 +151,7 @@ TEST(SgiDecoder, RefusesDamagedFiles) {
         {"not an SGI file", notSgi, "not an SGI file"},
         {"header cut short", File(100, 0), "truncated file"},
     };
-    for (const Bad& c : cases) {
-        SCOPED_TRACE(c.name);
-        try {
-            decode(c.file);
-            ADD_FAILURE() << "no error";
-        } catch (const PictureError& e) {
-            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
-        }
-    }
+    expectRefused<decodeSgi>(cases);
 }
 
 } // namespace

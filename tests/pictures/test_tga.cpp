@@ -1,40 +1,19 @@
 // TGA files written here (header, colour map, raw pixels or RLE packets),
 // decoded and compared pixel by pixel.
+#include "picture_test_support.h"
 #include "platform/errors.h"
 #include "platform/pictures/picture.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <string>
 #include <vector>
 
 using namespace taleplay;
 using namespace taleplay::pictures;
+using namespace taleplay::pictures::test_support;
 
 namespace {
-
-using File = std::vector<unsigned char>;
-
-void put16(File& f, unsigned v) {
-    f.push_back(v & 0xFF);
-    f.push_back((v >> 8) & 0xFF);
-}
-
-// Saves a generated file as a fuzzing seed when TALEPLAY_SEED_DIR is set.
-void seed(std::string name, const File& f) {
-    const char* dir = std::getenv("TALEPLAY_SEED_DIR");
-    if (!dir)
-        return;
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '-';
-    std::ofstream(std::string(dir) + "/" + name + ".tga", std::ios::binary)
-        .write(reinterpret_cast<const char*>(f.data()), static_cast<std::streamsize>(f.size()));
-}
 
 struct Tga {
     int type = 2;
@@ -50,13 +29,13 @@ struct Tga {
         f.push_back(static_cast<unsigned char>(id.size()));
         f.push_back(map.empty() ? 0 : 1);
         f.push_back(static_cast<unsigned char>(type));
-        put16(f, static_cast<unsigned>(mapFirst));
-        put16(f, static_cast<unsigned>(map.size()));
+        put16le(f, static_cast<unsigned>(mapFirst));
+        put16le(f, static_cast<unsigned>(map.size()));
         f.push_back(map.empty() ? 0 : static_cast<unsigned char>(mapBits));
-        put16(f, 0);
-        put16(f, 0);
-        put16(f, static_cast<unsigned>(width));
-        put16(f, static_cast<unsigned>(height));
+        put16le(f, 0);
+        put16le(f, 0);
+        put16le(f, static_cast<unsigned>(width));
+        put16le(f, static_cast<unsigned>(height));
         f.push_back(static_cast<unsigned char>(depth));
         f.push_back(static_cast<unsigned char>(descriptor));
         f.insert(f.end(), id.begin(), id.end());
@@ -68,12 +47,7 @@ struct Tga {
     }
 };
 
-Picture decode(const File& f) {
-    return decodeTga(f.data(), f.size());
-}
-
-constexpr std::uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF,
-                        kWhite = 0xFFFFFFFF, kBlack = 0xFF000000;
+constexpr auto decode = decodeFile<decodeTga>;
 
 // Blue, green, red in file order (bottom row first unless the descriptor
 // says otherwise).
@@ -142,7 +116,7 @@ std::vector<Good> goodFiles() {
 TEST(TgaDecoder, ReadsEveryLayout) {
     for (const Good& c : goodFiles()) {
         SCOPED_TRACE(c.name);
-        seed(c.name, c.tga.encode());
+        seed(c.name, ".tga", c.tga.encode());
         const Picture pic = decode(c.tga.encode());
         EXPECT_EQ(pic.width, c.tga.width);
         EXPECT_EQ(pic.height, c.tga.height);
@@ -187,13 +161,7 @@ TEST(TgaDecoder, RefusesDamagedFiles) {
     cases.push_back({"odd map entries", t, "unsupported colour map entry size (8)"});
     for (const Bad& c : cases) {
         SCOPED_TRACE(c.name);
-        const File f = c.tga.encode();
-        try {
-            decode(f);
-            ADD_FAILURE() << "no error";
-        } catch (const PictureError& e) {
-            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
-        }
+        expectRefused<decodeTga>(c.tga.encode(), c.message);
     }
     EXPECT_THROW(decode(File(10, 0)), PictureError);
 }

@@ -1,4 +1,4 @@
-#include "platform/errors.h"
+#include "picture_test_support.h"
 #include "platform/pictures/encoders.h"
 #include "platform/pictures/picture.h"
 #include "platform/pictures/tiff.h"
@@ -12,17 +12,9 @@
 using namespace taleplay;
 using namespace taleplay::pictures;
 using namespace taleplay::pictures::encoders;
+using namespace taleplay::pictures::test_support;
 
 namespace {
-
-template <Picture (*Decode)(Bytes, std::size_t)> std::string errorOf(const File& f) {
-    try {
-        Decode(f.data(), f.size());
-    } catch (const PictureError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 // Pixel (x, y) of a w-wide RGB(A) test image: red x * 10, green y * 10,
 // blue 77, alpha 255 - x.
