@@ -43,42 +43,33 @@ std::vector<Control*> textLines(TForm1& form, std::int32_t textIndex) {
 
 enum class Paint { Text, Back };
 
+// Text windows, lists and text lines take their colours alike; the colour
+// text is converted only when a control receives it.
+template <class C> void paint(C& control, Paint what, const std::string& colour) {
+    if (what == Paint::Back) {
+        control.setColor(convertColour(colour));
+        return;
+    }
+    FontSpec f = control.font();
+    f.color = convertColour(colour);
+    control.setFont(f);
+}
+
 void recolour(TForm1& form, const LookupResult& r, Paint what, const std::string& colour) {
     if (!r.component)
         return;
     if (contains(r.target, "textwindow")) {
-        if (auto* edit = dynamic_cast<EditControl*>(r.component)) {
-            if (what == Paint::Back) {
-                edit->setColor(convertColour(colour));
-            } else if (!trimSpaces(edit->text()).empty()) {
-                FontSpec f = edit->font();
-                f.color = convertColour(colour);
-                edit->setFont(f);
-            }
-        }
+        // A text window takes a letter colour only once something is typed.
+        auto* edit = dynamic_cast<EditControl*>(r.component);
+        if (edit && (what == Paint::Back || !trimSpaces(edit->text()).empty()))
+            paint(*edit, what, colour);
     } else if (contains(r.target, "list")) {
-        if (auto* list = dynamic_cast<ListControl*>(r.component)) {
-            if (what == Paint::Back) {
-                list->setColor(convertColour(colour));
-            } else {
-                FontSpec f = list->font();
-                f.color = convertColour(colour);
-                list->setFont(f);
-            }
-        }
+        if (auto* list = dynamic_cast<ListControl*>(r.component))
+            paint(*list, what, colour);
     } else if (contains(r.target, "text")) {
-        for (Control* line : textLines(form, r.textIndex)) {
-            auto* label = dynamic_cast<LabelControl*>(line);
-            if (!label || !stillExists(form, label))
-                continue;
-            if (what == Paint::Back) {
-                label->setColor(convertColour(colour));
-            } else {
-                FontSpec f = label->font();
-                f.color = convertColour(colour);
-                label->setFont(f);
-            }
-        }
+        for (Control* line : textLines(form, r.textIndex))
+            if (auto* label = dynamic_cast<LabelControl*>(line); label && stillExists(form, label))
+                paint(*label, what, colour);
     }
 }
 
