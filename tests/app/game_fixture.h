@@ -5,6 +5,7 @@
 #include "support/qt_support.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <gtest/gtest.h>
 #include <memory>
 #include <unistd.h>
@@ -31,6 +32,16 @@ struct Game {
             platform::processEvents();
         EXPECT_TRUE(form->startUpDone());
         return *form;
+    }
+
+    // A plain picture of one colour in the data folder, saved by its
+    // extension's encoder; folders on the way are made.
+    void picture(const std::string& name, int w, int h, QColor colour) const {
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(colour);
+        const std::filesystem::path path = dir.path() / "data_game" / name;
+        std::filesystem::create_directories(path.parent_path());
+        ASSERT_TRUE(image.save(QString::fromStdString(path.string())));
     }
 
     ~Game() {

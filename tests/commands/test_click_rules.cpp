@@ -112,10 +112,7 @@ namespace {
 struct NestedGame : Game {
     TForm1* form = nullptr;
     explicit NestedGame(const std::string& rules) {
-        std::filesystem::create_directories(dir.path() / "data_game");
-        QImage img(10, 10, QImage::Format_RGB32);
-        img.fill(Qt::gray);
-        img.save(QString::fromStdString(dir.str() + "/data_game/b.png"));
+        picture("b.png", 10, 10, Qt::gray);
         dir.write("data_game/allbuttons.txt", "*button1*name*b.png#\r\n*button2*name*b.png#\r\n"
                                               "*button2*leftinpixels*50#\r\n" +
                                                   rules);

@@ -16,19 +16,13 @@ std::string slurp(const std::filesystem::path& p) {
     return std::string((std::istreambuf_iterator<char>(in)), {});
 }
 
-void picture(const Game& g, const std::string& name, QColor colour) {
-    QImage img(20, 10, QImage::Format_RGB32);
-    img.fill(colour);
-    img.save(QString::fromStdString(g.dir.str() + "/data_game/" + name));
-}
-
 // A game won by its only button; the victory screen's button loses it.
 struct EndGame : Game {
     TForm1* form = nullptr;
     EndGame() {
         std::filesystem::create_directories(dir.path() / "data_game");
         for (const char* n : {"go.png", "cup.png", "again.png", "again2.png"})
-            picture(*this, n, Qt::green);
+            picture(n, 20, 10, Qt::green);
         dir.write("data_game/allbuttons.txt", "*button1*name*go.png#\r\n"
                                               "*button1*click*#^&victory+=~\r\n"
                                               "*button1*clickALLBAD*picture2#invisible^\r\n");
@@ -94,9 +88,9 @@ TEST(EndScreens, VictoryThenLossFromAnEndScreenButton) {
 
 TEST(EndScreens, TheLargeBackgroundLineIsFoundInAnyCaseButCutExactly) {
     EndGame g;
-    picture(g, "bigfon.bmp", Qt::blue);
-    picture(g, "a.png", Qt::red);
-    picture(g, "b.png", Qt::red);
+    g.picture("bigfon.bmp", 20, 10, Qt::blue);
+    g.picture("a.png", 20, 10, Qt::red);
+    g.picture("b.png", 20, 10, Qt::red);
     g.dir.write("data_game/victorypictures.txt", "*BIGFON*NAME*a.png#\r\n*bigfon*name*b.png#\r\n");
     g.click("Nazhimalka1");
     auto* fon = dynamic_cast<ImageControl*>(g.form->host().find("uraFON"));

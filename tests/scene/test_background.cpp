@@ -12,11 +12,7 @@ using taleplay::testing::Game;
 namespace {
 
 void picture(const Game& g, const std::string& name, int w, int h, QColor colour = Qt::darkGreen) {
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(colour);
-    const std::filesystem::path path = g.dir.path() / "data_game" / name;
-    std::filesystem::create_directories(path.parent_path());
-    ASSERT_TRUE(image.save(QString::fromStdString(path.string())));
+    g.picture(name, w, h, colour);
 }
 
 void backpictures(const Game& g, const std::string& text) {
@@ -147,7 +143,8 @@ TEST(LargeBackground, AlternativesByTheScreenRatio) {
     };
     for (const Row& r : rows) {
         backpictures(g, r.text);
-        EXPECT_EQ(largeBackgroundName(form, PictureScreen{file, ""}, r.screen), r.expected) << r.text;
+        EXPECT_EQ(largeBackgroundName(form, PictureScreen{file, ""}, r.screen), r.expected)
+            << r.text;
     }
     std::filesystem::remove(g.dir.path() / "data_game" / "bigfon.bmp");
     backpictures(g, "*bigfon*name*gone.png#");

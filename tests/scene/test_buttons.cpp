@@ -12,11 +12,7 @@ using taleplay::testing::Game;
 namespace {
 
 void picture(const Game& g, const std::string& name, int w, int h, QColor colour = Qt::blue) {
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(colour);
-    const std::filesystem::path path = g.dir.path() / "data_game" / name;
-    std::filesystem::create_directories(path.parent_path());
-    ASSERT_TRUE(image.save(QString::fromStdString(path.string())));
+    g.picture(name, w, h, colour);
 }
 
 TForm1& startWith(Game& g, const std::string& buttons) {
