@@ -1,8 +1,8 @@
 #include "fuzz_entry.h"
 
-#include "platform/errors.h"
-#include "platform/pictures/picture.h"
-#include "platform/pictures/tiff.h"
+#include "core/errors.h"
+#include "pictures/picture.h"
+#include "pictures/tiff.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Writes small real files of the library-backed formats into
 // corpus/<format>/ as fuzzing seeds: each colour type and layout the
 // decoders treat differently, a few bytes to a few KB each.
-#include "platform/pictures/encoders.h"
+#include "pictures/encoders.h"
 
 #include <png.h>
 #include <tiffio.h>

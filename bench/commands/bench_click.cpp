@@ -49,11 +49,11 @@ int main(int argc, char** argv) {
     while (!form.startUpDone())
         QCoreApplication::processEvents();
     for (int i = 0; i < 10; ++i) {
-        auto& image = form.host().createImage("RIS" + std::to_string(i));
-        form.tables.pictures.emplace_back(&image);
+        auto& image = form.game().host().createImage("RIS" + std::to_string(i));
+        form.game().tables.pictures.emplace_back(&image);
     }
-    auto& button = form.host().createImage("Nazhimalka1");
-    form.tables.buttons = {&button};
+    auto& button = form.game().host().createImage("Nazhimalka1");
+    form.game().tables.buttons = {&button};
 
     std::vector<double> ms;
     for (int i = 0; i < clicks; ++i) {
@@ -67,5 +67,5 @@ int main(int argc, char** argv) {
     std::printf("median %.2f ms, fastest %.2f ms, slowest %.2f ms\n", ms[ms.size() / 2], ms.front(),
                 ms.back());
     fs::remove_all(root);
-    return form.messages().empty() ? 0 : 2;
+    return form.game().messages().empty() ? 0 : 2;
 }

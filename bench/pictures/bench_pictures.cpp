@@ -5,10 +5,10 @@
 // the formats we read with decoders of our own, by Qt's writers.
 //
 // Usage: bench_pictures [REPEATS]   (default 5; the best run counts)
-#include "platform/pictures/encoders.h"
-#include "platform/pictures/loader.h"
-#include "platform/pictures/picture.h"
-#include "platform/pictures/tiff.h"
+#include "pictures/encoders.h"
+#include "pictures/loader.h"
+#include "pictures/picture.h"
+#include "pictures/tiff.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

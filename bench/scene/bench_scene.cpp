@@ -6,7 +6,7 @@
 // its steps, and the process's peak memory.
 #include "app/taleforge_error.h"
 #include "app/taleforge_main.h"
-#include "platform/paths.h"
+#include "core/paths.h"
 #include "platform/system.h"
 #include "playtest/offscreen.h"
 
@@ -77,8 +77,8 @@ int main(int argc, char** argv) {
     const QPixmap frame = form.grab();
     const qint64 painted = clock.elapsed();
 
-    std::cout << "screen " << width << "x" << height << ", " << form.host().controls().size()
-              << " controls, " << form.messages().size() << " messages\n"
+    std::cout << "screen " << width << "x" << height << ", " << form.game().host().controls().size()
+              << " controls, " << form.game().messages().size() << " messages\n"
               << "application ready   " << appReady << " ms\n"
               << "play screen built   " << built << " ms\n"
               << "first complete paint " << painted << " ms (paint " << painted - built << " ms)\n"

@@ -1,7 +1,7 @@
 // Image buttons: press and release feedback, and the click rules.
 #include "app/taleforge_main.h"
+#include "core/paths.h"
 #include "descr/File_functions.h"
-#include "platform/paths.h"
 
 namespace taleplay {
 namespace {
@@ -13,7 +13,7 @@ void showButtonPicture(TForm1& form, ImageControl& button, std::string_view suff
         form.ruleFileOf(button), "*button" + TForm1::buttonNumberOf(button) + std::string(suffix));
     if (picture.empty())
         return;
-    const std::string path = form.state.dataFolder + picture;
+    const std::string path = form.game().state.dataFolder + picture;
     if (paths::fileExists(path))
         button.loadPicture(path); // stretched to the button as it stands
 }

@@ -1,16 +1,17 @@
 // The click rules of image buttons.
 #include "app/taleforge_main.h"
 #include "commands/taleforge_serv_serv.h"
+#include "core/paths.h"
 #include "descr/File_functions.h"
 #include "descr/Stroki_functions.h"
-#include "platform/paths.h"
 
 namespace taleplay {
 
 std::string TForm1::ruleFileOf(const ImageControl& button) const {
     if (button.name().find("URANazhimalka") != std::string::npos)
-        return state.dataFolder + (state.victory ? "victorypictures.txt" : "lostpictures.txt");
-    return state.dataFolder + "allbuttons.txt";
+        return game_.state.dataFolder +
+               (game_.state.victory ? "victorypictures.txt" : "lostpictures.txt");
+    return game_.state.dataFolder + "allbuttons.txt";
 }
 
 std::string TForm1::buttonNumberOf(const ImageControl& button) {
@@ -20,7 +21,7 @@ std::string TForm1::buttonNumberOf(const ImageControl& button) {
 }
 
 void TForm1::RunClickRules(ImageControl& button) {
-    state.clickedControl = &button;
+    game_.state.clickedControl = &button;
     // The file, the number and the counts are fixed now; every line is read
     // afresh, so an action can change what a later condition finds.
     const std::string file = ruleFileOf(button);
@@ -37,14 +38,14 @@ void TForm1::RunClickRules(ImageControl& button) {
             continue;
         // The targets are cut with the key as written, so a rule line in
         // other letters' case runs its commands without components.
-        const LookupResult condition = ComponentLookup(*this, line, key, "#");
+        const LookupResult condition = ComponentLookup(game_, line, key, "#");
         const std::string conditionCommand = RuleField(line, "#", "^");
-        const bool yes = conditionCommand.empty() || RunCommand(*this, condition, conditionCommand);
+        const bool yes = conditionCommand.empty() || RunCommand(game_, condition, conditionCommand);
         const LookupResult target =
-            yes ? ComponentLookup(*this, line, "^", "&") : ComponentLookup(*this, line, "+", "=");
+            yes ? ComponentLookup(game_, line, "^", "&") : ComponentLookup(game_, line, "+", "=");
         const std::string action = yes ? RuleField(line, "&", "+") : RuleField(line, "=", "~");
         if (!action.empty())
-            RunCommand(*this, target, action);
+            RunCommand(game_, target, action);
         if (!yes)
             success = false;
     }
@@ -56,10 +57,10 @@ void TForm1::RunClickRules(ImageControl& button) {
         const std::string line = nthLineWithKey(file, groupKey, i);
         if (line.empty())
             continue;
-        const LookupResult target = ComponentLookup(*this, line, groupKey, "#");
+        const LookupResult target = ComponentLookup(game_, line, groupKey, "#");
         const std::string command = RuleField(line, "#", "^");
         if (!command.empty())
-            RunCommand(*this, target, command);
+            RunCommand(game_, target, command);
     }
 }
 

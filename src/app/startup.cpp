@@ -1,10 +1,9 @@
 // The start-up sequence: fixes the data folder and builds the play screen.
 #include "app/taleforge_error.h"
 #include "app/taleforge_main.h"
-#include "commands/taleforge_serv_serv.h"
+#include "core/codepage.h"
+#include "core/paths.h"
 #include "descr/Stroki_functions.h"
-#include "platform/codepage.h"
-#include "platform/paths.h"
 #include "scene/taleforge_serv_backpic.h"
 #include "scene/taleforge_serv_edits.h"
 #include "scene/taleforge_serv_knopki.h"
@@ -13,6 +12,7 @@
 namespace taleplay {
 
 void TForm1::StartUp() {
+    ProgramState& state = game_.state;
     // A separator is appended even to the root, giving "//", which the file
     // system takes as "/".
     state.workingFolder = paths::currentFolder() + paths::kSeparator;
@@ -22,17 +22,17 @@ void TForm1::StartUp() {
                        replaceAll(".exe", "", state.programFileName) + paths::kSeparator;
 
     if (!paths::folderExists(state.dataFolder))
-        MissingFileReport(*this, state.dataFolder, Halt::Yes);
+        MissingFileReport(game_, state.dataFolder, Halt::Yes);
 
     state.start = StartRequest{};
     state.pauseCounter = 0;
 
     // The order is also the creation order of the components, and so their
     // stacking order within each layer.
-    BuildBackground(*this);
-    BuildTexts(*this);
-    BuildTextWindows(*this);
-    BuildButtons(*this);
+    BuildBackground(game_);
+    BuildTexts(game_);
+    BuildTextWindows(game_);
+    BuildButtons(game_);
 }
 
 } // namespace taleplay

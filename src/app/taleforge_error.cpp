@@ -1,3 +1,4 @@
+// The error window of the missing-file report.
 #include "app/taleforge_error.h"
 
 #include "app/taleforge_main.h"
@@ -26,7 +27,7 @@ void TForm2::report(const std::string& path, Halt halt) {
     Label1->setCaption("Can't find file  " + path);
     if (halt == Halt::Yes)
         haltFlag_ = true;
-    main_.recordMessage(Label1->caption());
+    main_.game().recordMessage(Label1->caption());
     layOut();
     if (!platform::observeModal(platform::ModalKind::ErrorWindow, Label1->caption()))
         exec();

@@ -1,5 +1,6 @@
 #pragma once
 // The error window: the missing-file report's own window.
+#include "game/game.h"
 #include "platform/host.h"
 
 #include <QDialog>
@@ -8,8 +9,6 @@
 namespace taleplay {
 
 class TForm1;
-
-enum class Halt { No, Yes };
 
 class TForm2 final : public QDialog {
     Q_OBJECT

@@ -1,3 +1,4 @@
+// The main window: creation, activation, close, destruction and the error handler.
 #include "app/taleforge_main.h"
 
 #include "app/taleforge_error.h"
@@ -8,29 +9,10 @@
 
 namespace taleplay {
 
-TForm1::TForm1(std::string startedAs) : startedAs_(std::move(startedAs)), host_(*this) {
+TForm1::TForm1(std::string startedAs) : startedAs_(std::move(startedAs)), game_(*this, *this) {
     setWindowTitle(QStringLiteral("TALEPLAY"));
     // The design bounds matter only when the player restores the window.
     setGeometry(233, 210, 696, 480);
-
-    ImageServant = &host_.createImage("ImageServant");
-    ImageServant->setGeometry(0, 0, 65, 37);
-    ImageServant->setAutoSize(true);
-    ImageServant->setTransparent(true);
-    ImageServant->hide();
-
-    LabelServant = &host_.createLabel("LabelServant");
-    LabelServant->move(0, 0);
-    FontSpec servantFont;
-    servantFont.height = 23;
-    LabelServant->setFont(servantFont);
-    LabelServant->setCaption("LabelServant");
-    LabelServant->hide();
-
-    VideoWindow1 = &host_.createVideo("VideoWindow1");
-    VideoWindow1->setGeometry(24, 136, 65, 57);
-    VideoWindow1->hide();
-    FilterGraph1 = new FilterGraph(*VideoWindow1, this);
 
     // Disabled in the window resource and never enabled by any operation.
     Timer1 = new QTimer(this);
@@ -46,14 +28,11 @@ TForm1::~TForm1() {
 
 void TForm1::FormCreate() {
     // Default device, 44.1 kHz; a failure only means no sound.
-    audio_.init(-1, 44100, 0, this);
+    game_.audio().init(-1, 44100, 0, this);
 }
 
 void TForm1::FormDestroy() {
-    // The graph first (it stops any video), then the audio library.
-    delete FilterGraph1;
-    FilterGraph1 = nullptr;
-    audio_.free();
+    game_.releaseMedia();
 }
 
 void TForm1::showMaximisedWindow() {
@@ -77,7 +56,7 @@ void TForm1::showEvent(QShowEvent* e) {
 
 void TForm1::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
-    host_.resizeLayer();
+    game_.host().resizeLayer();
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
@@ -96,18 +75,23 @@ void TForm1::FormActivate() {
 }
 
 void TForm1::FormClose() {
-    if (state.start.requested && !state.start.file.empty())
-        platform::shellOpen(state.start.file, state.start.folder);
+    const StartRequest& start = game_.state.start;
+    if (start.requested && !start.file.empty())
+        platform::shellOpen(start.file, start.folder);
+}
+
+void TForm1::reportMissingFile(const std::string& path, Halt halt) {
+    errorWindow_->report(path, halt);
 }
 
 void TForm1::ShowException(const std::string& message) {
-    recordMessage(message);
+    game_.recordMessage(message);
     platform::messageBox(this, "TALEPLAY", message);
 }
 
 void TForm1::Timer1Timer() {
-    if (state.pauseCounter != 0)
-        --state.pauseCounter;
+    if (game_.state.pauseCounter != 0)
+        --game_.state.pauseCounter;
 }
 
 } // namespace taleplay

@@ -1,3 +1,4 @@
+// Cutting rule fields, command colours and arguments out of their text.
 #include "commands/command_text.h"
 
 #include "descr/Stroki_functions.h"

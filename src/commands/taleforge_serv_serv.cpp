@@ -1,11 +1,13 @@
+// The component lookup and the command interpreter.
 #include "commands/taleforge_serv_serv.h"
 
 #include "commands/command_text.h"
 
-#include "app/taleforge_main.h"
+#include "core/paths.h"
 #include "descr/Stroki_functions.h"
 #include "descr/colour_values.h"
-#include "platform/paths.h"
+#include "endscreen/taleforge_serv_URA.h"
+#include "game/game.h"
 #include "platform/system.h"
 
 #include <array>
@@ -26,18 +28,18 @@ Control* entry(const std::vector<QPointer<QWidget>>& table, std::int32_t number)
 }
 
 // A component exists while the window still owns one of its name.
-bool stillExists(TForm1& form, Control* c) {
-    return c && !c->destroyed() && form.host().find(c->name()) == c;
+bool stillExists(Game& game, Control* c) {
+    return c && !c->destroyed() && game.host().find(c->name()) == c;
 }
 
 // The lines of a text target: label table entries f to f + c - 1.
-std::vector<Control*> textLines(TForm1& form, std::int32_t textIndex) {
+std::vector<Control*> textLines(Game& game, std::int32_t textIndex) {
     std::vector<Control*> lines;
-    if (textIndex < 0 || static_cast<std::size_t>(textIndex) >= form.tables.texts.size())
+    if (textIndex < 0 || static_cast<std::size_t>(textIndex) >= game.tables.texts.size())
         return lines;
-    const auto [first, count] = form.tables.texts[static_cast<std::size_t>(textIndex)];
+    const auto [first, count] = game.tables.texts[static_cast<std::size_t>(textIndex)];
     for (std::int32_t i = 0; i < count; ++i)
-        lines.push_back(entry(form.tables.labels, first + i + 1));
+        lines.push_back(entry(game.tables.labels, first + i + 1));
     return lines;
 }
 
@@ -55,7 +57,7 @@ template <class C> void paint(C& control, Paint what, const std::string& colour)
     control.setFont(f);
 }
 
-void recolour(TForm1& form, const LookupResult& r, Paint what, const std::string& colour) {
+void recolour(Game& game, const LookupResult& r, Paint what, const std::string& colour) {
     if (!r.component)
         return;
     if (contains(r.target, "textwindow")) {
@@ -67,8 +69,8 @@ void recolour(TForm1& form, const LookupResult& r, Paint what, const std::string
         if (auto* list = dynamic_cast<ListControl*>(r.component))
             paint(*list, what, colour);
     } else if (contains(r.target, "text")) {
-        for (Control* line : textLines(form, r.textIndex))
-            if (auto* label = dynamic_cast<LabelControl*>(line); label && stillExists(form, label))
+        for (Control* line : textLines(game, r.textIndex))
+            if (auto* label = dynamic_cast<LabelControl*>(line); label && stillExists(game, label))
                 paint(*label, what, colour);
     }
 }
@@ -78,20 +80,20 @@ bool isTextTarget(const LookupResult& r) {
 }
 
 // Applies `act` to the component and, for a text target, to its further lines.
-template <class Act> void onComponentAndLines(TForm1& form, const LookupResult& r, Act act) {
-    if (stillExists(form, r.component))
+template <class Act> void onComponentAndLines(Game& game, const LookupResult& r, Act act) {
+    if (stillExists(game, r.component))
         act(*r.component);
     if (!isTextTarget(r))
         return;
-    auto lines = textLines(form, r.textIndex);
+    auto lines = textLines(game, r.textIndex);
     for (std::size_t i = 1; i < lines.size(); ++i)
-        if (stillExists(form, lines[i]))
+        if (stillExists(game, lines[i]))
             act(*lines[i]);
 }
 
-void pause(TForm1& form, const std::string& command) {
+void pause(Game& game, const std::string& command) {
     const std::int32_t count = readInteger(CommandArgument(command, 5)).value_or(0);
-    form.state.pauseCounter = count;
+    game.state.pauseCounter = count;
     // Changes made so far are painted, and queued clicks may run now.
     platform::processEvents();
     // A negative count cannot be waited; it waits nothing.
@@ -101,37 +103,33 @@ void pause(TForm1& form, const std::string& command) {
     platform::processEvents();
 }
 
-void startProgram(TForm1& form, std::string path) {
+void startProgram(Game& game, std::string path) {
     // "..\" (or "../") at the start stands for the working folder.
     if (path.rfind("..\\", 0) == 0 || path.rfind("../", 0) == 0)
-        path = form.state.workingFolder + path.substr(3);
+        path = game.state.workingFolder + path.substr(3);
     if (!paths::fileExists(path)) {
-        MissingFileReport(form, path, Halt::No);
+        MissingFileReport(game, path, Halt::No);
         return;
     }
     const std::size_t cut = path.find_last_of("\\/");
-    form.state.start.requested = true;
-    form.state.start.file = cut == std::string::npos ? path : path.substr(cut + 1);
-    form.state.start.folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+    game.state.start.requested = true;
+    game.state.start.file = cut == std::string::npos ? path : path.substr(cut + 1);
+    game.state.start.folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
     // The close handler launches it; the rest of the click still runs, and
     // the program ends once the click returns to the event loop.
-    form.close();
+    game.window().closeWindow();
 }
 
 } // namespace
 
-void MissingFileReport(TForm1& form, const std::string& path, Halt halt) {
-    form.errorWindow().report(path, halt);
-}
-
-LookupResult ComponentLookup(TForm1& form, const std::string& line, const std::string& key,
+LookupResult ComponentLookup(Game& game, const std::string& line, const std::string& key,
                              const std::string& delimiter) {
     LookupResult r;
     r.target = RuleField(line, key, delimiter);
     if (r.target.empty())
         return r;
 
-    const ComponentTables& t = form.tables;
+    const ComponentTables& t = game.tables;
     struct Kind {
         const char* word;
         const std::vector<QPointer<QWidget>>* table; // null for texts
@@ -161,73 +159,73 @@ LookupResult ComponentLookup(TForm1& form, const std::string& line, const std::s
         }
     }
     if (asciiLowerCase(r.target).rfind("video", 0) == 0)
-        r.component = form.VideoWindow1;
+        r.component = game.VideoWindow1;
     return r;
 }
 
-bool RunCommand(TForm1& form, const LookupResult& r, const std::string& command) {
+bool RunCommand(Game& game, const LookupResult& r, const std::string& command) {
     // The gate: a target that names nothing (any more) does nothing.
-    if (!r.target.empty() && !stillExists(form, r.component))
+    if (!r.target.empty() && !stillExists(game, r.component))
         return true;
 
     bool result = true;
     const std::string lowered = asciiLowerCase(command);
-    Control* video = form.VideoWindow1;
+    Control* video = game.VideoWindow1;
 
     if (lowered == "visible") {
         if (r.component == video)
-            form.PlayVideo();
+            game.PlayVideo();
         else
-            onComponentAndLines(form, r, [](Control& c) { c.widget()->show(); });
+            onComponentAndLines(game, r, [](Control& c) { c.widget()->show(); });
     }
     if (lowered == "invisible") {
         if (r.component == video)
-            form.StopVideo();
+            game.StopVideo();
         else
-            onComponentAndLines(form, r, [](Control& c) { c.widget()->hide(); });
+            onComponentAndLines(game, r, [](Control& c) { c.widget()->hide(); });
     }
     if (lowered == "bringtofront")
-        onComponentAndLines(form, r, [&](Control& c) { form.host().bringToFront(c); });
+        onComponentAndLines(game, r, [&](Control& c) { game.host().bringToFront(c); });
     if (contains(lowered, "textcolor"))
-        recolour(form, r, Paint::Text, CommandColour(lowered));
+        recolour(game, r, Paint::Text, CommandColour(lowered));
     if (contains(lowered, "backcolor"))
-        recolour(form, r, Paint::Back, CommandColour(lowered));
+        recolour(game, r, Paint::Back, CommandColour(lowered));
     if (contains(lowered, "pause"))
-        pause(form, command);
+        pause(game, command);
     if (contains(lowered, "playsound")) {
         const std::string name = CommandArgument(command, 9);
-        if (!name.empty() && paths::fileExists(form.state.dataFolder + name))
-            form.PlayAudio(form.state.dataFolder + name);
+        if (!name.empty() && paths::fileExists(game.state.dataFolder + name))
+            game.PlayAudio(game.state.dataFolder + name);
     }
     if (contains(lowered, "playvideo ")) {
         const std::string name = CommandArgument(command, 9);
         if (!name.empty()) {
-            const std::string full = form.state.dataFolder + name;
-            form.state.videoFile = full; // also when it is missing
+            const std::string full = game.state.dataFolder + name;
+            game.state.videoFile = full; // also when it is missing
             if (!paths::fileExists(full))
-                MissingFileReport(form, full, Halt::No);
+                MissingFileReport(game, full, Halt::No);
             else
-                form.PlayVideo();
+                game.PlayVideo();
         }
     }
     if (contains(lowered, "startprogram ")) {
         const std::string path = CommandArgument(command, 12);
         if (!path.empty())
-            startProgram(form, path);
+            startProgram(game, path);
     }
     if (lowered == "checktext") {
         // With no target there is nothing typed to check: not right.
-        if (r.target.empty() || !form.EditCheck(r.component, r.target))
+        if (r.target.empty() || !game.EditCheck(r.component, r.target))
             result = false;
     }
     if (lowered == "victory") {
-        form.state.victory = true;
-        form.ShowEndScreen();
+        game.state.victory = true;
+        ShowEndScreen(game);
         return false;
     }
     if (lowered == "lost") {
-        form.state.victory = false;
-        form.ShowEndScreen();
+        game.state.victory = false;
+        ShowEndScreen(game);
         return false;
     }
     return result;

@@ -1,7 +1,6 @@
 #pragma once
-// What click rules act with: the component lookup, the command interpreter
-// and the missing-file report.
-#include "app/taleforge_error.h"
+// What click rules act with: the component lookup and the command
+// interpreter.
 #include "commands/command_text.h"
 
 #include <cstdint>
@@ -9,12 +8,8 @@
 
 namespace taleplay {
 
-class TForm1;
+class Game;
 class Control;
-
-// Tells the player that a file the game needs is missing. Returns when the
-// error window is closed; a halting report ends the program instead.
-void MissingFileReport(TForm1& form, const std::string& path, Halt halt);
 
 // What a target such as picture3 or textwindow1 names.
 struct LookupResult {
@@ -25,12 +20,12 @@ struct LookupResult {
 
 // Cuts the target between `key` and `delimiter` out of a rule line and
 // finds its component in the window's tables. Never fails.
-LookupResult ComponentLookup(TForm1& form, const std::string& line, const std::string& key,
+LookupResult ComponentLookup(Game& game, const std::string& line, const std::string& key,
                              const std::string& delimiter);
 
 // Runs one command text on a looked-up component; the answer decides a
 // rule's branch. Errors of the game data (a bad colour, checktext on what
 // is no text window) are thrown.
-bool RunCommand(TForm1& form, const LookupResult& found, const std::string& command);
+bool RunCommand(Game& game, const LookupResult& found, const std::string& command);
 
 } // namespace taleplay

@@ -1,8 +1,9 @@
+// Key lookups in description files: every lookup reads the file afresh.
 #include "descr/File_functions.h"
 
+#include "core/files.h"
+#include "core/paths.h"
 #include "descr/Stroki_functions.h"
-#include "platform/files.h"
-#include "platform/paths.h"
 
 #include <limits>
 

@@ -1,3 +1,4 @@
+// String helpers on Windows-1251 text.
 #include "descr/Stroki_functions.h"
 
 #include <algorithm>

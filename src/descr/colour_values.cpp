@@ -1,6 +1,7 @@
+// Colour values: colour names and numbers to $00BBGGRR.
 #include "descr/colour_values.h"
 
-#include "platform/errors.h"
+#include "core/errors.h"
 
 #include <string>
 

@@ -1,3 +1,4 @@
+// Placement values: fractions of the client area, pixels and the centre mark.
 #include "descr/placement.h"
 
 #include "descr/File_functions.h"

@@ -1,11 +1,12 @@
+// The end screen switch, the result file and the end screens' builders.
 #include "endscreen/taleforge_serv_URA.h"
 
-#include "app/taleforge_main.h"
+#include "core/codepage.h"
+#include "core/files.h"
 #include "descr/File_functions.h"
 #include "descr/Stroki_functions.h"
 #include "descr/colour_values.h"
-#include "platform/codepage.h"
-#include "platform/files.h"
+#include "game/game.h"
 #include "scene/sound_video.h"
 #include "scene/taleforge_serv_backpic.h"
 #include "scene/taleforge_serv_knopki.h"
@@ -17,40 +18,42 @@ std::string ResultFileName(const std::string& programFileName) {
     return replaceAll(".exe", "", "mark for " + programFileName + ".txt");
 }
 
-void WriteResultFile(const TForm1& form) {
+void WriteResultFile(const Game& game) {
     // A relative name: the file lies in the current folder, beside the data
     // folder. Written whole or not at all, so a crash or a full disk never
     // leaves a result that reads as another mark.
-    files::writeFileAtomically(cp1251::toUtf8(ResultFileName(form.state.programFileName)),
-                               form.state.victory ? "5\r\n" : "2\r\n");
+    files::writeFileAtomically(cp1251::toUtf8(ResultFileName(game.state.programFileName)),
+                               game.state.victory ? "5\r\n" : "2\r\n");
 }
 
-void BuildEndScreen(TForm1& form) {
-    const std::string& pictures = form.state.endPicturesFile;
+void BuildEndScreen(Game& game) {
+    const std::string& pictures = game.state.endPicturesFile;
     const PictureScreen screen{pictures, "ura", /*largeBackgroundKeyAnyCase=*/true};
-    BuildBackgroundTiles(form, screen);
-    BuildLargeBackground(form, screen);
-    BuildFrames(form, screen);
-    BuildPictures(form, screen);
-    BuildCorners(form, screen);
+    BuildBackgroundTiles(game, screen);
+    BuildLargeBackground(game, screen);
+    BuildFrames(game, screen);
+    BuildPictures(game, screen);
+    BuildCorners(game, screen);
     // 25 texts, the label table from entry 0, and no narrowing at the right
     // edge: an end-screen line may run past it.
-    BuildTextLines(form, TextLineSource{form.state.endTextsFile, "uraTLine", 25, false});
-    BuildImageButtons(form, pictures, ButtonSet::EndScreen);
-    DeclareSound(form, pictures);
-    DeclareEndVideo(form, pictures);
+    BuildTextLines(game, TextLineSource{game.state.endTextsFile, "uraTLine", 25, false});
+    BuildImageButtons(game, pictures, ButtonSet::EndScreen);
+    DeclareSound(game, pictures);
+    DeclareEndVideo(game, pictures);
 }
 
-void TForm1::ShowEndScreen() {
+void ShowEndScreen(Game& game) {
+    ProgramState& state = game.state;
+    ComponentTables& tables = game.tables;
     Control* clicked = controlOf(state.clickedControl.data());
 
     // 1, 2: the video stops and the result is written before anything of
     // the play screen goes; a failure to write leaves the game where it is.
-    FilterGraph1->stop();
-    FilterGraph1->setActive(false);
-    if (VideoWindow1->isVisible())
-        VideoWindow1->hide();
-    WriteResultFile(*this);
+    game.FilterGraph1->stop();
+    game.FilterGraph1->setActive(false);
+    if (game.VideoWindow1->isVisible())
+        game.VideoWindow1->hide();
+    WriteResultFile(game);
 
     // 3
     state.endPicturesFile =
@@ -60,12 +63,13 @@ void TForm1::ShowEndScreen() {
     // 4: from the last control to the first. A button whose click is still
     // being handled (clicks nest through `pause`) leaves the window now and
     // is deleted once its handling has returned.
-    const std::vector<Control*> all = host().controls();
+    const std::vector<Control*> all = game.host().controls();
     for (auto it = all.rbegin(); it != all.rend(); ++it) {
         Control* c = *it;
-        if (c == ImageServant || c == LabelServant || c == VideoWindow1 || c == clicked)
+        if (c == game.ImageServant || c == game.LabelServant || c == game.VideoWindow1 ||
+            c == clicked)
             continue;
-        host().destroy(*c);
+        game.host().destroy(*c);
     }
     // No play-screen number may name something afterwards: the tables the
     // end screen fills start empty, the others no longer name anything.
@@ -82,17 +86,17 @@ void TForm1::ShowEndScreen() {
     tables.corners.clear();
 
     // 5, 6
-    VideoWindow1->hide();
+    game.VideoWindow1->hide();
     if (clicked)
         clicked->widget()->hide();
 
     // 7: without a colour of its own the end screen keeps the play screen's.
     const std::string colour = keyValue(state.endPicturesFile, "*screencolor*");
     if (!colour.empty())
-        host().setColour(convertColour(colour));
+        game.host().setColour(convertColour(colour));
 
     // 8
-    BuildEndScreen(*this);
+    BuildEndScreen(game);
 }
 
 } // namespace taleplay

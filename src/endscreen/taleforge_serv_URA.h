@@ -5,7 +5,7 @@
 
 namespace taleplay {
 
-class TForm1;
+class Game;
 
 // "mark for " + program file name + ".txt", every ".exe" removed from the
 // whole name (lower case only: GAME.EXE keeps its own).
@@ -13,10 +13,14 @@ std::string ResultFileName(const std::string& programFileName);
 
 // Writes "5" (victory) or "2" (loss) and CR LF into the result file in the
 // current folder, never leaving it half written. Throws InOutError.
-void WriteResultFile(const TForm1& form);
+void WriteResultFile(const Game& game);
 
 // The end screen's builders, in their drawing order, from the files the
 // switch chose.
-void BuildEndScreen(TForm1& form);
+void BuildEndScreen(Game& game);
+
+// Replaces the play screen by the victory or loss screen, as the victory
+// flag says.
+void ShowEndScreen(Game& game);
 
 } // namespace taleplay

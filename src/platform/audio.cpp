@@ -1,3 +1,4 @@
+// The audio library's six calls over Qt Multimedia; silent where there is no device.
 #include "platform/audio.h"
 
 #include <QAudioBuffer>

@@ -1,3 +1,4 @@
+// Game colours ($00BBGGRR and the system colours) as Qt colours.
 #include "platform/colors.h"
 
 #include <array>

@@ -1,8 +1,9 @@
+// The controls the game screen is made of: image, label, shape, list, edit, video.
 #include "platform/controls.h"
 
+#include "core/paths.h"
+#include "pictures/loader.h"
 #include "platform/host.h"
-#include "platform/paths.h"
-#include "platform/pictures/loader.h"
 #include "platform/qtext.h"
 
 #include <QMouseEvent>

@@ -2,8 +2,8 @@
 // The controls a game screen is made of. Image, label and shape are painted
 // by us on the graphic layer; list box, edit box and video window are real
 // child windows and always stay above every painted control.
+#include "pictures/picture.h"
 #include "platform/colors.h"
-#include "platform/pictures/picture.h"
 
 #include <QLineEdit>
 #include <QListWidget>

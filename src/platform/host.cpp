@@ -1,6 +1,7 @@
+// The control host: controls by name, their order, layers and destruction.
 #include "platform/host.h"
 
-#include "platform/errors.h"
+#include "core/errors.h"
 
 #include <algorithm>
 

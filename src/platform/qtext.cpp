@@ -1,6 +1,7 @@
+// Game text (Windows-1251) to and from Qt's Unicode strings.
 #include "platform/qtext.h"
 
-#include "platform/codepage.h"
+#include "core/codepage.h"
 
 #include <QList>
 

@@ -1,6 +1,7 @@
+// Screen, events, sleeping, the shell's open, message boxes and the modal seam.
 #include "platform/system.h"
 
-#include "platform/paths.h"
+#include "core/paths.h"
 #include "platform/qtext.h"
 
 #include <QApplication>

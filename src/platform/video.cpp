@@ -1,3 +1,4 @@
+// The video graph over Qt Multimedia: frames into the video control.
 #include "platform/video.h"
 
 #include "platform/controls.h"
@@ -38,14 +39,15 @@ FilterGraph::FilterGraph(VideoControl& window, QObject* parent)
     connect(sink_.get(), &QVideoSink::videoFrameChanged, this, &FilterGraph::onFrame);
     connect(player_.get(), &QMediaPlayer::playbackStateChanged, this,
             [this] { window_.setPlaying(playing()); });
-    connect(player_.get(), &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus s) {
-        if (s != QMediaPlayer::LoadedMedia || !playWhenLoaded_)
-            return;
-        playWhenLoaded_ = false;
-        rendered_ = true;
-        player_->setPosition(0);
-        player_->play();
-    });
+    connect(player_.get(), &QMediaPlayer::mediaStatusChanged, this,
+            [this](QMediaPlayer::MediaStatus s) {
+                if (s != QMediaPlayer::LoadedMedia || !playWhenLoaded_)
+                    return;
+                playWhenLoaded_ = false;
+                rendered_ = true;
+                player_->setPosition(0);
+                player_->play();
+            });
 }
 
 FilterGraph::~FilterGraph() {

@@ -1,14 +1,14 @@
+// Size, place, measuring and picture names, as every builder reads them.
 #include "scene/scene_steps.h"
 
-#include "app/taleforge_main.h"
-#include "commands/taleforge_serv_serv.h"
+#include "core/paths.h"
 #include "descr/File_functions.h"
-#include "platform/paths.h"
+#include "game/game.h"
 
 namespace taleplay {
 
-int clientLength(const TForm1& form, Axis axis) {
-    return axis == Axis::Horizontal ? form.clientWidth() : form.clientHeight();
+int clientLength(const Game& game, Axis axis) {
+    return axis == Axis::Horizontal ? game.clientWidth() : game.clientHeight();
 }
 
 std::string numberedKey(std::string_view prefix, int number, std::string_view suffix) {
@@ -43,27 +43,27 @@ int resolvePosition(std::string_view file, std::string_view stem, Axis axis, int
     return pixelValue(file, key + (across ? "*leftinpixels*" : "*topinpixels*"));
 }
 
-Size measurePicture(TForm1& form, const std::string& composedPath) {
-    ImageControl& servant = *form.ImageServant;
+Size measurePicture(Game& game, const std::string& composedPath) {
+    ImageControl& servant = *game.ImageServant;
     servant.setStretch(false);
     servant.setAutoSize(true);
     servant.loadPicture(composedPath);
     return {servant.width(), servant.height()};
 }
 
-std::optional<Size> pictureSize(TForm1& form, std::string_view file, std::string_view stem,
+std::optional<Size> pictureSize(Game& game, std::string_view file, std::string_view stem,
                                 const std::string& composedPath) {
-    const Size natural = measurePicture(form, composedPath);
+    const Size natural = measurePicture(game, composedPath);
     if (natural.width <= 0 || natural.height <= 0)
         return std::nullopt;
-    const int width = resolveSize(file, stem, Axis::Horizontal, form.clientWidth());
-    const int height = resolveSize(file, stem, Axis::Vertical, form.clientHeight());
+    const int width = resolveSize(file, stem, Axis::Horizontal, game.clientWidth());
+    const int height = resolveSize(file, stem, Axis::Vertical, game.clientHeight());
     return sizeFromAspect(natural.width, natural.height, width, height);
 }
 
-std::string decorationPictureName(const TForm1& form, std::string_view file, std::string_view key,
+std::string decorationPictureName(const Game& game, std::string_view file, std::string_view key,
                                   std::string_view defaultName) {
-    const std::string& folder = form.state.dataFolder;
+    const std::string& folder = game.state.dataFolder;
     std::string name = keyValue(file, key);
     if (!name.empty() && !paths::fileExists(folder + name))
         name.clear();
@@ -72,29 +72,29 @@ std::string decorationPictureName(const TForm1& form, std::string_view file, std
     return paths::fileExists(folder + name) ? name : std::string();
 }
 
-std::string reportedPictureName(TForm1& form, std::string_view file, std::string_view key) {
+std::string reportedPictureName(Game& game, std::string_view file, std::string_view key) {
     std::string name = keyValue(file, key);
-    if (!name.empty() && !paths::fileExists(form.state.dataFolder + name)) {
-        MissingFileReport(form, name, Halt::No);
+    if (!name.empty() && !paths::fileExists(game.state.dataFolder + name)) {
+        MissingFileReport(game, name, Halt::No);
         name.clear();
     }
     return name;
 }
 
-std::optional<NumberedPicture> placeNumberedPicture(TForm1& form, std::string_view file,
+std::optional<NumberedPicture> placeNumberedPicture(Game& game, std::string_view file,
                                                     const std::string& stem) {
-    const std::string name = reportedPictureName(form, file, stem + "*name*");
+    const std::string name = reportedPictureName(game, file, stem + "*name*");
     if (name.empty())
         return std::nullopt;
     NumberedPicture out;
-    out.path = form.state.dataFolder + name;
-    const std::optional<Size> size = pictureSize(form, file, stem, out.path);
+    out.path = game.state.dataFolder + name;
+    const std::optional<Size> size = pictureSize(game, file, stem, out.path);
     if (!size)
         return std::nullopt;
     out.size = *size;
-    out.left = resolvePosition(file, stem, Axis::Horizontal, clientLength(form, Axis::Horizontal),
+    out.left = resolvePosition(file, stem, Axis::Horizontal, clientLength(game, Axis::Horizontal),
                                size->width);
-    out.top = resolvePosition(file, stem, Axis::Vertical, clientLength(form, Axis::Vertical),
+    out.top = resolvePosition(file, stem, Axis::Vertical, clientLength(game, Axis::Vertical),
                               size->height);
     // No star after the number, and the blank after "#" belongs to the flag.
     out.transparent = flagSet(file, stem + "transparent*yes# ");

@@ -10,7 +10,7 @@
 
 namespace taleplay {
 
-class TForm1;
+class Game;
 
 // Widths and left edges are fractions of the client width, heights and top
 // edges of the client height.
@@ -18,7 +18,7 @@ enum class Axis { Horizontal, Vertical };
 
 // The main window's client width (Horizontal) or height (Vertical), measured
 // now.
-int clientLength(const TForm1& form, Axis axis);
+int clientLength(const Game& game, Axis axis);
 
 // prefix + number + suffix, the number in plain decimal: ("*picture", 3,
 // "*name*") gives "*picture3*name*".
@@ -41,26 +41,26 @@ int resolvePosition(std::string_view file, std::string_view stem, Axis axis, int
 // A picture's natural size: the picture loaded into the hidden measuring
 // image with stretching off and automatic sizing on. Throws what the picture
 // loader throws.
-Size measurePicture(TForm1& form, const std::string& composedPath);
+Size measurePicture(Game& game, const std::string& composedPath);
 
 // The size of a picture component: the picture measured, then the width and
 // height that `stem` gives in `file` over the client area, the one missing
 // following the picture's proportions, or the natural size when neither is
 // given. Nothing when the picture has no extent: there are no proportions to
 // keep, and the component is left out.
-std::optional<Size> pictureSize(TForm1& form, std::string_view file, std::string_view stem,
+std::optional<Size> pictureSize(Game& game, std::string_view file, std::string_view stem,
                                 const std::string& composedPath);
 
 // The picture file that `key` names in `file`, for decorations: a name whose
 // file is missing counts as not given and `defaultName` is used instead. ""
 // when that file is missing too, and the element is not built.
-std::string decorationPictureName(const TForm1& form, std::string_view file, std::string_view key,
+std::string decorationPictureName(const Game& game, std::string_view file, std::string_view key,
                                   std::string_view defaultName);
 
 // The picture file that `key` names in `file`, for numbered components: a
 // name whose file is missing is reported to the player as written (the
 // report does not stop the program) and gives "", as does a missing key.
-std::string reportedPictureName(TForm1& form, std::string_view file, std::string_view key);
+std::string reportedPictureName(Game& game, std::string_view file, std::string_view key);
 
 // Where a numbered picture component (a picture, a button) goes: the file its
 // stem + "*name*" key names (a missing one reported), its size and place from
@@ -74,7 +74,7 @@ struct NumberedPicture {
     bool transparent = false;
     bool hidden = false;
 };
-std::optional<NumberedPicture> placeNumberedPicture(TForm1& form, std::string_view file,
+std::optional<NumberedPicture> placeNumberedPicture(Game& game, std::string_view file,
                                                     const std::string& stem);
 
 } // namespace taleplay

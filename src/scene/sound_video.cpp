@@ -1,10 +1,10 @@
+// The sound and video declarations of a screen's pictures file.
 #include "scene/sound_video.h"
 
-#include "app/taleforge_main.h"
-#include "commands/taleforge_serv_serv.h"
+#include "core/paths.h"
 #include "descr/File_functions.h"
 #include "descr/placement.h"
-#include "platform/paths.h"
+#include "game/game.h"
 
 namespace taleplay {
 namespace {
@@ -32,24 +32,24 @@ int videoPosition(const std::string& file, const char* axis, int reference, int 
 
 } // namespace
 
-void DeclareSound(TForm1& form, const std::string& file) {
+void DeclareSound(Game& game, const std::string& file) {
     if (!paths::fileExists(file))
         return;
     const std::string name = keyValue(file, "*sound*");
-    if (!name.empty() && paths::fileExists(form.state.dataFolder + name))
-        form.PlayAudio(form.state.dataFolder + name);
+    if (!name.empty() && paths::fileExists(game.state.dataFolder + name))
+        game.PlayAudio(game.state.dataFolder + name);
 }
 
-void DeclareVideo(TForm1& form, const std::string& file) {
+void DeclareVideo(Game& game, const std::string& file) {
     if (!paths::fileExists(file))
         return;
     const std::string name = keyValue(file, "*video*");
-    const std::string full = form.state.dataFolder + name;
+    const std::string full = game.state.dataFolder + name;
     if (!name.empty() && !paths::fileExists(full))
-        MissingFileReport(form, name, Halt::No);
+        MissingFileReport(game, name, Halt::No);
 
-    VideoControl& w = *form.VideoWindow1;
-    const int cw = form.clientWidth(), ch = form.clientHeight();
+    VideoControl& w = *game.VideoWindow1;
+    const int cw = game.clientWidth(), ch = game.clientHeight();
     w.resize(videoSize(file, "width", cw, cw / 4), w.height());
     w.resize(w.width(), videoSize(file, "height", ch, ch / 4));
     w.move(w.x(), videoPosition(file, "top", ch, w.height()));
@@ -57,28 +57,28 @@ void DeclareVideo(TForm1& form, const std::string& file) {
 
     const bool hold = flagSet(file, "*videoscreenvisible*no#");
     if (!name.empty()) {
-        form.state.videoFile = full; // also when the file is missing
+        game.state.videoFile = full; // also when the file is missing
         if (paths::fileExists(full) && !hold)
-            form.PlayVideo();
+            game.PlayVideo();
     }
 }
 
-void DeclareEndVideo(TForm1& form, const std::string& file) {
+void DeclareEndVideo(Game& game, const std::string& file) {
     if (!paths::fileExists(file))
         return;
     const std::string name = keyValue(file, "*video*");
-    const std::string full = form.state.dataFolder + name;
+    const std::string full = game.state.dataFolder + name;
     const bool exists = !name.empty() && paths::fileExists(full);
     if (!name.empty() && !exists)
-        MissingFileReport(form, name, Halt::No);
+        MissingFileReport(game, name, Halt::No);
     if (!exists)
         return;
 
     // Each value goes to the window at once, and the fallbacks test the
     // window: a side no key gives stays 0 for PlayVideo to fill in, an edge
     // no key gives stays 0.
-    VideoControl& w = *form.VideoWindow1;
-    const int cw = form.clientWidth(), ch = form.clientHeight();
+    VideoControl& w = *game.VideoWindow1;
+    const int cw = game.clientWidth(), ch = game.clientHeight();
     w.resize(divisionValue(file, "*videoscreen*widthindivision*", cw).value, w.height());
     if (w.width() == 0)
         w.resize(pixelValue(file, "*videoscreen*widthinpixels*"), w.height());
@@ -95,9 +95,9 @@ void DeclareEndVideo(TForm1& form, const std::string& file) {
         w.move(pixelValue(file, "*videoscreen*leftinpixels*"), w.y());
 
     const bool hold = flagSet(file, "*videoscreenvisible*no#");
-    form.state.videoFile = full;
+    game.state.videoFile = full;
     if (!hold)
-        form.PlayVideo();
+        game.PlayVideo();
 }
 
 } // namespace taleplay

@@ -5,18 +5,18 @@
 
 namespace taleplay {
 
-class TForm1;
+class Game;
 
 // Starts the sound `file` names at once; a missing sound file is no error.
-void DeclareSound(TForm1& form, const std::string& file);
+void DeclareSound(Game& game, const std::string& file);
 
 // Sizes and places the video window (a quarter of the client, centred, by
 // default), records the current video file and starts it unless
 // "*videoscreenvisible*no#" holds it back.
-void DeclareVideo(TForm1& form, const std::string& file);
+void DeclareVideo(Game& game, const std::string& file);
 
 // The end screen's video: no default size or place, and nothing at all is
 // set when the named file is missing.
-void DeclareEndVideo(TForm1& form, const std::string& file);
+void DeclareEndVideo(Game& game, const std::string& file);
 
 } // namespace taleplay

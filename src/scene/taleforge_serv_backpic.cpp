@@ -1,10 +1,11 @@
+// The play screen's background builder and the picture screens of the end screens.
 #include "scene/taleforge_serv_backpic.h"
 
-#include "app/taleforge_main.h"
+#include "core/paths.h"
 #include "descr/File_functions.h"
 #include "descr/Stroki_functions.h"
 #include "descr/colour_values.h"
-#include "platform/paths.h"
+#include "game/game.h"
 #include "platform/system.h"
 #include "scene/scene_steps.h"
 #include "scene/sound_video.h"
@@ -30,9 +31,9 @@ int widenUntilLastTileFits(int length, int tile) {
     return tile;
 }
 
-ImageControl& createImage(TForm1& form, const std::string& name, Stretch stretch, bool autoSize,
+ImageControl& createImage(Game& game, const std::string& name, Stretch stretch, bool autoSize,
                           bool transparent) {
-    ImageControl& image = form.host().createImage(name);
+    ImageControl& image = game.host().createImage(name);
     image.setStretch(stretch == Stretch::On);
     image.setAutoSize(autoSize);
     image.setTransparent(transparent);
@@ -40,73 +41,73 @@ ImageControl& createImage(TForm1& form, const std::string& name, Stretch stretch
 }
 
 // (1) The colour that shows wherever nothing covers the window.
-void SetScreenColour(TForm1& form, const std::string& file) {
+void SetScreenColour(Game& game, const std::string& file) {
     const std::string value = keyValue(file, "*screencolor*");
     if (!value.empty())
-        form.host().setColour(convertColour(value));
+        game.host().setColour(convertColour(value));
 }
 
 // (2) A picture repeated over the whole client area.
 } // namespace
 
-void BuildBackgroundTiles(TForm1& form, const PictureScreen& screen) {
+void BuildBackgroundTiles(Game& game, const PictureScreen& screen) {
     const std::string& file = screen.file;
-    const std::string name = decorationPictureName(form, file, "*fon*name*", "fon.bmp");
+    const std::string name = decorationPictureName(game, file, "*fon*name*", "fon.bmp");
     if (name.empty())
         return;
-    const std::string path = form.state.dataFolder + name;
-    const Size picture = measurePicture(form, path);
-    const auto tiles = backgroundTiles(form.clientWidth(), form.clientHeight(), picture);
+    const std::string path = game.state.dataFolder + name;
+    const Size picture = measurePicture(game, path);
+    const auto tiles = backgroundTiles(game.clientWidth(), game.clientHeight(), picture);
     for (std::size_t i = 0; i < tiles.size(); ++i) {
         const TilePlace& place = tiles[i];
-        ImageControl& tile = createImage(form, screen.namePrefix + "BP" + std::to_string(i),
+        ImageControl& tile = createImage(game, screen.namePrefix + "BP" + std::to_string(i),
                                          Stretch::Off, place.autoSize, false);
-        form.tables.backgroundTiles.emplace_back(&tile);
+        game.tables.backgroundTiles.emplace_back(&tile);
         if (!place.autoSize)
             tile.resize(place.width, place.height);
         tile.move(place.left, place.top);
         // Below everything else on the window, also below what the window
         // resource made.
-        form.host().sendToBack(tile);
+        game.host().sendToBack(tile);
         tile.loadPicture(path);
     }
 }
 
 // (3) One picture stretched over the client area, a pixel in from its edges.
-void BuildLargeBackground(TForm1& form, const PictureScreen& screen) {
-    const std::string name = largeBackgroundName(form, screen, platform::screenSize());
+void BuildLargeBackground(Game& game, const PictureScreen& screen) {
+    const std::string name = largeBackgroundName(game, screen, platform::screenSize());
     if (name.empty())
         return;
-    ImageControl& image = createImage(form, screen.namePrefix + "FON", Stretch::On, false, false);
-    form.tables.largeBackground.emplace_back(&image);
+    ImageControl& image = createImage(game, screen.namePrefix + "FON", Stretch::On, false, false);
+    game.tables.largeBackground.emplace_back(&image);
     image.hide();
-    image.setGeometry(1, 1, form.clientWidth() - 2, form.clientHeight() - 2);
-    image.loadPicture(form.state.dataFolder + name);
+    image.setGeometry(1, 1, game.clientWidth() - 2, game.clientHeight() - 2);
+    image.loadPicture(game.state.dataFolder + name);
     image.show();
 }
 
 // (4) Tiles along the four edges: top and bottom first, then left and right,
 // which run the full height and lie over the ends of the others.
-void BuildFrames(TForm1& form, const PictureScreen& screen) {
+void BuildFrames(Game& game, const PictureScreen& screen) {
     const std::string& file = screen.file;
-    const int cw = form.clientWidth();
-    const int ch = form.clientHeight();
-    const std::string& folder = form.state.dataFolder;
+    const int cw = game.clientWidth();
+    const int ch = game.clientHeight();
+    const std::string& folder = game.state.dataFolder;
 
     const std::string horizontalName =
-        decorationPictureName(form, file, "*framehoriz*name*", "ramkahor.bmp");
+        decorationPictureName(game, file, "*framehoriz*name*", "ramkahor.bmp");
     FrameTiling horizontal;
     if (!horizontalName.empty()) {
-        const Size picture = measurePicture(form, folder + horizontalName);
+        const Size picture = measurePicture(game, folder + horizontalName);
         const int height = resolveSize(file, "*framehoriz", Axis::Vertical, ch);
         horizontal = horizontalFrameTiling(cw, picture, height);
     }
 
     const std::string verticalName =
-        decorationPictureName(form, file, "*framevert*name*", "ramkavert.bmp");
+        decorationPictureName(game, file, "*framevert*name*", "ramkavert.bmp");
     FrameTiling vertical;
     if (!verticalName.empty()) {
-        const Size picture = measurePicture(form, folder + verticalName);
+        const Size picture = measurePicture(game, folder + verticalName);
         int width = resolveSize(file, "*framevert", Axis::Horizontal, cw);
         if (width == 0)
             width = horizontal.thickness;
@@ -119,9 +120,9 @@ void BuildFrames(TForm1& form, const PictureScreen& screen) {
     const FrameTiles tiles = frameTiles(cw, ch, horizontal, vertical);
     int index = 0;
     auto place = [&](const char* prefix, const std::string& name, const TilePlace& at) {
-        ImageControl& tile = createImage(form, screen.namePrefix + prefix + std::to_string(index++),
+        ImageControl& tile = createImage(game, screen.namePrefix + prefix + std::to_string(index++),
                                          Stretch::On, false, transparent);
-        form.tables.frames.emplace_back(&tile);
+        game.tables.frames.emplace_back(&tile);
         tile.setGeometry(at.left, at.top, at.width, at.height);
         tile.loadPicture(folder + name);
     };
@@ -132,17 +133,17 @@ void BuildFrames(TForm1& form, const PictureScreen& screen) {
 }
 
 // (5) Up to 50 freely placed pictures.
-void BuildPictures(TForm1& form, const PictureScreen& screen) {
+void BuildPictures(Game& game, const PictureScreen& screen) {
     const std::string& file = screen.file;
     for (int n = 1; n <= kPictureCount; ++n) {
         const std::string stem = numberedKey("*picture", n, "");
-        const auto at = placeNumberedPicture(form, file, stem);
+        const auto at = placeNumberedPicture(game, file, stem);
         if (!at)
             continue; // a number that is skipped does not end the loop
-        form.tables.pictures.resize(n);
-        ImageControl& image = createImage(form, screen.namePrefix + "RIS" + std::to_string(n - 1),
+        game.tables.pictures.resize(n);
+        ImageControl& image = createImage(game, screen.namePrefix + "RIS" + std::to_string(n - 1),
                                           Stretch::On, false, at->transparent);
-        form.tables.pictures[n - 1] = &image;
+        game.tables.pictures[n - 1] = &image;
         image.setGeometry(at->left, at->top, at->size.width, at->size.height);
         image.loadPicture(at->path);
         if (at->hidden)
@@ -151,7 +152,7 @@ void BuildPictures(TForm1& form, const PictureScreen& screen) {
 }
 
 // (6) The four corners, all of one size, over the frames and the pictures.
-void BuildCorners(TForm1& form, const PictureScreen& screen) {
+void BuildCorners(Game& game, const PictureScreen& screen) {
     const std::string& file = screen.file;
     struct Corner {
         const char* key;
@@ -163,34 +164,34 @@ void BuildCorners(TForm1& form, const PictureScreen& screen) {
         {"*bottomleftcorner*name*", "cornerbottomleft.bmp"},
         {"*bottomrightcorner*name*", "cornerbottomright.bmp"},
     }};
-    const std::string& folder = form.state.dataFolder;
+    const std::string& folder = game.state.dataFolder;
 
     const bool transparent = flagSet(file, "*cornertransparent*yes#");
     std::array<std::string, 4> names;
     std::optional<Size> lastMeasured;
     for (std::size_t i = 0; i < corners.size(); ++i) {
-        names[i] = decorationPictureName(form, file, corners[i].key, corners[i].defaultName);
+        names[i] = decorationPictureName(game, file, corners[i].key, corners[i].defaultName);
         if (!names[i].empty())
-            lastMeasured = measurePicture(form, folder + names[i]);
+            lastMeasured = measurePicture(game, folder + names[i]);
     }
     if (!lastMeasured)
         return;
     // Every corner takes the size of the last one measured: authors draw
     // the four alike.
     const std::optional<Size> size = cornerSize(
-        *lastMeasured, resolveSize(file, "*corner", Axis::Vertical, form.clientHeight()));
+        *lastMeasured, resolveSize(file, "*corner", Axis::Vertical, game.clientHeight()));
     if (!size)
         return;
 
-    const int cw = form.clientWidth();
-    const int ch = form.clientHeight();
-    form.tables.corners.resize(corners.size());
+    const int cw = game.clientWidth();
+    const int ch = game.clientHeight();
+    game.tables.corners.resize(corners.size());
     for (std::size_t i = 0; i < corners.size(); ++i) {
         if (names[i].empty())
             continue;
-        ImageControl& image = createImage(form, screen.namePrefix + "UGOL" + std::to_string(i),
+        ImageControl& image = createImage(game, screen.namePrefix + "UGOL" + std::to_string(i),
                                           Stretch::On, false, transparent);
-        form.tables.corners[i] = &image;
+        game.tables.corners[i] = &image;
         image.resize(size->width, size->height);
         image.loadPicture(folder + names[i]);
         const bool right = i == 1 || i == 3;
@@ -216,26 +217,26 @@ ShapeKind shapeKindOf(const std::string& kind) {
 }
 
 // (7) Up to 30 filled and outlined shapes, over the corners.
-void BuildShapes(TForm1& form, const std::string& file) {
+void BuildShapes(Game& game, const std::string& file) {
     for (int n = 1; n <= kShapeCount; ++n) {
         const std::string stem = numberedKey("*shape", n, "");
         const std::string kind = asciiLowerCase(keyValue(file, stem + "*form*"));
         if (kind.empty())
             continue;
         // A shape has no natural size: what is not given stays 0.
-        int height = resolveSize(file, stem, Axis::Vertical, form.clientHeight());
-        int width = resolveSize(file, stem, Axis::Horizontal, form.clientWidth());
+        int height = resolveSize(file, stem, Axis::Vertical, game.clientHeight());
+        int width = resolveSize(file, stem, Axis::Horizontal, game.clientWidth());
         if (kind == "circle" || kind == "square" || kind == "roundsquare")
             width = height = std::max(width, height);
-        const int left = resolvePosition(file, stem, Axis::Horizontal, form.clientWidth(), width);
-        const int top = resolvePosition(file, stem, Axis::Vertical, form.clientHeight(), height);
+        const int left = resolvePosition(file, stem, Axis::Horizontal, game.clientWidth(), width);
+        const int top = resolvePosition(file, stem, Axis::Vertical, game.clientHeight(), height);
         const std::string fill = keyValue(file, stem + "color*");
         const std::string outline = keyValue(file, stem + "pencolor*");
 
-        form.tables.shapes.resize(n);
+        game.tables.shapes.resize(n);
         const bool hidden = flagSet(file, stem + "visible*no# ");
-        ShapeControl& shape = form.host().createShape("SHAP" + std::to_string(n - 1));
-        form.tables.shapes[n - 1] = &shape;
+        ShapeControl& shape = game.host().createShape("SHAP" + std::to_string(n - 1));
+        game.tables.shapes[n - 1] = &shape;
         shape.setShape(shapeKindOf(kind));
         shape.setGeometry(left, top, width, height);
         // A bad colour stops the build here; the shape stays, placed but
@@ -349,8 +350,8 @@ std::optional<Size> cornerSize(Size lastCorner, int height) {
     return Size{width, height};
 }
 
-std::string largeBackgroundName(const TForm1& form, const PictureScreen& source, QSize screen) {
-    const std::string& folder = form.state.dataFolder;
+std::string largeBackgroundName(const Game& game, const PictureScreen& source, QSize screen) {
+    const std::string& folder = game.state.dataFolder;
     const std::string& file = source.file;
     auto existing = [&](std::string name) {
         return !name.empty() && paths::fileExists(folder + name) ? name : std::string();
@@ -386,21 +387,21 @@ std::string largeBackgroundName(const TForm1& form, const PictureScreen& source,
     return existing(name);
 }
 
-void BuildBackground(TForm1& form) {
-    const std::string file = form.state.dataFolder + "allbackpictures.txt";
+void BuildBackground(Game& game) {
+    const std::string file = game.state.dataFolder + "allbackpictures.txt";
     // Each step builds whatever it can, whether or not the ones before it
     // built anything; an error (a bad colour, an unreadable picture) stops the
     // whole build and leaves what is built.
     const PictureScreen screen{file, ""};
-    SetScreenColour(form, file);
-    BuildBackgroundTiles(form, screen);
-    BuildLargeBackground(form, screen);
-    BuildFrames(form, screen);
-    BuildPictures(form, screen);
-    BuildCorners(form, screen);
-    BuildShapes(form, file);
-    DeclareSound(form, file);
-    DeclareVideo(form, file);
+    SetScreenColour(game, file);
+    BuildBackgroundTiles(game, screen);
+    BuildLargeBackground(game, screen);
+    BuildFrames(game, screen);
+    BuildPictures(game, screen);
+    BuildCorners(game, screen);
+    BuildShapes(game, file);
+    DeclareSound(game, file);
+    DeclareVideo(game, file);
 }
 
 } // namespace taleplay

@@ -12,9 +12,9 @@
 
 namespace taleplay {
 
-class TForm1;
+class Game;
 
-void BuildBackground(TForm1& form);
+void BuildBackground(Game& game);
 
 // The arithmetic of the tiled elements, as functions of the client size and
 // the picture's natural size, so it can be checked on any screen.
@@ -80,12 +80,12 @@ struct PictureScreen {
     bool largeBackgroundKeyAnyCase = false;
 };
 
-void BuildBackgroundTiles(TForm1& form, const PictureScreen& screen);
-void BuildLargeBackground(TForm1& form, const PictureScreen& screen);
-void BuildFrames(TForm1& form, const PictureScreen& screen);
-void BuildPictures(TForm1& form, const PictureScreen& screen);
-void BuildCorners(TForm1& form, const PictureScreen& screen);
+void BuildBackgroundTiles(Game& game, const PictureScreen& screen);
+void BuildLargeBackground(Game& game, const PictureScreen& screen);
+void BuildFrames(Game& game, const PictureScreen& screen);
+void BuildPictures(Game& game, const PictureScreen& screen);
+void BuildCorners(Game& game, const PictureScreen& screen);
 
-std::string largeBackgroundName(const TForm1& form, const PictureScreen& source, QSize screen);
+std::string largeBackgroundName(const Game& game, const PictureScreen& source, QSize screen);
 
 } // namespace taleplay

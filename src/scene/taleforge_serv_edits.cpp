@@ -1,10 +1,11 @@
+// Text windows: the one-line boxes answers are typed into.
 #include "scene/taleforge_serv_edits.h"
 
-#include "app/taleforge_main.h"
 #include "descr/File_functions.h"
 #include "descr/Stroki_functions.h"
 #include "descr/colour_values.h"
 #include "descr/placement.h"
+#include "game/game.h"
 #include "platform/host.h"
 #include "platform/system.h"
 #include "scene/scene_steps.h"
@@ -15,7 +16,7 @@ namespace {
 
 constexpr int kLastTextWindow = 100;
 
-void buildTextWindow(TForm1& form, const std::string& file, int n, int screenHeight) {
+void buildTextWindow(Game& game, const std::string& file, int n, int screenHeight) {
     const std::string stem = "*textwindow" + std::to_string(n);
     // Any line naming the window makes it exist, whatever follows the key:
     // even one of its answer lines. The star after the number keeps window
@@ -23,8 +24,8 @@ void buildTextWindow(TForm1& form, const std::string& file, int n, int screenHei
     if (countLinesWithKey(file, stem + "*") == 0)
         return;
 
-    const int cw = form.clientWidth();
-    const int ch = form.clientHeight();
+    const int cw = game.clientWidth();
+    const int ch = game.clientHeight();
     int width = resolveSize(file, stem, Axis::Horizontal, cw);
     if (width == 0)
         width = defaultTextWidth(cw);
@@ -37,10 +38,10 @@ void buildTextWindow(TForm1& form, const std::string& file, int n, int screenHei
     if (const std::string line = firstLineWithKey(file, stem + "*text*"); !line.empty())
         initialText = textBeforeDelimiter(textAfterKey(line, stem + "*text*"), "#");
 
-    auto& table = form.tables.textWindows;
+    auto& table = game.tables.textWindows;
     if (table.size() < static_cast<std::size_t>(n))
         table.resize(static_cast<std::size_t>(n));
-    EditControl& edit = form.host().createEdit("TW" + std::to_string(n - 1));
+    EditControl& edit = game.host().createEdit("TW" + std::to_string(n - 1));
     table[n - 1] = &edit;
     if (noBorder)
         edit.setBorder(false);
@@ -51,7 +52,7 @@ void buildTextWindow(TForm1& form, const std::string& file, int n, int screenHei
     edit.setFont(font);
     // There is no height key: the box is as tall as one line of its font,
     // measured on the measuring label, border or not.
-    LabelControl& servant = *form.LabelServant;
+    LabelControl& servant = *game.LabelServant;
     servant.setFont(edit.font());
     servant.setCaption(" Hello");
     if (!look.fontColour.empty()) {
@@ -71,11 +72,11 @@ void buildTextWindow(TForm1& form, const std::string& file, int n, int screenHei
 
 } // namespace
 
-void BuildTextWindows(TForm1& form) {
-    const std::string file = form.state.dataFolder + "alltextwindows.txt";
+void BuildTextWindows(Game& game) {
+    const std::string file = game.state.dataFolder + "alltextwindows.txt";
     const int screenHeight = platform::screenSize().height();
     for (int n = 1; n <= kLastTextWindow; ++n)
-        buildTextWindow(form, file, n, screenHeight);
+        buildTextWindow(game, file, n, screenHeight);
 }
 
 } // namespace taleplay

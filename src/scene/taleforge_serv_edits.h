@@ -1,11 +1,12 @@
 #pragma once
+// The text windows of the play screen.
 
 namespace taleplay {
 
-class TForm1;
+class Game;
 
 // Builds from alltextwindows.txt: the one-line text windows the player types
 // answers into.
-void BuildTextWindows(TForm1& form);
+void BuildTextWindows(Game& game);
 
 } // namespace taleplay

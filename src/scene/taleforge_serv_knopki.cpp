@@ -1,8 +1,9 @@
+// Image buttons: placed, pictured and wired to the window's button handlers.
 #include "scene/taleforge_serv_knopki.h"
 
-#include "app/taleforge_main.h"
+#include "core/paths.h"
 #include "descr/File_functions.h"
-#include "platform/paths.h"
+#include "game/game.h"
 #include "scene/scene_steps.h"
 
 namespace taleplay {
@@ -12,16 +13,16 @@ constexpr int kButtonCount = 30;
 
 } // namespace
 
-void BuildButtons(TForm1& form) {
-    BuildImageButtons(form, form.state.dataFolder + "allbuttons.txt", ButtonSet::PlayScreen);
+void BuildButtons(Game& game) {
+    BuildImageButtons(game, game.state.dataFolder + "allbuttons.txt", ButtonSet::PlayScreen);
 }
 
-void BuildImageButtons(TForm1& form, const std::string& file, ButtonSet set) {
+void BuildImageButtons(Game& game, const std::string& file, ButtonSet set) {
     const bool end = set == ButtonSet::EndScreen;
-    auto& table = end ? form.tables.endButtons : form.tables.buttons;
+    auto& table = end ? game.tables.endButtons : game.tables.buttons;
     for (int n = 1; n <= kButtonCount; ++n) {
         const std::string stem = numberedKey("*button", n, "");
-        const auto at = placeNumberedPicture(form, file, stem);
+        const auto at = placeNumberedPicture(game, file, stem);
         if (!at)
             continue; // a missing number does not end the buttons
         // Whether its file exists is asked only when the button is wired.
@@ -31,7 +32,7 @@ void BuildImageButtons(TForm1& form, const std::string& file, ButtonSet set) {
         // The handlers take the number back from the name: nothing else may
         // be added to it.
         ImageControl& button =
-            form.host().createImage(numberedKey(end ? "URANazhimalka" : "Nazhimalka", n, ""));
+            game.host().createImage(numberedKey(end ? "URANazhimalka" : "Nazhimalka", n, ""));
         table[n - 1] = &button;
         button.setStretch(true);
         button.setAutoSize(false);
@@ -40,15 +41,15 @@ void BuildImageButtons(TForm1& form, const std::string& file, ButtonSet set) {
         button.loadPicture(at->path);
         button.setHandCursor(true);
         // Press feedback only for a pressed picture that is there now.
-        if (!pressedName.empty() && paths::fileExists(form.state.dataFolder + pressedName)) {
-            button.onMouseDown = [&form](ImageControl& b, Qt::MouseButton m) {
-                form.AllButtonsMouseDown(b, m);
+        if (!pressedName.empty() && paths::fileExists(game.state.dataFolder + pressedName)) {
+            button.onMouseDown = [&events = game.window()](ImageControl& b, Qt::MouseButton m) {
+                events.AllButtonsMouseDown(b, m);
             };
-            button.onMouseUp = [&form](ImageControl& b, Qt::MouseButton m) {
-                form.AllButtonsMouseUp(b, m);
+            button.onMouseUp = [&events = game.window()](ImageControl& b, Qt::MouseButton m) {
+                events.AllButtonsMouseUp(b, m);
             };
         }
-        button.onClick = [&form](ImageControl& b) { form.AllButtonsClick(b); };
+        button.onClick = [&events = game.window()](ImageControl& b) { events.AllButtonsClick(b); };
         if (at->hidden)
             button.hide();
     }

@@ -1,13 +1,14 @@
 #pragma once
+// The image buttons of the play screen and of the end screens.
 #include <string>
 
 namespace taleplay {
 
-class TForm1;
+class Game;
 
 // Builds from allbuttons.txt the image buttons, "Nazhimalka" + number, up to
 // 30: the player's only way to act.
-void BuildButtons(TForm1& form);
+void BuildButtons(Game& game);
 
 // Play-screen buttons go to the button table as "Nazhimalka" + n; an end
 // screen's to a table of their own as "URANazhimalka" + n, which the click
@@ -15,6 +16,6 @@ void BuildButtons(TForm1& form);
 enum class ButtonSet { PlayScreen, EndScreen };
 
 // Builds buttons 1 to 30 of `file`.
-void BuildImageButtons(TForm1& form, const std::string& file, ButtonSet set);
+void BuildImageButtons(Game& game, const std::string& file, ButtonSet set);
 
 } // namespace taleplay

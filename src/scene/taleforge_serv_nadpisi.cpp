@@ -1,10 +1,11 @@
+// Text lines and lists, and what texts, lists and text windows read alike.
 #include "scene/taleforge_serv_nadpisi.h"
 
-#include "app/taleforge_main.h"
 #include "descr/File_functions.h"
 #include "descr/Stroki_functions.h"
 #include "descr/colour_values.h"
 #include "descr/placement.h"
+#include "game/game.h"
 #include "platform/host.h"
 #include "platform/system.h"
 #include "scene/scene_steps.h"
@@ -40,15 +41,15 @@ template <class Table> void growTo(Table& table, std::size_t n) {
         table.resize(n);
 }
 
-void buildList(TForm1& form, const std::string& file, int n, int screenHeight) {
+void buildList(Game& game, const std::string& file, int n, int screenHeight) {
     const std::string stem = "*list" + std::to_string(n);
     // Existence is tested in any case, the strings are read in exact case, so
     // a list can exist without a single item.
     if (countLinesWithKey(file, stem + "*string1*") == 0)
         return;
 
-    const int cw = form.clientWidth();
-    const int ch = form.clientHeight();
+    const int cw = game.clientWidth();
+    const int ch = game.clientHeight();
     const int width = sizeOr(resolveSize(file, stem, Axis::Horizontal, cw), defaultTextWidth(cw));
     const int height = sizeOr(resolveSize(file, stem, Axis::Vertical, ch), defaultListHeight(cw));
     Edge top = readEdge(file, stem, Axis::Vertical, ch);
@@ -58,9 +59,9 @@ void buildList(TForm1& form, const std::string& file, int n, int screenHeight) {
     // The box is made for every list that exists, not only when its first
     // string has a value: later strings must never go to a box that is not
     // there, and commands expect every list to have its box.
-    growTo(form.tables.lists, static_cast<std::size_t>(n));
-    ListControl& list = form.host().createList("LIST" + std::to_string(n - 1));
-    form.tables.lists[n - 1] = &list;
+    growTo(game.tables.lists, static_cast<std::size_t>(n));
+    ListControl& list = game.host().createList("LIST" + std::to_string(n - 1));
+    game.tables.lists[n - 1] = &list;
     // Centring overrides even a pixel key: it is applied after both readings.
     if (left.centre)
         left.value = centredPosition(cw, width);
@@ -80,7 +81,7 @@ void buildList(TForm1& form, const std::string& file, int n, int screenHeight) {
 
     // The horizontal scroll range ends as the width of the widest item in
     // the list's font, measured by the window's measuring label.
-    LabelControl& servant = *form.LabelServant;
+    LabelControl& servant = *game.LabelServant;
     servant.setFont(list.font());
     for (int k = 1; k <= kLastString; ++k) {
         const std::string item = untrimmedValue(file, stringKey(stem, k));
@@ -94,21 +95,21 @@ void buildList(TForm1& form, const std::string& file, int n, int screenHeight) {
 }
 
 // Builds text n; `labelCounter` is the label-table index the next label gets.
-void buildText(TForm1& form, const TextLineSource& source, int n, int screenHeight,
+void buildText(Game& game, const TextLineSource& source, int n, int screenHeight,
                int& labelCounter) {
     const std::string& file = source.file;
     const std::string stem = "*text" + std::to_string(n);
     if (countLinesWithKey(file, stem + "*string1*") == 0)
         return;
 
-    auto& texts = form.tables.texts;
+    auto& texts = game.tables.texts;
     // Only the entry of this number is touched: entries of texts that do not
     // exist keep what they held (0 and 0 when the table grows).
     texts.resize(static_cast<std::size_t>(n));
     texts[n - 1].second = 0;
 
-    const int cw = form.clientWidth();
-    const int ch = form.clientHeight();
+    const int cw = game.clientWidth();
+    const int ch = game.clientHeight();
     int width = sizeOr(resolveSize(file, stem, Axis::Horizontal, cw), defaultTextWidth(cw));
     // Text lines are never centred vertically: the top's centre mark is ignored.
     const int top = readEdge(file, stem, Axis::Vertical, ch).value;
@@ -132,10 +133,10 @@ void buildText(TForm1& form, const TextLineSource& source, int n, int screenHeig
         ++texts[n - 1].second;
         // The label table ends with this label: on the play screen that is
         // one more entry; an end screen cuts the old screen's entries away.
-        form.tables.labels.resize(static_cast<std::size_t>(index) + 1);
+        game.tables.labels.resize(static_cast<std::size_t>(index) + 1);
 
-        LabelControl& label = form.host().createLabel(source.namePrefix + std::to_string(index));
-        form.tables.labels[index] = &label;
+        LabelControl& label = game.host().createLabel(source.namePrefix + std::to_string(index));
+        game.tables.labels[index] = &label;
         label.setAutoSize(false);
         label.setTransparent(transparent);
         label.resize(width, label.height());
@@ -211,25 +212,25 @@ FontSpec lookFont(FontSpec base, const TextLook& look) {
     return base;
 }
 
-void BuildLists(TForm1& form, const std::string& file) {
+void BuildLists(Game& game, const std::string& file) {
     const int screenHeight = platform::screenSize().height();
     for (int n = 1; n <= kLastList; ++n)
-        buildList(form, file, n, screenHeight);
+        buildList(game, file, n, screenHeight);
 }
 
-void BuildTextLines(TForm1& form, const TextLineSource& source) {
+void BuildTextLines(Game& game, const TextLineSource& source) {
     assert(source.lastText >= 0);
     const int screenHeight = platform::screenSize().height();
     int labelCounter = 0;
     for (int n = 1; n <= source.lastText; ++n)
-        buildText(form, source, n, screenHeight, labelCounter);
+        buildText(game, source, n, screenHeight, labelCounter);
 }
 
-void BuildTexts(TForm1& form) {
-    const std::string file = form.state.dataFolder + "allbacktexts.txt";
+void BuildTexts(Game& game) {
+    const std::string file = game.state.dataFolder + "allbacktexts.txt";
     // A bad colour in a list stops the whole builder: no text line is built.
-    BuildLists(form, file);
-    BuildTextLines(form, TextLineSource{file});
+    BuildLists(game, file);
+    BuildTextLines(game, TextLineSource{file});
 }
 
 } // namespace taleplay

@@ -9,10 +9,10 @@
 
 namespace taleplay {
 
-class TForm1;
+class Game;
 
 // Builds from allbacktexts.txt: lists, then text lines.
-void BuildTexts(TForm1& form);
+void BuildTexts(Game& game);
 
 // Where text lines come from and how they are named. The play screen and the
 // end screens build them alike; the end screens read their own file, fewer
@@ -26,10 +26,10 @@ struct TextLineSource {
 
 // Builds texts 1 to source.lastText into the label table from entry 0 on and
 // into the text table by their numbers.
-void BuildTextLines(TForm1& form, const TextLineSource& source);
+void BuildTextLines(Game& game, const TextLineSource& source);
 
 // Builds lists 1 to 10 of `file` into the list table.
-void BuildLists(TForm1& form, const std::string& file);
+void BuildLists(Game& game, const std::string& file);
 
 // ------------------------------------------------------------------------
 // What texts, lists and text windows read alike.

@@ -12,7 +12,7 @@
 
 namespace taleplay::testing {
 
-struct Game {
+struct TestGame {
     TempFolder dir;
     std::unique_ptr<TForm1> form;
     TForm2* errorWindow = nullptr; // owned by the form
@@ -44,7 +44,7 @@ struct Game {
         ASSERT_TRUE(image.save(QString::fromStdString(path.string())));
     }
 
-    ~Game() {
+    ~TestGame() {
         form.reset();
         if (::chdir("/") != 0) {
         }

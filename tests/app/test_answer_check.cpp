@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace taleplay;
-using taleplay::testing::Game;
+using taleplay::testing::TestGame;
 
 namespace {
 
@@ -32,7 +32,7 @@ void type(QWidget* edit, const QString& text) {
 }
 
 EditControl& textWindow(TForm1& form, std::size_t index) {
-    auto* edit = dynamic_cast<EditControl*>(form.tables.textWindows.at(index).data());
+    auto* edit = dynamic_cast<EditControl*>(form.game().tables.textWindows.at(index).data());
     EXPECT_NE(edit, nullptr);
     return *edit;
 }
@@ -40,7 +40,7 @@ EditControl& textWindow(TForm1& form, std::size_t index) {
 } // namespace
 
 TEST(AnswerCheck, ForgivesCaseBlanksAndPunctuationButNotOtherWords) {
-    Game g;
+    TestGame g;
     g.dir.write("data_game/alltextwindows.txt",
                 "*textwindow1*rightanswer*Paris#\n"
                 "*textwindow1*rightanswer*Lutetia#\n"
@@ -52,7 +52,7 @@ TEST(AnswerCheck, ForgivesCaseBlanksAndPunctuationButNotOtherWords) {
                     "*textwindow1*rightanswer*well-known#\n"
                     "*textwindow2*text*#\n");
     TForm1& form = g.start();
-    ASSERT_TRUE(form.messages().empty());
+    ASSERT_TRUE(form.game().messages().empty());
     EditControl& first = textWindow(form, 0);
     EditControl& second = textWindow(form, 1);
     struct Row {
@@ -84,44 +84,44 @@ TEST(AnswerCheck, ForgivesCaseBlanksAndPunctuationButNotOtherWords) {
     };
     for (const Row& r : rows) {
         first.setText(r.typed);
-        EXPECT_EQ(form.EditCheck(&first, "textwindow1"), r.right) << "'" << r.typed << "'";
+        EXPECT_EQ(form.game().EditCheck(&first, "textwindow1"), r.right) << "'" << r.typed << "'";
         // Text window 2 lists no answers: nothing is right there.
         second.setText(r.typed);
-        EXPECT_FALSE(form.EditCheck(&second, "textwindow2")) << "'" << r.typed << "'";
+        EXPECT_FALSE(form.game().EditCheck(&second, "textwindow2")) << "'" << r.typed << "'";
     }
 }
 
 TEST(AnswerCheck, AnAnswerListedWithPunctuationNeverMatches) {
-    Game g;
+    TestGame g;
     g.dir.write("data_game/alltextwindows.txt", "*textwindow1*rightanswer*Paris!#\n"
                                                 "*textwindow1*rightanswer*Rome #\n");
     TForm1& form = g.start();
     EditControl& w = textWindow(form, 0);
     for (const char* typed : {"Paris", "Paris!", "Paris !", "Rome", "Rome "}) {
         w.setText(typed);
-        EXPECT_FALSE(form.EditCheck(&w, "textwindow1")) << typed;
+        EXPECT_FALSE(form.game().EditCheck(&w, "textwindow1")) << typed;
     }
 }
 
 TEST(AnswerCheck, NeedsATextWindowAndItsFile) {
-    Game g;
+    TestGame g;
     g.dir.write("data_game/allbacktexts.txt", "*text1*string1*Paris#\n");
     g.dir.write("data_game/alltextwindows.txt", "*textwindow1*rightanswer*Paris#\n");
     TForm1& form = g.start();
-    Control* label = controlOf(form.tables.labels.at(0).data());
-    EXPECT_THROW(form.EditCheck(label, "text1"), InvalidCast);
-    EXPECT_THROW(form.EditCheck(nullptr, "textwindow1"), InvalidCast);
+    Control* label = controlOf(form.game().tables.labels.at(0).data());
+    EXPECT_THROW(form.game().EditCheck(label, "text1"), InvalidCast);
+    EXPECT_THROW(form.game().EditCheck(nullptr, "textwindow1"), InvalidCast);
 
     EditControl& w = textWindow(form, 0);
     w.setText("Paris");
-    EXPECT_TRUE(form.EditCheck(&w, "textwindow1"));
+    EXPECT_TRUE(form.game().EditCheck(&w, "textwindow1"));
     // The file is read afresh at every check.
     std::filesystem::remove(g.dir.path() / "data_game" / "alltextwindows.txt");
-    EXPECT_FALSE(form.EditCheck(&w, "textwindow1"));
+    EXPECT_FALSE(form.game().EditCheck(&w, "textwindow1"));
 }
 
 TEST(AnswerCheck, WhatThePlayerTypesIsCheckedInLatinAndCyrillic) {
-    Game g;
+    TestGame g;
     g.dir.write("data_game/alltextwindows.txt", "*textwindow1*widthinpixels*300#\n"
                                                 "*textwindow1*rightanswer*Paris#\n"
                                                 "*textwindow2*rightanswer*" +
@@ -147,24 +147,24 @@ TEST(AnswerCheck, WhatThePlayerTypesIsCheckedInLatinAndCyrillic) {
         r.window->setFocus();
         type(r.window, r.typed);
         EXPECT_EQ(toQString(r.window->text()), r.typed);
-        EXPECT_EQ(form.EditCheck(r.window, r.target), r.right) << r.typed.toStdString();
+        EXPECT_EQ(form.game().EditCheck(r.window, r.target), r.right) << r.typed.toStdString();
     }
     // A typed character the code page lacks reads back as '?'.
     cyrillic.setText("");
     type(&cyrillic, QString::fromUtf8("Москва✓"));
     EXPECT_EQ(cyrillic.text(), kMoscow + "?");
-    EXPECT_TRUE(form.EditCheck(&cyrillic, "textwindow2")); // '?' is punctuation
+    EXPECT_TRUE(form.game().EditCheck(&cyrillic, "textwindow2")); // '?' is punctuation
 }
 
 TEST(Timer, StaysDisabledAndItsHandlerOnlyCountsThePauseDown) {
-    Game g;
+    TestGame g;
     std::filesystem::create_directory(g.dir.path() / "data_game");
     TForm1& form = g.start();
     EXPECT_FALSE(form.Timer1->isActive());
     EXPECT_EQ(form.Timer1->interval(), 10);
-    form.state.pauseCounter = 2;
+    form.game().state.pauseCounter = 2;
     for (int expected : {1, 0, 0}) {
         form.Timer1Timer();
-        EXPECT_EQ(form.state.pauseCounter, expected);
+        EXPECT_EQ(form.game().state.pauseCounter, expected);
     }
 }

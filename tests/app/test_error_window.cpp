@@ -4,15 +4,15 @@
 #include <gtest/gtest.h>
 
 using namespace taleplay;
-using taleplay::testing::Game;
+using taleplay::testing::TestGame;
 
 TEST(ErrorWindow, HalfTheMainWindowAtAQuarterOffset) {
-    Game g;
+    TestGame g;
     std::filesystem::create_directory(g.dir.path() / "data_game");
     TForm1& form = g.start();
     ASSERT_EQ(form.frameGeometry().size(), QSize(1280, 1024));
 
-    MissingFileReport(form, g.dir.str() + "/data_game/video.avi", Halt::No);
+    MissingFileReport(form.game(), g.dir.str() + "/data_game/video.avi", Halt::No);
     TForm2& w = *g.errorWindow;
     EXPECT_EQ(w.windowTitle().toStdString(), "ERROR");
     EXPECT_EQ(w.size(), QSize(640, 512));
@@ -29,15 +29,15 @@ TEST(ErrorWindow, HalfTheMainWindowAtAQuarterOffset) {
 }
 
 TEST(ErrorWindow, ALongPathWrapsOntoFurtherLines) {
-    Game g;
+    TestGame g;
     std::filesystem::create_directory(g.dir.path() / "data_game");
     TForm1& form = g.start();
-    MissingFileReport(form, "short", Halt::No);
+    MissingFileReport(form.game(), "short", Halt::No);
     const int oneLine = g.errorWindow->label().height();
     std::string longPath;
     for (int i = 0; i < 12; ++i)
         longPath += "/a-rather-long-folder-name";
-    MissingFileReport(form, longPath, Halt::No);
+    MissingFileReport(form.game(), longPath, Halt::No);
     EXPECT_GE(g.errorWindow->label().height(), 2 * oneLine);
     EXPECT_LE(g.errorWindow->label().width(), 512);
 }

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 using namespace taleplay;
-using taleplay::testing::Game;
+using taleplay::testing::TestGame;
 
 namespace {
 
@@ -18,7 +18,7 @@ void runFor(int ms) {
         platform::processEvents();
 }
 
-struct MediaGame : Game {
+struct MediaGame : TestGame {
     MediaGame() {
         std::filesystem::create_directories(dir.path() / "data_game");
         taleplay::testing::writeMjpegAvi(dir.str() + "/data_game/clip.avi", 640, 480, 20, 10);
@@ -49,78 +49,78 @@ TEST(PlayVideo, ZeroSidesComeFromTheVideoKeepingCentring) {
     MediaGame g;
     TForm1& form = g.start();
     for (const auto& r : rows) {
-        form.VideoWindow1->setGeometry(r.before);
-        form.state.videoFile = g.data() + "clip.avi";
-        form.PlayVideo();
-        EXPECT_EQ(form.VideoWindow1->geometry(), r.after)
+        form.game().VideoWindow1->setGeometry(r.before);
+        form.game().state.videoFile = g.data() + "clip.avi";
+        form.game().PlayVideo();
+        EXPECT_EQ(form.game().VideoWindow1->geometry(), r.after)
             << r.before.x() << "," << r.before.width();
-        EXPECT_TRUE(form.VideoWindow1->isVisible());
+        EXPECT_TRUE(form.game().VideoWindow1->isVisible());
     }
 }
 
 TEST(PlayVideo, PlaysFramesIntoTheWindowAndRestartsFromTheBeginning) {
     MediaGame g;
     TForm1& form = g.start();
-    form.VideoWindow1->setGeometry(0, 0, 320, 240);
-    form.state.videoFile = g.data() + "clip.avi";
-    form.PlayVideo();
+    form.game().VideoWindow1->setGeometry(0, 0, 320, 240);
+    form.game().state.videoFile = g.data() + "clip.avi";
+    form.game().PlayVideo();
     runFor(1200);
-    EXPECT_TRUE(form.FilterGraph1->playing());
-    EXPECT_TRUE(form.VideoWindow1->playing());
-    const qint64 later = form.FilterGraph1->position();
+    EXPECT_TRUE(form.game().FilterGraph1->playing());
+    EXPECT_TRUE(form.game().VideoWindow1->playing());
+    const qint64 later = form.game().FilterGraph1->position();
     EXPECT_GT(later, 500);
     // The frames are painted: later frames of the clip are bluer than red.
     const QImage shot = form.grab(QRect(0, 0, 320, 240)).toImage();
     const QColor c = shot.pixelColor(160, 120);
     EXPECT_GT(c.blue(), 60);
 
-    form.PlayVideo(); // the same file again starts over
-    EXPECT_LT(form.FilterGraph1->position(), later);
-    form.StopVideo();
-    EXPECT_FALSE(form.VideoWindow1->isVisible());
-    EXPECT_FALSE(form.FilterGraph1->playing());
+    form.game().PlayVideo(); // the same file again starts over
+    EXPECT_LT(form.game().FilterGraph1->position(), later);
+    form.game().StopVideo();
+    EXPECT_FALSE(form.game().VideoWindow1->isVisible());
+    EXPECT_FALSE(form.game().FilterGraph1->playing());
 }
 
 TEST(PlayVideo, AFileWithoutPictureLeavesZeroSidesAlone) {
     MediaGame g;
     TForm1& form = g.start();
     g.dir.write("data_game/broken.avi", "RIFF nonsense");
-    form.VideoWindow1->setGeometry(10, 10, 0, 0);
-    form.state.videoFile = g.data() + "broken.avi";
-    form.PlayVideo();
-    EXPECT_EQ(form.VideoWindow1->size(), QSize(0, 0));
-    EXPECT_TRUE(form.VideoWindow1->isVisible());
-    form.state.videoFile = g.data() + "missing.avi";
-    form.PlayVideo();
-    EXPECT_TRUE(form.messages().empty()); // playback itself reports nothing
+    form.game().VideoWindow1->setGeometry(10, 10, 0, 0);
+    form.game().state.videoFile = g.data() + "broken.avi";
+    form.game().PlayVideo();
+    EXPECT_EQ(form.game().VideoWindow1->size(), QSize(0, 0));
+    EXPECT_TRUE(form.game().VideoWindow1->isVisible());
+    form.game().state.videoFile = g.data() + "missing.avi";
+    form.game().PlayVideo();
+    EXPECT_TRUE(form.game().messages().empty()); // playback itself reports nothing
 }
 
 TEST(PlayAudio, OneSoundAtATimeAndFailuresLeaveNone) {
     MediaGame g;
     TForm1& form = g.start();
-    form.PlayAudio(g.data() + "one.wav");
-    const auto first = form.soundStream();
+    form.game().PlayAudio(g.data() + "one.wav");
+    const auto first = form.game().soundStream();
     ASSERT_NE(first, 0u);
-    EXPECT_TRUE(form.audio().isPlaying(first));
-    form.PlayAudio(g.data() + "two.wav");
-    EXPECT_NE(form.soundStream(), first);
-    EXPECT_FALSE(form.audio().isPlaying(first)); // stopped and freed
-    EXPECT_EQ(form.audio().fileOf(form.soundStream()), g.data() + "two.wav");
-    EXPECT_TRUE(form.audio().isPlaying(form.soundStream()));
+    EXPECT_TRUE(form.game().audio().isPlaying(first));
+    form.game().PlayAudio(g.data() + "two.wav");
+    EXPECT_NE(form.game().soundStream(), first);
+    EXPECT_FALSE(form.game().audio().isPlaying(first)); // stopped and freed
+    EXPECT_EQ(form.game().audio().fileOf(form.game().soundStream()), g.data() + "two.wav");
+    EXPECT_TRUE(form.game().audio().isPlaying(form.game().soundStream()));
 
     g.dir.write("data_game/noise.wav", "not a sound at all");
-    form.PlayAudio(g.data() + "noise.wav");
-    EXPECT_EQ(form.soundStream(), 0u);
+    form.game().PlayAudio(g.data() + "noise.wav");
+    EXPECT_EQ(form.game().soundStream(), 0u);
 }
 
 TEST(PlayAudio, ASoundPlaysOnce) {
     MediaGame g;
     TForm1& form = g.start();
     taleplay::testing::writeWav(g.data() + "short.wav", 200);
-    form.PlayAudio(g.data() + "short.wav");
-    ASSERT_NE(form.soundStream(), 0u);
+    form.game().PlayAudio(g.data() + "short.wav");
+    ASSERT_NE(form.game().soundStream(), 0u);
     runFor(1500);
-    EXPECT_FALSE(form.audio().isPlaying(form.soundStream()));
+    EXPECT_FALSE(form.game().audio().isPlaying(form.game().soundStream()));
 }
 
 TEST(Declarations, VideoWindowDefaultsAndCentring) {
@@ -165,13 +165,13 @@ TEST(Declarations, VideoWindowDefaultsAndCentring) {
         MediaGame g;
         g.dir.write("data_game/allbackpictures.txt", r.lines);
         TForm1& form = g.start(); // building the background declares them
-        EXPECT_EQ(form.VideoWindow1->geometry(), r.window) << r.lines;
-        EXPECT_EQ(form.state.videoFile, r.videoFile.empty() ? "" : g.data() + r.videoFile)
+        EXPECT_EQ(form.game().VideoWindow1->geometry(), r.window) << r.lines;
+        EXPECT_EQ(form.game().state.videoFile, r.videoFile.empty() ? "" : g.data() + r.videoFile)
             << r.lines;
-        EXPECT_EQ(form.VideoWindow1->isVisible(), r.playing) << r.lines;
-        EXPECT_EQ(static_cast<int>(form.messages().size()), r.reports) << r.lines;
+        EXPECT_EQ(form.game().VideoWindow1->isVisible(), r.playing) << r.lines;
+        EXPECT_EQ(static_cast<int>(form.game().messages().size()), r.reports) << r.lines;
         if (r.reports) {
-            EXPECT_EQ(form.messages()[0], "Can't find file  intro.avi");
+            EXPECT_EQ(form.game().messages()[0], "Can't find file  intro.avi");
         }
     }
 }
@@ -180,13 +180,13 @@ TEST(Declarations, SoundStartsAtOnceAndAMissingOneIsNoError) {
     MediaGame g;
     g.dir.write("data_game/allbackpictures.txt", "*sound*ONE.WAV#\r\n");
     TForm1& form = g.start();
-    ASSERT_NE(form.soundStream(), 0u);
-    EXPECT_TRUE(form.audio().isPlaying(form.soundStream()));
+    ASSERT_NE(form.game().soundStream(), 0u);
+    EXPECT_TRUE(form.game().audio().isPlaying(form.game().soundStream()));
 
     g.dir.write("data_game/allbackpictures.txt", "*sound*gone.wav#\r\n");
-    form.PlayAudio(g.data() + "two.wav");
-    const auto before = form.soundStream();
-    DeclareSound(form, g.data() + "allbackpictures.txt");
-    EXPECT_EQ(form.soundStream(), before);
-    EXPECT_TRUE(form.messages().empty());
+    form.game().PlayAudio(g.data() + "two.wav");
+    const auto before = form.game().soundStream();
+    DeclareSound(form.game(), g.data() + "allbackpictures.txt");
+    EXPECT_EQ(form.game().soundStream(), before);
+    EXPECT_TRUE(form.game().messages().empty());
 }

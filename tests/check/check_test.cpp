@@ -3,8 +3,8 @@
 // finds too much fails as well as one that finds too little.
 #include "check/check.h"
 
-#include "platform/codepage.h"
-#include "platform/pictures/encoders.h"
+#include "core/codepage.h"
+#include "pictures/encoders.h"
 
 #include <gtest/gtest.h>
 

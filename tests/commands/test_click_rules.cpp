@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 
 using namespace taleplay;
-using taleplay::testing::Game;
+using taleplay::testing::TestGame;
 
 namespace {
 
 // Pictures 1 to 3 and text window 1, all visible, and button 2.
-struct Clicks : Game {
+struct Clicks : TestGame {
     TForm1* form = nullptr;
     std::vector<ImageControl*> pics;
     EditControl* edit = nullptr;
@@ -22,16 +22,16 @@ struct Clicks : Game {
         dir.write("data_game/alltextwindows.txt", "*textwindow1*rightanswer*Paris#\r\n");
         form = &start();
         for (int i = 0; i < 3; ++i) {
-            pics.push_back(&form->host().createImage("RIS" + std::to_string(i)));
-            form->tables.pictures.emplace_back(pics.back());
+            pics.push_back(&form->game().host().createImage("RIS" + std::to_string(i)));
+            form->game().tables.pictures.emplace_back(pics.back());
         }
         // The text-window builder may have made it from the answers file.
-        edit = dynamic_cast<EditControl*>(form->host().find("TW0"));
+        edit = dynamic_cast<EditControl*>(form->game().host().find("TW0"));
         if (!edit)
-            edit = &form->host().createEdit("TW0");
-        form->tables.textWindows = {edit};
-        button = &form->host().createImage("Nazhimalka2");
-        form->tables.buttons = {nullptr, button};
+            edit = &form->game().host().createEdit("TW0");
+        form->game().tables.textWindows = {edit};
+        button = &form->game().host().createImage("Nazhimalka2");
+        form->game().tables.buttons = {nullptr, button};
     }
     std::string visible() const {
         std::string v;
@@ -63,7 +63,7 @@ TEST(ClickRules, ASecondRuleFailingRunsAllActionsThenTheBadGroup) {
     c.click();
     // Failures: rule 1 hides 2, rule 2 shows 1, rule 3 hides 1; then the bad group shows 2.
     EXPECT_EQ(c.visible(), "-++");
-    EXPECT_EQ(c.form->state.clickedControl, c.button);
+    EXPECT_EQ(c.form->game().state.clickedControl, c.button);
 }
 
 TEST(ClickRules, RuleLinesWithoutSeparatorsOrInOtherCase) {
@@ -90,26 +90,26 @@ TEST(ClickRules, NoRulesCountAsSuccessAndErrorsStopTheClick) {
         "*button2*clickALLGOOD*picture3#invisible^\r\n");
     bad.click();
     EXPECT_EQ(bad.visible(), "+++");
-    ASSERT_EQ(bad.form->messages().size(), 1u);
-    EXPECT_EQ(bad.form->messages()[0], "'clbogus' is not a valid integer value");
+    ASSERT_EQ(bad.form->game().messages().size(), 1u);
+    EXPECT_EQ(bad.form->game().messages()[0], "'clbogus' is not a valid integer value");
 }
 
 TEST(ClickRules, TheRuleFileFollowsTheButtonsName) {
     Clicks c("");
-    auto& end = c.form->host().createImage("URANazhimalka3");
+    auto& end = c.form->game().host().createImage("URANazhimalka3");
     EXPECT_EQ(TForm1::buttonNumberOf(end), "3");
     EXPECT_EQ(TForm1::buttonNumberOf(*c.button), "2");
     const std::string data = c.dir.str() + "/data_game/";
     EXPECT_EQ(c.form->ruleFileOf(*c.button), data + "allbuttons.txt");
     EXPECT_EQ(c.form->ruleFileOf(end), data + "lostpictures.txt");
-    c.form->state.victory = true;
+    c.form->game().state.victory = true;
     EXPECT_EQ(c.form->ruleFileOf(end), data + "victorypictures.txt");
 }
 
 namespace {
 
 // Two buttons built by the game itself, so their handlers are bound.
-struct NestedGame : Game {
+struct NestedGame : TestGame {
     TForm1* form = nullptr;
     explicit NestedGame(const std::string& rules) {
         picture("b.png", 10, 10, Qt::gray);
@@ -119,7 +119,8 @@ struct NestedGame : Game {
         form = &start();
     }
     ImageControl* button(int n) {
-        return dynamic_cast<ImageControl*>(form->host().find("Nazhimalka" + std::to_string(n)));
+        return dynamic_cast<ImageControl*>(
+            form->game().host().find("Nazhimalka" + std::to_string(n)));
     }
 };
 
@@ -147,7 +148,7 @@ TEST(ClickRules, AClickQueuedDuringAPauseRunsInsideIt) {
     };
     QTest::mouseClick(b1, Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_EQ(clicks, 2);
-    EXPECT_TRUE(g.form->messages().empty());
+    EXPECT_TRUE(g.form->game().messages().empty());
 }
 
 TEST(ClickRules, AnEndScreenStartedByANestedClickSparesTheOuterButtonUntilItReturns) {
@@ -161,10 +162,10 @@ TEST(ClickRules, AnEndScreenStartedByANestedClickSparesTheOuterButtonUntilItRetu
     clickLater(b2);
     QTest::mouseClick(b1.data(), Qt::LeftButton, {}, QPoint(2, 2));
     // Off the window at once, and still alive until the outer click returned.
-    EXPECT_EQ(g.form->host().find("Nazhimalka1"), nullptr);
+    EXPECT_EQ(g.form->game().host().find("Nazhimalka1"), nullptr);
     EXPECT_TRUE(b2->isHidden());
-    EXPECT_FALSE(g.form->state.victory);
+    EXPECT_FALSE(g.form->game().state.victory);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(b1.isNull());
-    EXPECT_TRUE(g.form->messages().empty());
+    EXPECT_TRUE(g.form->game().messages().empty());
 }

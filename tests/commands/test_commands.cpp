@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 using namespace taleplay;
-using taleplay::testing::Game;
+using taleplay::testing::TestGame;
 
 namespace {
 
 // A play screen put together by hand: pictures 1 and 3 (2 missing), text 1
 // of two lines and text 3 of one (text 2 absent), list 1, text window 1.
-struct Screen : Game {
+struct Screen : TestGame {
     TForm1* form = nullptr;
     ImageControl *ris0 = nullptr, *ris2 = nullptr;
     LabelControl *line0 = nullptr, *line1 = nullptr, *line2 = nullptr;
@@ -21,25 +21,26 @@ struct Screen : Game {
     Screen() {
         std::filesystem::create_directories(dir.path() / "data_game");
         form = &start();
-        ControlHost& h = form->host();
+        ControlHost& h = form->game().host();
         ris0 = &h.createImage("RIS0");
         ris2 = &h.createImage("RIS2");
-        form->tables.pictures = {ris0, nullptr, ris2};
+        form->game().tables.pictures = {ris0, nullptr, ris2};
         line0 = &h.createLabel("TLine0");
         line1 = &h.createLabel("TLine1");
         line2 = &h.createLabel("TLine2");
-        form->tables.labels = {line0, line1, line2};
-        form->tables.texts = {{0, 2}, {0, 0}, {2, 1}};
+        form->game().tables.labels = {line0, line1, line2};
+        form->game().tables.texts = {{0, 2}, {0, 0}, {2, 1}};
         list = &h.createList("LIST0");
-        form->tables.lists = {list};
+        form->game().tables.lists = {list};
         edit = &h.createEdit("TW0");
-        form->tables.textWindows = {edit};
+        form->game().tables.textWindows = {edit};
     }
     LookupResult find(const std::string& target) {
-        return ComponentLookup(*form, "*button1*click*" + target + "#x^", "*button1*click*", "#");
+        return ComponentLookup(form->game(), "*button1*click*" + target + "#x^", "*button1*click*",
+                               "#");
     }
     bool run(const std::string& target, const std::string& command) {
-        return RunCommand(*form, find(target), command);
+        return RunCommand(form->game(), find(target), command);
     }
 };
 
@@ -68,22 +69,23 @@ TEST(ComponentLookup, TargetsNameTheirComponents) {
         {"text4", nullptr, 3},
         {"textwindow1", s.edit, 0}, // not text 1
         {"list1", s.list, 0},
-        {"video", s.form->VideoWindow1, 0},
-        {"VIDEO", s.form->VideoWindow1, 0},
-        {"video2", s.form->VideoWindow1, 0},
+        {"video", s.form->game().VideoWindow1, 0},
+        {"VIDEO", s.form->game().VideoWindow1, 0},
+        {"video2", s.form->game().VideoWindow1, 0},
         {"button1", nullptr, 0},
     };
     for (const auto& r : rows) {
         LookupResult found = s.find(r.target);
         EXPECT_EQ(found.component, r.component) << r.target;
-        if (r.component && r.component != s.form->VideoWindow1) {
+        if (r.component && r.component != s.form->game().VideoWindow1) {
             EXPECT_EQ(found.textIndex, r.textIndex) << r.target;
         }
     }
     // No delimiter, no key: no target at all.
-    EXPECT_EQ(ComponentLookup(*s.form, "*button1*click*picture3", "*button1*click*", "#").target,
-              "");
-    EXPECT_EQ(ComponentLookup(*s.form, "picture3#", "*button1*click*", "#").target, "");
+    EXPECT_EQ(
+        ComponentLookup(s.form->game(), "*button1*click*picture3", "*button1*click*", "#").target,
+        "");
+    EXPECT_EQ(ComponentLookup(s.form->game(), "picture3#", "*button1*click*", "#").target, "");
 }
 
 TEST(RunCommand, ShowHideAndFrontActOnEveryLineOfAText) {
@@ -102,8 +104,8 @@ TEST(RunCommand, ShowHideAndFrontActOnEveryLineOfAText) {
     EXPECT_TRUE(s.ris0->isHidden());
 
     s.run("text1", "bringtofront");
-    EXPECT_GT(s.form->host().zOrder(*s.line1), s.form->host().zOrder(*s.ris2));
-    EXPECT_GT(s.form->host().zOrder(*s.line1), s.form->host().zOrder(*s.line0));
+    EXPECT_GT(s.form->game().host().zOrder(*s.line1), s.form->game().host().zOrder(*s.ris2));
+    EXPECT_GT(s.form->game().host().zOrder(*s.line1), s.form->game().host().zOrder(*s.line0));
 }
 
 TEST(RunCommand, ColoursAreCutFromTheCommandText) {
@@ -155,7 +157,7 @@ TEST(RunCommand, PauseProcessesEventsAndWaitsTenthsOfASecond) {
         EXPECT_TRUE(s.run("", r.command));
         EXPECT_GE(clock.elapsed(), r.minMs) << r.command;
         EXPECT_LT(clock.elapsed(), r.minMs + 2000) << r.command;
-        EXPECT_EQ(s.form->state.pauseCounter, r.counter) << r.command;
+        EXPECT_EQ(s.form->game().state.pauseCounter, r.counter) << r.command;
         EXPECT_TRUE(ran) << r.command; // pending events were handled
     }
 }
@@ -164,32 +166,33 @@ TEST(RunCommand, PlayvideoNeedsItsBlankAndReportsMissingFiles) {
     Screen s;
     s.run("", "playvideo");
     s.run("", "playvideointro.avi");
-    EXPECT_EQ(s.form->state.videoFile, "");
-    EXPECT_TRUE(s.form->messages().empty());
+    EXPECT_EQ(s.form->game().state.videoFile, "");
+    EXPECT_TRUE(s.form->game().messages().empty());
     s.run("", "playvideo intro.avi");
-    EXPECT_EQ(s.form->state.videoFile, s.dir.str() + "/data_game/intro.avi");
-    ASSERT_EQ(s.form->messages().size(), 1u);
-    EXPECT_EQ(s.form->messages()[0], "Can't find file  " + s.dir.str() + "/data_game/intro.avi");
+    EXPECT_EQ(s.form->game().state.videoFile, s.dir.str() + "/data_game/intro.avi");
+    ASSERT_EQ(s.form->game().messages().size(), 1u);
+    EXPECT_EQ(s.form->game().messages()[0],
+              "Can't find file  " + s.dir.str() + "/data_game/intro.avi");
 }
 
 TEST(RunCommand, StartprogramRecordsTheRequestAndClosesTheWindow) {
     Screen s;
     s.dir.write("setup.sh", "#!/bin/sh\n");
     s.run("", "startprogram");
-    EXPECT_FALSE(s.form->state.start.requested);
+    EXPECT_FALSE(s.form->game().state.start.requested);
     s.run("", "startprogram ..\\missing.exe");
-    ASSERT_EQ(s.form->messages().size(), 1u);
-    EXPECT_EQ(s.form->messages()[0], "Can't find file  " + s.dir.str() + "/missing.exe");
-    EXPECT_FALSE(s.form->state.start.requested);
+    ASSERT_EQ(s.form->game().messages().size(), 1u);
+    EXPECT_EQ(s.form->game().messages()[0], "Can't find file  " + s.dir.str() + "/missing.exe");
+    EXPECT_FALSE(s.form->game().state.start.requested);
     EXPECT_TRUE(s.form->isVisible());
 
-    s.form->state.start = {};
+    s.form->game().state.start = {};
     // Not executable, so the close hands it to the desktop, which has nothing
     // to open it with here; the request is what matters.
     s.run("", "startprogram ../setup.sh");
-    EXPECT_TRUE(s.form->state.start.requested);
-    EXPECT_EQ(s.form->state.start.file, "setup.sh");
-    EXPECT_EQ(s.form->state.start.folder, s.dir.str() + "/");
+    EXPECT_TRUE(s.form->game().state.start.requested);
+    EXPECT_EQ(s.form->game().state.start.file, "setup.sh");
+    EXPECT_EQ(s.form->game().state.start.folder, s.dir.str() + "/");
     EXPECT_FALSE(s.form->isVisible());
 }
 
@@ -204,15 +207,15 @@ TEST(RunCommand, ChecktextVictoryAndLostAnswerNo) {
     EXPECT_THROW(s.run("picture1", "checktext"), InvalidCast);
 
     EXPECT_FALSE(s.run("", "victory"));
-    EXPECT_TRUE(s.form->state.victory);
+    EXPECT_TRUE(s.form->game().state.victory);
     EXPECT_FALSE(s.run("", "lost"));
-    EXPECT_FALSE(s.form->state.victory);
+    EXPECT_FALSE(s.form->game().state.victory);
 }
 
 TEST(RunCommand, DestroyedComponentsDoNothingAndAnswerYes) {
     Screen s;
-    s.form->host().destroy(*s.edit);
-    s.form->host().destroy(*s.line0);
+    s.form->game().host().destroy(*s.edit);
+    s.form->game().host().destroy(*s.line0);
     EXPECT_TRUE(s.run("textwindow1", "checktext"));
     EXPECT_TRUE(s.run("text1", "textcolor 255")); // the gate comes before the colour
     EXPECT_TRUE(s.run("picture1", "nonsense"));

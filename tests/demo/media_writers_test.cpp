@@ -1,7 +1,7 @@
 // The demo's own writers: what they produce must read back exactly, through
 // the player's decoders where the player reads it.
 #include "media_writers.h"
-#include "platform/pictures/loader.h"
+#include "pictures/loader.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #include "descr/File_functions.h"
 
+#include "core/errors.h"
 #include "descr_test_support.h"
-#include "platform/errors.h"
 
 #include <gtest/gtest.h>
 

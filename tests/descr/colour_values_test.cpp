@@ -1,8 +1,8 @@
 #include "descr/colour_values.h"
 
+#include "core/errors.h"
 #include "descr/Stroki_functions.h"
 #include "descr_test_support.h"
-#include "platform/errors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // A temporary game folder for the description-file tests. Test sources are
 // UTF-8; `cp` turns their texts into the Windows-1251 bytes the program uses.
-#include "platform/codepage.h"
+#include "core/codepage.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace taleplay;
-using taleplay::testing::Game;
+using taleplay::testing::TestGame;
 
 namespace {
 
@@ -17,7 +17,7 @@ std::string slurp(const std::filesystem::path& p) {
 }
 
 // A game won by its only button; the victory screen's button loses it.
-struct EndGame : Game {
+struct EndGame : TestGame {
     TForm1* form = nullptr;
     EndGame() {
         std::filesystem::create_directories(dir.path() / "data_game");
@@ -43,12 +43,12 @@ struct EndGame : Game {
     }
     std::vector<std::string> names() const {
         std::vector<std::string> out;
-        for (Control* c : form->host().controls())
+        for (Control* c : form->game().host().controls())
             out.push_back(c->name());
         return out;
     }
     void click(const std::string& name) {
-        Control* c = form->host().find(name);
+        Control* c = form->game().host().find(name);
         ASSERT_NE(c, nullptr) << name;
         QTest::mouseClick(c->widget(), Qt::LeftButton, {}, QPoint(2, 2));
     }
@@ -58,32 +58,32 @@ struct EndGame : Game {
 
 TEST(EndScreens, VictoryThenLossFromAnEndScreenButton) {
     EndGame g;
-    EXPECT_EQ(g.form->host().find("TLine2")->name(), "TLine2");
+    EXPECT_EQ(g.form->game().host().find("TLine2")->name(), "TLine2");
     g.click("Nazhimalka1");
 
     EXPECT_EQ(slurp(g.dir.path() / "mark for game.txt"), "5\r\n");
     EXPECT_EQ(g.names(), (std::vector<std::string>{"ImageServant", "LabelServant", "VideoWindow1",
                                                    "Nazhimalka1", "uraRIS1", "uraTLine0",
                                                    "URANazhimalka1", "URANazhimalka3"}));
-    EXPECT_EQ(g.form->host().colour(), 0x008000);
+    EXPECT_EQ(g.form->game().host().colour(), 0x008000);
     // The victory flag made the rule answer no: the click went down its bad
     // group, whose target now names nothing.
     auto find = [&](const std::string& target) {
-        return ComponentLookup(*g.form, "*b*" + target + "#", "*b*", "#").component;
+        return ComponentLookup(g.form->game(), "*b*" + target + "#", "*b*", "#").component;
     };
-    EXPECT_EQ(find("picture2"), g.form->host().find("uraRIS1"));
+    EXPECT_EQ(find("picture2"), g.form->game().host().find("uraRIS1"));
     EXPECT_EQ(find("picture1"), nullptr);
-    EXPECT_EQ(find("text1"), g.form->host().find("uraTLine0"));
+    EXPECT_EQ(find("text1"), g.form->game().host().find("uraTLine0"));
     EXPECT_EQ(find("text2"), nullptr);
-    ASSERT_EQ(g.form->tables.endButtons.size(), 3u);
-    EXPECT_TRUE(g.form->tables.endButtons[1].isNull());
+    ASSERT_EQ(g.form->game().tables.endButtons.size(), 3u);
+    EXPECT_TRUE(g.form->game().tables.endButtons[1].isNull());
 
     g.click("URANazhimalka3");
     EXPECT_EQ(slurp(g.dir.path() / "mark for game.txt"), "2\r\n");
     EXPECT_EQ(g.names(), (std::vector<std::string>{"ImageServant", "LabelServant", "VideoWindow1",
                                                    "URANazhimalka3"}));
-    EXPECT_EQ(g.form->host().colour(), 0x000080);
-    EXPECT_TRUE(g.form->messages().empty());
+    EXPECT_EQ(g.form->game().host().colour(), 0x000080);
+    EXPECT_TRUE(g.form->game().messages().empty());
 }
 
 TEST(EndScreens, TheLargeBackgroundLineIsFoundInAnyCaseButCutExactly) {
@@ -93,7 +93,7 @@ TEST(EndScreens, TheLargeBackgroundLineIsFoundInAnyCaseButCutExactly) {
     g.picture("b.png", 20, 10, Qt::red);
     g.dir.write("data_game/victorypictures.txt", "*BIGFON*NAME*a.png#\r\n*bigfon*name*b.png#\r\n");
     g.click("Nazhimalka1");
-    auto* fon = dynamic_cast<ImageControl*>(g.form->host().find("uraFON"));
+    auto* fon = dynamic_cast<ImageControl*>(g.form->game().host().find("uraFON"));
     ASSERT_NE(fon, nullptr);
     EXPECT_EQ(fon->pictureName(), g.dir.str() + "/data_game/bigfon.bmp");
 }

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace taleplay;
-using taleplay::testing::Game;
+using taleplay::testing::TestGame;
 
 namespace {
 
@@ -17,30 +17,30 @@ std::string slurp(const std::filesystem::path& p) {
 }
 
 // A play screen with a few controls of every kind and a clicked button.
-struct Played : Game {
+struct Played : TestGame {
     TForm1* form = nullptr;
     ImageControl* button = nullptr;
     explicit Played(const std::string& startedAs = "game") {
         std::filesystem::create_directories(dir.path() / "data_game");
         form = &start(startedAs);
-        ControlHost& h = form->host();
-        form->tables.pictures = {&h.createImage("RIS0")};
-        form->tables.shapes = {&h.createShape("SHAP0")};
-        form->tables.labels = {&h.createLabel("TLine0")};
-        form->tables.texts = {{0, 1}};
-        form->tables.lists = {&h.createList("LIST0")};
-        form->tables.textWindows = {&h.createEdit("TW0")};
+        ControlHost& h = form->game().host();
+        form->game().tables.pictures = {&h.createImage("RIS0")};
+        form->game().tables.shapes = {&h.createShape("SHAP0")};
+        form->game().tables.labels = {&h.createLabel("TLine0")};
+        form->game().tables.texts = {{0, 1}};
+        form->game().tables.lists = {&h.createList("LIST0")};
+        form->game().tables.textWindows = {&h.createEdit("TW0")};
         button = &h.createImage("Nazhimalka1");
-        form->tables.buttons = {button, &h.createImage("Nazhimalka2")};
-        form->state.clickedControl = button;
+        form->game().tables.buttons = {button, &h.createImage("Nazhimalka2")};
+        form->game().state.clickedControl = button;
     }
     std::vector<std::string> names() const {
         std::vector<std::string> out;
-        for (Control* c : form->host().controls())
+        for (Control* c : form->game().host().controls())
             out.push_back(c->name());
         return out;
     }
-    bool run(const std::string& command) { return RunCommand(*form, {}, command); }
+    bool run(const std::string& command) { return RunCommand(form->game(), {}, command); }
 };
 
 } // namespace
@@ -55,7 +55,7 @@ TEST(ResultFile, NameAndContent) {
     p.dir.write("mark for game.txt", "a much longer old content\r\n");
     EXPECT_FALSE(p.run("victory"));
     EXPECT_EQ(slurp(p.dir.path() / "mark for game.txt"), "5\r\n");
-    p.form->state.clickedControl = p.button;
+    p.form->game().state.clickedControl = p.button;
     EXPECT_FALSE(p.run("lost"));
     EXPECT_EQ(slurp(p.dir.path() / "mark for game.txt"), "2\r\n");
 }
@@ -67,34 +67,35 @@ TEST(EndScreenSwitch, KeepsOnlyTheMeasuringControlsTheVideoAndTheClickedButton) 
     EXPECT_EQ(p.names(), (std::vector<std::string>{"ImageServant", "LabelServant", "VideoWindow1",
                                                    "Nazhimalka1"}));
     EXPECT_TRUE(p.button->isHidden());
-    EXPECT_EQ(p.form->host().colour(), 0xFFFF00);
-    EXPECT_NE(p.form->FilterGraph1, nullptr);
-    EXPECT_EQ(p.form->state.endPicturesFile, p.dir.str() + "/data_game/victorypictures.txt");
-    EXPECT_EQ(p.form->state.endTextsFile, p.dir.str() + "/data_game/victorytexts.txt");
+    EXPECT_EQ(p.form->game().host().colour(), 0xFFFF00);
+    EXPECT_NE(p.form->game().FilterGraph1, nullptr);
+    EXPECT_EQ(p.form->game().state.endPicturesFile, p.dir.str() + "/data_game/victorypictures.txt");
+    EXPECT_EQ(p.form->game().state.endTextsFile, p.dir.str() + "/data_game/victorytexts.txt");
 
     // Play-screen numbers name nothing now; the kept button is still found.
     auto find = [&](const std::string& target) {
-        return ComponentLookup(*p.form, "*b*" + target + "#", "*b*", "#").component;
+        return ComponentLookup(p.form->game(), "*b*" + target + "#", "*b*", "#").component;
     };
     for (const char* target : {"picture1", "shape1", "text1", "list1", "textwindow1", "button2"})
         EXPECT_EQ(find(target), nullptr) << target;
     EXPECT_EQ(find("button1"), p.button);
-    EXPECT_TRUE(
-        RunCommand(*p.form, ComponentLookup(*p.form, "*b*textwindow1#", "*b*", "#"), "checktext"));
+    EXPECT_TRUE(RunCommand(p.form->game(),
+                           ComponentLookup(p.form->game(), "*b*textwindow1#", "*b*", "#"),
+                           "checktext"));
 }
 
 TEST(EndScreenSwitch, ASecondSwitchDestroysTheKeptPlayScreenButton) {
     Played p;
     p.run("victory");
-    auto& endButton = p.form->host().createImage("URANazhimalka1");
-    p.form->state.clickedControl = &endButton;
+    auto& endButton = p.form->game().host().createImage("URANazhimalka1");
+    p.form->game().state.clickedControl = &endButton;
     p.run("lost");
     EXPECT_EQ(p.names(), (std::vector<std::string>{"ImageServant", "LabelServant", "VideoWindow1",
                                                    "URANazhimalka1"}));
     EXPECT_TRUE(endButton.isHidden());
-    EXPECT_EQ(p.form->state.endPicturesFile, p.dir.str() + "/data_game/lostpictures.txt");
+    EXPECT_EQ(p.form->game().state.endPicturesFile, p.dir.str() + "/data_game/lostpictures.txt");
     // Without a colour of its own the end screen keeps the window's.
-    EXPECT_EQ(p.form->host().colour(), clBtnFace);
+    EXPECT_EQ(p.form->game().host().colour(), clBtnFace);
 }
 
 TEST(EndScreenSwitch, AResultFileThatCannotBeWrittenLeavesThePlayScreen) {
@@ -105,9 +106,9 @@ TEST(EndScreenSwitch, AResultFileThatCannotBeWrittenLeavesThePlayScreen) {
     const auto before = p.names();
     p.form->runEvent([&] { p.run("victory"); });
     EXPECT_EQ(p.names(), before);
-    ASSERT_EQ(p.form->messages().size(), 1u);
-    EXPECT_EQ(p.form->messages()[0], "File access denied");
-    EXPECT_TRUE(p.form->state.victory);
+    ASSERT_EQ(p.form->game().messages().size(), 1u);
+    EXPECT_EQ(p.form->game().messages()[0], "File access denied");
+    EXPECT_TRUE(p.form->game().state.victory);
     EXPECT_FALSE(p.button->isHidden());
 }
 
@@ -134,12 +135,13 @@ TEST(EndScreenSwitch, TheEndVideoHasNoDefaults) {
         Played p;
         taleplay::testing::writeMjpegAvi(p.dir.str() + "/data_game/end.avi", 640, 480, 5, 10);
         p.dir.write("data_game/victorypictures.txt", r.lines);
-        p.form->state.videoFile = p.dir.str() + "/data_game/intro.avi";
-        p.form->VideoWindow1->setGeometry(24, 136, 65, 57);
+        p.form->game().state.videoFile = p.dir.str() + "/data_game/intro.avi";
+        p.form->game().VideoWindow1->setGeometry(24, 136, 65, 57);
         p.run("victory");
-        EXPECT_EQ(p.form->VideoWindow1->geometry(), r.window) << r.lines;
-        EXPECT_EQ(p.form->VideoWindow1->isVisible(), r.playing) << r.lines;
-        EXPECT_EQ(p.form->state.videoFile, p.dir.str() + "/data_game/" + r.videoFile) << r.lines;
-        EXPECT_EQ(static_cast<int>(p.form->messages().size()), r.reports) << r.lines;
+        EXPECT_EQ(p.form->game().VideoWindow1->geometry(), r.window) << r.lines;
+        EXPECT_EQ(p.form->game().VideoWindow1->isVisible(), r.playing) << r.lines;
+        EXPECT_EQ(p.form->game().state.videoFile, p.dir.str() + "/data_game/" + r.videoFile)
+            << r.lines;
+        EXPECT_EQ(static_cast<int>(p.form->game().messages().size()), r.reports) << r.lines;
     }
 }

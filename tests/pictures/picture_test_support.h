@@ -3,8 +3,8 @@
 // build by hand, running a decoder on such a file, the checks for files a
 // decoder must refuse, fuzz seeds, and the colours the tests expect.
 // The small writers of each format stay in that format's test file.
-#include "platform/errors.h"
-#include "platform/pictures/picture.h"
+#include "core/errors.h"
+#include "pictures/picture.h"
 
 #include <gtest/gtest.h>
 

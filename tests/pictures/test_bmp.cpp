@@ -1,6 +1,6 @@
 // BMP files written here byte by byte, decoded and compared pixel by pixel.
 #include "picture_test_support.h"
-#include "platform/pictures/picture.h"
+#include "pictures/picture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Icons written here: a directory with DIB images (colour bits and AND
 // mask) or PNG images, decoded and compared pixel by pixel.
 #include "picture_test_support.h"
-#include "platform/pictures/picture.h"
+#include "pictures/picture.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

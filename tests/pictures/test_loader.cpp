@@ -1,7 +1,7 @@
+#include "core/errors.h"
 #include "picture_test_support.h"
-#include "platform/errors.h"
-#include "platform/pictures/encoders.h"
-#include "platform/pictures/loader.h"
+#include "pictures/encoders.h"
+#include "pictures/loader.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

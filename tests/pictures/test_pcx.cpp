@@ -1,7 +1,7 @@
 // PCX files written here (header, run-length scan lines, palettes), decoded
 // and compared pixel by pixel.
 #include "picture_test_support.h"
-#include "platform/pictures/picture.h"
+#include "pictures/picture.h"
 
 #include <gtest/gtest.h>
 

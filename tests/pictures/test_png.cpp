@@ -1,6 +1,6 @@
 #include "picture_test_support.h"
-#include "platform/pictures/encoders.h"
-#include "platform/pictures/picture.h"
+#include "pictures/encoders.h"
+#include "pictures/picture.h"
 
 #include <gtest/gtest.h>
 #include <png.h>

@@ -1,6 +1,6 @@
 // Netpbm files written here as text, decoded and compared pixel by pixel.
 #include "picture_test_support.h"
-#include "platform/pictures/picture.h"
+#include "pictures/picture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Photoshop files written here with only a merged image (no layers),
 // decoded and compared pixel by pixel.
 #include "picture_test_support.h"
-#include "platform/pictures/picture.h"
+#include "pictures/picture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SGI files written here (header, channel planes verbatim or with RLE row
 // tables), decoded and compared pixel by pixel.
 #include "picture_test_support.h"
-#include "platform/pictures/picture.h"
+#include "pictures/picture.h"
 
 #include <gtest/gtest.h>
 

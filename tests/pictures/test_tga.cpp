@@ -1,8 +1,8 @@
 // TGA files written here (header, colour map, raw pixels or RLE packets),
 // decoded and compared pixel by pixel.
+#include "core/errors.h"
 #include "picture_test_support.h"
-#include "platform/errors.h"
-#include "platform/pictures/picture.h"
+#include "pictures/picture.h"
 
 #include <gtest/gtest.h>
 

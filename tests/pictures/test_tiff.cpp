@@ -1,7 +1,7 @@
 #include "picture_test_support.h"
-#include "platform/pictures/encoders.h"
-#include "platform/pictures/picture.h"
-#include "platform/pictures/tiff.h"
+#include "pictures/encoders.h"
+#include "pictures/picture.h"
+#include "pictures/tiff.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>

@@ -1,9 +1,9 @@
-#include "platform/errors.h"
+#include "core/errors.h"
 #include "platform/host.h"
 #include "support/qt_support.h"
 
-#include <QImage>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/errors.h"
+#include "core/errors.h"
 #include "platform/host.h"
 #include "support/qt_support.h"
 

@@ -7,20 +7,21 @@
 #include <gtest/gtest.h>
 
 using namespace taleplay;
-using taleplay::testing::Game;
+using taleplay::testing::TestGame;
 
 namespace {
 
-void picture(const Game& g, const std::string& name, int w, int h, QColor colour = Qt::darkGreen) {
+void picture(const TestGame& g, const std::string& name, int w, int h,
+             QColor colour = Qt::darkGreen) {
     g.picture(name, w, h, colour);
 }
 
-void backpictures(const Game& g, const std::string& text) {
+void backpictures(const TestGame& g, const std::string& text) {
     g.dir.write("data_game/allbackpictures.txt", text);
 }
 
 ImageControl& image(TForm1& form, const std::string& name) {
-    Control* c = form.host().find(name);
+    Control* c = form.game().host().find(name);
     EXPECT_NE(c, nullptr) << name;
     if (!c)
         throw std::runtime_error("no control " + name);
@@ -33,7 +34,7 @@ QRect rectOf(TForm1& form, const std::string& name) {
 
 std::vector<std::string> namesStartingWith(TForm1& form, const std::string& prefix) {
     std::vector<std::string> out;
-    for (Control* c : form.host().controls())
+    for (Control* c : form.game().host().controls())
         if (c->name().rfind(prefix, 0) == 0)
             out.push_back(c->name());
     return out;
@@ -42,14 +43,14 @@ std::vector<std::string> namesStartingWith(TForm1& form, const std::string& pref
 } // namespace
 
 TEST(Background, ScreenColourTilesAndTheirStacking) {
-    Game g;
+    TestGame g;
     picture(g, "fon.bmp", 300, 200);
     backpictures(g, "*screencolor*clRed#\n");
     TForm1& form = g.start();
-    EXPECT_EQ(form.host().colour(), 0x0000FF);
+    EXPECT_EQ(form.game().host().colour(), 0x0000FF);
     // 1280 x 1024: 5 columns, 6 rows; the last ones take the remainder.
     ASSERT_EQ(namesStartingWith(form, "BP").size(), 30u);
-    ASSERT_EQ(form.tables.backgroundTiles.size(), 30u);
+    ASSERT_EQ(form.game().tables.backgroundTiles.size(), 30u);
     EXPECT_EQ(rectOf(form, "BP0"), QRect(0, 0, 300, 200));
     EXPECT_TRUE(image(form, "BP0").autoSize());
     EXPECT_FALSE(image(form, "BP0").stretch());
@@ -58,43 +59,44 @@ TEST(Background, ScreenColourTilesAndTheirStacking) {
     EXPECT_EQ(rectOf(form, "BP29"), QRect(1200, 1000, 80, 24));
     EXPECT_FALSE(image(form, "BP29").autoSize());
     // Sent to the back: below even the window resource's measuring image.
-    EXPECT_LT(form.host().zOrder(image(form, "BP0")), form.host().zOrder(*form.ImageServant));
-    EXPECT_TRUE(form.messages().empty());
+    EXPECT_LT(form.game().host().zOrder(image(form, "BP0")),
+              form.game().host().zOrder(*form.game().ImageServant));
+    EXPECT_TRUE(form.game().messages().empty());
 }
 
 TEST(Background, MissingNamedFilesFallBackToTheDefaultsWithoutAReport) {
-    Game g;
+    TestGame g;
     picture(g, "fon.bmp", 640, 512);
     picture(g, "ramkahor.bmp", 100, 20);
     backpictures(g, "*fon*name*night.bmp#\n*framehoriz*name*gone.png#\n");
     TForm1& form = g.start();
     EXPECT_EQ(namesStartingWith(form, "BP").size(), 9u); // 3 x 3, the last ones 0 wide and high
-    EXPECT_EQ(image(form, "BP0").pictureName(), form.state.dataFolder + "fon.bmp");
-    EXPECT_EQ(image(form, "RH0").pictureName(), form.state.dataFolder + "ramkahor.bmp");
-    EXPECT_TRUE(form.messages().empty());
+    EXPECT_EQ(image(form, "BP0").pictureName(), form.game().state.dataFolder + "fon.bmp");
+    EXPECT_EQ(image(form, "RH0").pictureName(), form.game().state.dataFolder + "ramkahor.bmp");
+    EXPECT_TRUE(form.game().messages().empty());
 }
 
 TEST(Background, WithoutAnyFileNothingIsBuilt) {
-    Game g;
+    TestGame g;
     backpictures(g, "*screencolor*$00FF00#\n*fon*name*night.bmp#\n*picture1*widthinpixels*5#\n");
     TForm1& form = g.start();
-    EXPECT_EQ(form.host().colour(), 0x00FF00);
-    EXPECT_EQ(form.host().controls().size(), 3u); // the window resource only
+    EXPECT_EQ(form.game().host().colour(), 0x00FF00);
+    EXPECT_EQ(form.game().host().controls().size(), 3u); // the window resource only
 }
 
 TEST(Background, BadScreenColourStopsTheBuild) {
-    Game g;
+    TestGame g;
     picture(g, "fon.bmp", 300, 200);
     backpictures(g, "*screencolor*red#\n");
     TForm1& form = g.start();
-    ASSERT_EQ(form.messages().size(), 1u);
-    EXPECT_EQ(form.messages()[0], "'red' is not a valid integer value");
+    ASSERT_EQ(form.game().messages().size(), 1u);
+    EXPECT_EQ(form.game().messages()[0], "'red' is not a valid integer value");
     EXPECT_TRUE(namesStartingWith(form, "BP").empty());
-    EXPECT_EQ(form.host().colour(), clBtnFace);
+    EXPECT_EQ(form.game().host().colour(), clBtnFace);
 }
 
 TEST(LargeBackground, OneStretchedPictureAPixelInFromTheEdges) {
-    Game g;
+    TestGame g;
     picture(g, "bigfon.bmp", 40, 30);
     TForm1& form = g.start();
     ImageControl& fon = image(form, "FON");
@@ -102,17 +104,17 @@ TEST(LargeBackground, OneStretchedPictureAPixelInFromTheEdges) {
     EXPECT_TRUE(fon.stretch());
     EXPECT_FALSE(fon.autoSize());
     EXPECT_TRUE(fon.isVisible());
-    ASSERT_EQ(form.tables.largeBackground.size(), 1u);
+    ASSERT_EQ(form.game().tables.largeBackground.size(), 1u);
 }
 
 TEST(LargeBackground, AlternativesByTheScreenRatio) {
-    Game g;
+    TestGame g;
     picture(g, "bigfon.bmp", 4, 3);
     picture(g, "wide.png", 4, 3);
     picture(g, "square.png", 4, 3);
     picture(g, "long.png", 4, 3);
     TForm1& form = g.start();
-    const std::string file = form.state.dataFolder + "allbackpictures.txt";
+    const std::string file = form.game().state.dataFolder + "allbackpictures.txt";
     struct Row {
         const char* text;
         QSize screen;
@@ -143,16 +145,16 @@ TEST(LargeBackground, AlternativesByTheScreenRatio) {
     };
     for (const Row& r : rows) {
         backpictures(g, r.text);
-        EXPECT_EQ(largeBackgroundName(form, PictureScreen{file, ""}, r.screen), r.expected)
+        EXPECT_EQ(largeBackgroundName(form.game(), PictureScreen{file, ""}, r.screen), r.expected)
             << r.text;
     }
     std::filesystem::remove(g.dir.path() / "data_game" / "bigfon.bmp");
     backpictures(g, "*bigfon*name*gone.png#");
-    EXPECT_EQ(largeBackgroundName(form, PictureScreen{file, ""}, {1280, 1024}), "");
+    EXPECT_EQ(largeBackgroundName(form.game(), PictureScreen{file, ""}, {1280, 1024}), "");
 }
 
 TEST(Frames, TilesAlongTheFourEdgesOnTheWindow) {
-    Game g;
+    TestGame g;
     picture(g, "ramkahor.bmp", 100, 20);
     picture(g, "ramkavert.bmp", 20, 100);
     backpictures(g, "*frametransparent*yes#\n");
@@ -172,13 +174,14 @@ TEST(Frames, TilesAlongTheFourEdgesOnTheWindow) {
     EXPECT_EQ(rectOf(form, "RV36"), QRect(1260, 0, 20, 103));
     EXPECT_TRUE(image(form, "RH0").transparent());
     EXPECT_TRUE(image(form, "RV45").stretch());
-    EXPECT_EQ(form.tables.frames.size(), 46u);
+    EXPECT_EQ(form.game().tables.frames.size(), 46u);
     // The vertical frames lie over the ends of the horizontal ones.
-    EXPECT_GT(form.host().zOrder(image(form, "RV26")), form.host().zOrder(image(form, "RH25")));
+    EXPECT_GT(form.game().host().zOrder(image(form, "RV26")),
+              form.game().host().zOrder(image(form, "RH25")));
 }
 
 TEST(Frames, VerticalWidthFallsBackToItsOwnPictureWhenNoHorizontalFrameExists) {
-    Game g;
+    TestGame g;
     picture(g, "ramkavert.bmp", 30, 100);
     backpictures(g, "*framehoriz*heightinpixels*40#\n");
     TForm1& form = g.start();
@@ -188,21 +191,21 @@ TEST(Frames, VerticalWidthFallsBackToItsOwnPictureWhenNoHorizontalFrameExists) {
 }
 
 TEST(Corners, OnlyTheBottomRightWithAGivenHeight) {
-    Game g;
+    TestGame g;
     picture(g, "cornerbottomright.bmp", 50, 100);
     backpictures(g, "*corner*heightinpixels*40#\n*cornertransparent*YES#\n");
     TForm1& form = g.start();
     EXPECT_EQ(namesStartingWith(form, "UGOL"), std::vector<std::string>{"UGOL3"});
     EXPECT_EQ(rectOf(form, "UGOL3"), QRect(1260, 984, 20, 40));
     EXPECT_TRUE(image(form, "UGOL3").transparent()); // flags in any case
-    ASSERT_EQ(form.tables.corners.size(), 4u);
-    EXPECT_TRUE(form.tables.corners[0].isNull());
-    EXPECT_TRUE(form.tables.corners[2].isNull());
-    EXPECT_EQ(form.tables.corners[3].data(), &image(form, "UGOL3"));
+    ASSERT_EQ(form.game().tables.corners.size(), 4u);
+    EXPECT_TRUE(form.game().tables.corners[0].isNull());
+    EXPECT_TRUE(form.game().tables.corners[2].isNull());
+    EXPECT_EQ(form.game().tables.corners[3].data(), &image(form, "UGOL3"));
 }
 
 TEST(Corners, AllTakeTheSizeOfTheLastOneMeasured) {
-    Game g;
+    TestGame g;
     picture(g, "cornerupleft.bmp", 10, 10);
     picture(g, "c2.png", 60, 30);
     picture(g, "cornerbottomleft.bmp", 80, 40);
@@ -213,11 +216,11 @@ TEST(Corners, AllTakeTheSizeOfTheLastOneMeasured) {
     EXPECT_EQ(rectOf(form, "UGOL0"), QRect(0, 0, 80, 40));
     EXPECT_EQ(rectOf(form, "UGOL1"), QRect(1200, 0, 80, 40));
     EXPECT_EQ(rectOf(form, "UGOL2"), QRect(0, 984, 80, 40));
-    EXPECT_EQ(image(form, "UGOL1").pictureName(), form.state.dataFolder + "c2.png");
+    EXPECT_EQ(image(form, "UGOL1").pictureName(), form.game().state.dataFolder + "c2.png");
 }
 
 TEST(Background, EveryKindStacksInBuildOrder) {
-    Game g;
+    TestGame g;
     picture(g, "fon.bmp", 700, 600);
     picture(g, "bigfon.bmp", 8, 8);
     picture(g, "ramkahor.bmp", 100, 20);
@@ -230,7 +233,7 @@ TEST(Background, EveryKindStacksInBuildOrder) {
     const char* order[] = {"BP3",  "BP0",   "FON",   "RH0",        "RV26",
                            "RIS0", "UGOL0", "SHAP0", "Nazhimalka1"};
     for (std::size_t i = 1; i < std::size(order); ++i)
-        EXPECT_LT(form.host().zOrder(*form.host().find(order[i - 1])),
-                  form.host().zOrder(*form.host().find(order[i])))
+        EXPECT_LT(form.game().host().zOrder(*form.game().host().find(order[i - 1])),
+                  form.game().host().zOrder(*form.game().host().find(order[i])))
             << order[i - 1] << " below " << order[i];
 }

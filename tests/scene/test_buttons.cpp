@@ -7,30 +7,30 @@
 #include <gtest/gtest.h>
 
 using namespace taleplay;
-using taleplay::testing::Game;
+using taleplay::testing::TestGame;
 
 namespace {
 
-void picture(const Game& g, const std::string& name, int w, int h, QColor colour = Qt::blue) {
+void picture(const TestGame& g, const std::string& name, int w, int h, QColor colour = Qt::blue) {
     g.picture(name, w, h, colour);
 }
 
-TForm1& startWith(Game& g, const std::string& buttons) {
+TForm1& startWith(TestGame& g, const std::string& buttons) {
     std::filesystem::create_directories(g.dir.path() / "data_game");
     g.dir.write("data_game/allbuttons.txt", buttons);
     return g.start();
 }
 
 ImageControl* buttonOf(TForm1& form, std::size_t n) {
-    if (form.tables.buttons.size() < n || form.tables.buttons[n - 1].isNull())
+    if (form.game().tables.buttons.size() < n || form.game().tables.buttons[n - 1].isNull())
         return nullptr;
-    return static_cast<ImageControl*>(controlOf(form.tables.buttons[n - 1].data()));
+    return static_cast<ImageControl*>(controlOf(form.game().tables.buttons[n - 1].data()));
 }
 
 } // namespace
 
 TEST(Buttons, TableNamesWiringAndFlags) {
-    Game g;
+    TestGame g;
     picture(g, "b.png", 10, 10);
     picture(g, "down.png", 10, 10);
     TForm1& form = startWith(g, "*button1*name*b.png#*button1*pressedname*down.png#\n"
@@ -46,12 +46,12 @@ TEST(Buttons, TableNamesWiringAndFlags) {
                                 "*button5*transparent*yes# \n" // star after the number
                                 "*button6visible*no# \n");
     std::vector<std::string> names;
-    for (std::size_t n = 1; n <= form.tables.buttons.size(); ++n)
+    for (std::size_t n = 1; n <= form.game().tables.buttons.size(); ++n)
         names.push_back(buttonOf(form, n) ? buttonOf(form, n)->name() : "-");
     EXPECT_EQ(names, (std::vector<std::string>{"Nazhimalka1", "Nazhimalka2", "-", "-",
                                                "Nazhimalka5", "Nazhimalka6", "Nazhimalka7"}));
     // Only the button's own picture is reported, as written.
-    EXPECT_EQ(form.messages(), std::vector<std::string>{"Can't find file  gone.png"});
+    EXPECT_EQ(form.game().messages(), std::vector<std::string>{"Can't find file  gone.png"});
 
     ImageControl& b1 = *buttonOf(form, 1);
     EXPECT_TRUE(b1.stretch());
@@ -82,7 +82,7 @@ TEST(Buttons, SizeFromTheGivenSideAndThePictureProportions) {
         {{200, 100}, "*button1*heightindivision*1024#50#", {100, 50}},
     };
     for (const Row& r : rows) {
-        Game g;
+        TestGame g;
         picture(g, "b.png", r.picture.width(), r.picture.height());
         TForm1& form = startWith(g, std::string("*button1*name*b.png#\n") + r.keys + "\n");
         ASSERT_NE(buttonOf(form, 1), nullptr) << r.keys;
@@ -91,7 +91,7 @@ TEST(Buttons, SizeFromTheGivenSideAndThePictureProportions) {
 }
 
 TEST(Buttons, CentringAsWideAsTheWindowFallsBackToPixels) {
-    Game g;
+    TestGame g;
     picture(g, "b.png", 100, 50);
     TForm1& form = startWith(g, "*button1*name*b.png#*button1*widthinpixels*1280#\n"
                                 "*button1*leftindivision*#center#\n*button1*leftinpixels*11#\n"
@@ -104,14 +104,14 @@ TEST(Buttons, CentringAsWideAsTheWindowFallsBackToPixels) {
 }
 
 TEST(Buttons, PressShowsThePressedPictureAndReleaseTheNormalOne) {
-    Game g;
+    TestGame g;
     picture(g, "b.png", 10, 10);
     picture(g, "down.png", 10, 10);
     TForm1& form = startWith(g, "*button1*name*b.png#\n*button1*pressedname* down.png #\n"
                                 "*button2*name*b.png#\n");
     ImageControl& b1 = *buttonOf(form, 1);
-    const std::string normal = form.state.dataFolder + "b.png";
-    const std::string pressed = form.state.dataFolder + "down.png";
+    const std::string normal = form.game().state.dataFolder + "b.png";
+    const std::string pressed = form.game().state.dataFolder + "down.png";
     b1.resize(40, 30); // a command may have moved or sized it since
 
     QTest::mousePress(&b1, Qt::LeftButton, {}, QPoint(2, 2));
@@ -119,15 +119,15 @@ TEST(Buttons, PressShowsThePressedPictureAndReleaseTheNormalOne) {
     EXPECT_EQ(b1.size(), QSize(40, 30)); // stretched to the button as it stands
     QTest::mouseRelease(&b1, Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_EQ(b1.pictureName(), normal);
-    EXPECT_EQ(form.state.clickedControl.data(), &b1);
+    EXPECT_EQ(form.game().state.clickedControl.data(), &b1);
 
     // Any mouse button shows the feedback; only the left one clicks.
-    form.state.clickedControl = nullptr;
+    form.game().state.clickedControl = nullptr;
     QTest::mousePress(&b1, Qt::RightButton, {}, QPoint(2, 2));
     EXPECT_EQ(b1.pictureName(), pressed);
     QTest::mouseRelease(&b1, Qt::RightButton, {}, QPoint(2, 2));
     EXPECT_EQ(b1.pictureName(), normal);
-    EXPECT_EQ(form.state.clickedControl.data(), nullptr);
+    EXPECT_EQ(form.game().state.clickedControl.data(), nullptr);
 
     // The names are read afresh: a pressed picture gone since leaves the
     // button as it is, without a report.
@@ -140,37 +140,38 @@ TEST(Buttons, PressShowsThePressedPictureAndReleaseTheNormalOne) {
     ImageControl& b2 = *buttonOf(form, 2);
     QTest::mouseClick(&b2, Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_EQ(b2.pictureName(), normal);
-    EXPECT_EQ(form.state.clickedControl.data(), &b2);
-    EXPECT_TRUE(form.messages().empty());
+    EXPECT_EQ(form.game().state.clickedControl.data(), &b2);
+    EXPECT_TRUE(form.game().messages().empty());
 }
 
 TEST(Buttons, PressedPictureThatCannotBeReadIsShownAsAnErrorAndTheProgramGoesOn) {
-    Game g;
+    TestGame g;
     picture(g, "b.png", 10, 10);
     g.dir.write("data_game/down.png", "not a png");
     TForm1& form = startWith(g, "*button1*name*b.png#*button1*pressedname*down.png#\n");
     ImageControl& b1 = *buttonOf(form, 1);
     QTest::mousePress(&b1, Qt::LeftButton, {}, QPoint(2, 2));
-    ASSERT_EQ(form.messages().size(), 1u);
-    EXPECT_EQ(b1.pictureName(), form.state.dataFolder + "b.png");
+    ASSERT_EQ(form.game().messages().size(), 1u);
+    EXPECT_EQ(b1.pictureName(), form.game().state.dataFolder + "b.png");
     QTest::mouseRelease(&b1, Qt::LeftButton, {}, QPoint(2, 2));
-    EXPECT_EQ(b1.pictureName(), form.state.dataFolder + "b.png");
+    EXPECT_EQ(b1.pictureName(), form.game().state.dataFolder + "b.png");
 }
 
 TEST(Buttons, UnreadablePictureStopsTheBuilderAndKeepsTheButtonsBuilt) {
-    Game g;
+    TestGame g;
     picture(g, "b.png", 10, 10);
     g.dir.write("data_game/x.xyz", "whatever");
     TForm1& form =
         startWith(g, "*button1*name*b.png#\n*button2*name*x.xyz#\n*button3*name*b.png#\n");
-    EXPECT_EQ(form.messages(), std::vector<std::string>{"Unknown picture file extension (.xyz)"});
-    EXPECT_EQ(form.tables.buttons.size(), 1u);
+    EXPECT_EQ(form.game().messages(),
+              std::vector<std::string>{"Unknown picture file extension (.xyz)"});
+    EXPECT_EQ(form.game().tables.buttons.size(), 1u);
     EXPECT_NE(buttonOf(form, 1), nullptr);
-    EXPECT_EQ(form.host().find("Nazhimalka3"), nullptr);
+    EXPECT_EQ(form.game().host().find("Nazhimalka3"), nullptr);
 }
 
 TEST(Buttons, TransparentBitmapShowsWhatLiesBelow) {
-    Game g;
+    TestGame g;
     // A white bitmap (its bottom-left pixel gives the transparent colour)
     // with a black square in the middle, over a red picture.
     QImage face(40, 40, QImage::Format_RGB32);

@@ -8,19 +8,19 @@
 #include <gtest/gtest.h>
 
 using namespace taleplay;
-using taleplay::testing::Game;
+using taleplay::testing::TestGame;
 
 namespace {
 
-TForm1& startWithTexts(Game& g, const std::string& texts) {
+TForm1& startWithTexts(TestGame& g, const std::string& texts) {
     g.dir.write("data_game/allbacktexts.txt", texts);
     return g.start();
 }
 
 ListControl* list(TForm1& form, std::size_t index) {
-    if (index >= form.tables.lists.size())
+    if (index >= form.game().tables.lists.size())
         return nullptr;
-    return dynamic_cast<ListControl*>(form.tables.lists[index].data());
+    return dynamic_cast<ListControl*>(form.game().tables.lists[index].data());
 }
 
 } // namespace
@@ -34,10 +34,10 @@ TEST(Lists, NamedByNumberMinusOneWithTheirItemsInOrder) {
                        "*list11*string1*too far#\n";
     for (int k = 2; k <= 26; ++k)
         file += "*list3*string" + std::to_string(k) + "*i" + std::to_string(k) + "#\n";
-    Game g;
+    TestGame g;
     TForm1& form = startWithTexts(g, file);
-    ASSERT_TRUE(form.messages().empty());
-    ASSERT_EQ(form.tables.lists.size(), 3u);
+    ASSERT_TRUE(form.game().messages().empty());
+    ASSERT_EQ(form.game().tables.lists.size(), 3u);
     ASSERT_NE(list(form, 0), nullptr);
     EXPECT_EQ(list(form, 1), nullptr);
     ASSERT_NE(list(form, 2), nullptr);
@@ -52,7 +52,7 @@ TEST(Lists, NamedByNumberMinusOneWithTheirItemsInOrder) {
 }
 
 TEST(Lists, SizeAndPlaceComeFromTheKeysOrTheClientWidth) {
-    Game g;
+    TestGame g;
     TForm1& form = startWithTexts(g, "*list1*string1*a#\n"
                                      "*list2*string1*b#\n"
                                      "*list2*widthindivision*4#1#\n"
@@ -74,7 +74,7 @@ TEST(Lists, SizeAndPlaceComeFromTheKeysOrTheClientWidth) {
 
 TEST(Lists, ScrollRangesFollowTheWidestItemInTheListFont) {
     const std::string wide = "A rather long item that needs scrolling sideways";
-    Game g;
+    TestGame g;
     TForm1& form = startWithTexts(g, "*list1*string1*short#\n"
                                      "*list1*string2*" +
                                          wide +
@@ -106,7 +106,7 @@ TEST(Lists, ScrollRangesFollowTheWidestItemInTheListFont) {
 }
 
 TEST(Lists, LookComesFromTheKeysOrThePlatformWindowColour) {
-    Game g;
+    TestGame g;
     TForm1& form = startWithTexts(g, "*list1*string1*plain#\n"
                                      "*list2*string1*styled#\n"
                                      "*list2color*clNavy#\n"
@@ -116,7 +116,7 @@ TEST(Lists, LookComesFromTheKeysOrThePlatformWindowColour) {
                                      "*list2*fontsize*40#1#\n");
     ListControl& plain = *list(form, 0);
     EXPECT_EQ(plain.color(), clWindow);
-    EXPECT_EQ(plain.font().color, form.host().windowFont().color);
+    EXPECT_EQ(plain.font().color, form.game().host().windowFont().color);
     EXPECT_EQ(plain.font().name, "Arial");
     EXPECT_EQ(plain.font().size(), 26);
     EXPECT_FALSE(plain.isHidden());
@@ -131,11 +131,11 @@ TEST(Lists, LookComesFromTheKeysOrThePlatformWindowColour) {
 TEST(Lists, AListWhoseFirstStringHasNoValueStillGetsItsBox) {
     // The string 1 line exists only in other letters: the list exists, and its
     // later strings go into its own box.
-    Game g;
+    TestGame g;
     TForm1& form = startWithTexts(g, "*LIST1*STRING1*shouted#\n"
                                      "*list1*string2*quiet#\n"
                                      "*list2*string1*#\n");
-    ASSERT_TRUE(form.messages().empty());
+    ASSERT_TRUE(form.game().messages().empty());
     ASSERT_NE(list(form, 0), nullptr);
     EXPECT_EQ(list(form, 0)->items(), std::vector<std::string>{"quiet"});
     ASSERT_NE(list(form, 1), nullptr);
@@ -143,30 +143,31 @@ TEST(Lists, AListWhoseFirstStringHasNoValueStillGetsItsBox) {
 }
 
 TEST(Lists, ABadColourStopsTheTextsAndTheTextWindows) {
-    Game g;
+    TestGame g;
     g.dir.write("data_game/alltextwindows.txt", "*textwindow1*text*x#\n");
     TForm1& form = startWithTexts(g, "*list1*string1*first#\n"
                                      "*list2*string1*second#\n"
                                      "*list2color*red#\n"
                                      "*list3*string1*third#\n"
                                      "*text1*string1*never#\n");
-    ASSERT_EQ(form.messages(), std::vector<std::string>{"'red' is not a valid integer value"});
+    ASSERT_EQ(form.game().messages(),
+              std::vector<std::string>{"'red' is not a valid integer value"});
     ASSERT_NE(list(form, 1), nullptr);
     EXPECT_EQ(list(form, 1)->color(), clWindow);
     EXPECT_EQ(list(form, 2), nullptr);
-    EXPECT_TRUE(form.tables.labels.empty());
-    EXPECT_TRUE(form.tables.textWindows.empty());
+    EXPECT_TRUE(form.game().tables.labels.empty());
+    EXPECT_TRUE(form.game().tables.textWindows.empty());
 }
 
 TEST(Lists, AreBuiltBeforeTextLinesAndTextWindowsAfterThem) {
     // Creation order is stacking order within each layer.
-    Game g;
+    TestGame g;
     g.dir.write("data_game/alltextwindows.txt", "*textwindow1*text*x#\n");
     TForm1& form = startWithTexts(g, "*text1*string1*t#\n"
                                      "*list2*string1*b#\n"
                                      "*list1*string1*a#\n");
     std::vector<std::string> names;
-    for (Control* c : form.host().controls())
+    for (Control* c : form.game().host().controls())
         if (c->name().rfind("LIST", 0) == 0 || c->name().rfind("TLine", 0) == 0 ||
             c->name().rfind("TW", 0) == 0)
             names.push_back(c->name());

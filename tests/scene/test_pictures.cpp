@@ -5,15 +5,15 @@
 #include <gtest/gtest.h>
 
 using namespace taleplay;
-using taleplay::testing::Game;
+using taleplay::testing::TestGame;
 
 namespace {
 
-void picture(const Game& g, const std::string& name, int w, int h) {
+void picture(const TestGame& g, const std::string& name, int w, int h) {
     g.picture(name, w, h, Qt::blue);
 }
 
-TForm1& startWith(Game& g, const std::string& backpictures) {
+TForm1& startWith(TestGame& g, const std::string& backpictures) {
     std::filesystem::create_directories(g.dir.path() / "data_game");
     g.dir.write("data_game/allbackpictures.txt", backpictures);
     return g.start();
@@ -27,21 +27,21 @@ std::vector<std::string> tableNames(const std::vector<QPointer<QWidget>>& table)
 }
 
 ImageControl& pictureOf(TForm1& form, std::size_t n) {
-    EXPECT_GE(form.tables.pictures.size(), n);
-    EXPECT_FALSE(form.tables.pictures.at(n - 1).isNull()) << "picture " << n;
-    return static_cast<ImageControl&>(*controlOf(form.tables.pictures.at(n - 1).data()));
+    EXPECT_GE(form.game().tables.pictures.size(), n);
+    EXPECT_FALSE(form.game().tables.pictures.at(n - 1).isNull()) << "picture " << n;
+    return static_cast<ImageControl&>(*controlOf(form.game().tables.pictures.at(n - 1).data()));
 }
 
 ShapeControl& shapeOf(TForm1& form, std::size_t n) {
-    EXPECT_GE(form.tables.shapes.size(), n);
-    EXPECT_FALSE(form.tables.shapes.at(n - 1).isNull()) << "shape " << n;
-    return static_cast<ShapeControl&>(*controlOf(form.tables.shapes.at(n - 1).data()));
+    EXPECT_GE(form.game().tables.shapes.size(), n);
+    EXPECT_FALSE(form.game().tables.shapes.at(n - 1).isNull()) << "shape " << n;
+    return static_cast<ShapeControl&>(*controlOf(form.game().tables.shapes.at(n - 1).data()));
 }
 
 } // namespace
 
 TEST(Pictures, NumbersMayBeSkippedAndMissingFilesAreReportedAsWritten) {
-    Game g;
+    TestGame g;
     picture(g, "a.png", 10, 10);
     picture(g, "sub/b.bmp", 10, 10);
     TForm1& form = startWith(g, "*picture1*name*a.png#\n"
@@ -51,10 +51,10 @@ TEST(Pictures, NumbersMayBeSkippedAndMissingFilesAreReportedAsWritten) {
                                 "*picture5*name*a.png#\n"
                                 "*Picture6*name*a.png#\n" // value keys are exact
                                 "*picture51*name*a.png#\n");
-    EXPECT_EQ(tableNames(form.tables.pictures),
+    EXPECT_EQ(tableNames(form.game().tables.pictures),
               (std::vector<std::string>{"RIS0", "RIS1", "-", "-", "RIS4"}));
-    ASSERT_EQ(form.messages(), std::vector<std::string>{"Can't find file  pics\\gone.bmp"});
-    EXPECT_EQ(pictureOf(form, 2).pictureName(), form.state.dataFolder + "sub\\B.BMP");
+    ASSERT_EQ(form.game().messages(), std::vector<std::string>{"Can't find file  pics\\gone.bmp"});
+    EXPECT_EQ(pictureOf(form, 2).pictureName(), form.game().state.dataFolder + "sub\\B.BMP");
     EXPECT_TRUE(pictureOf(form, 1).stretch());
     EXPECT_FALSE(pictureOf(form, 1).autoSize());
 }
@@ -73,7 +73,7 @@ TEST(Pictures, SizeFollowsTheGivenSideAndThePictureProportions) {
         {"*picture1*heightindivision*8#1#", {256, 128}},
     };
     for (const Row& r : rows) {
-        Game g;
+        TestGame g;
         picture(g, "p.png", 200, 100);
         TForm1& form = startWith(g, std::string("*picture1*name*p.png#\n") + r.keys + "\n");
         EXPECT_EQ(pictureOf(form, 1).size(), r.expected) << r.keys;
@@ -93,13 +93,13 @@ TEST(Pictures, CentringAndItsPixelFallback) {
         {"*picture1*topinpixels*abc#", {0, 0}},
     };
     for (const Row& r : rows) {
-        Game g;
+        TestGame g;
         picture(g, "p.png", 300, 100);
         TForm1& form = startWith(g, std::string("*picture1*name*p.png#\n") + r.keys + "\n");
         EXPECT_EQ(pictureOf(form, 1).pos(), r.expected) << r.keys;
     }
     // As wide as the window: centring gives 0, so the pixel key decides.
-    Game g;
+    TestGame g;
     picture(g, "p.png", 300, 100);
     TForm1& form = startWith(g, "*picture1*name*p.png#\n*picture1*widthindivision*1#1#\n"
                                 "*picture1*leftindivision*#center#\n*picture1*leftinpixels*9#\n"
@@ -110,7 +110,7 @@ TEST(Pictures, CentringAndItsPixelFallback) {
 }
 
 TEST(Pictures, FlagsNeedTheirExactFormInAnyCase) {
-    Game g;
+    TestGame g;
     picture(g, "p.png", 10, 10);
     TForm1& form = startWith(g, "*picture1*name*p.png#\n*picture2*name*p.png#\n"
                                 "*picture3*name*p.png#\n*picture4*name*p.png#\n"
@@ -126,7 +126,7 @@ TEST(Pictures, FlagsNeedTheirExactFormInAnyCase) {
 }
 
 TEST(Shapes, KindsSizesAndLook) {
-    Game g;
+    TestGame g;
     TForm1& form = startWith(g, "*shape1*form* Circle #\n*shape1*widthinpixels*80#\n"
                                 "*shape2*form*ellipse#\n"
                                 "*shape3*form*triangle#\n*shape3*widthinpixels*30#\n"
@@ -160,28 +160,29 @@ TEST(Shapes, KindsSizesAndLook) {
         EXPECT_EQ(shape.geometry(), r.rect) << r.n;
         EXPECT_EQ(shape.penWidth(), 2) << r.n; // 1024 div 400
     }
-    EXPECT_EQ(form.tables.shapes.size(), 9u);
-    EXPECT_TRUE(form.tables.shapes[7].isNull());
+    EXPECT_EQ(form.game().tables.shapes.size(), 9u);
+    EXPECT_TRUE(form.game().tables.shapes[7].isNull());
     EXPECT_EQ(shapeOf(form, 1).brush(), 0xFFFFFF);
     EXPECT_EQ(shapeOf(form, 1).pen(), clBlack);
     EXPECT_EQ(shapeOf(form, 7).brush(), 0x00FFFF);
     EXPECT_EQ(shapeOf(form, 7).pen(), 0x0000FF);
     EXPECT_FALSE(shapeOf(form, 7).isVisibleTo(&form));
-    EXPECT_TRUE(form.messages().empty());
+    EXPECT_TRUE(form.game().messages().empty());
 }
 
 TEST(Shapes, BadColourStopsTheBuildAndLeavesTheShapePlaced) {
-    Game g;
+    TestGame g;
     picture(g, "p.png", 10, 10);
     g.dir.write("data_game/allbuttons.txt", "*button1*name*p.png#\n");
     TForm1& form = startWith(g, "*shape1*form*rectangle#*shape1*widthinpixels*40#\n"
                                 "*shape1*leftinpixels*5#\n*shape1color*red#\n"
                                 "*shape1pencolor*clRed#\n"
                                 "*shape2*form*rectangle#\n");
-    ASSERT_EQ(form.messages(), std::vector<std::string>{"'red' is not a valid integer value"});
+    ASSERT_EQ(form.game().messages(),
+              std::vector<std::string>{"'red' is not a valid integer value"});
     ShapeControl& shape = shapeOf(form, 1);
     EXPECT_EQ(shape.geometry(), QRect(5, 0, 40, 0));
     EXPECT_EQ(shape.pen(), clBlack); // not reached
-    EXPECT_EQ(form.tables.shapes.size(), 1u);
-    EXPECT_EQ(form.host().find("Nazhimalka1"), nullptr); // later builders did not run
+    EXPECT_EQ(form.game().tables.shapes.size(), 1u);
+    EXPECT_EQ(form.game().host().find("Nazhimalka1"), nullptr); // later builders did not run
 }

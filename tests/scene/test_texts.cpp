@@ -15,7 +15,7 @@
 #include <map>
 
 using namespace taleplay;
-using taleplay::testing::Game;
+using taleplay::testing::TestGame;
 
 namespace {
 
@@ -23,14 +23,14 @@ namespace {
 constexpr int kClientWidth = 1280;
 constexpr int kDefaultPoints = 26; // 1024 / 40 = 25.6
 
-TForm1& startWithTexts(Game& g, const std::string& texts) {
+TForm1& startWithTexts(TestGame& g, const std::string& texts) {
     g.dir.write("data_game/allbacktexts.txt", texts);
     return g.start();
 }
 
 LabelControl& label(TForm1& form, std::size_t index) {
-    EXPECT_LT(index, form.tables.labels.size());
-    auto* l = dynamic_cast<LabelControl*>(form.tables.labels.at(index).data());
+    EXPECT_LT(index, form.game().tables.labels.size());
+    auto* l = dynamic_cast<LabelControl*>(form.game().tables.labels.at(index).data());
     EXPECT_NE(l, nullptr) << "label " << index;
     return *l;
 }
@@ -48,30 +48,30 @@ using TextEntry = std::pair<std::int32_t, std::int32_t>;
 } // namespace
 
 TEST(TextLines, LabelsAreNumberedAcrossTextsAndTheTextTableHoldsTheirRanges) {
-    Game g;
+    TestGame g;
     TForm1& form = startWithTexts(g, "*text1*string1*One#\r\n"
                                      "*text1*string2*Two#\r\n"
                                      "*text3*string1*Three#\r\n"
                                      "*text3*string2*Four#\r\n"
                                      "*text3*string3*Five#\r\n");
-    ASSERT_TRUE(form.messages().empty());
-    ASSERT_EQ(form.tables.labels.size(), 5u);
+    ASSERT_TRUE(form.game().messages().empty());
+    ASSERT_EQ(form.game().tables.labels.size(), 5u);
     const char* captions[] = {"One", "Two", "Three", "Four", "Five"};
     for (std::size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(label(form, i).name(), "TLine" + std::to_string(i));
         EXPECT_EQ(label(form, i).caption(), captions[i]);
     }
-    EXPECT_EQ(form.tables.texts, (std::vector<TextEntry>{{0, 2}, {0, 0}, {2, 3}}));
+    EXPECT_EQ(form.game().tables.texts, (std::vector<TextEntry>{{0, 2}, {0, 0}, {2, 3}}));
 }
 
 TEST(TextLines, StringsStackOnePixelApartAndAGapLeavesNoHole) {
-    Game g;
+    TestGame g;
     TForm1& form = startWithTexts(g, "*text1*string1*First#\n"
                                      "*text1*string3*Third#\n"
                                      "*text1*topinpixels*40#\n"
                                      "*text1*leftinpixels*15#\n");
-    ASSERT_EQ(form.tables.labels.size(), 2u);
-    EXPECT_EQ(form.tables.texts, (std::vector<TextEntry>{{0, 2}}));
+    ASSERT_EQ(form.game().tables.labels.size(), 2u);
+    EXPECT_EQ(form.game().tables.texts, (std::vector<TextEntry>{{0, 2}}));
     LabelControl& first = label(form, 0);
     LabelControl& third = label(form, 1);
     EXPECT_EQ(first.pos(), QPoint(15, 40));
@@ -81,7 +81,7 @@ TEST(TextLines, StringsStackOnePixelApartAndAGapLeavesNoHole) {
 
 TEST(TextLines, ALongStringWrapsWithinTheWidthAndPushesTheNextOneDown) {
     const std::string words = "the quick brown fox jumps over the lazy dog again and again";
-    Game g;
+    TestGame g;
     TForm1& form = startWithTexts(g, "*text1*string1*" + words +
                                          "#\n"
                                          "*text1*string2*next#\n"
@@ -95,7 +95,7 @@ TEST(TextLines, ALongStringWrapsWithinTheWidthAndPushesTheNextOneDown) {
 }
 
 TEST(TextLines, ASingleWordWiderThanTheTextWidensItsLabel) {
-    Game g;
+    TestGame g;
     TForm1& form = startWithTexts(g, "*text1*string1*a Pneumonoultramicroscopic b#\n"
                                      "*text1*widthinpixels*60#\n");
     LabelControl& l = label(form, 0);
@@ -120,7 +120,7 @@ TEST(TextLines, ATextReachingTheRightEdgeIsNarrowedByThreePixels) {
         {kClientWidth + 20, 4},    // past the edge: no width left, a word per line
     };
     for (const Row& r : rows) {
-        Game g;
+        TestGame g;
         TForm1& form = startWithTexts(g, "*text1*string1*" + caption + "#\n*text1*widthinpixels*" +
                                              std::to_string(w) + "#\n*text1*leftinpixels*" +
                                              std::to_string(r.left) + "#\n");
@@ -130,7 +130,7 @@ TEST(TextLines, ATextReachingTheRightEdgeIsNarrowedByThreePixels) {
 }
 
 TEST(TextLines, ACentredTextCentresEachLabelByItsOwnWidth) {
-    Game g;
+    TestGame g;
     TForm1& form = startWithTexts(g, "*text1*string1*Hi#\n"
                                      "*text1*string2*A much longer line#\n"
                                      "*text1*leftindivision*#center#\n"
@@ -146,7 +146,7 @@ TEST(TextLines, ACentredTextCentresEachLabelByItsOwnWidth) {
 }
 
 TEST(TextLines, AllLabelsOfATextShareItsLook) {
-    Game g;
+    TestGame g;
     TForm1& form = startWithTexts(g, "*text2*string1*Save && &Quit#\n"
                                      "*text2*string2*\xCF\xF0\xE8\xE2\xE5\xF2#\n"
                                      "*text2*fontsize*20#1#\n"
@@ -155,7 +155,7 @@ TEST(TextLines, AllLabelsOfATextShareItsLook) {
                                      "*TEXT2BOLD*YES# \n"
                                      "*text2transparent*yes# \n"
                                      "*text2visible*no# \n");
-    ASSERT_TRUE(form.messages().empty());
+    ASSERT_TRUE(form.game().messages().empty());
     for (std::size_t i = 0; i < 2; ++i) {
         LabelControl& l = label(form, i);
         EXPECT_EQ(l.font().name, "Times New Roman");
@@ -168,11 +168,11 @@ TEST(TextLines, AllLabelsOfATextShareItsLook) {
     }
     EXPECT_EQ(label(form, 0).layoutLines(1000), QStringList{"Save & Quit"});
     EXPECT_EQ(label(form, 1).layoutLines(1000), QStringList{QString::fromUtf8("Привет")});
-    EXPECT_EQ(form.tables.texts, (std::vector<TextEntry>{{0, 0}, {0, 2}}));
+    EXPECT_EQ(form.game().tables.texts, (std::vector<TextEntry>{{0, 0}, {0, 2}}));
 }
 
 TEST(TextLines, DefaultsFollowTheWindowAndFlagsNeedTheirExactForm) {
-    Game g;
+    TestGame g;
     TForm1& form = startWithTexts(g, "*text1*string1*plain#\n"
                                      "*text1*fontsize*30#\n"      // one number reads as 0
                                      "*text1bold*yes#\n"          // no blank after "#"
@@ -184,10 +184,10 @@ TEST(TextLines, DefaultsFollowTheWindowAndFlagsNeedTheirExactForm) {
     EXPECT_FALSE(l.font().bold);
     EXPECT_FALSE(l.transparent());
     EXPECT_FALSE(l.isHidden());
-    EXPECT_EQ(l.font().color, form.host().windowFont().color);
+    EXPECT_EQ(l.font().color, form.game().host().windowFont().color);
     // Without a colour of its own it keeps following the window's.
-    EXPECT_EQ(l.color(), form.host().colour());
-    form.host().setColour(0x123456);
+    EXPECT_EQ(l.color(), form.game().host().colour());
+    form.game().host().setColour(0x123456);
     EXPECT_EQ(l.color(), 0x123456);
     // 9/10 of the client width, before shrinking to the caption.
     EXPECT_LT(l.width(), 1152);
@@ -200,20 +200,20 @@ TEST(TextLines, StringsAreTakenAsWrittenAndOnlyTheFirstTwentyFiveCount) {
                        "*text1*string3*no hash at the end\n";
     for (int k = 4; k <= 26; ++k)
         file += "*text1*string" + std::to_string(k) + "*s" + std::to_string(k) + "#\n";
-    Game g;
+    TestGame g;
     TForm1& form = startWithTexts(g, file);
-    ASSERT_EQ(form.tables.labels.size(), 25u);
+    ASSERT_EQ(form.game().tables.labels.size(), 25u);
     EXPECT_EQ(label(form, 0).caption(), "  blanks around  ");
     EXPECT_EQ(label(form, 1).caption(), "   ");
     EXPECT_EQ(label(form, 2).caption(), "no hash at the end");
     EXPECT_EQ(label(form, 24).caption(), "s25");
-    EXPECT_EQ(form.tables.texts.size(), 1u);
+    EXPECT_EQ(form.game().tables.texts.size(), 1u);
 }
 
 TEST(TextLines, AFirstStringWithoutValueNeitherBreaksTheRangeNorTheStack) {
     // Text 1's string 1 has no value, text 2's exists only in other letters:
     // both exist, and their ranges start at their first real label.
-    Game g;
+    TestGame g;
     TForm1& form = startWithTexts(g, "*text1*string1*#\n"
                                      "*text1*string2*B#\n"
                                      "*text1*string3*C#\n"
@@ -223,8 +223,8 @@ TEST(TextLines, AFirstStringWithoutValueNeitherBreaksTheRangeNorTheStack) {
                                      "*text2*topinpixels*300#\n"
                                      "*text3*STRING1*nothing else#\n"
                                      "*text4*string1*E#\n");
-    ASSERT_TRUE(form.messages().empty());
-    EXPECT_EQ(form.tables.texts, (std::vector<TextEntry>{{0, 2}, {2, 1}, {0, 0}, {3, 1}}));
+    ASSERT_TRUE(form.game().messages().empty());
+    EXPECT_EQ(form.game().tables.texts, (std::vector<TextEntry>{{0, 2}, {2, 1}, {0, 0}, {3, 1}}));
     EXPECT_EQ(label(form, 0).y(), 100);
     EXPECT_EQ(label(form, 1).y(), 100 + label(form, 0).height() + 1);
     EXPECT_EQ(label(form, 2).caption(), "D");
@@ -233,12 +233,12 @@ TEST(TextLines, AFirstStringWithoutValueNeitherBreaksTheRangeNorTheStack) {
 }
 
 TEST(TextLines, MissingFileBuildsNothing) {
-    Game g;
+    TestGame g;
     std::filesystem::create_directory(g.dir.path() / "data_game");
     TForm1& form = g.start();
-    EXPECT_TRUE(form.tables.labels.empty());
-    EXPECT_TRUE(form.tables.texts.empty());
-    EXPECT_TRUE(form.messages().empty());
+    EXPECT_TRUE(form.game().tables.labels.empty());
+    EXPECT_TRUE(form.game().tables.texts.empty());
+    EXPECT_TRUE(form.game().messages().empty());
 }
 
 TEST(TextLines, DefaultsAreFractionsOfTheScreenAndTheClientArea) {
@@ -277,7 +277,7 @@ TEST(TextLines, FontSizesAndDefaultSizesFollowTheRealScreen) {
         {"1000x700", 18, QRect(0, 0, 900, 500)}, // 17.5 goes to the even 18
     };
     for (const Row& r : rows) {
-        Game g;
+        TestGame g;
         g.dir.write("data_game/allbacktexts.txt", "*text1*string1*Hello#\n*list1*string1*item#\n");
         g.dir.write("data_game/alltextwindows.txt", "*textwindow1*text*typed#\n");
         g.dir.write("script.txt", "dump scene.json\n");

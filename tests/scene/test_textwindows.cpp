@@ -7,19 +7,19 @@
 #include <gtest/gtest.h>
 
 using namespace taleplay;
-using taleplay::testing::Game;
+using taleplay::testing::TestGame;
 
 namespace {
 
-TForm1& startWithWindows(Game& g, const std::string& windows) {
+TForm1& startWithWindows(TestGame& g, const std::string& windows) {
     g.dir.write("data_game/alltextwindows.txt", windows);
     return g.start();
 }
 
 EditControl* window(TForm1& form, std::size_t index) {
-    if (index >= form.tables.textWindows.size())
+    if (index >= form.game().tables.textWindows.size())
         return nullptr;
-    return dynamic_cast<EditControl*>(form.tables.textWindows[index].data());
+    return dynamic_cast<EditControl*>(form.game().tables.textWindows[index].data());
 }
 
 int lineHeight(const std::string& name, int points, bool bold = false) {
@@ -33,14 +33,14 @@ int lineHeight(const std::string& name, int points, bool bold = false) {
 } // namespace
 
 TEST(TextWindows, AnyLineNamingAWindowMakesItWithEveryDefault) {
-    Game g;
+    TestGame g;
     TForm1& form = startWithWindows(g, "*textwindow4*rightanswer*Paris#\n"
                                        "*textwindow10*text*ten#\n"
                                        "*TextWindow7*whatever#\n"
                                        "*textwindow2font*Courier New#\n"
                                        "*textwindow101*text*too far#\n");
-    ASSERT_TRUE(form.messages().empty());
-    ASSERT_EQ(form.tables.textWindows.size(), 10u);
+    ASSERT_TRUE(form.game().messages().empty());
+    ASSERT_EQ(form.game().tables.textWindows.size(), 10u);
     for (std::size_t i = 0; i < 10; ++i) {
         const bool built = i == 3 || i == 6 || i == 9;
         EXPECT_EQ(window(form, i) != nullptr, built) << "entry " << i;
@@ -59,7 +59,7 @@ TEST(TextWindows, AnyLineNamingAWindowMakesItWithEveryDefault) {
 }
 
 TEST(TextWindows, HeightIsOneLineOfTheFontWithOrWithoutBorder) {
-    Game g;
+    TestGame g;
     TForm1& form = startWithWindows(g, "*textwindow1*fontsize*20#1#\n"
                                        "*textwindow2*fontsize*10#1#\n"
                                        "*textwindow2noborder*yes# \n"
@@ -78,7 +78,7 @@ TEST(TextWindows, HeightIsOneLineOfTheFontWithOrWithoutBorder) {
 }
 
 TEST(TextWindows, InitialTextKeepsItsBlanksAndCentringUsesTheFinalSize) {
-    Game g;
+    TestGame g;
     TForm1& form = startWithWindows(g, "*textwindow1*text*  spaced  #\n"
                                        "*textwindow1*widthinpixels*400#\n"
                                        "*textwindow1*leftindivision*#center#\n"
@@ -96,7 +96,7 @@ TEST(TextWindows, InitialTextKeepsItsBlanksAndCentringUsesTheFinalSize) {
 }
 
 TEST(TextWindows, LookComesFromTheKeys) {
-    Game g;
+    TestGame g;
     TForm1& form = startWithWindows(g, "*textwindow1*text*x#\n"
                                        "*textwindow1color*clYellow#\n"
                                        "*textwindow1fontcolor*255#\n"
@@ -109,17 +109,18 @@ TEST(TextWindows, LookComesFromTheKeys) {
     EXPECT_TRUE(w.isHidden());
     EditControl& plain = *window(form, 1);
     EXPECT_FALSE(plain.isHidden()); // a flag needs its blank
-    EXPECT_EQ(plain.font().color, form.host().windowFont().color);
+    EXPECT_EQ(plain.font().color, form.game().host().windowFont().color);
 }
 
 TEST(TextWindows, ABadColourStopsAtThatWindow) {
-    Game g;
+    TestGame g;
     TForm1& form = startWithWindows(g, "*textwindow1*text*kept#\n"
                                        "*textwindow2*text*typed#\n"
                                        "*textwindow2fontcolor*blue#\n"
                                        "*textwindow3*text*never#\n");
-    EXPECT_EQ(form.messages(), std::vector<std::string>{"'blue' is not a valid integer value"});
+    EXPECT_EQ(form.game().messages(),
+              std::vector<std::string>{"'blue' is not a valid integer value"});
     ASSERT_NE(window(form, 1), nullptr);
     EXPECT_EQ(window(form, 1)->text(), ""); // stopped before its text
-    EXPECT_EQ(form.tables.textWindows.size(), 2u);
+    EXPECT_EQ(form.game().tables.textWindows.size(), 2u);
 }

@@ -7,12 +7,12 @@
 #include "check/game.h"
 #include "commands/command_text.h"
 
+#include "core/codepage.h"
+#include "core/errors.h"
+#include "core/paths.h"
 #include "descr/Stroki_functions.h"
 #include "descr/colour_values.h"
-#include "platform/codepage.h"
-#include "platform/errors.h"
-#include "platform/paths.h"
-#include "platform/pictures/loader.h"
+#include "pictures/loader.h"
 
 #include <algorithm>
 #include <array>

@@ -2,12 +2,12 @@
 
 #include "commands/command_text.h"
 
+#include "core/codepage.h"
+#include "core/errors.h"
+#include "core/files.h"
+#include "core/paths.h"
 #include "descr/Stroki_functions.h"
 #include "descr/colour_values.h"
-#include "platform/codepage.h"
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/paths.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "media_writers.h"
 
-#include "platform/codepage.h"
+#include "core/codepage.h"
 
 #include <QBuffer>
 #include <algorithm>

@@ -109,7 +109,7 @@ QJsonObject control(ControlHost& host, Control& c) {
 } // namespace
 
 QJsonObject dumpScene(TForm1& form) {
-    const ProgramState& s = form.state;
+    const ProgramState& s = form.game().state;
     QJsonObject state{
         {"workingfolder", utf8(s.workingFolder)},
         {"programfilename", utf8(s.programFileName)},
@@ -120,18 +120,19 @@ QJsonObject dumpScene(TForm1& form) {
         {"endpicturesfile", utf8(s.endPicturesFile)},
         {"endtextsfile", utf8(s.endTextsFile)},
         {"sound",
-         QJsonObject{{"file", QString::fromStdString(form.audio().fileOf(form.soundStream()))},
-                     {"playing", form.audio().isPlaying(form.soundStream())}}},
+         QJsonObject{{"file", QString::fromStdString(
+                                  form.game().audio().fileOf(form.game().soundStream()))},
+                     {"playing", form.game().audio().isPlaying(form.game().soundStream())}}},
         {"startrequest", QJsonObject{{"requested", s.start.requested},
                                      {"file", utf8(s.start.file)},
                                      {"folder", utf8(s.start.folder)}}},
     };
 
     QJsonArray messages;
-    for (const auto& m : form.messages())
+    for (const auto& m : form.game().messages())
         messages.append(utf8(m));
 
-    const ComponentTables& t = form.tables;
+    const ComponentTables& t = form.game().tables;
     QJsonArray texts;
     for (const auto& [first, count] : t.texts)
         texts.append(QJsonArray{first, count});
@@ -151,15 +152,15 @@ QJsonObject dumpScene(TForm1& form) {
     };
 
     QJsonArray controls;
-    for (Control* c : form.host().controls())
-        controls.append(control(form.host(), *c));
+    for (Control* c : form.game().host().controls())
+        controls.append(control(form.game().host(), *c));
 
     const QSize screen = platform::screenSize();
     return QJsonObject{
         {"title", form.windowTitle()},
         {"screen", size(screen.width(), screen.height())},
-        {"client", size(form.clientWidth(), form.clientHeight())},
-        {"color", colourText(form.host().colour())},
+        {"client", size(form.game().clientWidth(), form.game().clientHeight())},
+        {"color", colourText(form.game().host().colour())},
         {"state", state},
         {"messages", messages},
         {"tables", tables},

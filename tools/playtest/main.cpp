@@ -5,7 +5,7 @@
 // and closes with "N passed, N failed".
 #include "app/taleforge_error.h"
 #include "app/taleforge_main.h"
-#include "platform/paths.h"
+#include "core/paths.h"
 #include "platform/qtext.h"
 #include "platform/system.h"
 #include "playtest/offscreen.h"
@@ -83,8 +83,8 @@ int main(int argc, char** argv) {
                   << toUtf8(text) << "\n";
     });
     platform::setEndProgramHandler([&] {
-        runner.setEnded(form.messages().empty() ? std::string("halted")
-                                                : toUtf8(form.messages().back()));
+        runner.setEnded(form.game().messages().empty() ? std::string("halted")
+                                                       : toUtf8(form.game().messages().back()));
         form.hide();
     });
 

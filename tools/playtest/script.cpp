@@ -1,7 +1,7 @@
 #include "playtest/script.h"
 
 #include "app/taleforge_main.h"
-#include "platform/codepage.h"
+#include "core/codepage.h"
 #include "platform/system.h"
 #include "playtest/dump.h"
 
@@ -143,7 +143,7 @@ void Runner::check(bool ok, const std::string& where, const std::string& what) {
 void Runner::click(const std::string& name, Qt::MouseButton button, const std::string& where) {
     if (ended_)
         return fail(where, "the program has ended");
-    Control* c = form_.host().find(name);
+    Control* c = form_.game().host().find(name);
     if (!c || !c->widget()->isVisible())
         return fail(where, "no visible control named '" + name + "'");
     QWidget* w = c->widget();
@@ -151,7 +151,7 @@ void Runner::click(const std::string& name, Qt::MouseButton button, const std::s
     // Press, then release over the control: the control delivers the click
     // before the release, as a person's click arrives.
     QTest::mousePress(w, button, {}, centre);
-    if (QWidget* again = form_.host().find(name) ? c->widget() : nullptr)
+    if (QWidget* again = form_.game().host().find(name) ? c->widget() : nullptr)
         QTest::mouseRelease(again, button, {}, centre);
     platform::processEvents();
 }
@@ -159,7 +159,7 @@ void Runner::click(const std::string& name, Qt::MouseButton button, const std::s
 void Runner::type(const std::string& rest, const std::string& where) {
     std::string text;
     const std::string name = firstWord(rest, text);
-    auto* edit = dynamic_cast<EditControl*>(form_.host().find(name));
+    auto* edit = dynamic_cast<EditControl*>(form_.game().host().find(name));
     if (!edit)
         return fail(where, "no text window named '" + name + "'");
     edit->setText(cp1251::fromUtf8(text));
@@ -182,14 +182,14 @@ void Runner::expect(const std::string& rest, const std::string& where) {
     std::string args;
     const std::string what = firstWord(rest, args);
     if (what == "visible" || what == "hidden" || what == "absent") {
-        Control* c = form_.host().find(args);
+        Control* c = form_.game().host().find(args);
         const bool shown = c && !c->widget()->isHidden();
         const bool ok =
             what == "absent" ? c == nullptr : c != nullptr && (what == "visible") == shown;
         return check(ok, where, what + " " + args);
     }
     if (what == "message") {
-        const auto& messages = form_.messages();
+        const auto& messages = form_.game().messages();
         for (std::size_t i = messagesSeen_; i < messages.size(); ++i) {
             if (cp1251::toUtf8(messages[i]) == args) {
                 messagesSeen_ = i + 1;
@@ -204,8 +204,8 @@ void Runner::expect(const std::string& rest, const std::string& where) {
                      "message " + args + (seen.empty() ? " (no message)" : " (seen:" + seen + ")"));
     }
     if (what == "result") {
-        const std::string file = form_.state.workingFolder + "mark for " + [&] {
-            std::string n = form_.state.programFileName;
+        const std::string file = form_.game().state.workingFolder + "mark for " + [&] {
+            std::string n = form_.game().state.programFileName;
             for (std::size_t at; (at = n.find(".exe")) != std::string::npos;)
                 n.erase(at, 4);
             return n;

@@ -1,5 +1,5 @@
-#include "platform/errors.h"
-#include "platform/files.h"
+#include "core/errors.h"
+#include "core/files.h"
 
 #include <cerrno>
 #include <filesystem>

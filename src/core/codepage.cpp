@@ -1,4 +1,5 @@
-#include "platform/codepage.h"
+// Windows-1251 to and from UTF-8.
+#include "core/codepage.h"
 
 #include <array>
 

@@ -1,9 +1,9 @@
 // JPEG through libjpeg-turbo. Like libpng, libjpeg reports errors by
 // longjmp: the calls into it sit in small functions that hold nothing with a
 // destructor, and the message is thrown as a PictureError one frame out.
-#include "platform/pictures/picture.h"
+#include "pictures/picture.h"
 
-#include "platform/errors.h"
+#include "core/errors.h"
 
 #include <algorithm>
 #include <bit>

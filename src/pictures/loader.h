@@ -1,7 +1,7 @@
 #pragma once
 // Loading a picture file by its extension, with a cache so that each file is
 // decoded once however many controls and measurements use it.
-#include "platform/pictures/picture.h"
+#include "pictures/picture.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,8 @@
-#include "platform/files.h"
+// Reading and writing the game's text files, byte for byte.
+#include "core/files.h"
 
-#include "platform/codepage.h"
-#include "platform/errors.h"
+#include "core/codepage.h"
+#include "core/errors.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,9 +2,9 @@
 // every photometric interpretation libtiff knows, from memory with libtiff's
 // own allocation limit. Raw fax data is read through the same path by giving
 // it a TIFF directory made in memory.
-#include "platform/pictures/tiff.h"
+#include "pictures/tiff.h"
 
-#include "platform/errors.h"
+#include "core/errors.h"
 
 #include <tiffio.h>
 

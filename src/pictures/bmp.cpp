@@ -1,5 +1,5 @@
 // Windows and OS/2 bitmaps (bmp, dib, rle) and the DIB images inside icons.
-#include "platform/pictures/decode_util.h"
+#include "pictures/decode_util.h"
 
 #include <bit>
 

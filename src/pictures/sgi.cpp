@@ -1,7 +1,7 @@
 // SGI images (sgi, rgb, rgba, bw): 1 to 4 channels of 8 or 16 bits, stored
 // verbatim or run-length encoded, one channel plane after the other, with the
 // bottom row first.
-#include "platform/pictures/decode_util.h"
+#include "pictures/decode_util.h"
 
 #include <vector>
 

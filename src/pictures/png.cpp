@@ -2,9 +2,9 @@
 // happens in a small function that holds nothing with a destructor; the
 // Picture lives one frame further out and the message travels back as plain
 // text before it is thrown as a PictureError.
-#include "platform/pictures/picture.h"
+#include "pictures/picture.h"
 
-#include "platform/errors.h"
+#include "core/errors.h"
 
 #include <png.h>
 

@@ -1,13 +1,13 @@
 // Video and sound playback.
-#include "app/taleforge_main.h"
+#include "core/paths.h"
 #include "descr/placement.h"
-#include "platform/paths.h"
+#include "game/game.h"
 
 #include <cstdlib>
 
 namespace taleplay {
 
-void TForm1::PlayVideo() {
+void Game::PlayVideo() {
     VideoControl& w = *VideoWindow1;
     // Whether the window stands centred is noted before anything changes;
     // within 6 pixels counts as centred.
@@ -47,14 +47,14 @@ void TForm1::PlayVideo() {
     FilterGraph1->play();
 }
 
-void TForm1::StopVideo() {
+void Game::StopVideo() {
     FilterGraph1->stop();
     FilterGraph1->setActive(false);
     if (!VideoWindow1->isHidden())
         VideoWindow1->hide();
 }
 
-void TForm1::PlayAudio(const std::string& fullPath) {
+void Game::PlayAudio(const std::string& fullPath) {
     if (soundStream_ != 0) {
         audio_.channelStop(soundStream_);
         audio_.streamFree(soundStream_);

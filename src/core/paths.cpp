@@ -1,6 +1,7 @@
-#include "platform/paths.h"
+// Game names resolved against the disk, ignoring letter case where they differ.
+#include "core/paths.h"
 
-#include "platform/codepage.h"
+#include "core/codepage.h"
 
 #include <algorithm>
 #include <dirent.h>

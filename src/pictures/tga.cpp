@@ -1,6 +1,6 @@
 // Truevision TGA (tga, vst, vda, icb, win): colour-mapped, true-colour and
 // grey images, raw or run-length encoded, in any of the four origins.
-#include "platform/pictures/decode_util.h"
+#include "pictures/decode_util.h"
 
 #include <vector>
 

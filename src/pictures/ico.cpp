@@ -1,6 +1,6 @@
 // Windows icons and cursors: a directory of images, each a DIB with an AND
 // mask or a whole PNG file. The largest image is shown, the deepest of those.
-#include "platform/pictures/decode_util.h"
+#include "pictures/decode_util.h"
 
 #include <bit>
 

@@ -1,6 +1,6 @@
 // Netpbm pictures (pbm, pgm, ppm): P1 to P6, text or binary samples, with
 // any maximum value up to 65535 scaled to 8 bits.
-#include "platform/pictures/decode_util.h"
+#include "pictures/decode_util.h"
 
 #include <vector>
 

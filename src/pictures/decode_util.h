@@ -2,8 +2,8 @@
 // Shared pieces of the small raster decoders: a byte reader that never reads
 // past the end of the file, endian reads, colour packing and palettes.
 // Everything here is header-only so each decoder stays one .cpp file.
-#include "platform/errors.h"
-#include "platform/pictures/picture.h"
+#include "core/errors.h"
+#include "pictures/picture.h"
 
 #include <algorithm>
 #include <array>

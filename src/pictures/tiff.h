@@ -1,6 +1,6 @@
 #pragma once
 // Fax pictures, beside the TIFF decoder they share.
-#include "platform/pictures/picture.h"
+#include "pictures/picture.h"
 
 namespace taleplay::pictures {
 

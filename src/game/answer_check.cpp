@@ -1,11 +1,11 @@
 // The answer check of text windows.
-#include "app/taleforge_main.h"
 #include "descr/File_functions.h"
 #include "descr/Stroki_functions.h"
+#include "game/game.h"
 
 namespace taleplay {
 
-bool TForm1::EditCheck(Control* textWindow, const std::string& target) {
+bool Game::EditCheck(Control* textWindow, const std::string& target) {
     auto* edit = dynamic_cast<EditControl*>(textWindow);
     if (!edit)
         throw InvalidCast();

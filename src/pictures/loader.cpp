@@ -1,8 +1,9 @@
-#include "platform/pictures/loader.h"
+// Pictures by file extension: the decoder table, the unsupported types and the cache.
+#include "pictures/loader.h"
 
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/pictures/tiff.h"
+#include "core/errors.h"
+#include "core/files.h"
+#include "pictures/tiff.h"
 
 #include <sys/stat.h>
 

@@ -1,6 +1,7 @@
-#include "platform/pictures/picture.h"
+// Decoded pixels: allocation under the size limits, and the shared helpers of the decoders.
+#include "pictures/picture.h"
 
-#include "platform/errors.h"
+#include "core/errors.h"
 
 namespace taleplay::pictures {
 

@@ -1,6 +1,6 @@
 // ZSoft PCX (pcx, pcc, scr): 1, 2, 4 and 8 bits a pixel, packed or in bit
 // planes, with the 16-colour header palette or the 256-colour one at the end.
-#include "platform/pictures/decode_util.h"
+#include "pictures/decode_util.h"
 
 #include <vector>
 

@@ -1,4 +1,5 @@
-#include "platform/pictures/encoders.h"
+// The picture libraries' own encoders, for tests, benchmarks and fuzz seeds.
+#include "pictures/encoders.h"
 
 #include <gif_lib.h>
 #include <png.h>

@@ -1,7 +1,7 @@
 // Photoshop documents (psd, pdd, and the large-document psb layout): only the
 // merged image that follows the layers is read, raw or PackBits, in bitmap,
 // grey, duotone, indexed, RGB and CMYK modes of 1, 8 or 16 bits.
-#include "platform/pictures/decode_util.h"
+#include "pictures/decode_util.h"
 
 #include <vector>
 

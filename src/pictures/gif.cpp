@@ -1,9 +1,9 @@
 // GIF through giflib: the first frame only, read record by record so that a
 // file of many frames costs no more than its first one (DGifSlurp would keep
 // every frame's raster).
-#include "platform/pictures/picture.h"
+#include "pictures/picture.h"
 
-#include "platform/errors.h"
+#include "core/errors.h"
 
 #include <gif_lib.h>
 

@@ -1,0 +1,130 @@
+#pragma once
+// The game as the builders, the commands and the end screens see it: the
+// window's controls (through the control host), the component tables, the
+// program state, sound and video, the answer check and the reports. The main
+// window owns one and is where events enter; nothing here knows that window's
+// class.
+#include "core/errors.h"
+#include "platform/audio.h"
+#include "platform/host.h"
+#include "platform/video.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace taleplay {
+
+enum class Halt { No, Yes };
+
+struct StartRequest {
+    bool requested = false;
+    std::string file; // Windows-1251, as composed
+    std::string folder;
+};
+
+// Program-wide values; they live as long as the program.
+struct ProgramState {
+    std::string workingFolder;   // current folder + separator
+    std::string programFileName; // last component of the started name
+    std::string dataFolder;      // always ends in a separator
+    bool victory = false;
+    QPointer<QWidget> clickedControl;
+    std::string videoFile; // full path, possibly of a missing file
+    std::int32_t pauseCounter = 0;
+    StartRequest start;
+    // The end screen's description files, chosen by every switch.
+    std::string endPicturesFile, endTextsFile;
+};
+
+// Non-owning tables of the play screen's components: entry n - 1 holds
+// component n and may be empty. The window owns the controls; an entry goes
+// null when its control is deleted.
+struct ComponentTables {
+    std::vector<QPointer<QWidget>> pictures, shapes, labels, lists, textWindows, buttons,
+        endButtons;
+    // The background's decorations, in creation order; the corners always
+    // have four entries once one is built (top-left, top-right, bottom-left,
+    // bottom-right), empty where that corner is not.
+    std::vector<QPointer<QWidget>> backgroundTiles, largeBackground, frames, corners;
+    // Per text number: first label index, label count.
+    std::vector<std::pair<std::int32_t, std::int32_t>> texts;
+};
+
+// What the window a game runs in does for it: the error window, closing,
+// and the image buttons' events, which enter the program there.
+class GameWindow {
+  public:
+    virtual void reportMissingFile(const std::string& path, Halt halt) = 0;
+    virtual void closeWindow() = 0;
+    virtual void AllButtonsMouseDown(ImageControl& button, Qt::MouseButton mouseButton) = 0;
+    virtual void AllButtonsMouseUp(ImageControl& button, Qt::MouseButton mouseButton) = 0;
+    virtual void AllButtonsClick(ImageControl& button) = 0;
+
+  protected:
+    ~GameWindow() = default;
+};
+
+class Game {
+  public:
+    // Creates the controls of the window resource on `window`, in their
+    // order: the measuring image and label, then the video window.
+    Game(QWidget& window, GameWindow& events);
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    ControlHost& host() { return host_; }
+    const ControlHost& host() const { return host_; }
+    GameWindow& window() { return events_; }
+    int clientWidth() const { return host_.window().width(); }
+    int clientHeight() const { return host_.window().height(); }
+
+    ProgramState state;
+    ComponentTables tables;
+
+    // Components of the window resource.
+    ImageControl* ImageServant = nullptr;
+    LabelControl* LabelServant = nullptr;
+    VideoControl* VideoWindow1 = nullptr;
+    FilterGraph* FilterGraph1 = nullptr;
+
+    AudioLibrary& audio() { return audio_; }
+    // The stream PlayAudio created last, 0 when there is none.
+    AudioLibrary::Handle soundStream() const { return soundStream_; }
+
+    // Plays the current video file in VideoWindow1; a zero width or height
+    // of the window is taken from the video's own size.
+    void PlayVideo();
+    // Plays one sound at a time: a new one ends the one before.
+    void PlayAudio(const std::string& fullPath);
+    // Stops the video and hides its window (the `invisible` command and the
+    // end screen).
+    void StopVideo();
+    // Frees the video graph (which stops any video), then the audio library.
+    void releaseMedia();
+
+    // Whether the text typed into a text window is one of its right answers;
+    // `target` is the rule's target text that named it, such as textwindow1.
+    // Throws InvalidCast when the component is not a text window.
+    bool EditCheck(Control* textWindow, const std::string& target);
+
+    // Every error-window and message-box text so far, in order.
+    const std::vector<std::string>& messages() const { return messages_; }
+    void recordMessage(const std::string& text) { messages_.push_back(text); }
+
+  private:
+    GameWindow& events_;
+    ControlHost host_;
+    AudioLibrary audio_;
+    AudioLibrary::Handle soundStream_ = 0;
+    std::vector<std::string> messages_;
+};
+
+// Tells the player that a file the game needs is missing. Returns when the
+// error window is closed; a halting report ends the program instead.
+void MissingFileReport(Game& game, const std::string& path, Halt halt);
+
+} // namespace taleplay
