@@ -1,51 +1,29 @@
-// Key lookups in description files: every lookup reads the file afresh.
+// Key lookups in description files: every lookup sees the file as it is on disk.
 #include "descr/File_functions.h"
 
 #include "core/files.h"
 #include "core/paths.h"
 #include "descr/Stroki_functions.h"
+#include "descr/description_cache.h"
 
 #include <limits>
 
 namespace taleplay {
 namespace {
 
-enum class Compare { Exact, AnyCase, Answer };
+using descr::Compare;
 
 enum class Scan { Stop, Continue };
 
-// The one loop under every lookup: hands each line that contains the key,
-// compared as `compare` says, to `onMatch`, until it says stop. The line and
-// the folding buffers live for the whole scan, so once they have grown to the
-// longest line no further memory is taken.
+// Reads a file that is not kept in memory line by line, as every lookup once
+// did: hands each line that contains the folded key to `onMatch` until it
+// says stop. The buffers live for the whole scan, so once they have grown to
+// the longest line no further memory is taken.
 template <typename OnMatch>
-void scanLines(std::string_view file, std::string_view key, Compare compare, OnMatch onMatch) {
-    std::string foldedKey(key);
-    std::string spare;
-    std::string pending;
-    switch (compare) {
-    case Compare::Exact:
-        break;
-    case Compare::AnyCase:
-        anyCaseLowerInPlace(foldedKey);
-        break;
-    case Compare::Answer:
-        asciiLowerCaseInPlace(foldedKey);
-        normaliseAnswerInPlace(foldedKey, spare, pending);
-        cyrillicLowerCaseInPlace(foldedKey);
-        break;
-    }
-    // An empty key is never found, as with the original's position search;
-    // that includes an answer key that normalisation empties.
-    if (foldedKey.empty())
-        return;
-    const auto path = paths::existingFile(file);
-    if (!path)
-        return;
-
-    files::LineReader reader(*path, std::string(file));
-    std::string line;
-    std::string folded;
+void streamLines(const std::string& fsPath, std::string_view shownPath,
+                 const std::string& foldedKey, Compare compare, OnMatch& onMatch) {
+    files::LineReader reader(fsPath, std::string(shownPath));
+    std::string line, folded, spare, pending;
     while (reader.next(line)) {
         std::string_view searched = line;
         switch (compare) {
@@ -65,6 +43,31 @@ void scanLines(std::string_view file, std::string_view key, Compare compare, OnM
             break;
         }
         if (searched.find(foldedKey) != std::string_view::npos && onMatch(line) == Scan::Stop)
+            return;
+    }
+}
+
+// The one loop under every lookup: hands each line that contains the key,
+// compared as `compare` says, to `onMatch`, in file order, until it says
+// stop. The file comes from memory while it is unchanged on disk.
+template <typename OnMatch>
+void scanLines(std::string_view file, std::string_view key, Compare compare, OnMatch onMatch) {
+    // An empty key is never found, as with the original's position search;
+    // that includes an answer key that normalisation empties.
+    const std::string foldedKey = descr::foldKey(key, compare);
+    if (foldedKey.empty())
+        return;
+    const auto path = paths::existingFile(file);
+    if (!path)
+        return;
+    const auto kept = descr::cachedDescriptionFile(*path, std::string(file));
+    if (!kept) {
+        streamLines(*path, file, foldedKey, compare, onMatch);
+        return;
+    }
+    for (const std::uint32_t index : kept->matches(compare, foldedKey)) {
+        std::string line(kept->line(index));
+        if (onMatch(line) == Scan::Stop)
             return;
     }
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The lookups through which every reader asks a description file for one key.
-// Each call opens the file (a composed Windows-1251 path, resolved ignoring
-// letter case), scans it from its first line and closes it: no cache, so
-// every call sees the file as it is on disk.
+// Each call finds the file (a composed Windows-1251 path, resolved ignoring
+// letter case) and scans it from its first line, and sees the file as it is
+// on disk now: a file kept in memory is used only while it is unchanged
+// (descr/description_cache.h).
 //
 // A missing file, or a folder in its place, gives "" or 0; a file that exists
 // but cannot be read throws InOutError. An empty key never matches.

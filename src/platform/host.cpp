@@ -53,6 +53,13 @@ template <class T> T& ControlHost::make(const std::string& name) {
     control->show();
     control->raise();
     created_.emplace_back(control);
+    byName_[name] = control;
+    // Controls destroyed at a screen switch leave null entries behind.
+    if (created_.size() > 64 && created_.size() > 2 * byName_.size())
+        std::erase_if(created_, [](const QPointer<QWidget>& p) {
+            const Control* c = controlOf(p.data());
+            return !c || c->destroyed();
+        });
     return *control;
 }
 
@@ -79,6 +86,9 @@ void ControlHost::destroy(Control& control) {
     if (control.destroyed_)
         return;
     control.destroyed_ = true;
+    if (auto it = byName_.find(control.name());
+        it != byName_.end() && it->second == control.widget())
+        byName_.erase(it);
     QWidget* w = control.widget();
     w->hide();
     w->setObjectName(QString());
@@ -98,11 +108,11 @@ HandlerGuard::~HandlerGuard() {
 }
 
 Control* ControlHost::find(const std::string& name) const {
-    for (const auto& p : created_) {
-        if (Control* c = controlOf(p.data()); c && !c->destroyed() && c->name() == name)
-            return c;
-    }
-    return nullptr;
+    // A control deleted by other means than destroy() is gone from the map's
+    // pointer, and so from the window.
+    const auto it = byName_.find(name);
+    Control* c = it == byName_.end() ? nullptr : controlOf(it->second.data());
+    return c && !c->destroyed() ? c : nullptr;
 }
 
 std::vector<Control*> ControlHost::controls() const {

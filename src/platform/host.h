@@ -6,6 +6,7 @@
 
 #include <QPointer>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace taleplay {
@@ -54,6 +55,9 @@ class ControlHost {
     QWidget& window_;
     QWidget* graphicLayer_;
     std::vector<QPointer<QWidget>> created_;
+    // Live controls by name: a screen of thousands of tiles must not look
+    // through every control made so far for each new name.
+    std::unordered_map<std::string, QPointer<QWidget>> byName_;
     Colour colour_ = clBtnFace;
     FontSpec windowFont_;
 };
