@@ -45,8 +45,17 @@ AudioLibrary::~AudioLibrary() {
 
 bool AudioLibrary::init(int, int, unsigned, QWidget*) {
     started_ = true;
-    device_ = !QMediaDevices::audioOutputs().isEmpty();
     return true;
+}
+
+// Asked when the first sound is made, not at start: the question loads the
+// whole media stack, which a game without sound never needs.
+bool AudioLibrary::hasDevice() const {
+    if (!deviceKnown_) {
+        device_ = !QMediaDevices::audioOutputs().isEmpty();
+        deviceKnown_ = true;
+    }
+    return device_;
 }
 
 AudioLibrary::Handle AudioLibrary::streamCreateFile(const std::string& fsPath) {
@@ -76,7 +85,7 @@ AudioLibrary::Handle AudioLibrary::streamCreateFile(const std::string& fsPath) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
     if (!raw->recognised || raw->decodeFailed)
         return 0;
-    if (device_) {
+    if (hasDevice()) {
         // The player plays; the decoder is done with its job.
         raw->decoder->stop();
         raw->decoder.reset();

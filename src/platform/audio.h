@@ -32,7 +32,7 @@ class AudioLibrary final : public QObject {
     void free();
 
     bool started() const { return started_; }
-    bool hasDevice() const { return device_; }
+    bool hasDevice() const;
     bool isPlaying(Handle stream) const;
     std::string fileOf(Handle stream) const;
 
@@ -43,7 +43,8 @@ class AudioLibrary final : public QObject {
     std::map<Handle, std::unique_ptr<Stream>> streams_;
     Handle next_ = 1;
     bool started_ = false;
-    bool device_ = false;
+    mutable bool device_ = false;
+    mutable bool deviceKnown_ = false;
 };
 
 } // namespace taleplay

@@ -28,8 +28,15 @@ template <class Done> void waitFor(Done done) {
 } // namespace
 
 FilterGraph::FilterGraph(VideoControl& window, QObject* parent)
-    : QObject(parent), window_(window), player_(std::make_unique<QMediaPlayer>()),
-      sink_(std::make_unique<QVideoSink>()) {
+    : QObject(parent), window_(window) {}
+
+// The media player is made when a video is first rendered: most games have
+// none, and making one loads the whole media stack.
+QMediaPlayer& FilterGraph::player() {
+    if (player_)
+        return *player_;
+    player_ = std::make_unique<QMediaPlayer>();
+    sink_ = std::make_unique<QVideoSink>();
     player_->setVideoOutput(sink_.get());
     // The video's sound plays with it where there is a device to play it on.
     if (!QMediaDevices::audioOutputs().isEmpty()) {
@@ -48,10 +55,12 @@ FilterGraph::FilterGraph(VideoControl& window, QObject* parent)
                 player_->setPosition(0);
                 player_->play();
             });
+    return *player_;
 }
 
 FilterGraph::~FilterGraph() {
-    player_->stop();
+    if (player_)
+        player_->stop();
     window_.setPlaying(false);
 }
 
@@ -65,8 +74,10 @@ void FilterGraph::onFrame() {
 }
 
 void FilterGraph::clearGraph() {
-    player_->stop();
-    player_->setSource(QUrl());
+    if (player_) {
+        player_->stop();
+        player_->setSource(QUrl());
+    }
     size_ = QSize();
     rendered_ = false;
     playWhenLoaded_ = false;
@@ -82,7 +93,7 @@ void FilterGraph::setActive(bool on) {
 
 void FilterGraph::renderFile(const std::string& fsPath, const std::string& shownName) {
     window_.setFile(shownName);
-    player_->setSource(QUrl::fromLocalFile(QString::fromStdString(fsPath)));
+    player().setSource(QUrl::fromLocalFile(QString::fromStdString(fsPath)));
     waitFor([this] {
         auto s = player_->mediaStatus();
         return s == QMediaPlayer::LoadedMedia || s == QMediaPlayer::InvalidMedia ||
@@ -105,6 +116,8 @@ bool FilterGraph::getVideoSize(int& width, int& height) const {
 }
 
 void FilterGraph::play() {
+    if (!player_)
+        return; // nothing was rendered
     if (!rendered_) {
         if (player_->mediaStatus() == QMediaPlayer::LoadingMedia)
             playWhenLoaded_ = true;
@@ -116,15 +129,16 @@ void FilterGraph::play() {
 }
 
 void FilterGraph::stop() {
-    player_->stop();
+    if (player_)
+        player_->stop();
 }
 
 bool FilterGraph::playing() const {
-    return player_->playbackState() == QMediaPlayer::PlayingState;
+    return player_ && player_->playbackState() == QMediaPlayer::PlayingState;
 }
 
 qint64 FilterGraph::position() const {
-    return player_->position();
+    return player_ ? player_->position() : 0;
 }
 
 } // namespace taleplay

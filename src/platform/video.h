@@ -38,6 +38,7 @@ class FilterGraph final : public QObject {
     qint64 position() const;
 
   private:
+    QMediaPlayer& player();
     void onFrame();
 
     VideoControl& window_;
