@@ -95,6 +95,12 @@ void ImageControl::clearPicture() {
     update();
 }
 
+void ImageControl::releaseResources() {
+    picture_.reset();
+    view_ = QImage();
+    keyedPixmap_ = QPixmap();
+}
+
 QSize ImageControl::naturalSize() const {
     return picture_ ? QSize(picture_->width, picture_->height) : QSize(0, 0);
 }
@@ -140,10 +146,19 @@ void ImageControl::rebuildView() {
                    p.hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
 }
 
+void ImageControl::setTiled(bool on) {
+    tiled_ = on;
+    update();
+}
+
 void ImageControl::paintEvent(QPaintEvent*) {
     if (view_.isNull())
         return;
     QPainter painter(this);
+    if (tiled_) {
+        painter.fillRect(rect(), QBrush(view_));
+        return;
+    }
     if (stretch_)
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRect target = stretch_ ? rect() : QRect(QPoint(0, 0), view_.size());

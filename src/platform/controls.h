@@ -55,6 +55,13 @@ class Control {
     // still running on it never loses its object.
     bool destroyed() const { return destroyed_; }
 
+  protected:
+    // Called when the control is destroyed: what it holds that is large
+    // (pixels) goes now, not when the widget itself is deleted later, so a
+    // screen switch never holds the old screen's pictures and the new
+    // screen's at once.
+    virtual void releaseResources() {}
+
   private:
     friend class ControlHost;
     friend class HandlerGuard;
@@ -93,6 +100,10 @@ class ImageControl final : public QWidget, public Control {
     bool transparent() const { return transparent_; }
     void setTransparent(bool on);
     void setHandCursor(bool on);
+    // Repeats the picture over the whole control from its top-left corner,
+    // as a grid of image controls of the picture's size would show it.
+    bool tiled() const { return tiled_; }
+    void setTiled(bool on);
 
     // Mouse events as a person's click is delivered: press, then on a left
     // release over the control the click, then the release.
@@ -105,6 +116,7 @@ class ImageControl final : public QWidget, public Control {
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
+    void releaseResources() override;
 
   private:
     void rebuildView();
@@ -120,6 +132,7 @@ class ImageControl final : public QWidget, public Control {
     bool stretch_ = false;
     bool autoSize_ = false;
     bool transparent_ = false;
+    bool tiled_ = false;
     Qt::MouseButtons down_;
 };
 

@@ -51,7 +51,7 @@ template <class T> T& ControlHost::make(const std::string& name) {
         control = new T(*this, name, parentFor(Layer::Graphic));
     control->setObjectName(QString::fromStdString(name));
     control->show();
-    control->raise();
+    // A new child is already the topmost of its parent.
     created_.emplace_back(control);
     byName_[name] = control;
     // Controls destroyed at a screen switch leave null entries behind.
@@ -92,8 +92,29 @@ void ControlHost::destroy(Control& control) {
     QWidget* w = control.widget();
     w->hide();
     w->setObjectName(QString());
+    control.releaseResources();
     if (control.handlersRunning_ == 0)
-        w->deleteLater();
+        bury(w);
+}
+
+void ControlHost::bury(QWidget* w) {
+    graveyard_.emplace_back(w);
+    if (funeralPending_)
+        return;
+    funeralPending_ = true;
+    // The undertaker's deferred deletion runs when control is back in the
+    // loop that was running now (not in a nested one, as with deleteLater),
+    // and takes the buried widgets with it. If the window goes first, the
+    // lifeline cuts the connection and the window deletes its children.
+    auto* undertaker = new QObject(lifeline_.get());
+    QObject::connect(undertaker, &QObject::destroyed, lifeline_.get(), [this] {
+        funeralPending_ = false;
+        std::vector<QPointer<QWidget>> dead;
+        dead.swap(graveyard_);
+        for (const QPointer<QWidget>& p : dead)
+            delete p.data();
+    });
+    undertaker->deleteLater();
 }
 
 HandlerGuard::HandlerGuard(Control& control) : widget_(control.widget()), control_(control) {

@@ -5,6 +5,7 @@
 #include "platform/controls.h"
 
 #include <QPointer>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -58,6 +59,15 @@ class ControlHost {
     // Live controls by name: a screen of thousands of tiles must not look
     // through every control made so far for each new name.
     std::unordered_map<std::string, QPointer<QWidget>> byName_;
+    // Destroyed controls waiting to be deleted, all at once when control
+    // returns to the event loop. Deleting them through one deferred deletion
+    // instead of one each keeps a screen switch of thousands of controls
+    // linear: every pending deferred deletion is an event that each deleted
+    // object's destructor searches the whole event queue for.
+    void bury(QWidget* w);
+    std::vector<QPointer<QWidget>> graveyard_;
+    std::unique_ptr<QObject> lifeline_ = std::make_unique<QObject>();
+    bool funeralPending_ = false;
     Colour colour_ = clBtnFace;
     FontSpec windowFont_;
 };

@@ -18,6 +18,10 @@ namespace {
 
 constexpr int kPictureCount = 50;
 constexpr int kShapeCount = 30;
+// Background tiles made as controls of their own, at most: 16 x 16 tiles on
+// a 1920 x 1080 screen (8,228) are still single controls; past this a tile so
+// small is shown by one control that repeats it.
+constexpr std::size_t kMostTileControls = 10'000;
 
 // Makes the tiles of a frame wider (or taller) until the last, partial tile
 // is at least four fifths of a tile, so no sliver ends the edge. An exact fit
@@ -58,6 +62,20 @@ void BuildBackgroundTiles(Game& game, const PictureScreen& screen) {
     const std::string path = game.state.dataFolder + name;
     const Size picture = measurePicture(game, path);
     const auto tiles = backgroundTiles(game.clientWidth(), game.clientHeight(), picture);
+    if (tiles.size() > kMostTileControls) {
+        // So small a tile would make tens of thousands of controls (a 1 x 1
+        // tile, two million) that look exactly like one control showing
+        // the picture repeated; no command can name a tile, so nothing but
+        // their count tells them apart.
+        ImageControl& tiling =
+            createImage(game, screen.namePrefix + "BP0", Stretch::Off, false, false);
+        game.tables.backgroundTiles.emplace_back(&tiling);
+        tiling.setTiled(true);
+        tiling.setGeometry(0, 0, game.clientWidth(), game.clientHeight());
+        game.host().sendToBack(tiling);
+        tiling.loadPicture(path);
+        return;
+    }
     for (std::size_t i = 0; i < tiles.size(); ++i) {
         const TilePlace& place = tiles[i];
         ImageControl& tile = createImage(game, screen.namePrefix + "BP" + std::to_string(i),
