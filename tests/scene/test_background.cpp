@@ -237,3 +237,28 @@ TEST(Background, EveryKindStacksInBuildOrder) {
                   form.game().host().zOrder(*form.game().host().find(order[i])))
             << order[i - 1] << " below " << order[i];
 }
+
+// A tile so small that it would make more controls than any screen needs is
+// one control repeating it; what the window shows is the same grid.
+TEST(Background, ATinyTileIsOneControlShowingTheSameGrid) {
+    TestGame g;
+    // A 3 x 2 picture whose every pixel differs, so any shift shows.
+    QImage tile(3, 2, QImage::Format_RGB32);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            tile.setPixel(x, y, qRgb(40 * x + 10, 100 * y + 20, 90));
+    std::filesystem::create_directories(g.dir.path() / "data_game");
+    ASSERT_TRUE(
+        tile.save(QString::fromStdString((g.dir.path() / "data_game" / "fon.bmp").string())));
+    TForm1& form = g.start();
+    ASSERT_EQ(namesStartingWith(form, "BP"), std::vector<std::string>{"BP0"});
+    ASSERT_EQ(form.game().tables.backgroundTiles.size(), 1u);
+    EXPECT_EQ(rectOf(form, "BP0"), QRect(0, 0, 1280, 1024));
+    EXPECT_TRUE(image(form, "BP0").tiled());
+    EXPECT_EQ(form.game().host().zOrder(image(form, "BP0")), 0);
+
+    const QImage shot = form.grab().toImage();
+    for (const QPoint p : {QPoint(0, 0), QPoint(1, 0), QPoint(2, 1), QPoint(641, 513),
+                           QPoint(1279, 1023), QPoint(1000, 3)})
+        EXPECT_EQ(shot.pixel(p), tile.pixel(p.x() % 3, p.y() % 2)) << p.x() << "," << p.y();
+}

@@ -1,0 +1,87 @@
+// Lookups from files kept in memory must still see every change on disk.
+#include "descr/File_functions.h"
+#include "descr/description_cache.h"
+
+#include "descr_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace taleplay {
+namespace {
+
+using test::TempFolder;
+
+struct Kept : ::testing::Test {
+    ~Kept() override {
+        descr::setRecentChangeWindow(3'000'000'000);
+        descr::clearDescriptionCache();
+    }
+    TempFolder folder;
+};
+
+timespec modified(const std::string& fsPath) {
+    struct stat st {};
+    ::stat(fsPath.c_str(), &st);
+    return st.st_mtim;
+}
+
+void setModified(const std::string& fsPath, timespec t) {
+    const timespec times[2] = {t, t};
+    ASSERT_EQ(::utimensat(AT_FDCWD, fsPath.c_str(), times, 0), 0);
+}
+
+TEST_F(Kept, ARewriteOfTheSameSizeIsSeenByItsStamp) {
+    // Only the stamp can tell here: a file changed long ago is trusted.
+    descr::setRecentChangeWindow(0);
+    const std::string file = folder.write("allbuttons.txt", "*button1*click*picture1#visible^\r\n");
+    const std::string disk = folder.onDisk("allbuttons.txt");
+    EXPECT_EQ(keyValue(file, "*button1*click*"), "picture1");
+    const timespec before = modified(disk);
+
+    // Same size, same second; only the nanoseconds differ.
+    folder.write("allbuttons.txt", "*button1*click*picture2#visible^\r\n");
+    setModified(disk, timespec{before.tv_sec, (before.tv_nsec + 1) % 1'000'000'000});
+    EXPECT_EQ(keyValue(file, "*button1*click*"), "picture2");
+    EXPECT_EQ(countLinesWithKey(file, "*BUTTON1*"), 1);
+
+    // A new file renamed over it: another inode.
+    folder.write("new.txt", "*button1*click*picture3#visible^\r\n*button1*click*x#\r\n");
+    ASSERT_EQ(::rename(folder.onDisk("new.txt").c_str(), disk.c_str()), 0);
+    EXPECT_EQ(nthLineWithKey(file, "*button1*click*", 2), "*button1*click*x#");
+}
+
+TEST_F(Kept, ARecentFileIsComparedEvenWhenItsTimesAreRestored) {
+    const std::string file = folder.write("allbuttons.txt", "*a*one#\r\n");
+    const std::string disk = folder.onDisk("allbuttons.txt");
+    EXPECT_EQ(keyValue(file, "*a*"), "one");
+    const timespec before = modified(disk);
+    // Every time the stamp holds, as a fast editor or a coarse clock leaves
+    // them; only the change time moves, and it may not move far enough.
+    folder.write("allbuttons.txt", "*a*two#\r\n");
+    setModified(disk, before);
+    EXPECT_EQ(keyValue(file, "*a*"), "two");
+}
+
+TEST_F(Kept, ManyKeysAndComparisonsStayExact) {
+    std::string text;
+    for (int i = 0; i < 300; ++i)
+        text += "*textwindow1*rightanswer*answer" + std::to_string(i) + "#\r\n";
+    const std::string file = folder.write("alltextwindows.txt", text);
+    // More distinct keys than are remembered: answers typed one after another.
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < 3000; i += 7) {
+            const std::string key = "textwindow1*rightanswer*ANSWER" + std::to_string(i) + "#";
+            EXPECT_EQ(countLinesWithAnswer(file, key), i < 300 ? 1 : 0) << key;
+        }
+    EXPECT_EQ(countLinesWithKey(file, "*TEXTWINDOW1*"), 300);
+    EXPECT_EQ(nthLineWithKey(file, "*textwindow1*", 300), "*textwindow1*rightanswer*answer299#");
+    EXPECT_EQ(firstLineWithKey(file, "*TEXTWINDOW1*"), "");
+    // A key holding a line break never spans two lines.
+    EXPECT_EQ(countLinesWithKey(file, "answer1#\n*textwindow1"), 0);
+}
+
+} // namespace
+} // namespace taleplay
