@@ -227,7 +227,9 @@ Picture decodeJpeg(Bytes data, std::size_t size) {
     if (cinfo.image_width <= kMaxSide && cinfo.image_height <= kMaxSide &&
         coefficientBytes(cinfo, d.multipleScans) > std::uint64_t(kMaxJpegMemory))
         throw PictureError(kTooMuchMemory);
-    allocate(pic, cinfo.image_width, cinfo.image_height, "JPEG");
+    // An incomplete file fails below, so every pixel of a returned picture
+    // is written.
+    allocate(pic, cinfo.image_width, cinfo.image_height, "JPEG", Fill::Unwritten);
     if (!startDecompress(&d))
         fail(d);
     std::vector<JSAMPLE> rowBuffer(output == Output::Bgra ? 0

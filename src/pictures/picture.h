@@ -2,8 +2,11 @@
 // A decoded picture and the decoders that make one. Decoders are pure
 // functions of the file's bytes: no Qt, no file system, so each one can be
 // fuzzed on its own.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,11 +16,30 @@ namespace taleplay::pictures {
 inline constexpr std::int64_t kMaxSide = 16384;
 inline constexpr std::int64_t kMaxPixelBytes = 256ll * 1024 * 1024;
 
+// An allocator that leaves new elements as they are on resize: a decoder that
+// writes every pixel does not pay for zeroing a large buffer first.
+template <class T> struct UninitialisedAllocator : std::allocator<T> {
+    template <class U> struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <class U> UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+using Pixels = std::vector<std::uint32_t, UninitialisedAllocator<std::uint32_t>>;
+
+inline bool operator==(const Pixels& a, const std::vector<std::uint32_t>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
 struct Picture {
     int width = 0;
     int height = 0;
     // Row-major, top row first, one 0xAARRGGBB word a pixel, not premultiplied.
-    std::vector<std::uint32_t> pixels;
+    Pixels pixels;
     // The file itself says which pixels are transparent (an alpha channel, a
     // tRNS chunk, a GIF transparent index, an icon's mask). Pictures without
     // it are opaque, and the image control's colour-key transparency applies
@@ -25,9 +47,19 @@ struct Picture {
     bool hasAlpha = false;
 };
 
+// Whether allocate() clears the pixels. Only a decoder that writes every
+// pixel of every picture it returns, on every path, may leave them: PNG and
+// JPEG, whose libraries fail the picture rather than return part of it.
+enum class Fill { Zero, Unwritten };
+
 // Throws PictureError naming `format` when a picture of w x h would break the
 // limits above (computed in 64 bits); otherwise sizes `pic` for it.
-void allocate(Picture& pic, std::int64_t w, std::int64_t h, const char* format);
+void allocate(Picture& pic, std::int64_t w, std::int64_t h, const char* format,
+              Fill fill = Fill::Zero);
+
+// For tests: fill pixels that allocate() leaves unwritten with `pattern`, so
+// that decoding twice with two patterns shows any pixel a decoder forgot.
+void setUnwrittenPattern(std::optional<std::uint32_t> pattern);
 
 using Bytes = const unsigned char*;
 

@@ -147,7 +147,7 @@ class RgbaImage {
 
 // libtiff's RGBA words are A, B, G, R from the top byte down, with colour
 // premultiplied by alpha; ours are A, R, G, B and straight.
-void toPictureOrder(std::vector<std::uint32_t>& pixels, bool alpha) {
+void toPictureOrder(Pixels& pixels, bool alpha) {
     if (!alpha) {
         for (std::uint32_t& p : pixels)
             p = 0xFF000000u | ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu);
