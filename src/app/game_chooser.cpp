@@ -41,6 +41,7 @@ GameChooser::GameChooser(std::string folder, std::vector<GameLocation> here,
     setWindowTitle(QStringLiteral("Taleplay"));
     auto* heading = new QLabel(QStringLiteral("Choose a game to play:"), this);
     list_ = new QListWidget(this);
+    list_->setWordWrap(true);
     heading->setBuddy(list_);
     note_ = new QLabel(this);
     note_->setWordWrap(true);
@@ -102,12 +103,17 @@ void GameChooser::fill() {
         }
     }
     updatePlayButton();
+    // With nothing to play, Return opens a folder instead.
+    play_->setDefault(!entries_.empty());
+    openFolder_->setDefault(entries_.empty());
 }
 
 void GameChooser::addHeading(const QString& text) {
     auto* item = new QListWidgetItem(text, list_);
-    // Not selectable and not enabled, so the arrow keys pass over it.
+    // Not selectable and not enabled, so the arrow keys pass over it; in the
+    // text's own colour all the same, as it is to be read.
     item->setFlags(Qt::NoItemFlags);
+    item->setForeground(palette().windowText());
     QFont font = item->font();
     font.setBold(true);
     item->setFont(font);

@@ -104,10 +104,9 @@ TEST(GameChooser, OpenFolderPlaysOrListsOrSaysWhy) {
         chooser.setFolderPicker([&](QWidget*) { return r.picked; });
         chooser.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&chooser));
+        // Nothing to play yet: Return opens a folder.
         EXPECT_FALSE(chooser.playButton().isEnabled());
-        QTest::keyClick(&chooser.list(), Qt::Key_Return); // nothing to play yet
-        EXPECT_TRUE(chooser.isVisible());
-        chooser.openFolderButton().click();
+        QTest::keyClick(&chooser.list(), Qt::Key_Return);
         EXPECT_EQ(chooser.chosen(), r.chosen) << r.picked.value_or("(cancelled)");
         if (!r.chosen) {
             EXPECT_TRUE(chooser.isVisible());
@@ -115,6 +114,14 @@ TEST(GameChooser, OpenFolderPlaysOrListsOrSaysWhy) {
             EXPECT_EQ(chooser.note().toStdString(), r.note);
         }
     }
+    // Several games opened: Return now plays the first.
+    GameChooser chooser(s.dir.str() + "/none", {}, {});
+    chooser.setFolderPicker([&](QWidget*) { return s.dir.str() + "/two"; });
+    chooser.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&chooser));
+    chooser.openFolderButton().click();
+    QTest::keyClick(&chooser.list(), Qt::Key_Return);
+    EXPECT_EQ(chooser.chosen(), (GameLocation{s.dir.str() + "/two", "a"}));
 }
 
 TEST(RecentGames, NewestFirstOnceEachAndKeptInTheFile) {
