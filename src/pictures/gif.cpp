@@ -27,6 +27,9 @@ int readFromMemory(GifFileType* gif, GifByteType* out, int count) {
     auto* src = static_cast<Source*>(gif->UserData);
     std::size_t n =
         std::min<std::size_t>(static_cast<std::size_t>(std::max(count, 0)), src->size - src->pos);
+    // An empty file has no bytes to copy from: memcpy may not see its null.
+    if (n == 0)
+        return 0;
     std::memcpy(out, src->data + src->pos, n);
     src->pos += n;
     return static_cast<int>(n);
