@@ -53,8 +53,10 @@ TEST(LineReader, SplitsAsWindowsTextFilesDo) {
         {"\xEF\xBB\xBF\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0\r\n\xE6\xBC\xA2",
          V{"\xcc\xee\xf1\xea\xe2\xe0", "?"}},
         {"\xEF\xBB\xBF", V{}},
-        {"\xEF\xBB", V{"\xEF\xBB"}},             // no whole mark: bytes as they are
-        {"x\xEF\xBB\xBF\n", V{"x\xEF\xBB\xBF"}}, // only at the very start
+        {"\xEF\xBB", V{"\xEF\xBB"}}, // no whole mark: bytes as they are
+        // Elsewhere the mark is a character of a UTF-8 file, which
+        // Windows-1251 lacks.
+        {"x\xEF\xBB\xBF\n", V{"x?"}},
     };
     for (const auto& r : rows)
         EXPECT_EQ(linesOf(r.bytes), r.lines);
@@ -83,12 +85,12 @@ TEST(LineReader, UnreadableFileIsAnInputOutputError) {
     fs::remove_all(dir);
 }
 
-TEST(WriteFileAtomically, ReplacesContentAndLeavesNoTemporaryFiles) {
+TEST(OverwriteFile, ReplacesContentAndLeavesNoTemporaryFiles) {
     const fs::path dir = scratch("write");
     fs::create_directories(dir);
     const fs::path file = dir / "mark for game.txt";
-    files::writeFileAtomically(file.string(), "first, longer content\r\n");
-    files::writeFileAtomically(file.string(), "5\r\n");
+    files::overwriteFile(file.string(), "first, longer content\r\n");
+    files::overwriteFile(file.string(), "5\r\n");
     std::ifstream in(file, std::ios::binary);
     std::string got((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(got, "5\r\n");
@@ -96,9 +98,9 @@ TEST(WriteFileAtomically, ReplacesContentAndLeavesNoTemporaryFiles) {
     fs::remove_all(dir);
 }
 
-TEST(WriteFileAtomically, FailureIsReportedAndOldContentKept) {
+TEST(OverwriteFile, FailureIsReportedAndOldContentKept) {
     try {
-        files::writeFileAtomically(scratch("no-such-dir").string() + "/f.txt", "2\r\n");
+        files::overwriteFile(scratch("no-such-dir").string() + "/f.txt", "2\r\n");
         FAIL() << "no error";
     } catch (const InOutError& e) {
         EXPECT_STREQ(e.what(), "File not found");

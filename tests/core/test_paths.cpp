@@ -67,8 +67,10 @@ TEST(Paths, FoldersAndFilesAreTold) {
     EXPECT_TRUE(paths::fileExists(t.base() + "/data_game/Pics/../Pics/House.BMP"));
 }
 
-TEST(Paths, LastComponentTakesEitherSeparator) {
+TEST(Paths, LastComponentOfANativePath) {
     EXPECT_EQ(paths::lastComponent("/usr/games/mygame"), "mygame");
-    EXPECT_EQ(paths::lastComponent("C:\\games\\game.exe"), "game.exe");
     EXPECT_EQ(paths::lastComponent("game"), "game");
+    // A '\' is part of a Linux file name, not a separator.
+    EXPECT_EQ(paths::lastComponent("/games/my\\game.exe"), "my\\game.exe");
+    EXPECT_EQ(paths::lastComponent("/games/Игры/игра"), "игра");
 }
