@@ -54,6 +54,10 @@ int lock(int fd, short type) {
     return 0;
 }
 
+std::string tablePath(const std::string& folder) {
+    return folder + (!folder.empty() && folder.back() == '/' ? "" : "/") + kTableName;
+}
+
 } // namespace
 
 std::optional<std::string> sharedFolder() {
@@ -67,6 +71,17 @@ void requireFolder(const std::string& folder) {
     struct stat st;
     if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         writeError(EACCES);
+    const std::string table = tablePath(folder);
+    // As with result files, no write permission at all means read-only,
+    // also for root.
+    if (::stat(table.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0 ||
+            ::faccessat(AT_FDCWD, table.c_str(), W_OK, AT_EACCESS) != 0)
+            writeError(EACCES);
+    } else if ((st.st_mode & 0222) == 0 ||
+               ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        writeError(EACCES);
+    }
 }
 
 Entry entryNow(std::string game, std::string mark) {
@@ -101,7 +116,7 @@ std::string csvLine(const Entry& e) {
 
 void append(const std::string& folder, const Entry& entry) {
     requireFolder(folder);
-    const std::string path = folder + (folder.back() == '/' ? "" : "/") + kTableName;
+    const std::string path = tablePath(folder);
     // Made writable by everyone: every player's account adds to it.
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666);
     if (fd >= 0)

@@ -18,7 +18,9 @@ inline constexpr const char* kTableName = "results.csv";
 std::optional<std::string> sharedFolder();
 
 // Throws InOutError("File access denied") unless `folder` is an existing
-// folder: results must never vanish into a folder the teacher did not make.
+// folder whose table can be written (made, or added to): checked before the
+// result file is written, so that a folder that cannot take the line changes
+// nothing. Results never vanish into a folder the teacher did not make.
 void requireFolder(const std::string& folder);
 
 // One line of the table.

@@ -150,6 +150,16 @@ TEST(Results, AFolderThatCannotTakeTheLineIsRefused) {
     EXPECT_EQ(refusal((f.dir / "a file").string()), "File access denied");
     fs::create_directories(f.dir / "table is a folder" / "results.csv");
     EXPECT_EQ(refusal((f.dir / "table is a folder").string()), "File access denied");
+    // Read-only: a folder without a table, a table of its own.
+    fs::create_directories(f.dir / "read-only");
+    fs::permissions(f.dir / "read-only", fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_EQ(refusal((f.dir / "read-only").string()), "File access denied");
+    fs::create_directories(f.dir / "table read-only");
+    std::ofstream(f.dir / "table read-only" / "results.csv") << "time\r\n";
+    fs::permissions(f.dir / "table read-only" / "results.csv", fs::perms::owner_read);
+    EXPECT_EQ(refusal((f.dir / "table read-only").string()), "File access denied");
+    EXPECT_EQ(contentOf(f.dir / "table read-only" / "results.csv"), "time\r\n");
+    fs::permissions(f.dir / "read-only", fs::perms::owner_all);
 }
 
 // Thirty players finish at the same moment on one share: thirty processes

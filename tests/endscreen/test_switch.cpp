@@ -113,6 +113,24 @@ TEST(SharedResults, AFolderThatIsNotThereStopsTheSwitchAndWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(p.dir.path() / "no such folder"));
 }
 
+// A mark file the player could overwrite stays as it is when the table
+// beside it cannot take the line.
+TEST(SharedResults, AFolderThatCannotTakeTheLineChangesNothing) {
+    Played p;
+    const std::filesystem::path shared = p.dir.path() / "read-only";
+    std::filesystem::create_directories(shared);
+    p.dir.write("read-only/mark for game.txt", "2\r\n");
+    std::filesystem::permissions(shared, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_exec);
+    SharedFolder env(shared.string());
+    p.form->runEvent([&] { p.run("victory"); });
+    std::filesystem::permissions(shared, std::filesystem::perms::owner_all);
+    ASSERT_EQ(p.form->game().messages().size(), 1u);
+    EXPECT_EQ(p.form->game().messages()[0], "File access denied");
+    EXPECT_EQ(slurp(shared / "mark for game.txt"), "2\r\n");
+    EXPECT_FALSE(std::filesystem::exists(shared / "results.csv"));
+}
+
 TEST(EndScreenSwitch, KeepsOnlyTheMeasuringControlsTheVideoAndTheClickedButton) {
     Played p;
     p.dir.write("data_game/victorypictures.txt", "*screencolor*clAqua#\r\n");
