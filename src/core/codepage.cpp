@@ -2,6 +2,8 @@
 #include "core/codepage.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace taleplay {
 namespace {
@@ -76,23 +78,33 @@ char32_t toUnicode(unsigned char byte) {
 namespace taleplay::utf8 {
 
 bool Validator::feed(std::string_view bytes) {
-    for (std::size_t i = 0; valid_ && i < bytes.size(); ++i) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    while (valid_ && p < end) {
         if (need_ > 0) {
-            if (c < low_ || c > high_)
+            if (*p < low_ || *p > high_)
                 return valid_ = false;
+            ++p;
             low_ = 0x80;
             high_ = 0xBF;
             --need_;
             continue;
         }
-        need_ = sequenceOf(c, low_, high_);
+        // Most of a description file is ASCII: past it eight bytes a time.
+        std::uint64_t eight;
+        while (end - p >= 8 && (std::memcpy(&eight, p, 8), (eight & 0x8080808080808080u) == 0))
+            p += 8;
+        while (p < end && *p < 0x80)
+            ++p;
+        if (p == end)
+            break;
+        need_ = sequenceOf(*p, low_, high_);
         if (need_ < 0)
             return valid_ = false;
-        if (need_ > 0)
-            multiByte_ = true;
-        if (c == 0xC2)
+        multiByte_ = true;
+        if (*p == 0xC2)
             low_ = 0xA0; // not a C1 control
+        ++p;
     }
     return valid_;
 }
@@ -173,16 +185,17 @@ std::string toUtf8(std::string_view bytes) {
     return out;
 }
 
-std::string fromUtf8(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    std::size_t i = 0;
-    while (i < s.size()) {
-        unsigned char c = s[i];
+void fromUtf8InPlace(std::string& s) {
+    // Every character takes at least the one byte it becomes, so the text
+    // is written over itself from the front.
+    const std::size_t n = s.size();
+    std::size_t i = 0, o = 0;
+    while (i < n) {
+        const auto c = static_cast<unsigned char>(s[i]);
         int extra;
         char32_t cp;
         if (c < 0x80) {
-            out += static_cast<char>(c);
+            s[o++] = static_cast<char>(c);
             ++i;
             continue;
         } else if ((c & 0xE0) == 0xC0) {
@@ -195,18 +208,18 @@ std::string fromUtf8(std::string_view s) {
             extra = 3;
             cp = c & 0x07;
         } else {
-            out += '?';
+            s[o++] = '?';
             ++i;
             continue;
         }
-        if (i + extra >= s.size()) {
+        if (i + extra >= n) {
             // Truncated sequence at the end of the text.
-            out += '?';
+            s[o++] = '?';
             break;
         }
         bool ok = true;
         for (int k = 1; k <= extra; ++k) {
-            unsigned char cc = s[i + k];
+            const auto cc = static_cast<unsigned char>(s[i + k]);
             if ((cc & 0xC0) != 0x80) {
                 ok = false;
                 break;
@@ -214,13 +227,19 @@ std::string fromUtf8(std::string_view s) {
             cp = (cp << 6) | (cc & 0x3F);
         }
         if (!ok) {
-            out += '?';
+            s[o++] = '?';
             ++i;
             continue;
         }
-        out += fromUnicode(cp);
+        s[o++] = fromUnicode(cp);
         i += extra + 1;
     }
+    s.resize(o);
+}
+
+std::string fromUtf8(std::string_view s) {
+    std::string out(s);
+    fromUtf8InPlace(out);
     return out;
 }
 

@@ -13,6 +13,7 @@ std::string toUtf8(std::string_view bytes);
 // Windows-1251 of a UTF-8 text; a character the code page lacks, and any
 // malformed UTF-8 sequence, becomes '?'.
 std::string fromUtf8(std::string_view utf8);
+void fromUtf8InPlace(std::string& text);
 
 // The Unicode code point of one Windows-1251 byte.
 char32_t toUnicode(unsigned char byte);

@@ -131,7 +131,7 @@ bool LineReader::next(std::string& line) {
             encoding_ = TextEncoding::Utf8;
     }
     if (encoding_ != TextEncoding::Windows1251)
-        line = cp1251::fromUtf8(line);
+        cp1251::fromUtf8InPlace(line);
     return true;
 }
 
