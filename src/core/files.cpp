@@ -25,6 +25,10 @@ constexpr char kCtrlZ = 26;
                      std::strerror(err));
 }
 
+bool startsWithMark(std::string_view bytes) {
+    return bytes.substr(0, 3) == "\xEF\xBB\xBF";
+}
+
 // Write failures speak as Windows programs report them, since that is what
 // players of these games have always read.
 [[noreturn]] void writeError(int err) {
@@ -57,10 +61,6 @@ std::string writeErrorMessage(int err) {
     default:
         return "I/O error " + std::to_string(err);
     }
-}
-
-bool startsWithMark(std::string_view bytes) {
-    return bytes.substr(0, 3) == "\xEF\xBB\xBF";
 }
 
 TextEncoding textEncoding(std::string_view bytes) {
@@ -277,11 +277,15 @@ int folderRefusal(const std::string& folder) {
     return 0;
 }
 
-int writeAll(int fd, std::string_view content) {
+// From the start of the file; a device or a pipe (a result file linked to
+// one) takes the content where it stands.
+int writeAll(int fd, std::string_view content, bool regular = true) {
     std::size_t done = 0;
     while (done < content.size()) {
-        const ssize_t n =
-            ::pwrite(fd, content.data() + done, content.size() - done, static_cast<off_t>(done));
+        const char* from = content.data() + done;
+        const ssize_t n = regular
+                              ? ::pwrite(fd, from, content.size() - done, static_cast<off_t>(done))
+                              : ::write(fd, from, content.size() - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -353,7 +357,7 @@ void overwriteInPlace(const std::string& path, std::string_view content, bool re
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         writeError(errno);
-    int err = writeAll(fd, content);
+    int err = writeAll(fd, content, regular);
     if (!err && regular && ::ftruncate(fd, static_cast<off_t>(content.size())) != 0)
         err = errno;
     if (!err && regular && ::fsync(fd) != 0)

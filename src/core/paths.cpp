@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <dirent.h>
 #include <sys/stat.h>
-#include <tuple>
 #include <unistd.h>
 
 namespace taleplay::paths {
@@ -71,7 +70,7 @@ Entry findEntry(const std::string& dir, const std::u32string& wanted) {
             match = NameMatch::Cp866;
         else
             continue;
-        if (std::tie(match, name) < std::tie(best.match, best.name))
+        if (match < best.match || (match == best.match && name < best.name))
             best = {std::string(name), match};
     }
     ::closedir(d);
