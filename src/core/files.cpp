@@ -277,15 +277,18 @@ int folderRefusal(const std::string& folder) {
     return 0;
 }
 
-// From the start of the file; a device or a pipe (a result file linked to
-// one) takes the content where it stands.
-int writeAll(int fd, std::string_view content, bool regular = true) {
+enum class Place { FromTheStart, WhereItStands };
+
+// A device or a pipe (a result file linked to one) takes the content where
+// it stands; a file, from its start.
+int writeAll(int fd, std::string_view content, Place place) {
     std::size_t done = 0;
     while (done < content.size()) {
         const char* from = content.data() + done;
-        const ssize_t n = regular
-                              ? ::pwrite(fd, from, content.size() - done, static_cast<off_t>(done))
-                              : ::write(fd, from, content.size() - done);
+        const std::size_t left = content.size() - done;
+        const ssize_t n = place == Place::FromTheStart
+                              ? ::pwrite(fd, from, left, static_cast<off_t>(done))
+                              : ::write(fd, from, left);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -333,7 +336,7 @@ int replaceBeside(const std::string& path, std::string_view content, mode_t mode
         if (st.st_gid != old->st_gid && ::fchown(fd, static_cast<uid_t>(-1), old->st_gid) != 0)
             return fail(errno);
     }
-    if (int err = writeAll(fd, content))
+    if (int err = writeAll(fd, content, Place::FromTheStart))
         return fail(err);
     if (::fsync(fd) != 0)
         return fail(errno);
@@ -353,14 +356,16 @@ int replaceBeside(const std::string& path, std::string_view content, mode_t mode
 
 // The new content over the old, then the file cut to its length: at every
 // moment the file starts with either whole content, never with neither.
-void overwriteInPlace(const std::string& path, std::string_view content, bool regular) {
+void overwriteInPlace(const std::string& path, std::string_view content) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         writeError(errno);
-    int err = writeAll(fd, content, regular);
-    if (!err && regular && ::ftruncate(fd, static_cast<off_t>(content.size())) != 0)
+    struct stat st;
+    const bool file = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    int err = writeAll(fd, content, file ? Place::FromTheStart : Place::WhereItStands);
+    if (!err && file && ::ftruncate(fd, static_cast<off_t>(content.size())) != 0)
         err = errno;
-    if (!err && regular && ::fsync(fd) != 0)
+    if (!err && file && ::fsync(fd) != 0)
         err = errno;
     if (::close(fd) != 0 && !err)
         err = errno;
@@ -391,12 +396,11 @@ void overwriteFile(const std::string& fsPath, std::string_view content, NewFile 
         writeError(EACCES);
     if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
         writeError(errno);
-    const bool regular = S_ISREG(st.st_mode);
-    const bool ownPlainFile = regular && st.st_uid == ::geteuid() && st.st_nlink == 1;
+    const bool ownPlainFile = S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1;
     if (ownPlainFile && folderRefusal(folderOf(path)) == 0 &&
         replaceBeside(path, content, st.st_mode & 07777, &st) == 0)
         return;
-    overwriteInPlace(path, content, regular);
+    overwriteInPlace(path, content);
 }
 
 } // namespace taleplay::files

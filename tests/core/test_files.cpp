@@ -255,8 +255,12 @@ TEST(OverwriteFile, AnExistingFileStaysTheSameFile) {
     EXPECT_TRUE(S_ISLNK(statOf(m.dir / "dangling.txt").st_mode));
     EXPECT_EQ(contentOf(m.dir / "made later.txt"), "2\r\n");
 
+    // A link to a device: written where it stands.
+    fs::create_symlink("/dev/null", m.dir / "nowhere.txt");
+    files::overwriteFile((m.dir / "nowhere.txt").string(), "5\r\n");
+
     // No temporary file stays behind.
-    EXPECT_EQ(m.entries(), 7);
+    EXPECT_EQ(m.entries(), 8);
 }
 
 TEST(OverwriteFile, AFileOfAnotherOwnerKeepsItsOwner) {
