@@ -372,6 +372,26 @@ TEST(Check, ProgramsBesideTheDataFolder) {
     EXPECT_TRUE(problems(checkGame(game.folder() + "/../data_test")).empty());
 }
 
+// The folder is a command-line path: used as it is, whatever its name.
+TEST(Check, GamesInFoldersOfAnyName) {
+    TempGame game;
+    for (const auto& [name, text] : kBase)
+        game.write(name, text);
+    game.write("allbuttons.txt",
+               kBase.at("allbuttons.txt") + "*button1*clickALLBAD*#startprogram ..\\setup.exe^\n");
+    for (const std::string folder : {"Игры", "café", "日本 語", "«A» ё", "back\\slash"}) {
+        const fs::path home = fs::path(game.root()) / folder;
+        fs::create_directories(home);
+        fs::copy(game.folder(), home / "data_test");
+        std::ofstream(home / "setup.exe") << "#!/bin/sh\n";
+        EXPECT_TRUE(problems(checkGame((home / "data_test").string())).empty()) << folder;
+        fs::remove(home / "data_test" / "ok.png");
+        const std::vector<Finding> found = problems(checkGame((home / "data_test").string()));
+        ASSERT_FALSE(found.empty()) << folder;
+        EXPECT_EQ(found[0].message, "picture 'ok.png' does not exist; the player reports it");
+    }
+}
+
 // The demo game is the authors' example: the checker must find nothing in
 // it, neither a fault of the demo nor a false alarm of its own.
 TEST(Check, DemoGameHasNoFindings) {
