@@ -20,7 +20,8 @@ std::string ResultFilePath(const Game& game);
 // Writes "5" (victory) or "2" (loss) and CR LF into the result file: created,
 // or overwritten as the same file, never left holding another mark. With a
 // shared results folder, the game's line is then added to its table. Throws
-// InOutError, before anything is written when the shared folder is missing.
+// InOutError; before anything is written when the shared folder is missing
+// or its table cannot be written.
 void WriteResultFile(const Game& game);
 
 // The end screen's builders, in their drawing order, from the files the
