@@ -6,6 +6,8 @@
 #include "app/recent_games.h"
 #include "app/taleforge_error.h"
 #include "app/taleforge_main.h"
+#include "core/files.h"
+#include "core/results.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -37,6 +39,21 @@ std::string absoluteFrom(const std::string& folder, const std::string& path) {
 
 bool enterGameFolder(const GameLocation& game) {
     return ::chdir(game.folder.c_str()) == 0;
+}
+
+std::optional<std::string>
+personalResultFolder(const GameLocation& game, const std::function<const char*(const char*)>& env) {
+    const char* shared = env(results::kVariable);
+    if ((shared && *shared) || files::folderWritable(game.folder))
+        return std::nullopt;
+    std::string base;
+    if (const char* data = env("XDG_DATA_HOME"); data && *data == '/')
+        base = data;
+    else if (const char* home = env("HOME"); home && *home)
+        base = std::string(home) + "/.local/share";
+    else
+        return std::nullopt;
+    return base + "/taleplay/results/";
 }
 
 std::unique_ptr<TForm1> openGameWindow(const std::string& startedAs, const WindowMode& mode) {
@@ -149,6 +166,20 @@ int run(int argc, char** argv) {
         recent.add(*game);
     }
     std::unique_ptr<TForm1> form = openGameWindow(playAs, options.window);
+    // A game opened from a read-only place (a classroom share, the package's
+    // demo) still gets its mark written, where its player can find it. The
+    // classic start keeps its "File access denied".
+    if (game) {
+        const auto own = personalResultFolder(*game, [](const char* n) { return std::getenv(n); });
+        std::error_code ec;
+        if (own)
+            std::filesystem::create_directories(*own, ec);
+        if (own && !ec) {
+            form->game().state.resultFolder = *own;
+            std::cerr << "taleplay: " << game->folder
+                      << " cannot be written; the result file goes to " << *own << "\n";
+        }
+    }
     return app.exec();
 }
 

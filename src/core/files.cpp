@@ -277,6 +277,14 @@ int folderRefusal(const std::string& folder) {
     return 0;
 }
 
+} // namespace
+
+bool folderWritable(const std::string& folder) {
+    return folderRefusal(folder) == 0;
+}
+
+namespace {
+
 enum class Place { FromTheStart, WhereItStands };
 
 // A device or a pipe (a result file linked to one) takes the content where

@@ -91,4 +91,8 @@ void overwriteFile(const std::string& fsPath, std::string_view content,
 // files", "File not found", or "I/O error N" for any other error number.
 std::string writeErrorMessage(int err);
 
+// Whether the program may make and rename files in `folder` (native). A
+// folder without any write permission counts as read-only also for root.
+bool folderWritable(const std::string& folder);
+
 } // namespace taleplay::files

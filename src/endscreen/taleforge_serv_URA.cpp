@@ -35,7 +35,9 @@ std::string gameName(const ProgramState& state) {
 std::string ResultFilePath(const Game& game) {
     // The working folder is the current folder, where the original's
     // relative name put the file.
-    const std::string folder = results::sharedFolder().value_or(game.state.workingFolder);
+    const std::string& own =
+        game.state.resultFolder.empty() ? game.state.workingFolder : game.state.resultFolder;
+    const std::string folder = results::sharedFolder().value_or(own);
     return paths::resolveIn(folder, ResultFileName(game.state.programFileName)).path;
 }
 

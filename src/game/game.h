@@ -38,6 +38,9 @@ struct ProgramState {
     std::string videoFile; // composed full path, possibly of a missing file
     std::int32_t pauseCounter = 0;
     StartRequest start;
+    // Where the result file goes when no shared results folder is set
+    // (native, ending in a separator); empty: the working folder, as always.
+    std::string resultFolder;
     // The end screen's description files, chosen by every switch.
     std::string endPicturesFile, endTextsFile;
 };

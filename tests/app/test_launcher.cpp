@@ -1,6 +1,7 @@
 #include "app/launcher.h"
 #include "app/quiet_start.h"
 #include "app/taleforge_main.h"
+#include "commands/taleforge_serv_serv.h"
 #include "launch_support.h"
 #include "support/qt_support.h"
 
@@ -142,4 +143,40 @@ TEST(QuietStart, APrivateRuntimeFolderAndGStreamerQuiet) {
     ::unsetenv("GST_DEBUG");
     prepareEnvironment(Verbosity::Verbose);
     EXPECT_EQ(std::getenv("GST_DEBUG"), nullptr);
+}
+
+TEST(Launcher, AGameInAReadOnlyFolderWritesItsMarkIntoTheUsersDataFolder) {
+    TempFolder dir;
+    const std::string share = dir.str() + "/share";
+    std::filesystem::create_directories(share + "/data_quiz");
+    const GameLocation game{share, "quiz"};
+    std::map<std::string, std::string> env = {{"HOME", dir.str() + "/home"}};
+    auto read = [&](const char* name) -> const char* {
+        auto it = env.find(name);
+        return it == env.end() ? nullptr : it->second.c_str();
+    };
+    // A folder the player may write keeps the mark beside the game.
+    EXPECT_EQ(personalResultFolder(game, read), std::nullopt);
+
+    ::chmod(share.c_str(), 0555);
+    EXPECT_EQ(personalResultFolder(game, read), dir.str() + "/home/.local/share/taleplay/results/");
+    env["XDG_DATA_HOME"] = dir.str() + "/data";
+    EXPECT_EQ(personalResultFolder(game, read), dir.str() + "/data/taleplay/results/");
+    // A shared results folder takes every mark.
+    env["TALEPLAY_RESULTS"] = dir.str() + "/results";
+    EXPECT_EQ(personalResultFolder(game, read), std::nullopt);
+
+    // The window writes where it is told.
+    ASSERT_TRUE(enterGameFolder(game));
+    std::unique_ptr<TForm1> form = openGameWindow("quiz", {WindowKind::Maximised, 0, 0});
+    const std::string own = dir.str() + "/mine/";
+    std::filesystem::create_directories(own);
+    form->game().state.resultFolder = own;
+    waitForStartUp(*form);
+    form->runEvent([&] { RunCommand(form->game(), {}, "victory"); });
+    EXPECT_TRUE(form->game().messages().empty());
+    EXPECT_TRUE(std::filesystem::exists(own + "mark for quiz.txt"));
+    EXPECT_FALSE(std::filesystem::exists(share + "/mark for quiz.txt"));
+    ::chmod(share.c_str(), 0755);
+    ASSERT_EQ(::chdir("/"), 0);
 }
