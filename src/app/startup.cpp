@@ -1,7 +1,6 @@
 // The start-up sequence: fixes the data folder and builds the play screen.
 #include "app/taleforge_error.h"
 #include "app/taleforge_main.h"
-#include "core/codepage.h"
 #include "core/paths.h"
 #include "descr/Stroki_functions.h"
 #include "scene/taleforge_serv_backpic.h"
@@ -11,15 +10,35 @@
 
 namespace taleplay {
 
+namespace {
+
+bool endsWithExeInAnyCase(const std::string& name) {
+    return name.size() > 4 && asciiLowerCase(name.substr(name.size() - 4)) == ".exe";
+}
+
+} // namespace
+
 void TForm1::StartUp() {
     ProgramState& state = game_.state;
+    // Native, both: the folder and the started name are the file system's
+    // bytes and stay so; only game names appended later are Windows-1251.
     // A separator is appended even to the root, giving "//", which the file
     // system takes as "/".
     state.workingFolder = paths::currentFolder() + paths::kSeparator;
-    state.programFileName = cp1251::fromUtf8(paths::lastComponent(startedAs_));
+    state.programFileName = paths::lastComponent(startedAs_);
     // Case-sensitive on purpose: GAME.EXE keeps its extension.
-    state.dataFolder = state.workingFolder + "data_" +
-                       replaceAll(".exe", "", state.programFileName) + paths::kSeparator;
+    const std::string name = replaceAll(".exe", "", state.programFileName);
+    state.dataFolder = state.workingFolder + "data_" + name + paths::kSeparator;
+    // Only when that folder is missing: a copy named GAME.EXE may still
+    // play data_GAME.
+    if (endsWithExeInAnyCase(name)) {
+        const std::string plain =
+            state.workingFolder + "data_" + name.substr(0, name.size() - 4) + paths::kSeparator;
+        paths::setNativeFolders({state.workingFolder, state.dataFolder, plain});
+        if (!paths::folderExists(state.dataFolder) && paths::folderExists(plain))
+            state.dataFolder = plain;
+    }
+    paths::setNativeFolders({state.workingFolder, state.dataFolder});
 
     if (!paths::folderExists(state.dataFolder))
         MissingFileReport(game_, state.dataFolder, Halt::Yes);

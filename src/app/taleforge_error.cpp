@@ -2,6 +2,7 @@
 #include "app/taleforge_error.h"
 
 #include "app/taleforge_main.h"
+#include "core/paths.h"
 #include "platform/system.h"
 
 namespace taleplay {
@@ -24,12 +25,15 @@ TForm2::TForm2(TForm1& mainWindow) : QDialog(&mainWindow), main_(mainWindow), ho
 }
 
 void TForm2::report(const std::string& path, Halt halt) {
-    Label1->setCaption("Can't find file  " + path);
+    // The path as composed, each part read in its own encoding, so a folder
+    // such as "日本 語" shows as it is named.
+    const std::string text = "Can't find file  " + paths::shown(path);
+    Label1->setUnicodeCaption(QString::fromStdString(text));
     if (halt == Halt::Yes)
         haltFlag_ = true;
-    main_.game().recordMessage(Label1->caption());
+    main_.game().recordMessage(text);
     layOut();
-    if (!platform::observeModal(platform::ModalKind::ErrorWindow, Label1->caption()))
+    if (!platform::observeModal(platform::ModalKind::ErrorWindow, text))
         exec();
     // Closing the window of a halting report ends the program at once.
     if (haltFlag_)
@@ -53,7 +57,7 @@ void TForm2::layOut() {
     f.setSize(platform::screenSize().height() / 45);
     Label1->setFont(f);
     Label1->resize((w / 10) * 8, Label1->height());
-    Label1->setCaption(Label1->caption()); // wrap again in the new width
+    Label1->setFont(Label1->font()); // wrap again in the new width
 }
 
 } // namespace taleplay

@@ -2,6 +2,7 @@
 #include "app/taleforge_main.h"
 
 #include "app/taleforge_error.h"
+#include "platform/qtext.h"
 #include "platform/system.h"
 
 #include <QCloseEvent>
@@ -85,7 +86,7 @@ void TForm1::reportMissingFile(const std::string& path, Halt halt) {
 }
 
 void TForm1::ShowException(const std::string& message) {
-    game_.recordMessage(message);
+    game_.recordMessage(toUtf8(message));
     platform::messageBox(this, "TALEPLAY", message);
 }
 

@@ -3,6 +3,7 @@
 
 #include "core/codepage.h"
 #include "core/errors.h"
+#include "core/paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,8 +18,15 @@ namespace {
 constexpr std::size_t kChunk = 64 * 1024;
 constexpr char kCtrlZ = 26;
 
-[[noreturn]] void ioError(const char* what, const std::string& shownPath, int err) {
-    throw InOutError(std::string(what) + " " + shownPath + ": " + std::strerror(err));
+// Messages are Windows-1251 like every text of the program; the path in
+// them reads as the player sees paths.
+[[noreturn]] void ioError(const char* what, const std::string& composedPath, int err) {
+    throw InOutError(std::string(what) + " " + cp1251::fromUtf8(paths::shown(composedPath)) + ": " +
+                     std::strerror(err));
+}
+
+bool startsWithMark(std::string_view bytes) {
+    return bytes.substr(0, 3) == "\xEF\xBB\xBF";
 }
 
 // Write failures speak as Windows programs report them, since that is what
@@ -55,11 +63,31 @@ std::string writeErrorMessage(int err) {
     }
 }
 
-LineReader::LineReader(const std::string& fsPath, const std::string& shownPath)
-    : shownPath_(shownPath), buf_(kChunk) {
+TextEncoding textEncoding(std::string_view bytes) {
+    if (startsWithMark(bytes))
+        return TextEncoding::Utf8WithMark;
+    utf8::Validator v;
+    v.feed(bytes.substr(0, bytes.find(kCtrlZ)));
+    return v.complete() && v.sawMultiByte() ? TextEncoding::Utf8 : TextEncoding::Windows1251;
+}
+
+const char* encodingName(TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Windows1251:
+        return "Windows-1251";
+    case TextEncoding::Utf8WithMark:
+        return "UTF-8 with a byte-order mark";
+    case TextEncoding::Utf8:
+        return "UTF-8 without a byte-order mark";
+    }
+    return "";
+}
+
+LineReader::LineReader(const std::string& fsPath, const std::string& composedPath)
+    : composedPath_(composedPath), buf_(kChunk) {
     file_ = std::fopen(fsPath.c_str(), "rb");
     if (!file_)
-        ioError("Can't read file", shownPath_, errno);
+        ioError("Can't read file", composedPath_, errno);
 }
 
 LineReader::~LineReader() {
@@ -70,11 +98,12 @@ LineReader::~LineReader() {
 bool LineReader::fill() {
     if (eof_)
         return false;
+    bufStart_ += static_cast<long long>(len_);
     len_ = std::fread(buf_.data(), 1, buf_.size(), file_);
     pos_ = 0;
     if (len_ == 0) {
         if (std::ferror(file_))
-            ioError("Can't read file", shownPath_, errno ? errno : EIO);
+            ioError("Can't read file", composedPath_, errno ? errno : EIO);
         eof_ = true;
         return false;
     }
@@ -84,15 +113,50 @@ bool LineReader::fill() {
 bool LineReader::next(std::string& line) {
     if (!started_) {
         started_ = true;
-        if (fill() && len_ >= 3 && buf_[0] == '\xEF' && buf_[1] == '\xBB' && buf_[2] == '\xBF') {
-            utf8_ = true;
+        if (fill() && startsWithMark(std::string_view(buf_.data(), len_))) {
+            encoding_ = TextEncoding::Utf8WithMark;
+            decided_ = true;
             pos_ = 3;
         }
     }
-    const bool got = nextRaw(line);
-    if (got && utf8_)
-        line = cp1251::fromUtf8(line);
-    return got;
+    lineStart_ = bufStart_ + static_cast<long long>(pos_);
+    if (!nextRaw(line))
+        return false;
+    // Up to the first byte beyond ASCII both encodings read the same, so the
+    // choice waits for it and then looks at the rest of the file once.
+    if (!decided_ && std::any_of(line.begin(), line.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+        decided_ = true;
+        if (restIsUtf8(lineStart_))
+            encoding_ = TextEncoding::Utf8;
+    }
+    if (encoding_ != TextEncoding::Windows1251)
+        cp1251::fromUtf8InPlace(line);
+    return true;
+}
+
+bool LineReader::restIsUtf8(long long from) {
+    utf8::Validator v;
+    std::vector<char> chunk(kChunk);
+    const int fd = ::fileno(file_);
+    for (off_t at = static_cast<off_t>(from);;) {
+        const ssize_t n = ::pread(fd, chunk.data(), chunk.size(), at);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ioError("Can't read file", composedPath_, errno);
+        }
+        if (n == 0)
+            break;
+        std::string_view piece(chunk.data(), static_cast<std::size_t>(n));
+        const std::size_t z = piece.find(kCtrlZ);
+        if (!v.feed(piece.substr(0, z)))
+            return false;
+        if (z != std::string_view::npos)
+            break;
+        at += n;
+    }
+    return v.complete() && v.sawMultiByte();
 }
 
 bool LineReader::nextRaw(std::string& line) {
@@ -130,20 +194,20 @@ bool LineReader::nextRaw(std::string& line) {
     }
 }
 
-void readWholeFile(const std::string& fsPath, const std::string& shownPath,
+void readWholeFile(const std::string& fsPath, const std::string& composedPath,
                    std::vector<unsigned char>& out, std::size_t limit) {
     int fd = ::open(fsPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        ioError("Can't read file", shownPath, errno);
+        ioError("Can't read file", composedPath, errno);
     struct stat st;
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
         ::close(fd);
-        ioError("Can't read file", shownPath, err);
+        ioError("Can't read file", composedPath, err);
     }
     if (static_cast<unsigned long long>(st.st_size) > limit) {
         ::close(fd);
-        throw InOutError("File too large: " + shownPath);
+        throw InOutError("File too large: " + cp1251::fromUtf8(paths::shown(composedPath)));
     }
     out.clear();
     out.resize(static_cast<std::size_t>(st.st_size));
@@ -161,7 +225,7 @@ void readWholeFile(const std::string& fsPath, const std::string& shownPath,
                 continue;
             int err = errno;
             ::close(fd);
-            ioError("Can't read file", shownPath, err);
+            ioError("Can't read file", composedPath, err);
         }
         if (n == 0)
             break;
@@ -171,53 +235,180 @@ void readWholeFile(const std::string& fsPath, const std::string& shownPath,
     out.resize(got);
 }
 
-void writeFileAtomically(const std::string& fsPath, const std::string& content) {
-    std::string dir = ".";
-    std::size_t cut = fsPath.find_last_of('/');
-    if (cut != std::string::npos)
-        dir = cut == 0 ? "/" : fsPath.substr(0, cut);
-    std::string tmp = fsPath + ".XXXXXX";
-    std::vector<char> name(tmp.begin(), tmp.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0)
-        writeError(errno);
-    auto fail = [&](int err) {
-        ::close(fd);
-        ::unlink(name.data());
-        writeError(err);
-    };
-    // Keep the usual permissions of a new file rather than mkstemp's 0600.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+namespace {
+
+std::string folderOf(const std::string& path) {
+    const std::size_t cut = path.find_last_of('/');
+    if (cut == std::string::npos)
+        return ".";
+    return cut == 0 ? "/" : path.substr(0, cut);
+}
+
+// The file a path names once symbolic links are followed, also when the
+// last link points to nothing yet (the file is then made there).
+std::string followLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4095) + 1);
+        const ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
+        if (n <= 0)
+            return path;
+        std::string target(buf.data(), static_cast<std::size_t>(n));
+        path = target.front() == '/' ? target : folderOf(path) + "/" + target;
+    }
+    return path; // a loop of links: opening it fails with ELOOP
+}
+
+// Whether the program may add and rename files in a folder. A folder
+// without any write permission counts as read-only also for root, who could
+// write there: a teacher who made it read-only meant it.
+int folderRefusal(const std::string& folder) {
+    struct stat st;
+    if (::stat(folder.c_str(), &st) != 0)
+        return errno;
+    if (!S_ISDIR(st.st_mode))
+        return ENOTDIR;
+    if ((st.st_mode & 0222) == 0)
+        return EACCES;
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        return errno;
+    return 0;
+}
+
+} // namespace
+
+bool folderWritable(const std::string& folder) {
+    return folderRefusal(folder) == 0;
+}
+
+namespace {
+
+enum class Place { FromTheStart, WhereItStands };
+
+// A device or a pipe (a result file linked to one) takes the content where
+// it stands; a file, from its start.
+int writeAll(int fd, std::string_view content, Place place) {
     std::size_t done = 0;
     while (done < content.size()) {
-        ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        const char* from = content.data() + done;
+        const std::size_t left = content.size() - done;
+        const ssize_t n = place == Place::FromTheStart
+                              ? ::pwrite(fd, from, left, static_cast<off_t>(done))
+                              : ::write(fd, from, left);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            fail(errno);
+            return errno;
         }
         done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0)
-        fail(errno);
-    if (::close(fd) != 0) {
-        int err = errno;
-        ::unlink(name.data());
-        writeError(err);
-    }
-    if (::rename(name.data(), fsPath.c_str()) != 0) {
-        int err = errno;
-        ::unlink(name.data());
-        writeError(err);
-    }
-    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return 0;
+}
+
+void syncFolder(const std::string& folder) {
+    const int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
         ::fsync(dfd);
         ::close(dfd);
     }
+}
+
+// Writes the content to a new file beside `path` and renames it over
+// `path`. Returns 0, or the error that stopped it before the rename, with
+// nothing left behind. `old` is the file being replaced, if any: its
+// permissions and group carry over, or the replacement is not made.
+int replaceBeside(const std::string& path, std::string_view content, mode_t mode,
+                  const struct stat* old) {
+    const std::string folder = folderOf(path);
+    const std::size_t cut = path.find_last_of('/');
+    const std::string base = cut == std::string::npos ? path : path.substr(cut + 1);
+    // Hidden, so that one left by a crash does not stand beside the games.
+    std::string tmp =
+        (cut == std::string::npos ? std::string() : folder + "/") + "." + base + ".XXXXXX";
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0)
+        return errno;
+    auto fail = [&](int err) {
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        return err;
+    };
+    if (::fchmod(fd, mode) != 0)
+        return fail(errno);
+    if (old) {
+        struct stat st;
+        if (::fstat(fd, &st) != 0)
+            return fail(errno);
+        if (st.st_gid != old->st_gid && ::fchown(fd, static_cast<uid_t>(-1), old->st_gid) != 0)
+            return fail(errno);
+    }
+    if (int err = writeAll(fd, content, Place::FromTheStart))
+        return fail(err);
+    if (::fsync(fd) != 0)
+        return fail(errno);
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        return err;
+    }
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tmp.c_str());
+        return err;
+    }
+    syncFolder(folder);
+    return 0;
+}
+
+// The new content over the old, then the file cut to its length: at every
+// moment the file starts with either whole content, never with neither.
+void overwriteInPlace(const std::string& path, std::string_view content) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        writeError(errno);
+    struct stat st;
+    const bool file = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    int err = writeAll(fd, content, file ? Place::FromTheStart : Place::WhereItStands);
+    if (!err && file && ::ftruncate(fd, static_cast<off_t>(content.size())) != 0)
+        err = errno;
+    if (!err && file && ::fsync(fd) != 0)
+        err = errno;
+    if (::close(fd) != 0 && !err)
+        err = errno;
+    if (err)
+        writeError(err);
+}
+
+} // namespace
+
+void overwriteFile(const std::string& fsPath, std::string_view content, NewFile newFile) {
+    const std::string path = followLinks(fsPath);
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT)
+            writeError(errno);
+        if (int err = folderRefusal(folderOf(path)))
+            writeError(err);
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        const mode_t mode = newFile == NewFile::WritableByAll ? 0666 : 0666 & ~mask;
+        if (int err = replaceBeside(path, content, mode, nullptr))
+            writeError(err);
+        return;
+    }
+    if (S_ISDIR(st.st_mode))
+        writeError(EISDIR);
+    if ((st.st_mode & 0222) == 0)
+        writeError(EACCES);
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        writeError(errno);
+    const bool ownPlainFile = S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1;
+    if (ownPlainFile && folderRefusal(folderOf(path)) == 0 &&
+        replaceBeside(path, content, st.st_mode & 07777, &st) == 0)
+        return;
+    overwriteInPlace(path, content);
 }
 
 } // namespace taleplay::files

@@ -1,8 +1,9 @@
 // The end screen switch, the result file and the end screens' builders.
 #include "endscreen/taleforge_serv_URA.h"
 
-#include "core/codepage.h"
 #include "core/files.h"
+#include "core/paths.h"
+#include "core/results.h"
 #include "descr/File_functions.h"
 #include "descr/Stroki_functions.h"
 #include "descr/colour_values.h"
@@ -18,12 +19,39 @@ std::string ResultFileName(const std::string& programFileName) {
     return replaceAll(".exe", "", "mark for " + programFileName + ".txt");
 }
 
+namespace {
+
+// NAME of the data folder data_NAME/, for the shared table.
+std::string gameName(const ProgramState& state) {
+    std::string folder = state.dataFolder;
+    while (!folder.empty() && folder.back() == paths::kSeparator)
+        folder.pop_back();
+    const std::string last = paths::lastComponent(folder);
+    return last.rfind("data_", 0) == 0 ? last.substr(5) : last;
+}
+
+} // namespace
+
+std::string ResultFilePath(const Game& game) {
+    // The working folder is the current folder, where the original's
+    // relative name put the file.
+    const std::string& own =
+        game.state.resultFolder.empty() ? game.state.workingFolder : game.state.resultFolder;
+    const std::string folder = results::sharedFolder().value_or(own);
+    return paths::resolveIn(folder, ResultFileName(game.state.programFileName)).path;
+}
+
 void WriteResultFile(const Game& game) {
-    // A relative name: the file lies in the current folder, beside the data
-    // folder. Written whole or not at all, so a crash or a full disk never
-    // leaves a result that reads as another mark.
-    files::writeFileAtomically(cp1251::toUtf8(ResultFileName(game.state.programFileName)),
-                               game.state.victory ? "5\r\n" : "2\r\n");
+    const std::string mark = game.state.victory ? "5" : "2";
+    const auto shared = results::sharedFolder();
+    if (shared)
+        results::requireFolder(*shared);
+    files::overwriteFile(ResultFilePath(game), mark + "\r\n",
+                         shared ? files::NewFile::WritableByAll : files::NewFile::UsualPermissions);
+    // After the file: a click again after a failure here rewrites the same
+    // mark and adds the line once.
+    if (shared)
+        results::append(*shared, results::entryNow(gameName(game.state), mark));
 }
 
 void BuildEndScreen(Game& game) {

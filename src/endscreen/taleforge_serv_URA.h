@@ -11,8 +11,17 @@ class Game;
 // whole name (lower case only: GAME.EXE keeps its own).
 std::string ResultFileName(const std::string& programFileName);
 
-// Writes "5" (victory) or "2" (loss) and CR LF into the result file in the
-// current folder, never leaving it half written. Throws InOutError.
+// The result file's path (native): in the shared results folder when
+// TALEPLAY_RESULTS names one, else in the working folder, beside the data
+// folder; its name found there as game files are found, so an existing
+// "Mark For Quest.txt" is the result file of quest.
+std::string ResultFilePath(const Game& game);
+
+// Writes "5" (victory) or "2" (loss) and CR LF into the result file: created,
+// or overwritten as the same file, never left holding another mark. With a
+// shared results folder, the game's line is then added to its table. Throws
+// InOutError; before anything is written when the shared folder is missing
+// or its table cannot be written.
 void WriteResultFile(const Game& game);
 
 // The end screen's builders, in their drawing order, from the files the

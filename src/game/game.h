@@ -22,20 +22,25 @@ enum class Halt { No, Yes };
 
 struct StartRequest {
     bool requested = false;
-    std::string file; // Windows-1251, as composed
-    std::string folder;
+    std::string file;   // a game name (Windows-1251)
+    std::string folder; // composed
 };
 
-// Program-wide values; they live as long as the program.
+// Program-wide values; they live as long as the program. Folders and the
+// started name are native (file-system bytes); the paths composed from them
+// go on in Windows-1251 game names (core/paths.h tells the two apart).
 struct ProgramState {
-    std::string workingFolder;   // current folder + separator
-    std::string programFileName; // last component of the started name
-    std::string dataFolder;      // always ends in a separator
+    std::string workingFolder;   // current folder + separator, native
+    std::string programFileName; // last component of the started name, native
+    std::string dataFolder;      // always ends in a separator, native
     bool victory = false;
     QPointer<QWidget> clickedControl;
-    std::string videoFile; // full path, possibly of a missing file
+    std::string videoFile; // composed full path, possibly of a missing file
     std::int32_t pauseCounter = 0;
     StartRequest start;
+    // Where the result file goes when no shared results folder is set
+    // (native, ending in a separator); empty: the working folder, as always.
+    std::string resultFolder;
     // The end screen's description files, chosen by every switch.
     std::string endPicturesFile, endTextsFile;
 };
@@ -111,9 +116,10 @@ class Game {
     // Throws InvalidCast when the component is not a text window.
     bool EditCheck(Control* textWindow, const std::string& target);
 
-    // Every error-window and message-box text so far, in order.
+    // Every error-window and message-box text so far, in order, in UTF-8
+    // as shown (a reported path holds native names as well as game text).
     const std::vector<std::string>& messages() const { return messages_; }
-    void recordMessage(const std::string& text) { messages_.push_back(text); }
+    void recordMessage(const std::string& utf8) { messages_.push_back(utf8); }
 
   private:
     GameWindow& events_;

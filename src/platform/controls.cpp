@@ -207,6 +207,7 @@ LabelControl::LabelControl(ControlHost& host, std::string name, QWidget* parent)
     : QWidget(parent), Control(host, ControlKind::Label, std::move(name)) {
     font_ = host.windowFont();
     caption_ = this->name();
+    text_ = toQString(caption_);
     adjustSize();
 }
 
@@ -216,6 +217,14 @@ Colour LabelControl::color() const {
 
 void LabelControl::setCaption(const std::string& cp1251) {
     caption_ = cp1251;
+    text_ = toQString(cp1251);
+    adjustSize();
+    update();
+}
+
+void LabelControl::setUnicodeCaption(const QString& text) {
+    caption_ = fromQString(text);
+    text_ = text;
     adjustSize();
     update();
 }
@@ -257,7 +266,7 @@ void LabelControl::setAutoSize(bool on) {
 QStringList LabelControl::layoutLines(int width, int* underlineLine, int* underlineIndex) const {
     // Resolve the mnemonics first: "&&" shows one "&", a single "&" is not
     // drawn and underlines the character after it.
-    QString raw = toQString(caption_);
+    const QString& raw = text_;
     QString shown;
     int underline = -1;
     for (int i = 0; i < raw.size(); ++i) {

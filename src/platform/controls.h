@@ -144,6 +144,9 @@ class LabelControl final : public QWidget, public Control {
 
     const std::string& caption() const { return caption_; }
     void setCaption(const std::string& cp1251);
+    // A caption that is not all game text (a path with native names in it):
+    // shown as given; caption() holds it in Windows-1251 as far as it goes.
+    void setUnicodeCaption(const QString& text);
     const FontSpec& font() const { return font_; }
     void setFont(const FontSpec& font);
     // Without a colour of its own a label shows the window's colour, and
@@ -170,6 +173,7 @@ class LabelControl final : public QWidget, public Control {
     void adjustSize();
 
     std::string caption_;
+    QString text_; // the caption as shown, mnemonics unresolved
     FontSpec font_;
     Colour color_ = clBtnFace;
     bool ownColor_ = false;

@@ -45,7 +45,11 @@ void sleepMs(int ms) {
 }
 
 void shellOpen(const std::string& composedFile, const std::string& composedFolder) {
-    const QString file = QString::fromStdString(paths::resolve(composedFile));
+    // A file named without a folder is looked for in the folder given, as
+    // the shell looks for it.
+    const bool inFolder = !composedFile.empty() && composedFile.front() != '/';
+    const QString file = QString::fromStdString(
+        paths::resolve(inFolder ? composedFolder + composedFile : composedFile));
     const QString folder = QString::fromStdString(paths::resolve(composedFolder));
     QFileInfo info(file);
     if (info.isFile() && info.isExecutable()) {
@@ -67,7 +71,7 @@ bool observeModal(ModalKind kind, const std::string& text) {
 }
 
 void messageBox(QWidget* parent, const std::string& title, const std::string& text) {
-    if (observeModal(ModalKind::MessageBox, text))
+    if (observeModal(ModalKind::MessageBox, toUtf8(text)))
         return;
     QMessageBox box(QMessageBox::Critical, toQString(title), toQString(text), QMessageBox::Ok,
                     parent);

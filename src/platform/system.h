@@ -19,19 +19,21 @@ void processEvents();
 void sleepMs(int ms);
 
 // The shell's "open": an executable file is started (no arguments, in
-// `folder`), any other file goes to the desktop's handler. No shell is
+// `folder`, where a file named without a folder is looked for), any other
+// file goes to the desktop's handler. No shell is
 // involved, so nothing in the names is interpreted. Failures are ignored.
 void shellOpen(const std::string& composedFile, const std::string& composedFolder);
 
 enum class ModalKind { ErrorWindow, MessageBox };
 
 // When an observer is set, modal windows are not shown: the observer gets
-// their text (Windows-1251) and they count as closed at once.
+// their text (UTF-8, as shown) and they count as closed at once.
 using ModalObserver = std::function<void(ModalKind, const std::string&)>;
 void setModalObserver(ModalObserver observer);
 bool observeModal(ModalKind kind, const std::string& text);
 
-// A modal message box with an OK button, or its observed stand-in.
+// A modal message box with an OK button, or its observed stand-in. The
+// texts are Windows-1251, like the errors they report.
 void messageBox(QWidget* parent, const std::string& title, const std::string& text);
 
 // What ending the program means: by default, leave the event loop. The

@@ -17,11 +17,12 @@ struct TestGame {
     std::unique_ptr<TForm1> form;
     TForm2* errorWindow = nullptr; // owned by the form
 
-    // Starts the program as if `startedAs` had been run in the test's folder.
-    TForm1& start(const std::string& startedAs = "game") {
+    // Starts the program as if `startedAs` had been run in the test's folder,
+    // or in a folder `in` inside it.
+    TForm1& start(const std::string& startedAs = "game", const std::string& in = "") {
         modals().clear();
         endedCount() = 0;
-        EXPECT_EQ(::chdir(dir.str().c_str()), 0);
+        EXPECT_EQ(::chdir((in.empty() ? dir.path() : dir.path() / in).c_str()), 0);
         form = std::make_unique<TForm1>(startedAs);
         errorWindow = new TForm2(*form);
         form->setErrorWindow(errorWindow);

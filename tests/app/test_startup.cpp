@@ -28,6 +28,70 @@ TEST(StartUp, DataFolderFollowsTheCurrentFolderAndTheStartedName) {
     }
 }
 
+// The Part's rule first; a name ending in ".EXE" in other letters then
+// tries the folder without it before reporting.
+TEST(StartUp, AnExeEndingInOtherLettersFallsBackToThePlainName) {
+    struct Row {
+        const char* startedAs;
+        std::vector<std::string> folders;
+        const char* played; // "" when the report comes
+    } rows[] = {
+        {"GAME.EXE", {"data_GAME"}, "data_GAME"},
+        {"GAME.EXE", {"data_GAME.EXE", "data_GAME"}, "data_GAME.EXE"},
+        {"Game.Exe", {"data_Game"}, "data_Game"},
+        {"a.exe.EXE", {"data_a"}, "data_a"},
+        {"GAME.EXE", {"data_game"}, ""},
+        {"GAME.EXE", {}, ""},
+    };
+    for (const auto& r : rows) {
+        TestGame g;
+        for (const std::string& f : r.folders)
+            std::filesystem::create_directory(g.dir.path() / f);
+        TForm1& form = g.start(r.startedAs);
+        if (*r.played) {
+            EXPECT_EQ(form.game().state.dataFolder, g.dir.str() + "/" + r.played + "/")
+                << r.startedAs;
+            EXPECT_TRUE(form.game().messages().empty()) << r.startedAs;
+        } else {
+            // The report names the folder the Part's rule gives.
+            ASSERT_EQ(form.game().messages().size(), 1u) << r.startedAs;
+            EXPECT_EQ(form.game().messages()[0],
+                      "Can't find file  " + g.dir.str() + "/data_" + r.startedAs + "/");
+        }
+    }
+}
+
+// Folders and the started name are the file system's bytes: never converted
+// to Windows-1251, a '\' never taken for a separator. Game names in them are
+// still found ignoring case, and the report shows each part readably.
+TEST(StartUp, PlaysInFoldersOfAnyName) {
+    for (const std::string folder : {"Игры", "café", "日本 語", "«A» ё", "back\\slash"}) {
+        TestGame g;
+        const std::filesystem::path data = g.dir.path() / folder / "data_игра";
+        std::filesystem::create_directories(data / "Pics");
+        g.dir.write(folder + "/data_игра/allbackpictures.txt",
+                    "*picture1*name*\xc4\xee\xec.bmp#\r\n*screencolor*clRed#\r\n");
+        TForm1& form = g.start("/usr/games/игра", folder);
+        const ProgramState& s = form.game().state;
+        EXPECT_EQ(s.workingFolder, g.dir.str() + "/" + folder + "/");
+        EXPECT_EQ(s.programFileName, "игра");
+        EXPECT_EQ(s.dataFolder, data.string() + "/");
+        EXPECT_EQ(form.game().host().colour(), 0x0000FFu) << folder; // the file was read
+        ASSERT_EQ(form.game().messages().size(), 1u) << folder;
+        EXPECT_EQ(form.game().messages()[0], "Can't find file  Дом.bmp");
+
+        // A full path in the report: the data folder of another name.
+        TestGame other;
+        std::filesystem::create_directories(other.dir.path() / folder);
+        TForm1& missing = other.start("日本", folder);
+        const std::string expected =
+            "Can't find file  " + other.dir.str() + "/" + folder + "/data_日本/";
+        ASSERT_EQ(missing.game().messages().size(), 1u) << folder;
+        EXPECT_EQ(missing.game().messages()[0], expected);
+        EXPECT_EQ(other.errorWindow->label().layoutLines(100000).join("").toStdString(), expected);
+    }
+}
+
 TEST(StartUp, MissingDataFolderIsReportedAndEndsTheProgram) {
     TestGame g;
     TForm1& form = g.start("game");

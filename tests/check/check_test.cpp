@@ -54,6 +54,10 @@ class TempGame {
         const std::string bytes = cp1251::fromUtf8(utf8Text);
         writeBytes(name, std::vector<unsigned char>(bytes.begin(), bytes.end()));
     }
+    std::string read(const std::string& name) const {
+        std::ifstream in(folder() + "/" + name, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), {});
+    }
     void writeBytes(const std::string& name, const std::vector<unsigned char>& bytes) const {
         std::ofstream out(folder() + "/" + name, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()),
@@ -82,6 +86,18 @@ struct Row {
 
 constexpr Severity E = Severity::Error;
 constexpr Severity W = Severity::Warning;
+constexpr Severity N = Severity::Note;
+
+// Errors and warnings: what asks the author to act.
+std::vector<Finding> problems(std::vector<Finding> findings) {
+    std::erase_if(findings, [](const Finding& f) { return f.severity == Severity::Note; });
+    return findings;
+}
+
+// "дом.png" as unzip leaves it from a Windows archive, and as a Windows-1251
+// archive tool does.
+const std::string kDomCp866 = "\xA4\xAE\xAC.png";
+const std::string kDomCp1251 = "\xE4\xEE\xEC.png";
 
 // A game without faults: one picture, one button whose rule checks an answer
 // that exists and ends the game, and both victory files. Rows append to it.
@@ -230,7 +246,33 @@ std::vector<Row> rows() {
           {"alltextwindows.txt", 6, W, "checktext", "'Rome.'"}}},
         // Written as UTF-8 with its mark (see below): the lines are read into
         // Windows-1251, and what it lacks is told line by line.
-        {"utf8_with_mark", {}, {{"allbacktexts.txt", 2, W, "lost-characters", "2 characters"}}},
+        {"utf8_with_mark",
+         {},
+         {{"allbacktexts.txt", 2, W, "lost-characters",
+           "2 characters Windows-1251 lacks ('漢', "
+           "'字')"}}},
+        // Rows that expect notes get all of them: each file beyond ASCII
+        // names the encoding it is read in.
+        {"encodings",
+         {{"victorypictures.txt", "*text1*string1*© 2024#\n"}},
+         {{"allbacktexts.txt", 0, N, "encoding", "read as UTF-8"},
+          {"allbacktexts.txt", 3, W, "lost-characters",
+           "5 characters Windows-1251 lacks ('ü', 'ß', '日', '本')"},
+          {"victorytexts.txt", 0, N, "encoding", "read as Windows-1251"},
+          {"victorypictures.txt", 0, N, "encoding", "read as Windows-1251"},
+          {"alltextwindows.txt", 0, N, "encoding", "read as Windows-1251"},
+          {"alltextwindows.txt", 3, W, "encoding", "mostly UTF-8, but this line is not"}}},
+        {"names_in_code_pages",
+         {{"allbackpictures.txt", "*picture2*name*ДОМ.png#\n"},
+          {"allbuttons.txt", "*button2*name*Дом.PNG#\n"},
+          {"victorypictures.txt", "*picture2*name*кот.png#\n"}},
+         {{"allbackpictures.txt", 2, W, "name-encoding",
+           "'ДОМ.png' is found as 'дом.png', whose name is stored in CP866 (DOS) bytes, as "
+           "unpacking an archive made on Windows leaves it; the player uses that file, but other "
+           "programs show its name garbled. Rename such files with 'convmv -f cp866 -t utf-8 -r "
+           "--notest FOLDER', or unpack the archive again with 'unzip -O CP866'"},
+          {"allbuttons.txt", 4, W, "name-encoding", "'Дом.PNG' is found as 'дом.png'"},
+          {"victorypictures.txt", 2, W, "name-encoding", "convmv -f cp1251 -t utf-8"}}},
         {"end_screens",
          {{"allbuttons.txt", "*button1*clickALLBAD*#lost^\n"}},
          {{"allbuttons.txt", 4, W, "end-screen", "lostpictures.txt does not exist"},
@@ -256,12 +298,31 @@ TEST_P(CheckRows, FindsExactlyWhatIsWrong) {
         const std::string text = "\xEF\xBB\xBF*text1*string1*Загадка#\r\n*text1*string2*漢字?#\r\n";
         game.writeBytes("allbacktexts.txt", std::vector<unsigned char>(text.begin(), text.end()));
     }
+    if (std::string(row.name) == "encodings") {
+        // UTF-8 without a mark; and a UTF-8 file with one Windows-1251 line.
+        const std::string text = "*text1*string1*Загадка#\n*text1*string2*«Ёлка» №1 —#\n"
+                                 "*text1*string3*Grüße, 日本, ü#\n";
+        game.writeBytes("allbacktexts.txt", std::vector<unsigned char>(text.begin(), text.end()));
+        const std::string mixed =
+            "*textwindow1*rightanswer*Paris#\n*textwindow1*rightanswer*Париж Франция#"
+            "\n*textwindow1*rightanswer*\xcc\xee\xf1\xea\xe2\xe0#\n";
+        game.writeBytes("alltextwindows.txt",
+                        std::vector<unsigned char>(mixed.begin(), mixed.end()));
+    }
+    if (std::string(row.name) == "names_in_code_pages") {
+        const std::string png = game.read("ok.png");
+        game.writeBytes(kDomCp866, std::vector<unsigned char>(png.begin(), png.end()));
+        game.writeBytes("\xCA\xCE\xD2.png", std::vector<unsigned char>(png.begin(), png.end()));
+    }
     if (std::string(row.name) == "bad_pictures") {
         game.writeBytes("broken.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0});
         game.write("ok.xyz", "not a picture format the player knows");
     }
 
     std::vector<Finding> found = checkGame(game.folder());
+    if (std::none_of(row.findings.begin(), row.findings.end(),
+                     [](const Expected& e) { return e.severity == N; }))
+        found = problems(found);
     std::string all;
     for (const Finding& f : found)
         all += formatLine("", f) + " [" + f.kind + "]\n";
@@ -307,17 +368,40 @@ TEST(Check, ProgramsBesideTheDataFolder) {
     game.write("allbuttons.txt",
                kBase.at("allbuttons.txt") + "*button1*clickALLBAD*#startprogram ..\\setup.exe^\n");
     std::ofstream(game.root() + "/setup.exe") << "#!/bin/sh\n";
-    EXPECT_TRUE(checkGame(game.folder() + "/./").empty());
-    EXPECT_TRUE(checkGame(game.folder() + "/../data_test").empty());
+    EXPECT_TRUE(problems(checkGame(game.folder() + "/./")).empty());
+    EXPECT_TRUE(problems(checkGame(game.folder() + "/../data_test")).empty());
+}
+
+// The folder is a command-line path: used as it is, whatever its name.
+TEST(Check, GamesInFoldersOfAnyName) {
+    TempGame game;
+    for (const auto& [name, text] : kBase)
+        game.write(name, text);
+    game.write("allbuttons.txt",
+               kBase.at("allbuttons.txt") + "*button1*clickALLBAD*#startprogram ..\\setup.exe^\n");
+    for (const std::string folder : {"Игры", "café", "日本 語", "«A» ё", "back\\slash"}) {
+        const fs::path home = fs::path(game.root()) / folder;
+        fs::create_directories(home);
+        fs::copy(game.folder(), home / "data_test");
+        std::ofstream(home / "setup.exe") << "#!/bin/sh\n";
+        EXPECT_TRUE(problems(checkGame((home / "data_test").string())).empty()) << folder;
+        fs::remove(home / "data_test" / "ok.png");
+        const std::vector<Finding> found = problems(checkGame((home / "data_test").string()));
+        ASSERT_FALSE(found.empty()) << folder;
+        EXPECT_EQ(found[0].message, "picture 'ok.png' does not exist; the player reports it");
+    }
 }
 
 // The demo game is the authors' example: the checker must find nothing in
 // it, neither a fault of the demo nor a false alarm of its own.
 TEST(Check, DemoGameHasNoFindings) {
-    std::string all;
+    std::string all, notes;
     for (const Finding& f : checkGame(TALEPLAY_DEMO_FOLDER))
-        all += formatLine("", f) + "\n";
+        (f.severity == N ? notes : all) += formatLine("", f) + "\n";
     EXPECT_EQ(all, "");
+    // Its Russian texts are Windows-1251, as games from Windows are.
+    EXPECT_NE(notes.find("alltextwindows.txt: note: read as Windows-1251"), std::string::npos)
+        << notes;
 }
 
 // The program itself: JSON out, exit status 1 on an error and 0 without.
@@ -338,8 +422,11 @@ TEST(CheckProgram, JsonAndExitStatus) {
     };
     std::string out;
     EXPECT_EQ(run(out), 0) << out;
-    EXPECT_NE(out.find("\"errors\": 0, \"warnings\": 0, \"findings\": []"), std::string::npos)
+    // Notes (the encodings of the two Russian files) are no fault.
+    EXPECT_NE(out.find("\"errors\": 0, \"warnings\": 0, \"notes\": 2, \"findings\": ["),
+              std::string::npos)
         << out;
+    EXPECT_NE(out.find("\"severity\": \"note\", \"kind\": \"encoding\""), std::string::npos) << out;
 
     game.write("allbackpictures.txt", "*picture1*name*ok.png#\n*picture2*name*\"gone\".png#\n");
     EXPECT_EQ(run(out), 1) << out;

@@ -1,3 +1,4 @@
+#include "core/codepage.h"
 #include "core/errors.h"
 #include "core/files.h"
 
@@ -5,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace taleplay;
@@ -53,11 +55,98 @@ TEST(LineReader, SplitsAsWindowsTextFilesDo) {
         {"\xEF\xBB\xBF\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0\r\n\xE6\xBC\xA2",
          V{"\xcc\xee\xf1\xea\xe2\xe0", "?"}},
         {"\xEF\xBB\xBF", V{}},
-        {"\xEF\xBB", V{"\xEF\xBB"}},             // no whole mark: bytes as they are
-        {"x\xEF\xBB\xBF\n", V{"x\xEF\xBB\xBF"}}, // only at the very start
+        {"\xEF\xBB", V{"\xEF\xBB"}}, // no whole mark: bytes as they are
+        // Elsewhere the mark is a character of a UTF-8 file, which
+        // Windows-1251 lacks.
+        {"x\xEF\xBB\xBF\n", V{"x?"}},
     };
     for (const auto& r : rows)
         EXPECT_EQ(linesOf(r.bytes), r.lines);
+}
+
+// Russian as games are written on Windows: sentences, texts of capitals
+// only, quotes, dashes, the number sign, Ё. None of it may be taken for
+// UTF-8, and the same text saved as UTF-8 must be.
+TEST(TextEncoding, RussianTextIsToldApartBothWays) {
+    const char* texts[] = {
+        "Сколько планет в Солнечной системе?",
+        "ВНИМАНИЕ! ПОЛЁТ НА ЛУНУ ОТМЕНЁН.",
+        "ЁЖ, ЁЛКА, ЛЁД, ВСЁ",
+        "«Ёлка» — новогодняя сказка, № 5.",
+        "В «Ромашке» — всё хорошо…",
+        "Я — ученик 5-го класса. «А» и «Б» сидели на трубе.",
+        "С Новым годом! С Рождеством!",
+        "Ё",
+        "*text1*string1*Загадка: кто зимой холодной бродит злой, голодный?#\r\n"
+        "*textwindow1*rightanswer*волк#\r\n*textwindow1*rightanswer*Волк!#\r\n",
+        "*button1*click*textwindow1#checktext^picture1&visible+text2=textcolor clRed~ "
+        "(проверка ответа)\r\n*button1*clickALLGOOD*#victory^\r\n",
+    };
+    for (const char* text : texts) {
+        const std::string cp = cp1251::fromUtf8(text);
+        EXPECT_EQ(files::textEncoding(cp), files::TextEncoding::Windows1251) << text;
+        EXPECT_EQ(files::textEncoding(text), files::TextEncoding::Utf8) << text;
+        // Both read into the same lines.
+        EXPECT_EQ(linesOf(cp), linesOf(text)) << text;
+    }
+}
+
+// Why no Russian word can pass: any two of its letters in a row are no UTF-8.
+TEST(TextEncoding, TwoRussianLettersInARowAreNeverUtf8) {
+    for (int a = 0xC0; a <= 0xFF; ++a)
+        for (int b = 0xC0; b <= 0xFF; ++b) {
+            utf8::Validator v;
+            EXPECT_FALSE(v.feed(std::string{static_cast<char>(a), static_cast<char>(b)}))
+                << a << " " << b;
+        }
+}
+
+TEST(TextEncoding, TheRuleAtItsEdges) {
+    using E = files::TextEncoding;
+    struct Row {
+        std::string bytes;
+        E encoding;
+    } rows[] = {
+        {"", E::Windows1251},
+        {"only ASCII\r\n", E::Windows1251}, // reads the same either way
+        {"\xEF\xBB\xBFmark", E::Utf8WithMark},
+        {"\xEF\xBB\xBF\xCC\xEE", E::Utf8WithMark}, // the mark decides
+        {"Привет", E::Utf8},
+        {"Привет\xCC\xEE\xF1\xEA\xE2\xE0", E::Windows1251}, // UTF-8 mixed with Windows-1251
+        {"Привет\x1a\xCC\xEE", E::Utf8},                    // after Ctrl-Z nothing counts
+        {"\xCC\x1aПривет", E::Windows1251},
+        {"Привет\xD0", E::Windows1251}, // cut short at the end
+        {"\xC2\x85", E::Windows1251},   // "В…": a C1 control, not text
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(files::textEncoding(r.bytes), r.encoding) << r.bytes;
+        // The line reader decides alike.
+        const fs::path p = scratch("edge");
+        std::ofstream(p, std::ios::binary) << r.bytes;
+        files::LineReader reader(p.string(), "edge");
+        std::string line;
+        while (reader.next(line)) {
+        }
+        EXPECT_EQ(reader.encoding(), r.encoding) << r.bytes;
+        fs::remove(p);
+    }
+}
+
+TEST(LineReader, UTF8WithoutAMarkIsDecidedAtItsFirstLetter) {
+    using V = std::vector<std::string>;
+    struct Row {
+        std::string bytes;
+        V lines;
+    } rows[] = {
+        // ASCII lines first: read before the choice, the same either way.
+        {"*a*\r\n*b*Ёж#\r\n", V{"*a*", "*b*\xA8\xE6#"}},
+        {"*a*\nЁж\n\xCC\n", V{"*a*", "\xD0\x81\xD0\xB6", "\xCC"}},
+        {"日本\n", V{"??"}},
+        // A letter cut by the reader's chunks of 64 KiB is still whole.
+        {"x\n" + std::string(65535, 'b') + "Ж\n", V{"x", std::string(65535, 'b') + "\xC6"}},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(linesOf(r.bytes), r.lines) << r.bytes.substr(0, 20);
 }
 
 TEST(LineReader, LinesHaveNoLengthLimit) {
@@ -83,12 +172,12 @@ TEST(LineReader, UnreadableFileIsAnInputOutputError) {
     fs::remove_all(dir);
 }
 
-TEST(WriteFileAtomically, ReplacesContentAndLeavesNoTemporaryFiles) {
+TEST(OverwriteFile, ReplacesContentAndLeavesNoTemporaryFiles) {
     const fs::path dir = scratch("write");
     fs::create_directories(dir);
     const fs::path file = dir / "mark for game.txt";
-    files::writeFileAtomically(file.string(), "first, longer content\r\n");
-    files::writeFileAtomically(file.string(), "5\r\n");
+    files::overwriteFile(file.string(), "first, longer content\r\n");
+    files::overwriteFile(file.string(), "5\r\n");
     std::ifstream in(file, std::ios::binary);
     std::string got((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(got, "5\r\n");
@@ -96,13 +185,129 @@ TEST(WriteFileAtomically, ReplacesContentAndLeavesNoTemporaryFiles) {
     fs::remove_all(dir);
 }
 
-TEST(WriteFileAtomically, FailureIsReportedAndOldContentKept) {
-    try {
-        files::writeFileAtomically(scratch("no-such-dir").string() + "/f.txt", "2\r\n");
-        FAIL() << "no error";
-    } catch (const InOutError& e) {
-        EXPECT_STREQ(e.what(), "File not found");
+namespace {
+
+// A folder for result files; given back writable so it can be removed.
+struct MarkFolder {
+    fs::path dir = scratch("marks");
+    MarkFolder() {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
     }
+    ~MarkFolder() {
+        fs::permissions(dir, fs::perms::owner_all);
+        fs::remove_all(dir);
+    }
+    std::string put(const std::string& name, const std::string& content) const {
+        std::ofstream(dir / name, std::ios::binary) << content;
+        return (dir / name).string();
+    }
+    int entries() const { return static_cast<int>(std::distance(fs::directory_iterator(dir), {})); }
+};
+
+std::string contentOf(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+struct stat statOf(const fs::path& p) {
+    struct stat st = {};
+    ::lstat(p.c_str(), &st);
+    return st;
+}
+
+std::string refusal(const std::string& path, const std::string& content) {
+    try {
+        files::overwriteFile(path, content);
+    } catch (const InOutError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+} // namespace
+
+TEST(OverwriteFile, AnExistingFileStaysTheSameFile) {
+    MarkFolder m;
+    // Its permissions.
+    const std::string own = m.put("mark for game.txt", "2\r\n");
+    fs::permissions(own, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    files::overwriteFile(own, "5\r\n");
+    EXPECT_EQ(contentOf(own), "5\r\n");
+    EXPECT_EQ(statOf(own).st_mode & 07777, 0640u);
+
+    // Its other names.
+    const std::string linked = m.put("linked.txt", "2\r\n");
+    fs::create_hard_link(linked, m.dir / "second name.txt");
+    files::overwriteFile(linked, "5\r\n");
+    EXPECT_EQ(contentOf(m.dir / "second name.txt"), "5\r\n");
+    EXPECT_EQ(statOf(linked).st_ino, statOf(m.dir / "second name.txt").st_ino);
+
+    // A symbolic link keeps pointing at its target, which is written; one
+    // that points at nothing yet makes its target.
+    m.put("target.txt", "2\r\n");
+    fs::create_symlink("target.txt", m.dir / "via link.txt");
+    files::overwriteFile((m.dir / "via link.txt").string(), "5\r\n");
+    EXPECT_TRUE(S_ISLNK(statOf(m.dir / "via link.txt").st_mode));
+    EXPECT_EQ(contentOf(m.dir / "target.txt"), "5\r\n");
+    fs::create_symlink("made later.txt", m.dir / "dangling.txt");
+    files::overwriteFile((m.dir / "dangling.txt").string(), "2\r\n");
+    EXPECT_TRUE(S_ISLNK(statOf(m.dir / "dangling.txt").st_mode));
+    EXPECT_EQ(contentOf(m.dir / "made later.txt"), "2\r\n");
+
+    // A link to a device: written where it stands.
+    fs::create_symlink("/dev/null", m.dir / "nowhere.txt");
+    files::overwriteFile((m.dir / "nowhere.txt").string(), "5\r\n");
+
+    // No temporary file stays behind.
+    EXPECT_EQ(m.entries(), 8);
+}
+
+TEST(OverwriteFile, AFileOfAnotherOwnerKeepsItsOwner) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file away";
+    MarkFolder m;
+    const std::string theirs = m.put("mark for game.txt", "2\r\n");
+    ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+    fs::permissions(theirs, fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec &
+                                ~fs::perms::others_exec);
+    const ino_t inode = statOf(theirs).st_ino;
+    files::overwriteFile(theirs, "5\r\n");
+    EXPECT_EQ(contentOf(theirs), "5\r\n");
+    EXPECT_EQ(statOf(theirs).st_uid, 65534u);
+    EXPECT_EQ(statOf(theirs).st_gid, 65534u);
+    EXPECT_EQ(statOf(theirs).st_ino, inode);
+}
+
+TEST(OverwriteFile, AReadOnlyFileIsRefusedAndKept) {
+    MarkFolder m;
+    const std::string file = m.put("mark for game.txt", "2\r\n");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(refusal(file, "5\r\n"), "File access denied");
+    EXPECT_EQ(contentOf(file), "2\r\n");
+    EXPECT_EQ(m.entries(), 1);
+}
+
+TEST(OverwriteFile, AWritableFileInAReadOnlyFolderIsOverwrittenInPlace) {
+    MarkFolder m;
+    const std::string file = m.put("mark for game.txt", "a much longer old mark\r\n");
+    const ino_t inode = statOf(file).st_ino;
+    fs::permissions(m.dir, fs::perms::owner_read | fs::perms::owner_exec);
+    files::overwriteFile(file, "5\r\n");
+    EXPECT_EQ(contentOf(file), "5\r\n");
+    EXPECT_EQ(statOf(file).st_ino, inode);
+    EXPECT_EQ(m.entries(), 1);
+    // But no new file is made there.
+    EXPECT_EQ(refusal((m.dir / "mark for other.txt").string(), "5\r\n"), "File access denied");
+    EXPECT_EQ(m.entries(), 1);
+}
+
+TEST(OverwriteFile, FailureIsReportedAndOldContentKept) {
+    EXPECT_EQ(refusal(scratch("no-such-dir").string() + "/f.txt", "2\r\n"), "File not found");
+    // Nobody, root included, replaces a folder by a result.
+    MarkFolder m;
+    fs::create_directories(m.dir / "mark for game.txt" / "x");
+    EXPECT_EQ(refusal((m.dir / "mark for game.txt").string(), "2\r\n"), "File access denied");
     EXPECT_EQ(files::writeErrorMessage(EACCES), "File access denied");
     EXPECT_EQ(files::writeErrorMessage(ENOSPC), "Disk full");
     EXPECT_EQ(files::writeErrorMessage(EIO), "I/O error 5");

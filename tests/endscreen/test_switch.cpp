@@ -21,7 +21,7 @@ struct Played : TestGame {
     TForm1* form = nullptr;
     ImageControl* button = nullptr;
     explicit Played(const std::string& startedAs = "game") {
-        std::filesystem::create_directories(dir.path() / "data_game");
+        std::filesystem::create_directories(dir.path() / ("data_" + startedAs));
         form = &start(startedAs);
         ControlHost& h = form->game().host();
         form->game().tables.pictures = {&h.createImage("RIS0")};
@@ -58,6 +58,77 @@ TEST(ResultFile, NameAndContent) {
     p.form->game().state.clickedControl = p.button;
     EXPECT_FALSE(p.run("lost"));
     EXPECT_EQ(slurp(p.dir.path() / "mark for game.txt"), "2\r\n");
+}
+
+TEST(ResultFile, AnExistingOneInOtherLettersIsTheResultFile) {
+    Played p("quest");
+    ASSERT_TRUE(p.form->game().messages().empty());
+    p.dir.write("Mark For Quest.txt", "2\r\n");
+    EXPECT_EQ(ResultFilePath(p.form->game()), p.dir.str() + "/Mark For Quest.txt");
+    p.run("victory");
+    EXPECT_EQ(slurp(p.dir.path() / "Mark For Quest.txt"), "5\r\n");
+    EXPECT_FALSE(std::filesystem::exists(p.dir.path() / "mark for quest.txt"));
+}
+
+namespace {
+
+// TALEPLAY_RESULTS for one test.
+struct SharedFolder {
+    explicit SharedFolder(const std::string& folder) {
+        ::setenv("TALEPLAY_RESULTS", folder.c_str(), 1);
+    }
+    ~SharedFolder() { ::unsetenv("TALEPLAY_RESULTS"); }
+};
+
+} // namespace
+
+TEST(SharedResults, TheMarkGoesThereAndALineIntoTheTable) {
+    Played p;
+    const std::filesystem::path shared = p.dir.path() / "класс 5";
+    std::filesystem::create_directories(shared);
+    SharedFolder env(shared.string());
+    p.run("victory");
+    EXPECT_EQ(slurp(shared / "mark for game.txt"), "5\r\n");
+    EXPECT_FALSE(std::filesystem::exists(p.dir.path() / "mark for game.txt"));
+    const std::string table = slurp(shared / "results.csv");
+    EXPECT_EQ(table.rfind("time,login,computer,game,mark\r\n", 0), 0u) << table;
+    EXPECT_NE(table.find(",game,5\r\n"), std::string::npos) << table;
+
+    // A second ending rewrites the mark and adds its line.
+    p.form->game().state.clickedControl = p.button;
+    p.run("lost");
+    EXPECT_EQ(slurp(shared / "mark for game.txt"), "2\r\n");
+    EXPECT_NE(slurp(shared / "results.csv").find(",game,2\r\n"), std::string::npos);
+}
+
+TEST(SharedResults, AFolderThatIsNotThereStopsTheSwitchAndWritesNothing) {
+    Played p;
+    SharedFolder env(p.dir.str() + "/no such folder");
+    const auto before = p.names();
+    p.form->runEvent([&] { p.run("victory"); });
+    EXPECT_EQ(p.names(), before); // the play screen stays
+    ASSERT_EQ(p.form->game().messages().size(), 1u);
+    EXPECT_EQ(p.form->game().messages()[0], "File access denied");
+    EXPECT_FALSE(std::filesystem::exists(p.dir.path() / "mark for game.txt"));
+    EXPECT_FALSE(std::filesystem::exists(p.dir.path() / "no such folder"));
+}
+
+// A mark file the player could overwrite stays as it is when the table
+// beside it cannot take the line.
+TEST(SharedResults, AFolderThatCannotTakeTheLineChangesNothing) {
+    Played p;
+    const std::filesystem::path shared = p.dir.path() / "read-only";
+    std::filesystem::create_directories(shared);
+    p.dir.write("read-only/mark for game.txt", "2\r\n");
+    std::filesystem::permissions(shared, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_exec);
+    SharedFolder env(shared.string());
+    p.form->runEvent([&] { p.run("victory"); });
+    std::filesystem::permissions(shared, std::filesystem::perms::owner_all);
+    ASSERT_EQ(p.form->game().messages().size(), 1u);
+    EXPECT_EQ(p.form->game().messages()[0], "File access denied");
+    EXPECT_EQ(slurp(shared / "mark for game.txt"), "2\r\n");
+    EXPECT_FALSE(std::filesystem::exists(shared / "results.csv"));
 }
 
 TEST(EndScreenSwitch, KeepsOnlyTheMeasuringControlsTheVideoAndTheClickedButton) {

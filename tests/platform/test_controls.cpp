@@ -232,3 +232,20 @@ TEST(Shell, OpenStartsAnExecutableInItsFolderWithoutAShell) {
         platform::sleepMs(20);
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "started-here"));
 }
+
+// startprogram's request names the program without its folder, and the
+// folder apart: the program is looked for there, not in the current folder.
+TEST(Shell, AProgramNamedWithoutItsFolderIsLookedForInTheFolder) {
+    TempFolder dir;
+    dir.write("tools/Setup.sh", "#!/bin/sh\ntouch started-in-tools\n");
+    std::filesystem::permissions(dir.path() / "tools" / "Setup.sh",
+                                 std::filesystem::perms::owner_all);
+    // As a description file names it: other letters, '\'.
+    platform::shellOpen("SETUP.SH", dir.str() + "/TOOLS\\");
+    QElapsedTimer clock;
+    clock.start();
+    while (!std::filesystem::exists(dir.path() / "tools" / "started-in-tools") &&
+           clock.elapsed() < 5000)
+        platform::sleepMs(20);
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "tools" / "started-in-tools"));
+}

@@ -10,7 +10,7 @@
 
 namespace taleplay::testing {
 
-// Modal windows seen so far (kind, Windows-1251 text), and how often the
+// Modal windows seen so far (kind, text in UTF-8), and how often the
 // program was asked to end.
 std::vector<std::pair<platform::ModalKind, std::string>>& modals();
 int& endedCount();

@@ -7,7 +7,8 @@
 
 namespace taleplay::check {
 
-enum class Severity { Error, Warning };
+// A note tells how the game is read and asks for nothing.
+enum class Severity { Error, Warning, Note };
 
 struct Finding {
     std::string file; // the description file (or picture) in the data folder, UTF-8
@@ -25,12 +26,13 @@ std::vector<Finding> checkGame(const std::string& dataFolder);
 // The kinds of finding, in the order the checks run.
 std::vector<std::string> checkKinds();
 
-// "FOLDER/FILE:LINE: error: MESSAGE" (without ":LINE" for line 0).
+// "FOLDER/FILE:LINE: error: MESSAGE" (without ":LINE" for line 0); the
+// severity is "error", "warning" or "note".
 std::string formatLine(const std::string& folder, const Finding& finding);
 
 // The same findings as one JSON object:
-// {"folder":..., "errors":N, "warnings":N, "findings":[{"file", "line",
-// "severity", "kind", "message"}, ...]}
+// {"folder":..., "errors":N, "warnings":N, "notes":N, "findings":[{"file",
+// "line", "severity", "kind", "message"}, ...]}
 std::string formatJson(const std::string& folder, const std::vector<Finding>& findings);
 
 bool hasErrors(const std::vector<Finding>& findings);

@@ -9,6 +9,7 @@
 
 #include "core/codepage.h"
 #include "core/errors.h"
+#include "core/files.h"
 #include "core/paths.h"
 #include "descr/Stroki_functions.h"
 #include "descr/colour_values.h"
@@ -49,6 +50,9 @@ class Report {
     void warning(const DescrFile* file, int line, std::string message) {
         add(file ? utf8(file->name()) : std::string(), line, Severity::Warning, std::move(message));
     }
+    void note(const DescrFile* file, int line, std::string message) {
+        add(file ? utf8(file->name()) : std::string(), line, Severity::Note, std::move(message));
+    }
     void add(std::string file, int line, Severity severity, std::string message) {
         out_.push_back({std::move(file), line, severity, kind_, std::move(message)});
     }
@@ -66,15 +70,38 @@ void checkUnreadable(const Game& game, Report& report) {
             report.error(f, 0, "cannot be read: " + f->readError());
 }
 
-// A file saved as UTF-8 is read into Windows-1251; what the code page lacks
-// becomes '?', in texts and in file names alike.
+// --- Encodings ---------------------------------------------------------------
+
+// Which encoding each file is read in, where that matters; and a file that
+// mixes UTF-8 with other bytes, which is read as Windows-1251 throughout.
+void checkEncodings(const Game& game, Report& report) {
+    for (const DescrFile* f : game.files()) {
+        if (!f->exists() || !f->readError().empty() || !f->beyondAscii())
+            continue;
+        report.note(f, 0, std::string("read as ") + files::encodingName(f->encoding()));
+        if (const int line = f->firstLineNotUtf8())
+            report.warning(f, line,
+                           "the file is mostly UTF-8, but this line is not (Windows-1251 "
+                           "perhaps), so the player reads the whole file as Windows-1251 and "
+                           "every UTF-8 letter shows as two others: save the whole file in one "
+                           "encoding");
+    }
+}
+
+// A file read as UTF-8 is converted into Windows-1251; what the code page
+// lacks becomes '?', in texts and in file names alike.
 void checkLostCharacters(const Game& game, Report& report) {
     for (const DescrFile* f : game.files())
-        for (const auto& [line, count] : f->lostCharacters())
-            report.warning(f, line,
-                           std::to_string(count) + (count == 1 ? " character" : " characters") +
-                               " Windows-1251 lacks: the player reads " +
-                               (count == 1 ? "it" : "them") + " as '?'");
+        for (const DescrFile::Lost& lost : f->lostCharacters()) {
+            std::string listed;
+            for (const std::string& c : lost.characters)
+                listed += (listed.empty() ? "" : ", ") + ("'" + c + "'");
+            report.warning(f, lost.line,
+                           std::to_string(lost.count) +
+                               (lost.count == 1 ? " character" : " characters") +
+                               " Windows-1251 lacks (" + listed + "): the player reads " +
+                               (lost.count == 1 ? "it" : "them") + " as '?'");
+        }
 }
 
 // --- Named files -----------------------------------------------------------
@@ -93,13 +120,11 @@ const char* useWord(NamedFile::Use use) {
     return "file";
 }
 
-// The path of `resolved` inside the data folder, or all of it when it lies
-// elsewhere (programs started from the folder above).
+// The path of `resolved` (readable) inside the data folder, or all of it
+// when it lies elsewhere (programs started from the folder above).
 std::string shownResolved(const Game& game, const std::string& resolved) {
-    std::string folder = utf8(game.folder());
-    std::replace(folder.begin(), folder.end(), '\\', '/');
-    if (resolved.rfind(folder, 0) == 0)
-        return resolved.substr(folder.size());
+    if (resolved.rfind(game.folder(), 0) == 0)
+        return resolved.substr(game.folder().size());
     return resolved;
 }
 
@@ -108,22 +133,49 @@ void checkMissingFiles(const Game& game, Report& report) {
     for (const NamedFile& f : game.namedFiles()) {
         if (!f.file || !seen.insert({f.file, f.line, f.name}).second)
             continue;
-        if (existsExactly(f.composed))
-            continue;
-        if (const auto resolved = paths::existingFile(f.composed)) {
-            report.warning(f.file, f.line,
-                           std::string(useWord(f.use)) + " " + q(f.name) +
-                               " exists only in another letter case, as '" +
-                               shownResolved(game, *resolved) + "'; the player uses that file");
+        if (paths::fileExists(f.composed)) {
+            // Names in other code pages are name-encoding's.
+            const paths::Resolved resolved = paths::resolveName(f.composed);
+            if (resolved.match == paths::NameMatch::LetterCase)
+                report.warning(f.file, f.line,
+                               std::string(useWord(f.use)) + " " + q(f.name) +
+                                   " exists only in another letter case, as '" +
+                                   shownResolved(game, resolved.shown) +
+                                   "'; the player uses that file");
             continue;
         }
         std::string message = std::string(useWord(f.use)) + " " + q(f.name) + " does not exist";
         if (f.use == NamedFile::Use::Program)
-            message += " (looked for as " + q(f.composed) + ")";
+            message += " (looked for as '" + paths::shown(f.composed) + "')";
         if (f.reportedWhenMissing)
             report.error(f.file, f.line, message + "; the player reports it");
         else
             report.warning(f.file, f.line, message + "; the player goes on without it");
+    }
+}
+
+// Names that unpacking a Windows archive left in a DOS or Windows code page:
+// the player finds the file, other programs show its name garbled.
+void checkNameEncodings(const Game& game, Report& report) {
+    std::set<std::tuple<const DescrFile*, int, std::string>> seen;
+    for (const NamedFile& f : game.namedFiles()) {
+        if (!f.file || !seen.insert({f.file, f.line, f.name}).second)
+            continue;
+        const paths::Resolved resolved = paths::resolveName(f.composed);
+        const bool dos = resolved.match == paths::NameMatch::Cp866;
+        if ((!dos && resolved.match != paths::NameMatch::Windows1251) ||
+            !paths::fileExists(f.composed))
+            continue;
+        report.warning(
+            f.file, f.line,
+            std::string(useWord(f.use)) + " " + q(f.name) + " is found as '" +
+                shownResolved(game, resolved.shown) + "', whose name is stored in " +
+                (dos ? "CP866 (DOS)" : "Windows-1251") +
+                " bytes, as unpacking an archive made on Windows leaves it; the player uses "
+                "that file, but other programs show its name garbled. Rename such files with "
+                "'convmv -f " +
+                (dos ? "cp866" : "cp1251") + " -t utf-8 -r --notest FOLDER'" +
+                (dos ? ", or unpack the archive again with 'unzip -O CP866'" : ""));
     }
 }
 
@@ -784,10 +836,12 @@ struct Check {
     void (*run)(const Game&, Report&);
 };
 
-const std::array<Check, 13> kChecks{{
+const std::array<Check, 15> kChecks{{
     {"unreadable", checkUnreadable},
+    {"encoding", checkEncodings},
     {"lost-characters", checkLostCharacters},
     {"missing-file", checkMissingFiles},
+    {"name-encoding", checkNameEncodings},
     {"bad-picture", checkPictures},
     {"bad-colour", checkColours},
     {"number-limit", checkNumbers},

@@ -13,6 +13,7 @@
 #include <array>
 #include <cassert>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <sys/stat.h>
@@ -39,13 +40,6 @@ std::string numberedKey(std::string_view prefix, int number, std::string_view su
     return key;
 }
 
-bool existsExactly(const std::string& composed) {
-    std::string path = cp1251::toUtf8(composed);
-    std::replace(path.begin(), path.end(), '\\', '/');
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
 // --- DescrFile -------------------------------------------------------------
 
 DescrFile::DescrFile(const std::string& dataFolder, std::string name) : name_(std::move(name)) {
@@ -59,7 +53,7 @@ DescrFile::DescrFile(const std::string& dataFolder, std::string name) : name_(st
         std::string line;
         while (reader.next(line))
             lines_.push_back(line);
-        findLostCharacters(*path);
+        readEncoding(*path, composed);
     } catch (const InOutError& e) {
         readError_ = cp1251::toUtf8(e.what());
         lines_.clear();
@@ -69,27 +63,79 @@ DescrFile::DescrFile(const std::string& dataFolder, std::string name) : name_(st
         folded_.push_back(foldedText(l));
 }
 
-void DescrFile::findLostCharacters(const std::string& path) {
-    std::vector<unsigned char> bytes;
-    files::readWholeFile(path, name_, bytes, 256u * 1024 * 1024);
-    utf8_ = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
-    if (!utf8_)
-        return;
-    // The same lines the player reads: LF or CR LF ends one, Ctrl-Z the file.
-    std::string_view text(reinterpret_cast<const char*>(bytes.data()) + 3, bytes.size() - 3);
+namespace {
+
+// Calls `each(number, line)` for the lines the player reads: LF or CR LF
+// ends one, a Ctrl-Z the file.
+template <class Each> void eachRawLine(std::string_view text, Each each) {
     text = text.substr(0, text.find('\x1a'));
-    int number = 0;
-    while (!text.empty()) {
+    for (int number = 1; !text.empty(); ++number) {
         const std::size_t end = text.find('\n');
-        const std::string_view raw = text.substr(0, end);
-        ++number;
-        const std::string converted = cp1251::fromUtf8(raw);
-        const auto lost = std::count(converted.begin(), converted.end(), '?') -
-                          std::count(raw.begin(), raw.end(), '?');
-        if (lost > 0)
-            lost_.emplace_back(number, static_cast<int>(lost));
+        each(number, text.substr(0, end));
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     }
+}
+
+} // namespace
+
+void DescrFile::readEncoding(const std::string& path, const std::string& composed) {
+    std::vector<unsigned char> bytes;
+    files::readWholeFile(path, composed, bytes, 256u * 1024 * 1024);
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    encoding_ = files::textEncoding(text);
+    if (encoding_ == files::TextEncoding::Utf8WithMark)
+        text.remove_prefix(3);
+    const std::string_view read = text.substr(0, text.find('\x1a'));
+    beyondAscii_ = std::any_of(read.begin(), read.end(),
+                               [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (!beyondAscii_)
+        return;
+
+    if (encoding_ == files::TextEncoding::Windows1251) {
+        // Windows-1251 text is almost never valid UTF-8, letter after letter;
+        // a file where valid sequences outnumber the other bytes was meant
+        // as UTF-8 and spoiled by a few.
+        int sequences = 0, strays = 0, firstStray = 0;
+        eachRawLine(text, [&](int number, std::string_view line) {
+            for (std::size_t i = 0; i < line.size();) {
+                const char32_t cp = utf8::next(line, i);
+                if (cp >= 0x110000) {
+                    ++strays;
+                    if (firstStray == 0)
+                        firstStray = number;
+                } else if (cp >= 0x80) {
+                    ++sequences;
+                }
+            }
+        });
+        if (sequences > strays)
+            firstLineNotUtf8_ = firstStray;
+        return;
+    }
+
+    eachRawLine(text, [&](int number, std::string_view line) {
+        Lost lost{number, 0, {}};
+        for (std::size_t i = 0; i < line.size();) {
+            const std::size_t at = i;
+            const char32_t cp = utf8::next(line, i);
+            std::string character;
+            if (cp >= 0x110000) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(cp & 0xFF));
+                character = hex;
+            } else if (cp1251::fromUnicode(cp) == '?' && cp != '?') {
+                character = std::string(line.substr(at, i - at));
+            } else {
+                continue;
+            }
+            ++lost.count;
+            if (std::find(lost.characters.begin(), lost.characters.end(), character) ==
+                lost.characters.end())
+                lost.characters.push_back(character);
+        }
+        if (lost.count > 0)
+            lost_.push_back(std::move(lost));
+    });
 }
 
 int DescrFile::firstExact(std::string_view key) const {
@@ -223,16 +269,29 @@ bool Screen::buildsButton(int number) const {
 
 // --- Game ------------------------------------------------------------------
 
+namespace {
+
+// The folder that holds the data folder: the working folder when the game is
+// started as the player expects, and so where "startprogram" looks.
+std::string parentOf(const std::string& folder) {
+    const std::size_t cut = folder.find_last_of('/', folder.size() - 2);
+    return cut == std::string::npos ? std::string() : folder.substr(0, cut + 1);
+}
+
+} // namespace
+
 Game::Game(const std::string& dataFolder) {
     // Absolute and without "." and "..", so that the folder above it, where
-    // "startprogram" looks, is the real one.
+    // "startprogram" looks, is the real one. Native, as the player keeps its
+    // folders; only the game names composed onto it are Windows-1251.
     std::string absolute =
         std::filesystem::absolute(dataFolder.empty() ? "." : dataFolder).lexically_normal();
     while (absolute.size() > 1 && absolute.back() == '/')
         absolute.pop_back();
-    folder_ = cp1251::fromUtf8(absolute);
+    folder_ = absolute;
     if (folder_.back() != paths::kSeparator)
         folder_ += paths::kSeparator;
+    paths::setNativeFolders({parentOf(folder_), folder_});
     folderExists_ = paths::folderExists(folder_);
 
     static constexpr std::array<const char*, 8> names{
@@ -355,13 +414,6 @@ constexpr std::array<Decoration, 10> kDecorations{{
     {"*bottomleftcorner*name*", "cornerbottomleft.bmp"},
     {"*bottomrightcorner*name*", "cornerbottomright.bmp"},
 }};
-
-// The folder that holds the data folder: the working folder when the game is
-// started as the player expects, and so where "startprogram" looks.
-std::string parentOf(const std::string& folder) {
-    const std::size_t cut = folder.find_last_of("/\\", folder.size() - 2);
-    return cut == std::string::npos ? std::string() : folder.substr(0, cut + 1);
-}
 
 } // namespace
 

@@ -2,6 +2,8 @@
 // What the checker knows of a game: its description files, each read once as
 // the player reads lines so that every lookup can say on which line it found
 // its key, and what each screen would build from them.
+#include "core/files.h"
+
 #include <string>
 #include <string_view>
 #include <utility>
@@ -21,10 +23,22 @@ class DescrFile {
     // Why the file exists but cannot be read (UTF-8); empty when it was read.
     const std::string& readError() const { return readError_; }
     const std::vector<std::string>& lines() const { return lines_; }
-    // Saved as UTF-8 with a byte-order mark: the lines holding characters
-    // Windows-1251 lacks, which the player reads as '?', with how many.
-    bool utf8() const { return utf8_; }
-    const std::vector<std::pair<int, int>>& lostCharacters() const { return lost_; }
+    // The encoding the player reads it in, and whether that mattered: false
+    // for a file of ASCII only, which reads the same in every one.
+    files::TextEncoding encoding() const { return encoding_; }
+    bool beyondAscii() const { return beyondAscii_; }
+    // Read as Windows-1251 although most of what lies beyond ASCII is UTF-8:
+    // the first line that is not (0 when the file is not such a mix).
+    int firstLineNotUtf8() const { return firstLineNotUtf8_; }
+    // Read as UTF-8: the lines holding characters Windows-1251 lacks, which
+    // the player reads as '?', with those characters (UTF-8, each once, in
+    // order; a byte that is no UTF-8 as "0xNN") and how many there are.
+    struct Lost {
+        int line = 0;
+        int count = 0;
+        std::vector<std::string> characters;
+    };
+    const std::vector<Lost>& lostCharacters() const { return lost_; }
     // Each line folded as the any-case comparison folds it.
     const std::vector<std::string>& folded() const { return folded_; }
 
@@ -43,12 +57,14 @@ class DescrFile {
     Value untrimmedValue(std::string_view key) const;
 
   private:
-    void findLostCharacters(const std::string& path);
+    void readEncoding(const std::string& path, const std::string& composed);
 
     std::string name_;
     bool exists_ = false;
-    bool utf8_ = false;
-    std::vector<std::pair<int, int>> lost_;
+    files::TextEncoding encoding_ = files::TextEncoding::Windows1251;
+    bool beyondAscii_ = false;
+    int firstLineNotUtf8_ = 0;
+    std::vector<Lost> lost_;
     std::string readError_;
     std::vector<std::string> lines_;
     std::vector<std::string> folded_;
@@ -139,8 +155,8 @@ class Game {
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
-    // The data folder as the program composes paths in it (Windows-1251,
-    // ending with the separator).
+    // The data folder, native as given on the command line (made absolute),
+    // ending with the separator; game names are composed onto it.
     const std::string& folder() const { return folder_; }
     bool folderExists() const { return folderExists_; }
     std::vector<const DescrFile*> files() const;
@@ -168,9 +184,5 @@ class Game {
 // The key of a numbered family: ("*picture", 3, "*name*") gives
 // "*picture3*name*".
 std::string numberedKey(std::string_view prefix, int number, std::string_view suffix);
-
-// Whether a composed path names an existing file exactly as written (only
-// '\' turned into '/'), without the resolver's second look ignoring case.
-bool existsExactly(const std::string& composed);
 
 } // namespace taleplay::check

@@ -6,7 +6,15 @@ namespace taleplay::check {
 namespace {
 
 const char* severityWord(Severity s) {
-    return s == Severity::Error ? "error" : "warning";
+    switch (s) {
+    case Severity::Error:
+        return "error";
+    case Severity::Warning:
+        return "warning";
+    case Severity::Note:
+        return "note";
+    }
+    return "";
 }
 
 std::string inFolder(const std::string& folder, const std::string& file) {
@@ -70,12 +78,13 @@ std::string formatLine(const std::string& folder, const Finding& f) {
 }
 
 std::string formatJson(const std::string& folder, const std::vector<Finding>& findings) {
-    int errors = 0, warnings = 0;
+    int counts[3] = {};
     for (const Finding& f : findings)
-        ++(f.severity == Severity::Error ? errors : warnings);
+        ++counts[static_cast<int>(f.severity)];
     std::string out = "{\"folder\": " + jsonString(folder) +
-                      ", \"errors\": " + std::to_string(errors) +
-                      ", \"warnings\": " + std::to_string(warnings) + ", \"findings\": [";
+                      ", \"errors\": " + std::to_string(counts[0]) +
+                      ", \"warnings\": " + std::to_string(counts[1]) +
+                      ", \"notes\": " + std::to_string(counts[2]) + ", \"findings\": [";
     for (std::size_t i = 0; i < findings.size(); ++i) {
         const Finding& f = findings[i];
         out += i ? ",\n  " : "\n  ";

@@ -1,6 +1,7 @@
 #include "playtest/dump.h"
 
 #include "app/taleforge_main.h"
+#include "core/paths.h"
 #include "platform/qtext.h"
 #include "platform/system.h"
 
@@ -11,6 +12,11 @@ namespace {
 
 QString utf8(const std::string& cp1251) {
     return QString::fromStdString(toUtf8(cp1251));
+}
+
+// A composed path: native folders as they are, game names converted.
+QString path(const std::string& composed) {
+    return QString::fromStdString(paths::shown(composed));
 }
 
 QJsonObject size(int w, int h) {
@@ -54,7 +60,7 @@ QJsonObject control(ControlHost& host, Control& c) {
     switch (c.kind()) {
     case ControlKind::Image: {
         auto& i = static_cast<ImageControl&>(c);
-        o["picture"] = utf8(i.pictureName());
+        o["picture"] = path(i.pictureName());
         o["stretch"] = i.stretch();
         o["autosize"] = i.autoSize();
         o["transparent"] = i.transparent();
@@ -99,7 +105,7 @@ QJsonObject control(ControlHost& host, Control& c) {
     case ControlKind::Video: {
         auto& v = static_cast<VideoControl&>(c);
         o["playing"] = v.playing();
-        o["file"] = utf8(v.file());
+        o["file"] = path(v.file());
         break;
     }
     }
@@ -111,26 +117,26 @@ QJsonObject control(ControlHost& host, Control& c) {
 QJsonObject dumpScene(TForm1& form) {
     const ProgramState& s = form.game().state;
     QJsonObject state{
-        {"workingfolder", utf8(s.workingFolder)},
-        {"programfilename", utf8(s.programFileName)},
-        {"datafolder", utf8(s.dataFolder)},
+        {"workingfolder", path(s.workingFolder)},
+        {"programfilename", QString::fromStdString(s.programFileName)},
+        {"datafolder", path(s.dataFolder)},
         {"victory", s.victory},
-        {"videofile", utf8(s.videoFile)},
+        {"videofile", path(s.videoFile)},
         {"pausecounter", s.pauseCounter},
-        {"endpicturesfile", utf8(s.endPicturesFile)},
-        {"endtextsfile", utf8(s.endTextsFile)},
+        {"endpicturesfile", path(s.endPicturesFile)},
+        {"endtextsfile", path(s.endTextsFile)},
         {"sound",
          QJsonObject{{"file", QString::fromStdString(
                                   form.game().audio().fileOf(form.game().soundStream()))},
                      {"playing", form.game().audio().isPlaying(form.game().soundStream())}}},
         {"startrequest", QJsonObject{{"requested", s.start.requested},
                                      {"file", utf8(s.start.file)},
-                                     {"folder", utf8(s.start.folder)}}},
+                                     {"folder", path(s.start.folder)}}},
     };
 
     QJsonArray messages;
     for (const auto& m : form.game().messages())
-        messages.append(utf8(m));
+        messages.append(QString::fromStdString(m));
 
     const ComponentTables& t = form.game().tables;
     QJsonArray texts;

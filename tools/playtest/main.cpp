@@ -6,7 +6,6 @@
 #include "app/taleforge_error.h"
 #include "app/taleforge_main.h"
 #include "core/paths.h"
-#include "platform/qtext.h"
 #include "platform/system.h"
 #include "playtest/offscreen.h"
 #include "playtest/script.h"
@@ -47,6 +46,8 @@ int main(int argc, char** argv) {
     if (folder.empty())
         return usage("no data folder given");
 
+    // Native paths all: the folders and names are used as the file system
+    // gives them, whatever letters or '\\' they hold.
     const std::string startFolder = paths::currentFolder(); // script files are relative to it
     std::string absoluteFolder = folder.front() == '/' ? folder : startFolder + "/" + folder;
     while (absoluteFolder.size() > 1 && absoluteFolder.back() == '/')
@@ -80,11 +81,11 @@ int main(int argc, char** argv) {
 
     platform::setModalObserver([](platform::ModalKind kind, const std::string& text) {
         std::cout << (kind == platform::ModalKind::ErrorWindow ? "error window: " : "message box: ")
-                  << toUtf8(text) << "\n";
+                  << text << "\n";
     });
     platform::setEndProgramHandler([&] {
         runner.setEnded(form.game().messages().empty() ? std::string("halted")
-                                                       : toUtf8(form.game().messages().back()));
+                                                       : form.game().messages().back());
         form.hide();
     });
 

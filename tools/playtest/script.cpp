@@ -2,6 +2,7 @@
 
 #include "app/taleforge_main.h"
 #include "core/codepage.h"
+#include "endscreen/taleforge_serv_URA.h"
 #include "platform/system.h"
 #include "playtest/dump.h"
 
@@ -191,26 +192,20 @@ void Runner::expect(const std::string& rest, const std::string& where) {
     if (what == "message") {
         const auto& messages = form_.game().messages();
         for (std::size_t i = messagesSeen_; i < messages.size(); ++i) {
-            if (cp1251::toUtf8(messages[i]) == args) {
+            if (messages[i] == args) {
                 messagesSeen_ = i + 1;
                 return check(true, where, "message " + args);
             }
         }
         std::string seen;
         for (std::size_t i = messagesSeen_; i < messages.size(); ++i)
-            seen += " \"" + cp1251::toUtf8(messages[i]) + "\"";
+            seen += " \"" + messages[i] + "\"";
         messagesSeen_ = messages.size();
         return check(false, where,
                      "message " + args + (seen.empty() ? " (no message)" : " (seen:" + seen + ")"));
     }
     if (what == "result") {
-        const std::string file = form_.game().state.workingFolder + "mark for " + [&] {
-            std::string n = form_.game().state.programFileName;
-            for (std::size_t at; (at = n.find(".exe")) != std::string::npos;)
-                n.erase(at, 4);
-            return n;
-        }() + ".txt";
-        std::ifstream in(cp1251::toUtf8(file), std::ios::binary);
+        std::ifstream in(ResultFilePath(form_.game()), std::ios::binary);
         std::string content((std::istreambuf_iterator<char>(in)), {});
         std::string got = in.is_open() ? content : "none";
         if (got.size() >= 2 && got.compare(got.size() - 2, 2, "\r\n") == 0)

@@ -1,0 +1,134 @@
+// The options of `taleplay`, and its usage and version texts.
+#include "app/command_line.h"
+
+#include <string_view>
+
+#ifndef TALEPLAY_VERSION
+#define TALEPLAY_VERSION "unknown"
+#endif
+
+namespace taleplay::launch {
+namespace {
+
+Options badUsage(std::string problem) {
+    Options o;
+    o.action = Action::BadUsage;
+    o.problem = std::move(problem);
+    return o;
+}
+
+} // namespace
+
+std::optional<WindowMode> parseScreenSize(const std::string& text) {
+    const std::size_t x = text.find('x');
+    if (x == std::string::npos)
+        return std::nullopt;
+    auto side = [](std::string_view digits) -> int {
+        if (digits.empty() || digits.size() > 5)
+            return 0;
+        int n = 0;
+        for (char c : digits) {
+            if (c < '0' || c > '9')
+                return 0;
+            n = n * 10 + (c - '0');
+        }
+        return n <= kLargestScreenSide ? n : 0;
+    };
+    const int width = side(std::string_view(text).substr(0, x));
+    const int height = side(std::string_view(text).substr(x + 1));
+    if (width == 0 || height == 0)
+        return std::nullopt;
+    return WindowMode{WindowKind::Sized, width, height};
+}
+
+Options parseCommandLine(const std::vector<std::string>& args) {
+    Options o;
+    bool screenGiven = false, fullScreenGiven = false, optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (optionsEnded || a.empty() || a[0] != '-') {
+            if (o.game)
+                return badUsage("only one GAME can be played at a time");
+            o.game = a;
+            continue;
+        }
+        if (a == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        // An option's value may follow as the next argument or after "=".
+        std::string name = a, value;
+        bool inlineValue = false;
+        if (std::size_t eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
+            name = a.substr(0, eq);
+            value = a.substr(eq + 1);
+            inlineValue = true;
+        }
+        auto takeValue = [&]() -> bool {
+            if (inlineValue)
+                return true;
+            if (i + 1 >= args.size())
+                return false;
+            value = args[++i];
+            return true;
+        };
+        auto noValue = [&] { return !inlineValue; };
+
+        if ((name == "--help" || name == "-h") && noValue()) {
+            o.action = Action::Help;
+            return o;
+        } else if (name == "--version" && noValue()) {
+            o.action = Action::Version;
+            return o;
+        } else if (name == "--verbose" && noValue()) {
+            o.verbosity = Verbosity::Verbose;
+        } else if (name == "--fullscreen" && noValue()) {
+            fullScreenGiven = true;
+            o.window = WindowMode{WindowKind::FullScreen, 0, 0};
+        } else if (name == "--screen") {
+            std::optional<WindowMode> size;
+            if (takeValue())
+                size = parseScreenSize(value);
+            if (!size)
+                return badUsage("--screen takes WIDTHxHEIGHT, such as 1024x768, each side from 1 "
+                                "to " +
+                                std::to_string(kLargestScreenSide));
+            screenGiven = true;
+            o.window = *size;
+        } else if (name == "--results") {
+            if (!takeValue() || value.empty())
+                return badUsage("--results takes the folder for result files");
+            o.resultsFolder = value;
+        } else {
+            return badUsage("unknown option '" + a + "'");
+        }
+    }
+    if (screenGiven && fullScreenGiven)
+        return badUsage("--screen and --fullscreen cannot be used together");
+    return o;
+}
+
+std::string usageText() {
+    return "Usage: taleplay [OPTIONS] [GAME]\n"
+           "\n"
+           "Plays a Taleplay game. GAME is a game's data folder (data_NAME), a folder\n"
+           "holding one, or a game's Windows program file (NAME.exe beside data_NAME);\n"
+           "the game is played as if NAME had been started in the folder above data_NAME.\n"
+           "Without GAME, a window lists the games of the current folder and the games\n"
+           "played lately. Started under a game's name (a link or copy named NAME), it\n"
+           "plays data_NAME of the current folder.\n"
+           "\n"
+           "Options:\n"
+           "  --screen WIDTHxHEIGHT  play in a window whose inside has that size\n"
+           "  --fullscreen           play on the whole screen\n"
+           "  --results DIR          write result files into DIR (as TALEPLAY_RESULTS does)\n"
+           "  --verbose              show the messages of the toolkit and of GStreamer\n"
+           "  -h, --help             show this help and exit\n"
+           "  --version              show the version and exit\n";
+}
+
+std::string versionText() {
+    return std::string("taleplay ") + TALEPLAY_VERSION + "\n";
+}
+
+} // namespace taleplay::launch

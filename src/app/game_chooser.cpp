@@ -1,0 +1,178 @@
+// The game chooser: a list to pick from with the keyboard or the mouse.
+#include "app/game_chooser.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace taleplay::launch {
+namespace {
+
+constexpr int kEntryRole = Qt::UserRole;
+
+QString native(const std::string& path) {
+    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+std::optional<std::string> askForFolder(QWidget* parent) {
+    const QString folder = QFileDialog::getExistingDirectory(parent, QStringLiteral("Open folder"));
+    if (folder.isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(folder).toStdString();
+}
+
+} // namespace
+
+GameChooser::GameChooser(std::string folder, std::vector<GameLocation> here,
+                         std::vector<GameLocation> recent, QWidget* parent)
+    : QDialog(parent), folder_(std::move(folder)), here_(std::move(here)), picker_(askForFolder) {
+    for (GameLocation& g : recent) {
+        const bool listed = std::find(here_.begin(), here_.end(), g) != here_.end();
+        if (!listed && QFileInfo(native(g.dataFolder())).isDir())
+            recent_.push_back(std::move(g));
+    }
+
+    setWindowTitle(QStringLiteral("Taleplay"));
+    auto* heading = new QLabel(QStringLiteral("Choose a game to play:"), this);
+    list_ = new QListWidget(this);
+    list_->setWordWrap(true);
+    heading->setBuddy(list_);
+    note_ = new QLabel(this);
+    note_->setWordWrap(true);
+    note_->hide();
+    openFolder_ = new QPushButton(QStringLiteral("&Open folder…"), this);
+    openFolder_->setAutoDefault(false);
+    play_ = new QPushButton(QStringLiteral("&Play"), this);
+    play_->setDefault(true);
+    auto* close = new QPushButton(QStringLiteral("&Close"), this);
+    close->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(openFolder_);
+    buttons->addStretch();
+    buttons->addWidget(play_);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addWidget(list_);
+    layout->addWidget(note_);
+    layout->addLayout(buttons);
+    resize(560, 420);
+
+    // Return reaches the default button, Play; a double click plays too.
+    connect(play_, &QPushButton::clicked, this, &GameChooser::play);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(openFolder_, &QPushButton::clicked, this, &GameChooser::openFolder);
+    connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        if (gameOf(item))
+            play();
+    });
+    connect(list_, &QListWidget::currentItemChanged, this, &GameChooser::updatePlayButton);
+
+    fill();
+    list_->setFocus();
+}
+
+void GameChooser::fill() {
+    list_->clear();
+    entries_.clear();
+    if (!here_.empty()) {
+        addHeading(QStringLiteral("Games in %1").arg(native(folder_)));
+        for (const GameLocation& g : here_)
+            addGame(g, native(g.name));
+    }
+    if (!recent_.empty()) {
+        addHeading(QStringLiteral("Played lately"));
+        for (const GameLocation& g : recent_)
+            addGame(g, QStringLiteral("%1    (%2)").arg(native(g.name), native(g.folder)));
+    }
+    if (entries_.empty()) {
+        addHeading(QStringLiteral("No game here yet. Open a game's folder (data_NAME) or the "
+                                  "folder that holds it."));
+    }
+    for (int row = 0; row < list_->count(); ++row) {
+        if (gameOf(list_->item(row))) {
+            list_->setCurrentRow(row);
+            break;
+        }
+    }
+    updatePlayButton();
+    // With nothing to play, Return opens a folder instead.
+    play_->setDefault(!entries_.empty());
+    openFolder_->setDefault(entries_.empty());
+}
+
+void GameChooser::addHeading(const QString& text) {
+    auto* item = new QListWidgetItem(text, list_);
+    // Not selectable and not enabled, so the arrow keys pass over it; in the
+    // text's own colour all the same, as it is to be read.
+    item->setFlags(Qt::NoItemFlags);
+    item->setForeground(palette().windowText());
+    QFont font = item->font();
+    font.setBold(true);
+    item->setFont(font);
+}
+
+void GameChooser::addGame(const GameLocation& game, const QString& text) {
+    auto* item = new QListWidgetItem(text, list_);
+    item->setData(kEntryRole, static_cast<int>(entries_.size()));
+    item->setToolTip(native(game.dataFolder()));
+    entries_.push_back(game);
+}
+
+const GameLocation* GameChooser::gameOf(const QListWidgetItem* item) const {
+    if (!item)
+        return nullptr;
+    bool ok = false;
+    const int index = item->data(kEntryRole).toInt(&ok);
+    if (!ok || index < 0 || index >= static_cast<int>(entries_.size()))
+        return nullptr;
+    return &entries_[static_cast<std::size_t>(index)];
+}
+
+void GameChooser::updatePlayButton() {
+    play_->setEnabled(gameOf(list_->currentItem()) != nullptr);
+}
+
+void GameChooser::play() {
+    const GameLocation* game = gameOf(list_->currentItem());
+    if (!game)
+        return;
+    chosen_ = *game;
+    accept();
+}
+
+void GameChooser::openFolder() {
+    const std::optional<std::string> folder = picker_ ? picker_(this) : std::nullopt;
+    if (!folder)
+        return;
+    GameSearch search = findGame(*folder, "/");
+    if (!search.problem.empty()) {
+        note_->setText(native(search.problem));
+        note_->show();
+        return;
+    }
+    if (search.games.size() == 1) {
+        chosen_ = search.games.front();
+        accept();
+        return;
+    }
+    folder_ = search.games.front().folder;
+    here_ = std::move(search.games);
+    note_->setText(QStringLiteral("%1 holds several games: choose one.").arg(native(folder_)));
+    note_->show();
+    fill();
+    list_->setFocus();
+}
+
+QString GameChooser::note() const {
+    return note_->isHidden() ? QString() : note_->text();
+}
+
+} // namespace taleplay::launch

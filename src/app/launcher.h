@@ -1,0 +1,39 @@
+#pragma once
+// The program from its command line to its event loop: options, the game
+// to play (named, chosen, or the classic one from the started name), a
+// quiet start, and the game's window shown as the options ask.
+#include "app/command_line.h"
+#include "app/game_location.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace taleplay {
+class TForm1;
+}
+
+namespace taleplay::launch {
+
+// Runs the program; returns its exit status.
+int run(int argc, char** argv);
+
+// Makes the game's folder the current folder, as the start-up sequence
+// expects it; false when it cannot be entered.
+bool enterGameFolder(const GameLocation& game);
+
+// Where the result file of a game named on the command line (or chosen) goes
+// when the folder above its data folder cannot be written and no shared
+// results folder is set: the user's own data folder
+// ($XDG_DATA_HOME/taleplay/results/, ~/.local/share/... without it). Nothing
+// when the Part's place will do. `env` reads the environment.
+std::optional<std::string> personalResultFolder(const GameLocation& game,
+                                                const std::function<const char*(const char*)>& env);
+
+// Creates the main window and its error window for a program started as
+// `startedAs` in the current folder, and shows it as `mode` says; the
+// start-up sequence then runs at its first activation.
+std::unique_ptr<TForm1> openGameWindow(const std::string& startedAs, const WindowMode& mode);
+
+} // namespace taleplay::launch

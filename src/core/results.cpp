@@ -1,0 +1,165 @@
+// The shared results folder and its table.
+#include "core/results.h"
+
+#include "core/errors.h"
+#include "core/files.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace taleplay::results {
+namespace {
+
+[[noreturn]] void writeError(int err) {
+    throw InOutError(files::writeErrorMessage(err));
+}
+
+std::string loginName() {
+    std::vector<char> buf(16384);
+    passwd pw;
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found &&
+        found->pw_name && *found->pw_name)
+        return found->pw_name;
+    for (const char* name : {"USER", "LOGNAME"})
+        if (const char* v = std::getenv(name); v && *v)
+            return v;
+    return std::to_string(::getuid());
+}
+
+std::string computerName() {
+    char buf[256] = {};
+    if (::gethostname(buf, sizeof buf - 1) != 0)
+        return {};
+    return buf;
+}
+
+// The lock waits for other players; where the file system has no locks at
+// all the line is still appended, as one write, rather than lost.
+int lock(int fd, short type) {
+    struct flock lk = {};
+    lk.l_type = type;
+    lk.l_whence = SEEK_SET;
+    while (::fcntl(fd, F_SETLKW, &lk) != 0) {
+        if (errno == EINTR)
+            continue;
+        return errno == ENOLCK ? 0 : errno;
+    }
+    return 0;
+}
+
+std::string tablePath(const std::string& folder) {
+    return folder + (!folder.empty() && folder.back() == '/' ? "" : "/") + kTableName;
+}
+
+} // namespace
+
+std::optional<std::string> sharedFolder() {
+    const char* v = std::getenv(kVariable);
+    if (!v || !*v)
+        return std::nullopt;
+    return std::string(v);
+}
+
+void requireFolder(const std::string& folder) {
+    struct stat st;
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        writeError(EACCES);
+    const std::string table = tablePath(folder);
+    // As with result files, no write permission at all means read-only,
+    // also for root.
+    if (::stat(table.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0 ||
+            ::faccessat(AT_FDCWD, table.c_str(), W_OK, AT_EACCESS) != 0)
+            writeError(EACCES);
+    } else if ((st.st_mode & 0222) == 0 ||
+               ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        writeError(EACCES);
+    }
+}
+
+Entry entryNow(std::string game, std::string mark) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local = {};
+    ::localtime_r(&now, &local);
+    char time[32];
+    std::strftime(time, sizeof time, "%Y-%m-%dT%H:%M:%S", &local);
+    return {time, loginName(), computerName(), std::move(game), std::move(mark)};
+}
+
+std::string csvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(text);
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string csvHeader() {
+    return "time,login,computer,game,mark\r\n";
+}
+
+std::string csvLine(const Entry& e) {
+    return csvField(e.time) + "," + csvField(e.login) + "," + csvField(e.computer) + "," +
+           csvField(e.game) + "," + csvField(e.mark) + "\r\n";
+}
+
+void append(const std::string& folder, const Entry& entry) {
+    requireFolder(folder);
+    const std::string path = tablePath(folder);
+    // Made writable by everyone: every player's account adds to it.
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666);
+    if (fd >= 0)
+        ::fchmod(fd, 0666);
+    else if (errno == EEXIST)
+        fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
+    if (fd < 0)
+        writeError(errno);
+    auto fail = [&](int err) {
+        ::close(fd);
+        writeError(err);
+    };
+    if (int err = lock(fd, F_WRLCK))
+        fail(err);
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        fail(errno);
+    if (!S_ISREG(st.st_mode))
+        fail(EACCES);
+    std::string text = csvLine(entry);
+    if (st.st_size == 0) {
+        text = csvHeader() + text;
+    } else {
+        // A line cut short by a crash elsewhere must not swallow this one.
+        char lastByte = '\n';
+        if (::pread(fd, &lastByte, 1, st.st_size - 1) == 1 && lastByte != '\n')
+            text = "\r\n" + text;
+    }
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0 && errno != EINVAL)
+        fail(errno);
+    // Closing lets the lock go.
+    if (::close(fd) != 0)
+        writeError(errno);
+}
+
+} // namespace taleplay::results

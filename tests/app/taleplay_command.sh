@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# The player started from a terminal: help, version, bad usage and bad games
+# end at once with their message and no window; without a display it says
+# so; a game named on the command line starts and says nothing.
+set -euo pipefail
+player=$1
+version=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+export XDG_CONFIG_HOME="$work/config"
+mkdir -p games/data_quiz empty
+touch notes.txt
+
+fail() {
+  echo "FAILED: $*"
+  exit 1
+}
+
+# run STATUS ARGS...: runs the player, checks its exit status, keeps its
+# output in out.txt and err.txt.
+run() {
+  local want=$1 got=0
+  shift
+  "$@" >out.txt 2>err.txt || got=$?
+  [ "$got" = "$want" ] || fail "$* exited $got, not $want; stderr: $(cat err.txt)"
+}
+
+run 0 "$player" --help
+head -n 1 out.txt | grep -qx 'Usage: taleplay \[OPTIONS\] \[GAME\]' || fail "--help: $(head -n 1 out.txt)"
+[ ! -s err.txt ] || fail "--help wrote to stderr"
+
+run 0 "$player" --version
+[ "$(cat out.txt)" = "taleplay $version" ] || fail "--version: $(cat out.txt)"
+[ ! -s err.txt ] || fail "--version wrote to stderr"
+
+run 2 "$player" --bogus games/data_quiz
+[ "$(head -n 1 err.txt)" = "taleplay: unknown option '--bogus'" ] || fail "bad usage: $(head -n 1 err.txt)"
+grep -q '^Usage: taleplay' err.txt || fail "bad usage shows no usage"
+[ ! -s out.txt ] || fail "bad usage wrote to stdout"
+
+# A game that is none: one line, status 2, before any display is looked for.
+for game in nowhere notes.txt empty; do
+  run 2 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$player" "$game"
+  [ "$(wc -l <err.txt)" = 1 ] || fail "$game: $(cat err.txt)"
+  grep -q "^taleplay: $game" err.txt || fail "$game: $(cat err.txt)"
+done
+
+for args in "" "games/data_quiz" "--screen 800x600 games"; do
+  # shellcheck disable=SC2086
+  run 1 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$player" $args
+  [ "$(cat err.txt)" = "taleplay: no graphical display (DISPLAY and WAYLAND_DISPLAY are not set)" ] ||
+    fail "no display ($args): $(cat err.txt)"
+done
+
+# A real start, offscreen; the game runs until it is stopped. Nothing on
+# stderr, though the toolkit has things to say when asked.
+run 124 env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen timeout 5 "$player" --screen 800x600 games
+[ ! -s err.txt ] || fail "a quiet start said: $(cat err.txt)"
+grep -q 'name=@ByteArray(quiz)' config/taleplay/taleplay.ini || fail "the game was not remembered"
+grep -q "folder=@ByteArray($work/games)" config/taleplay/taleplay.ini || fail "the game's folder was not remembered"
+
+run 124 env QT_QPA_PLATFORM=offscreen timeout 5 "$player" --verbose games/data_quiz
+[ -s err.txt ] || fail "--verbose showed nothing"
+echo "taleplay command line: all good"

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Builds the Debian package from this build tree, unpacks it into a scratch
+# root and runs what it holds from there: the player's version, the checker
+# on the demo game and the driver's walkthrough of it. The package's
+# metadata goes through Debian's own checkers.
+set -euo pipefail
+build=$1
+version=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+  echo "FAILED: $*"
+  exit 1
+}
+
+for tool in cpack dpkg-deb dpkg-shlibdeps readelf lintian desktop-file-validate appstreamcli; do
+  command -v "$tool" >/dev/null || fail "$tool is missing: run scripts/bootstrap"
+done
+
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; fail "cpack"; }
+deb="$work/out/taleplay_${version}_amd64.deb"
+[ -f "$deb" ] || fail "no $deb: $(ls "$work/out")"
+
+# Run-time dependencies only: the libraries the binaries link, and what they
+# load without linking.
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for p in libqt6widgets6 libqt6multimedia6 libpng16-16 gstreamer1.0-plugins-good gstreamer1.0-libav fonts-liberation2; do
+  [[ ", $depends," == *", $p"[\ ,]* ]] || fail "Depends lacks $p"
+done
+[[ "$depends" != *-dev* ]] || fail "Depends names a development package"
+
+root="$work/root"
+dpkg -x "$deb" "$root"
+for f in bin/taleplay bin/taleplay-check bin/taleplay-playtest \
+  share/applications/org.taleplay.Taleplay.desktop \
+  share/metainfo/org.taleplay.Taleplay.metainfo.xml \
+  share/icons/hicolor/scalable/apps/org.taleplay.Taleplay.svg \
+  share/man/man1/taleplay.1.gz share/man/man1/taleplay-check.1.gz \
+  share/man/man1/taleplay-playtest.1.gz \
+  share/doc/taleplay/copyright share/doc/taleplay/changelog.gz share/doc/taleplay/authoring.md \
+  share/taleplay/examples/data_demo/allbuttons.txt share/taleplay/examples/demo.playtest; do
+  [ -f "$root/usr/$f" ] || fail "the package lacks /usr/$f"
+done
+for b in taleplay taleplay-check taleplay-playtest; do
+  if readelf -d "$root/usr/bin/$b" | grep -qE 'RPATH|RUNPATH'; then
+    fail "$b carries a library path: $(readelf -d "$root/usr/bin/$b" | grep -E 'RPATH|RUNPATH')"
+  fi
+done
+
+# The unpacked programs, run from a folder of their own.
+mkdir "$work/run"
+cd "$work/run"
+demo="$root/usr/share/taleplay/examples/data_demo"
+[ "$("$root/usr/bin/taleplay" --version)" = "taleplay $version" ] || fail "taleplay --version"
+"$root/usr/bin/taleplay-check" "$demo" >check.txt || { cat check.txt; fail "the checker finds errors in the demo"; }
+status=0
+"$root/usr/bin/taleplay-playtest" "$demo" "$root/usr/share/taleplay/examples/demo.playtest" >walk.txt 2>&1 || status=$?
+tail -n 1 walk.txt
+[ "$status" = 0 ] || { cat walk.txt; fail "the walkthrough exited $status"; }
+tail -n 1 walk.txt | grep -qE '^[1-9][0-9]* passed, 0 failed$' || fail "the walkthrough checked nothing"
+
+desktop-file-validate "$root/usr/share/applications/org.taleplay.Taleplay.desktop"
+appstreamcli validate --no-net "$root/usr/share/metainfo/org.taleplay.Taleplay.metainfo.xml"
+lintian --fail-on error "$deb" 2>/dev/null || { lintian "$deb"; fail "lintian finds errors"; }
+echo "package: all good"
