@@ -1,44 +1,54 @@
-// bench_scene [--screen WIDTHxHEIGHT] FOLDER
+// bench_scene [--screen WIDTHxHEIGHT] [--end] FOLDER
 //
 // Starts the game in FOLDER (named data_NAME, as make_bench_game writes it)
 // on an offscreen screen, 1920 x 1080 unless told otherwise, and prints the
-// time from start to the first complete paint of the play screen, split into
-// its steps, and the process's peak memory.
+// time from launching the program (its libraries loaded, the application
+// made, the window shown, the play screen built) to the play screen's first
+// complete paint, and the process's peak memory by then. With --end it then
+// clicks button 30, whose rule wins the game, and prints the time from the
+// click to the end screen's first complete paint and the peak memory of the
+// switch alone.
 #include "app/taleforge_error.h"
 #include "app/taleforge_main.h"
-#include "core/paths.h"
+#include "bench_support.h"
 #include "platform/system.h"
-#include "playtest/offscreen.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPixmap>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
-#include <sys/resource.h>
+#include <string>
 #include <unistd.h>
 
 namespace {
 
-long peakKilobytes() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss; // kilobytes on Linux
+std::filesystem::path gameFolder;
+
+bool parseScreen(const std::string& text, int& width, int& height) {
+    return std::sscanf(text.c_str(), "%dx%d", &width, &height) == 2 && width > 0 && height > 0;
+}
+
+// The files were probably written just now; a player's are old (see
+// waitUntilOlder). Done before the clock starts.
+void waitForOldFiles() {
+    taleplay::bench::waitUntilOlder(gameFolder);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     using namespace taleplay;
-    QElapsedTimer clock;
-    clock.start();
     int width = 1920, height = 1080;
+    bool endScreen = false;
     std::string folder;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--screen" && i + 1 < argc) {
-            if (!playtest::parseScreen(argv[++i], width, height))
+            if (!parseScreen(argv[++i], width, height))
                 return 2;
+        } else if (a == "--end") {
+            endScreen = true;
         } else {
             folder = a;
         }
@@ -47,23 +57,25 @@ int main(int argc, char** argv) {
     const std::string last =
         dir.has_filename() ? dir.filename().string() : dir.parent_path().filename().string();
     if (folder.empty() || last.rfind("data_", 0) != 0) {
-        std::cerr << "usage: bench_scene [--screen WIDTHxHEIGHT] data_NAME\n";
+        std::cerr << "usage: bench_scene [--screen WIDTHxHEIGHT] [--end] data_NAME\n";
         return 2;
     }
+    gameFolder = dir;
+    bench::markLaunch(argv, waitForOldFiles);
+
     const std::string name = last.substr(5);
     if (::chdir(
             (dir.has_filename() ? dir.parent_path() : dir.parent_path().parent_path()).c_str()) !=
         0)
         return 2;
-
-    playtest::useOffscreenScreen(width, height);
+    bench::useScreen(width, height);
     platform::setModalObserver([](platform::ModalKind, const std::string& text) {
         std::cerr << "modal window: " << text << "\n";
     });
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
-    const qint64 appReady = clock.elapsed();
+    const double appReady = bench::sinceLaunchMs();
 
     TForm1 form(name);
     TForm2 errorWindow(form);
@@ -71,17 +83,44 @@ int main(int argc, char** argv) {
     form.showMaximisedWindow();
     while (!form.startUpDone())
         platform::processEvents();
-    const qint64 built = clock.elapsed();
+    const double built = bench::sinceLaunchMs();
 
     // The first complete paint: every control of the window drawn once.
-    const QPixmap frame = form.grab();
-    const qint64 painted = clock.elapsed();
+    QPixmap frame = form.grab();
+    const double painted = bench::sinceLaunchMs();
+    const double playPeak = bench::peakMiB();
 
-    std::cout << "screen " << width << "x" << height << ", " << form.game().host().controls().size()
-              << " controls, " << form.game().messages().size() << " messages\n"
-              << "application ready   " << appReady << " ms\n"
-              << "play screen built   " << built << " ms\n"
-              << "first complete paint " << painted << " ms (paint " << painted - built << " ms)\n"
-              << "peak memory         " << peakKilobytes() / 1024 << " MiB\n";
+    std::printf("screen %dx%d, %zu controls, %zu messages\n", width, height,
+                form.game().host().controls().size(), form.game().messages().size());
+    std::printf("application ready     %8.1f ms\n", appReady);
+    std::printf("play screen built     %8.1f ms\n", built);
+    std::printf("first complete paint  %8.1f ms (paint %.1f ms)\n", painted, painted - built);
+    std::printf("peak memory           %8.1f MiB\n", playPeak);
+    if (frame.isNull())
+        return 1;
+    if (!endScreen)
+        return 0;
+
+    auto& buttons = form.game().tables.buttons;
+    auto* winner = buttons.size() >= 30 ? qobject_cast<ImageControl*>(buttons[29].data()) : nullptr;
+    if (!winner) {
+        std::cerr << "bench_scene: the game has no button 30 to win with\n";
+        return 1;
+    }
+    frame = QPixmap(); // what the first paint left is not the switch's to carry
+    const bool ownPeak = bench::resetPeak();
+    const double clickAt = bench::nowMs();
+    form.AllButtonsClick(*winner);
+    // Back in the event loop the destroyed controls are deleted before the
+    // new screen is painted.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    frame = form.grab();
+    const double switched = bench::nowMs() - clickAt;
+    const double switchPeak = bench::peakMiB();
+    std::printf("end screen: %zu controls, %zu messages\n", form.game().host().controls().size(),
+                form.game().messages().size());
+    std::printf("switch to first paint %8.1f ms\n", switched);
+    std::printf("peak memory of switch %8.1f MiB%s\n", switchPeak,
+                ownPeak ? "" : " (since start: the peak cannot be reset here)");
     return frame.isNull() ? 1 : 0;
 }

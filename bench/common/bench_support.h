@@ -1,0 +1,48 @@
+#pragma once
+// What the benchmarks share: a clock that starts when the process is
+// launched (so loading the libraries counts), the process's peak memory, an
+// offscreen screen of a given size, and the wait that lets the description
+// cache trust freshly written files.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace taleplay::bench {
+
+// Call first thing in main: re-executes the program once with the launch
+// time in its environment, so that sinceLaunchMs() counts the dynamic
+// loading of every library as part of the start-up, as a person starting
+// the program waits for it.
+// `beforeLaunch` runs once, before the clock starts (a wait, say).
+void markLaunch(char** argv, void (*beforeLaunch)() = nullptr);
+double sinceLaunchMs();
+
+// Milliseconds of a monotonic clock, for intervals inside one process.
+double nowMs();
+
+// Peak resident memory of the process in MiB (the kernel's high-water mark),
+// and its reset, so a later phase's own peak can be read.
+double peakMiB();
+bool resetPeak();
+
+// An offscreen screen of width x height at 96 dpi for the QApplication about
+// to be made; the file that describes it is removed at exit.
+bool useScreen(int width, int height);
+
+// Lookups read a description file afresh while it is younger than a few
+// seconds (file times cannot tell two versions written within the clock's
+// resolution apart); a player's files are old. Waits until every file of
+// `folder` was last changed at least `ageSeconds` ago.
+void waitUntilOlder(const std::filesystem::path& folder, double ageSeconds = 3.5);
+
+// The median, smallest and largest of some timings.
+struct Spread {
+    double median = 0, min = 0, max = 0;
+};
+Spread spreadOf(std::vector<double> values);
+
+// A fresh folder under the temporary folder; removed by the caller.
+std::filesystem::path makeTempFolder(const std::string& prefix);
+
+} // namespace taleplay::bench

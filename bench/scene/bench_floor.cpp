@@ -1,0 +1,109 @@
+// bench_floor [--screen WIDTHxHEIGHT] [--end] FOLDER
+//
+// The least any player could do to show the benchmark game's screens, timed
+// as bench_scene times the player: launch, an empty window shown maximised,
+// each distinct picture of the play screen (FOLDER/bench-play.list) decoded
+// once with the player's own decoders, and the window's first complete
+// paint. With --end, the same for the end screen (FOLDER/bench-end.list)
+// from the moment its pictures are asked for.
+#include "bench_support.h"
+#include "pictures/loader.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <QWidget>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Pictures = std::vector<std::shared_ptr<const taleplay::pictures::Picture>>;
+
+std::filesystem::path gameFolder;
+
+void waitForOldFiles() {
+    taleplay::bench::waitUntilOlder(gameFolder);
+}
+
+bool decodeList(const std::filesystem::path& list, Pictures& out) {
+    std::ifstream in(list);
+    if (!in) {
+        std::cerr << "bench_floor: no " << list << " (written by make_bench_game)\n";
+        return false;
+    }
+    std::string name;
+    while (std::getline(in, name)) {
+        const std::string path = (gameFolder / name).string();
+        out.push_back(taleplay::pictures::loadPicture(path, path));
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace taleplay;
+    int width = 1920, height = 1080;
+    bool endScreen = false;
+    std::string folder;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--screen" && i + 1 < argc) {
+            if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2)
+                return 2;
+        } else if (a == "--end") {
+            endScreen = true;
+        } else {
+            folder = a;
+        }
+    }
+    if (folder.empty()) {
+        std::cerr << "usage: bench_floor [--screen WIDTHxHEIGHT] [--end] data_NAME\n";
+        return 2;
+    }
+    gameFolder = std::filesystem::absolute(folder);
+    bench::markLaunch(argv, waitForOldFiles);
+
+    bench::useScreen(width, height);
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
+    QWidget window;
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    window.setPalette(palette);
+    window.setAutoFillBackground(true);
+    window.showMaximized();
+    QCoreApplication::processEvents();
+
+    Pictures shown;
+    if (!decodeList(gameFolder / "bench-play.list", shown))
+        return 1;
+    QPixmap frame = window.grab();
+    const double painted = bench::sinceLaunchMs();
+    std::printf("floor: %zu pictures\n", shown.size());
+    std::printf("first complete paint  %8.1f ms\n", painted);
+    std::printf("peak memory           %8.1f MiB\n", bench::peakMiB());
+    if (frame.isNull())
+        return 1;
+    if (!endScreen)
+        return 0;
+
+    frame = QPixmap();
+    shown.clear();
+    pictures::clearPictureCache();
+    const double startAt = bench::nowMs();
+    if (!decodeList(gameFolder / "bench-end.list", shown))
+        return 1;
+    palette.setColor(QPalette::Window, Qt::darkBlue);
+    window.setPalette(palette);
+    frame = window.grab();
+    std::printf("end screen: %zu pictures\n", shown.size());
+    std::printf("switch to first paint %8.1f ms\n", bench::nowMs() - startAt);
+    return frame.isNull() ? 1 : 0;
+}
