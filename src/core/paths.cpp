@@ -195,9 +195,25 @@ Resolved resolveIn(std::string_view nativeFolder, std::string_view nativeName) {
 }
 
 std::optional<std::string> existingFile(std::string_view composed) {
-    std::string path = resolve(composed);
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+    return existingFile(composed, st);
+}
+
+std::optional<std::string> existingFile(std::string_view composed, struct stat& info) {
+    // The path as composed, as resolveName tries it first; only when that is
+    // missing are the names looked up in other cases and code pages.
+    const Parts parts = split(composed);
+    std::string path(parts.native);
+    path += cp1251::toUtf8(parts.game);
+    std::replace(path.begin() + std::ptrdiff_t(parts.native.size()), path.end(), '\\', '/');
+    if (path.empty())
+        return std::nullopt;
+    if (::stat(path.c_str(), &info) != 0) {
+        path = resolve(composed);
+        if (::stat(path.c_str(), &info) != 0)
+            return std::nullopt;
+    }
+    if (S_ISDIR(info.st_mode))
         return std::nullopt;
     return path;
 }

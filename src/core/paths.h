@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+struct stat;
+
 namespace taleplay::paths {
 
 // What the program appends to a folder name.
@@ -69,6 +71,9 @@ bool fileExists(std::string_view composed);
 // The resolved path of an existing file that is not a folder, or nothing:
 // one resolution for callers that test and then open.
 std::optional<std::string> existingFile(std::string_view composed);
+// The same, with what stat() says of the file: for callers that check a file
+// at every use, one look at the disk when the path exists as composed.
+std::optional<std::string> existingFile(std::string_view composed, struct stat& info);
 
 // Whether the composed path names an existing folder.
 bool folderExists(std::string_view composed);

@@ -7,6 +7,7 @@
 #include "descr/description_cache.h"
 
 #include <limits>
+#include <sys/stat.h>
 
 namespace taleplay {
 namespace {
@@ -57,10 +58,11 @@ void scanLines(std::string_view file, std::string_view key, Compare compare, OnM
     const std::string foldedKey = descr::foldKey(key, compare);
     if (foldedKey.empty())
         return;
-    const auto path = paths::existingFile(file);
+    struct stat info;
+    const auto path = paths::existingFile(file, info);
     if (!path)
         return;
-    const auto kept = descr::cachedDescriptionFile(*path, std::string(file));
+    const auto kept = descr::cachedDescriptionFile(*path, info, file);
     if (!kept) {
         streamLines(*path, file, foldedKey, compare, onMatch);
         return;

@@ -36,12 +36,17 @@ std::int64_t nanoseconds(const timespec& t) {
     return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
+Stamp stampOf(const struct stat& st) {
+    return Stamp{st.st_dev, st.st_ino, st.st_size, nanoseconds(st.st_mtim),
+                 nanoseconds(st.st_ctim)};
+}
+
 bool stampOf(const std::string& fsPath, Stamp& out, bool& regular) {
     struct stat st;
     if (::stat(fsPath.c_str(), &st) != 0)
         return false;
     regular = S_ISREG(st.st_mode);
-    out = Stamp{st.st_dev, st.st_ino, st.st_size, nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)};
+    out = stampOf(st);
     return true;
 }
 
@@ -202,10 +207,10 @@ const std::vector<std::uint32_t>& DescriptionFile::matches(Compare compare,
 }
 
 std::shared_ptr<DescriptionFile> cachedDescriptionFile(const std::string& fsPath,
-                                                       const std::string& shownPath) {
-    Stamp stamp;
-    bool regular = false;
-    if (!stampOf(fsPath, stamp, regular) || !regular || stamp.size > kLargestKeptFile)
+                                                       const struct stat& info,
+                                                       std::string_view shownPath) {
+    const Stamp stamp = stampOf(info);
+    if (!S_ISREG(info.st_mode) || stamp.size > kLargestKeptFile)
         return nullptr;
 
     auto& kept = entries();
@@ -218,13 +223,14 @@ std::shared_ptr<DescriptionFile> cachedDescriptionFile(const std::string& fsPath
 
     const std::int64_t readAt = now();
     std::vector<unsigned char> raw;
-    files::readWholeFile(fsPath, shownPath, raw, static_cast<std::size_t>(kLargestKeptFile));
+    const std::string shown(shownPath);
+    files::readWholeFile(fsPath, shown, raw, static_cast<std::size_t>(kLargestKeptFile));
     std::shared_ptr<DescriptionFile> file;
     if (it != kept.end() && it->raw == raw) {
         file = it->file;
     } else {
         std::vector<std::string> lines;
-        files::LineReader reader(fsPath, shownPath);
+        files::LineReader reader(fsPath, shown);
         std::string l;
         while (reader.next(l))
             lines.push_back(l);

@@ -15,6 +15,8 @@
 #include <unordered_map>
 #include <vector>
 
+struct stat;
+
 namespace taleplay::descr {
 
 // How a key is compared with a line (both folded alike first).
@@ -55,12 +57,14 @@ class DescriptionFile {
     std::size_t memoBytes_ = 0;
 };
 
-// The file at `fsPath` (an existing path from the resolver; `shownPath` names
-// it in errors), from the cache when it is unchanged on disk. Null when the
-// file is too large to keep or is not a regular file: the caller reads it
-// line by line then. Throws InOutError when it exists but cannot be read.
+// The file at `fsPath` (an existing path from the resolver, `info` what
+// stat() said of it just now; `shownPath` names it in errors), from the
+// cache when it is unchanged on disk. Null when the file is too large to
+// keep or is not a regular file: the caller reads it line by line then.
+// Throws InOutError when it exists but cannot be read.
 std::shared_ptr<DescriptionFile> cachedDescriptionFile(const std::string& fsPath,
-                                                       const std::string& shownPath);
+                                                       const struct stat& info,
+                                                       std::string_view shownPath);
 
 // Forgets every kept file.
 void clearDescriptionCache();
