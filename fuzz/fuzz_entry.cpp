@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace taleplay::fuzz {
 
@@ -38,9 +39,35 @@ volatile std::uint32_t sink;
     std::abort();
 }
 
+// PNG image data is inflated whole where it can be and row by row by libpng
+// otherwise; both ways must give the same picture, or the same error.
+void comparePngInflation(const std::uint8_t* data, std::size_t size) {
+    auto attempt = [&](pictures::PngInflate how, std::string& error) {
+        pictures::setPngInflate(how);
+        pictures::Picture pic;
+        try {
+            pic = pictures::decodePng(data, size);
+        } catch (const PictureError& e) {
+            error = e.what();
+        }
+        pictures::setPngInflate(pictures::PngInflate::WholeStream);
+        return pic;
+    };
+    std::string wholeError, rowError;
+    const pictures::Picture whole = attempt(pictures::PngInflate::WholeStream, wholeError);
+    const pictures::Picture rows = attempt(pictures::PngInflate::RowByRow, rowError);
+    if (wholeError != rowError)
+        broken("PNG inflated whole and row by row fail differently");
+    if (whole.width != rows.width || whole.height != rows.height ||
+        whole.hasAlpha != rows.hasAlpha || !(whole.pixels == rows.pixels))
+        broken("PNG inflated whole and row by row differ");
+}
+
 } // namespace
 
 void decodeOne(std::string_view format, const std::uint8_t* data, std::size_t size) {
+    if (format == "png")
+        comparePngInflation(data, size);
     pictures::Picture pic;
     try {
         pic = decoderOf(format)(data, size);

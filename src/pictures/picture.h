@@ -19,9 +19,7 @@ inline constexpr std::int64_t kMaxPixelBytes = 256ll * 1024 * 1024;
 // An allocator that leaves new elements as they are on resize: a decoder that
 // writes every pixel does not pay for zeroing a large buffer first.
 template <class T> struct UninitialisedAllocator : std::allocator<T> {
-    template <class U> struct rebind {
-        using other = UninitialisedAllocator<U>;
-    };
+    template <class U> struct rebind { using other = UninitialisedAllocator<U>; };
     UninitialisedAllocator() = default;
     template <class U> UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
     template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
@@ -53,9 +51,11 @@ struct Picture {
 enum class Fill { Zero, Unwritten };
 
 // Throws PictureError naming `format` when a picture of w x h would break the
-// limits above (computed in 64 bits); otherwise sizes `pic` for it.
+// limits above (computed in 64 bits); otherwise sizes `pic` for it, with
+// room reserved for `spareWords` more words (for a decoder that works in the
+// picture's own memory before the pixels are in place).
 void allocate(Picture& pic, std::int64_t w, std::int64_t h, const char* format,
-              Fill fill = Fill::Zero);
+              Fill fill = Fill::Zero, std::size_t spareWords = 0);
 
 // For tests: fill pixels that allocate() leaves unwritten with `pattern`, so
 // that decoding twice with two patterns shows any pixel a decoder forgot.
@@ -65,6 +65,12 @@ using Bytes = const unsigned char*;
 
 // Each throws PictureError with a message naming the format on a damaged file.
 Picture decodePng(Bytes data, std::size_t size);
+// For tests and fuzzing: PNG image data is inflated whole where it can be,
+// or always row by row through libpng, so the two can be compared; or only
+// whole, failing with "PNG picture is not inflated whole" where it cannot
+// be, so a test knows which way a file went.
+enum class PngInflate { WholeStream, RowByRow, WholeStreamOnly };
+void setPngInflate(PngInflate how);
 Picture decodeJpeg(Bytes data, std::size_t size);
 Picture decodeGif(Bytes data, std::size_t size);
 Picture decodeTiff(Bytes data, std::size_t size);

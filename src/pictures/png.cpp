@@ -6,13 +6,19 @@
 
 #include "core/errors.h"
 
+#include <libdeflate.h>
 #include <png.h>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <bit>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,6 +67,10 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t count) {
 struct Header {
     png_uint_32 width;
     png_uint_32 height;
+    int colorType;
+    int bitDepth;
+    bool interlaced;
+    bool transparentColour; // a tRNS chunk libpng kept
     bool hasAlpha;
     // Palette and grey files of up to 8 bits, not interlaced, are read as
     // one byte a pixel and looked up in `colours`: cheaper than libpng's
@@ -107,10 +117,14 @@ bool readHeader(png_structp png, png_infop info, Header* out) {
     const int bitDepth = png_get_bit_depth(png, info);
     out->width = png_get_image_width(png, info);
     out->height = png_get_image_height(png, info);
-    out->hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
+    out->colorType = colorType;
+    out->bitDepth = bitDepth;
+    out->interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
+    out->transparentColour = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    out->hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) || out->transparentColour;
     out->indexed = (colorType == PNG_COLOR_TYPE_PALETTE ||
                     (colorType == PNG_COLOR_TYPE_GRAY && bitDepth <= 8)) &&
-                   png_get_interlace_type(png, info) == PNG_INTERLACE_NONE;
+                   !out->interlaced;
 
     if (out->indexed) {
         fillColourTable(png, info, colorType, bitDepth, out);
@@ -175,6 +189,350 @@ bool readIndexedRows(png_structp png, const Header* header, std::uint32_t* pixel
     return true;
 }
 
+// ------------------------------------------------------------ whole stream
+//
+// zlib inflates the image data a row at a time for libpng; libdeflate does
+// it in about half the time, but only in one go. So once libpng has read the
+// chunks before the image data (and with them every check and setting of
+// the header, palette and transparency), the image data of a plain file is
+// inflated whole, unfiltered and turned into pixels here. Whatever this path
+// is not sure of (an interlaced file, a transparent colour key, a damaged
+// chunk, a stream that does not give exactly the picture) is left to libpng,
+// which goes on from where it stopped as if nothing had been read: the
+// picture, or the error, is the one libpng gives.
+
+PngInflate inflateMode = PngInflate::WholeStream;
+
+// Above this the inflated rows would take more memory than the picture
+// itself is allowed to, so libpng's row by row reading stays cheaper.
+constexpr std::size_t kMostWholeStreamBytes = 64u << 20;
+
+std::uint32_t chunkWord(Bytes p) {
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 |
+           std::uint32_t(p[3]);
+}
+
+// The image data chunks from `start` (where libpng stopped, just after the
+// first IDAT chunk's type), each checked by its CRC as libpng checks it, run
+// together. Empty when any of them is damaged or cut short.
+bool gatherImageData(Bytes data, std::size_t size, std::size_t start,
+                     std::vector<unsigned char>& stream, Bytes& view, std::size_t& viewSize) {
+    if (start < 8 || start > size)
+        return false;
+    std::size_t at = start - 8; // the first chunk's length
+    std::vector<std::pair<Bytes, std::size_t>> parts;
+    while (size - at >= 8 && std::memcmp(data + at + 4, "IDAT", 4) == 0) {
+        const std::uint32_t length = chunkWord(data + at);
+        if (length > 0x7FFFFFFFu || size - at - 8 < std::size_t(length) + 4)
+            return false;
+        const std::uint32_t crc = chunkWord(data + at + 8 + length);
+        if (libdeflate_crc32(0, data + at + 4, length + 4) != crc)
+            return false;
+        parts.emplace_back(data + at + 8, length);
+        at += 12 + std::size_t(length);
+    }
+    if (parts.size() == 1) {
+        view = parts.front().first;
+        viewSize = parts.front().second;
+        return true;
+    }
+    std::size_t total = 0;
+    for (const auto& part : parts)
+        total += part.second;
+    stream.reserve(total);
+    for (const auto& part : parts)
+        stream.insert(stream.end(), part.first, part.first + part.second);
+    view = stream.data();
+    viewSize = stream.size();
+    return true;
+}
+
+struct DecompressorDeleter {
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+};
+
+// Inflates the zlib stream into exactly `out.size()` bytes. libpng lets
+// zlib choose the window from the stream's header; libdeflate always uses
+// the largest, so only a stream that declares the largest is taken here.
+bool inflateWhole(Bytes stream, std::size_t size, std::uint8_t* out, std::size_t outSize) {
+    if (size < 2 || stream[0] != 0x78)
+        return false;
+    std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> d(
+        libdeflate_alloc_decompressor());
+    std::size_t used = 0;
+    // libdeflate checks the header and the Adler-32 (cheap at its speed);
+    // a stream it refuses goes to libpng, which decides as it always has.
+    return d && libdeflate_zlib_decompress_ex(d.get(), stream, size, out, outSize, &used,
+                                              nullptr) == LIBDEFLATE_SUCCESS;
+}
+
+std::uint8_t paeth(std::uint8_t a, std::uint8_t b, std::uint8_t c) {
+    const int pa = std::abs(int(b) - int(c));
+    const int pb = std::abs(int(a) - int(c));
+    const int pc = std::abs(int(a) + int(b) - 2 * int(c));
+    if (pa <= pb && pa <= pc)
+        return a;
+    return pb <= pc ? b : c;
+}
+
+// Undoes a row's filter: `row` filtered, `prior` the row above unfiltered
+// (all zero above the first row), `out` the row unfiltered. A filter type
+// beyond the five is damage, for libpng to report.
+template <unsigned Bpp>
+bool unfilterBytes(std::uint8_t filter, const std::uint8_t* row, const std::uint8_t* prior,
+                   std::uint8_t* out, std::size_t length) {
+    const std::size_t first = std::min<std::size_t>(Bpp, length);
+    switch (filter) {
+    case 0:
+        std::memcpy(out, row, length);
+        return true;
+    case 1:
+        std::memcpy(out, row, first);
+        for (std::size_t i = Bpp; i < length; ++i)
+            out[i] = std::uint8_t(row[i] + out[i - Bpp]);
+        return true;
+    case 2:
+        for (std::size_t i = 0; i < length; ++i)
+            out[i] = std::uint8_t(row[i] + prior[i]);
+        return true;
+    case 3:
+        for (std::size_t i = 0; i < first; ++i)
+            out[i] = std::uint8_t(row[i] + (prior[i] >> 1));
+        for (std::size_t i = Bpp; i < length; ++i)
+            out[i] = std::uint8_t(row[i] + ((unsigned(out[i - Bpp]) + prior[i]) >> 1));
+        return true;
+    case 4:
+        for (std::size_t i = 0; i < first; ++i)
+            out[i] = std::uint8_t(row[i] + prior[i]);
+        for (std::size_t i = Bpp; i < length; ++i)
+            out[i] = std::uint8_t(row[i] + paeth(out[i - Bpp], prior[i], prior[i - Bpp]));
+        return true;
+    default:
+        return false;
+    }
+}
+
+#ifdef __SSE2__
+// Sub, Average and Paeth depend on the pixel to the left, so they cannot run
+// across pixels; for 3 and 4 bytes a pixel they run on all of a pixel's
+// bytes at once instead, in 16-bit lanes. A pixel of 3 bytes is read and
+// written as 4: the rows have a byte to spare after them (kRowSlack), and
+// the fourth byte written is the next pixel's, written again after.
+constexpr std::size_t kRowSlack = 1;
+
+__m128i loadPixel(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(v)), _mm_setzero_si128());
+}
+
+void storePixel(std::uint8_t* p, __m128i v) {
+    const auto word = std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(v, v)));
+    std::memcpy(p, &word, 4);
+}
+
+__m128i absolute(__m128i v) {
+    return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v));
+}
+
+template <unsigned Bpp>
+bool unfilterPixels(std::uint8_t filter, const std::uint8_t* row, const std::uint8_t* prior,
+                    std::uint8_t* out, std::size_t length) {
+    if (filter == 0 || filter == 2 || filter > 4 || length % Bpp != 0)
+        return unfilterBytes<Bpp>(filter, row, prior, out, length);
+    const __m128i low = _mm_set1_epi16(0xFF);
+    __m128i a = _mm_setzero_si128(), c = _mm_setzero_si128();
+    for (std::size_t i = 0; i < length; i += Bpp) {
+        const __m128i x = loadPixel(row + i);
+        if (filter == 1) {
+            a = _mm_and_si128(_mm_add_epi16(x, a), low);
+        } else if (filter == 3) {
+            const __m128i b = loadPixel(prior + i);
+            a = _mm_and_si128(_mm_add_epi16(x, _mm_srli_epi16(_mm_add_epi16(a, b), 1)), low);
+        } else {
+            const __m128i b = loadPixel(prior + i);
+            const __m128i pa = absolute(_mm_sub_epi16(b, c));
+            const __m128i pb = absolute(_mm_sub_epi16(a, c));
+            const __m128i pc = absolute(_mm_sub_epi16(_mm_add_epi16(a, b), _mm_add_epi16(c, c)));
+            // a where pa <= pb and pa <= pc, else b where pb <= pc, else c.
+            const __m128i notA = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
+            const __m128i notB = _mm_cmpgt_epi16(pb, pc);
+            const __m128i bOrC = _mm_or_si128(_mm_andnot_si128(notB, b), _mm_and_si128(notB, c));
+            const __m128i predicted =
+                _mm_or_si128(_mm_andnot_si128(notA, a), _mm_and_si128(notA, bOrC));
+            a = _mm_and_si128(_mm_add_epi16(x, predicted), low);
+            c = b;
+        }
+        storePixel(out + i, a);
+    }
+    return true;
+}
+#else
+constexpr std::size_t kRowSlack = 0;
+#endif
+
+using RowUnfilter = bool (*)(std::uint8_t, const std::uint8_t*, const std::uint8_t*, std::uint8_t*,
+                             std::size_t);
+
+RowUnfilter unfilterFor(unsigned bpp) {
+    switch (bpp) {
+    case 1:
+        return unfilterBytes<1>;
+    case 2:
+        return unfilterBytes<2>;
+#ifdef __SSE2__
+    case 3:
+        return unfilterPixels<3>;
+    case 4:
+        return unfilterPixels<4>;
+#else
+    case 3:
+        return unfilterBytes<3>;
+    case 4:
+        return unfilterBytes<4>;
+#endif
+    case 6:
+        return unfilterBytes<6>;
+    default:
+        return unfilterBytes<8>;
+    }
+}
+
+// The row's samples as libpng would give them with our settings: packed
+// indices unpacked to one a byte and looked up in the colour table, every
+// other type widened to B, G, R, A with 16-bit samples cut to their high
+// byte (png_set_strip_16).
+void rowToPixels(const Header& h, const std::uint8_t* row, std::uint32_t* out) {
+    const png_uint_32 w = h.width;
+    if (h.indexed) {
+        if (h.bitDepth == 8) {
+            for (png_uint_32 x = 0; x < w; ++x)
+                out[x] = h.colours[row[x]];
+            return;
+        }
+        const unsigned depth = unsigned(h.bitDepth), mask = (1u << depth) - 1;
+        for (png_uint_32 x = 0; x < w; ++x) {
+            const std::size_t bit = std::size_t(x) * depth;
+            out[x] = h.colours[(row[bit >> 3] >> (8 - depth - (bit & 7))) & mask];
+        }
+        return;
+    }
+    if (h.bitDepth == 8 && h.colorType == PNG_COLOR_TYPE_RGB_ALPHA) {
+        std::memcpy(out, row, std::size_t(w) * 4);
+        swapRedBlue(out, w);
+        return;
+    }
+    const unsigned step = h.bitDepth == 16 ? 2 : 1; // bytes a sample; the high byte first
+    switch (h.colorType) {
+    case PNG_COLOR_TYPE_GRAY:
+        for (png_uint_32 x = 0; x < w; ++x)
+            out[x] = 0xFF000000u | std::uint32_t(row[x * step]) * 0x010101u;
+        return;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        for (png_uint_32 x = 0; x < w; ++x, row += 2 * step)
+            out[x] = std::uint32_t(row[step]) << 24 | std::uint32_t(row[0]) * 0x010101u;
+        return;
+    case PNG_COLOR_TYPE_RGB:
+        for (png_uint_32 x = 0; x < w; ++x, row += 3 * step)
+            out[x] = 0xFF000000u | std::uint32_t(row[0]) << 16 | std::uint32_t(row[step]) << 8 |
+                     row[2 * step];
+        return;
+    default: // 16-bit R, G, B, A
+        for (png_uint_32 x = 0; x < w; ++x, row += 4 * step)
+            out[x] = std::uint32_t(row[3 * step]) << 24 | std::uint32_t(row[0]) << 16 |
+                     std::uint32_t(row[step]) << 8 | row[2 * step];
+        return;
+    }
+}
+
+int channelsOf(int colorType) {
+    switch (colorType) {
+    case PNG_COLOR_TYPE_GRAY:
+    case PNG_COLOR_TYPE_PALETTE:
+        return 1;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        return 2;
+    case PNG_COLOR_TYPE_RGB:
+        return 3;
+    default:
+        return 4;
+    }
+}
+
+// Bytes of one row of image data, without its filter byte.
+std::uint64_t rowBytesOf(const Header& h) {
+    return (std::uint64_t(h.width) * unsigned(channelsOf(h.colorType)) * unsigned(h.bitDepth) + 7) /
+           8;
+}
+
+bool wholeStreamFits(const Header& h) {
+    // A transparent colour key is applied by libpng's expansion, of which
+    // only the colour table's share is repeated here.
+    return inflateMode != PngInflate::RowByRow && !h.interlaced &&
+           (h.indexed || !h.transparentColour) &&
+           (rowBytesOf(h) + 1) * h.height <= kMostWholeStreamBytes;
+}
+
+// The image data is inflated into the end of the picture's own memory and
+// turned into pixels from the top: a pixel row never reaches the rows still
+// to be read, since it is never longer than the memory the rows before it
+// took. Where the inflated rows are longer than the picture by little (R, G,
+// B, A bytes and their filter bytes), the picture is allocated that much
+// larger; where by much (16-bit samples), they get memory of their own.
+std::size_t wholeStreamSpareWords(const Header& h) {
+    if (!wholeStreamFits(h))
+        return 0;
+    const std::uint64_t pixelBytes = std::uint64_t(h.width) * h.height * 4;
+    const std::uint64_t rawBytes = (rowBytesOf(h) + 1) * h.height;
+    if (rawBytes + kRowSlack <= pixelBytes || rawBytes - pixelBytes > pixelBytes / 64)
+        return 0;
+    return std::size_t((rawBytes + kRowSlack - pixelBytes + 3) / 4);
+}
+
+// True when the picture was decoded here; false leaves it all to libpng,
+// whose state this has not touched. Pixels written before a late refusal
+// are written again by libpng.
+bool decodeWholeStream(const Source& src, const Header& h, Pixels& pixels) {
+    if (!wholeStreamFits(h))
+        return false;
+    std::vector<unsigned char> joined;
+    Bytes stream = nullptr;
+    std::size_t streamSize = 0;
+    if (!gatherImageData(src.data, src.size, src.pos, joined, stream, streamSize))
+        return false;
+
+    const std::size_t count = pixels.size();
+    const std::size_t rowBytes = std::size_t(rowBytesOf(h));
+    const std::size_t rawBytes = (rowBytes + 1) * h.height;
+    std::unique_ptr<std::uint8_t[]> ownMemory;
+    std::uint8_t* raw = nullptr;
+    const std::size_t words = std::max(count, (rawBytes + kRowSlack + 3) / 4);
+    if (words <= pixels.capacity()) {
+        pixels.resize(words);
+        raw = reinterpret_cast<std::uint8_t*>(pixels.data()) + words * 4 - rawBytes - kRowSlack;
+    } else {
+        // Left uninitialised: inflation writes every byte or fails.
+        ownMemory.reset(new std::uint8_t[rawBytes + kRowSlack]);
+        raw = ownMemory.get();
+    }
+    bool ok = inflateWhole(stream, streamSize, raw, rawBytes);
+    if (ok) {
+        const RowUnfilter unfilter =
+            unfilterFor(std::max(1u, unsigned(channelsOf(h.colorType) * h.bitDepth) / 8));
+        std::vector<std::uint8_t> rows(2 * (rowBytes + kRowSlack), 0);
+        std::uint8_t* prior = rows.data(); // zero above the first row
+        std::uint8_t* current = prior + rowBytes + kRowSlack;
+        for (png_uint_32 y = 0; ok && y < h.height; ++y) {
+            const std::uint8_t* filtered = raw + std::size_t(y) * (rowBytes + 1);
+            ok = unfilter(filtered[0], filtered + 1, prior, current, rowBytes);
+            rowToPixels(h, current, pixels.data() + std::size_t(y) * h.width);
+            std::swap(prior, current);
+        }
+    }
+    pixels.resize(count);
+    return ok;
+}
+
 class ReadStruct {
   public:
     explicit ReadStruct(Source& src) {
@@ -218,6 +576,10 @@ class ReadStruct {
 
 } // namespace
 
+void setPngInflate(PngInflate how) {
+    inflateMode = how;
+}
+
 Picture decodePng(Bytes data, std::size_t size) {
     static_assert(std::endian::native == std::endian::little,
                   "pixels are written as B, G, R, A bytes");
@@ -231,8 +593,13 @@ Picture decodePng(Bytes data, std::size_t size) {
     Picture pic;
     // libpng fails the picture on any row it cannot read, so every pixel of
     // a returned picture is written.
-    allocate(pic, header.width, header.height, "PNG", Fill::Unwritten);
+    allocate(pic, header.width, header.height, "PNG", Fill::Unwritten,
+             wholeStreamSpareWords(header));
     pic.hasAlpha = header.hasAlpha;
+    if (decodeWholeStream(src, header, pic.pixels))
+        return pic;
+    if (inflateMode == PngInflate::WholeStreamOnly)
+        throw PictureError("PNG picture is not inflated whole");
     std::vector<png_byte> row(header.indexed ? header.width : 0);
     bool ok = header.indexed ? readIndexedRows(rs.png(), &header, pic.pixels.data(), row.data())
                              : readRows(rs.png(), pic.pixels.data(), header.width, header.height);
