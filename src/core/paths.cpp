@@ -5,9 +5,11 @@
 #include "core/codepage.h"
 
 #include <algorithm>
+#include <ctime>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace taleplay::paths {
 namespace {
@@ -49,32 +51,103 @@ struct Entry {
     NameMatch match = NameMatch::Missing;
 };
 
-// The entry of `dir` whose name is `wanted` (folded) in any case and any of
-// the three encodings, the earliest kind of match first, then the first in
-// byte order.
-Entry findEntry(const std::string& dir, const std::u32string& wanted) {
-    Entry best;
+// A folder's entries by their folded names: for each folded name, the entry
+// found for it, the earliest kind of match first, then the first in byte
+// order. An entry counts under the first of its three readings that gives
+// the name, as a search through the entries would find it.
+using Listing = std::unordered_map<std::u32string, Entry>;
+
+void offer(Listing& listing, std::u32string folded, std::string_view name, NameMatch match) {
+    Entry& best = listing[std::move(folded)];
+    if (match < best.match || (match == best.match && name < best.name))
+        best = {std::string(name), match};
+}
+
+std::optional<Listing> listFolder(const std::string& dir) {
     DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
     if (!d)
-        return best;
+        return std::nullopt;
+    Listing listing;
     while (dirent* e = ::readdir(d)) {
         const std::string_view name = e->d_name;
         if (name == "." || name == "..")
             continue;
-        NameMatch match = NameMatch::Missing;
-        if (foldedUtf8(name) == wanted)
-            match = NameMatch::LetterCase;
-        else if (foldedBytes(name, cp1251::toUnicode) == wanted)
-            match = NameMatch::Windows1251;
-        else if (foldedBytes(name, cp866::toUnicode) == wanted)
-            match = NameMatch::Cp866;
-        else
-            continue;
-        if (match < best.match || (match == best.match && name < best.name))
-            best = {std::string(name), match};
+        std::u32string utf8 = foldedUtf8(name);
+        std::u32string cp1251 = foldedBytes(name, cp1251::toUnicode);
+        std::u32string cp866 = foldedBytes(name, cp866::toUnicode);
+        if (cp866 != utf8 && cp866 != cp1251)
+            offer(listing, std::move(cp866), name, NameMatch::Cp866);
+        if (cp1251 != utf8)
+            offer(listing, std::move(cp1251), name, NameMatch::Windows1251);
+        offer(listing, std::move(utf8), name, NameMatch::LetterCase);
     }
     ::closedir(d);
-    return best;
+    return listing;
+}
+
+// Folder listings kept while the folder is unchanged. A game asks many times
+// for files it does not have (every text window number a builder tries, a
+// file each end screen may name), and each miss would read and fold the
+// folder's entries anew. A kept listing is used only while the folder's
+// device, inode and modification and change times are those it was read
+// with, which every entry made, removed or renamed changes; a folder changed
+// too recently for its times to tell two versions apart is read again.
+struct KeptListing {
+    std::string dir;
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::int64_t modified = 0, changed = 0;
+    Listing listing;
+};
+
+constexpr std::size_t kMostKeptListings = 16;
+constexpr std::size_t kLargestKeptListing = 20'000; // entries
+std::int64_t recentListingWindow = 3'000'000'000;   // FAT's 2 s times, and some margin
+
+std::int64_t nanoseconds(const timespec& t) {
+    return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+std::int64_t nowNanoseconds() {
+    timespec t{};
+    ::clock_gettime(CLOCK_REALTIME, &t);
+    return nanoseconds(t);
+}
+
+// The entry of `dir` whose name is `wanted` (folded) in any case and any of
+// the three encodings, the earliest kind of match first, then the first in
+// byte order.
+Entry findEntry(const std::string& dir, const std::u32string& wanted) {
+    static std::vector<KeptListing> kept;
+    struct stat st;
+    if (::stat(dir.empty() ? "." : dir.c_str(), &st) != 0)
+        return {};
+    auto it =
+        std::find_if(kept.begin(), kept.end(), [&](const KeptListing& k) { return k.dir == dir; });
+    const bool same = it != kept.end() && it->device == st.st_dev && it->inode == st.st_ino &&
+                      it->modified == nanoseconds(st.st_mtim) &&
+                      it->changed == nanoseconds(st.st_ctim);
+    if (!same) {
+        const std::int64_t readAt = nowNanoseconds();
+        std::optional<Listing> listing = listFolder(dir);
+        if (!listing)
+            return {};
+        const bool settled = std::max(nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)) <=
+                             readAt - recentListingWindow;
+        if (it != kept.end())
+            kept.erase(it);
+        if (!settled || listing->size() > 3 * kLargestKeptListing) {
+            const auto found = listing->find(wanted);
+            return found == listing->end() ? Entry{} : found->second;
+        }
+        if (kept.size() >= kMostKeptListings)
+            kept.erase(kept.begin());
+        kept.push_back({dir, st.st_dev, st.st_ino, nanoseconds(st.st_mtim), nanoseconds(st.st_ctim),
+                        std::move(*listing)});
+        it = kept.end() - 1;
+    }
+    const auto found = it->listing.find(wanted);
+    return found == it->listing.end() ? Entry{} : found->second;
 }
 
 std::string shownName(const Entry& e) {
@@ -89,6 +162,10 @@ std::string shownName(const Entry& e) {
 }
 
 } // namespace
+
+void setRecentListingWindow(std::int64_t nanoseconds) {
+    recentListingWindow = nanoseconds;
+}
 
 void setNativeFolders(std::vector<std::string> folders) {
     nativeFolders() = std::move(folders);
@@ -121,16 +198,20 @@ bool sameNameIgnoringCase(std::string_view a, std::string_view b) {
     return foldedUtf8(a) == foldedUtf8(b);
 }
 
-Resolved resolveName(std::string_view composed) {
-    const Parts parts = split(composed);
-    std::string game = cp1251::toUtf8(parts.game);
-    std::replace(game.begin(), game.end(), '\\', '/');
-    Resolved asComposed{std::string(parts.native) + game, shown(composed), NameMatch::Exact};
-    if (asComposed.path.empty() || exists(asComposed.path))
-        return asComposed;
-    asComposed.match = NameMatch::Missing;
+namespace {
 
-    // Walk the game names, keeping what exists and looking up what does not.
+// The path as composed: the native part as it is, the game names converted.
+std::string asComposedPath(const Parts& parts) {
+    std::string path(parts.native);
+    path += cp1251::toUtf8(parts.game);
+    std::replace(path.begin() + std::ptrdiff_t(parts.native.size()), path.end(), '\\', '/');
+    return path;
+}
+
+// For a composed path that does not exist as composed: walks the game names,
+// keeping what exists and looking up what does not.
+Resolved lookUpNames(const Parts& parts, Resolved asComposed) {
+    asComposed.match = NameMatch::Missing;
     std::string done(parts.native), seen(parts.native);
     std::string_view rest = parts.game;
     if (done.empty() && !rest.empty() && (rest.front() == '/' || rest.front() == '\\')) {
@@ -173,6 +254,16 @@ Resolved resolveName(std::string_view composed) {
     return {done, seen, loosest};
 }
 
+} // namespace
+
+Resolved resolveName(std::string_view composed) {
+    const Parts parts = split(composed);
+    Resolved asComposed{asComposedPath(parts), shown(composed), NameMatch::Exact};
+    if (asComposed.path.empty() || exists(asComposed.path))
+        return asComposed;
+    return lookUpNames(parts, std::move(asComposed));
+}
+
 std::string resolve(std::string_view composed) {
     return resolveName(composed).path;
 }
@@ -203,15 +294,14 @@ std::optional<std::string> existingFile(std::string_view composed, struct stat& 
     // The path as composed, as resolveName tries it first; only when that is
     // missing are the names looked up in other cases and code pages.
     const Parts parts = split(composed);
-    std::string path(parts.native);
-    path += cp1251::toUtf8(parts.game);
-    std::replace(path.begin() + std::ptrdiff_t(parts.native.size()), path.end(), '\\', '/');
+    std::string path = asComposedPath(parts);
     if (path.empty())
         return std::nullopt;
     if (::stat(path.c_str(), &info) != 0) {
-        path = resolve(composed);
-        if (::stat(path.c_str(), &info) != 0)
+        Resolved found = lookUpNames(parts, {std::move(path), {}, NameMatch::Exact});
+        if (found.match == NameMatch::Missing || ::stat(found.path.c_str(), &info) != 0)
             return std::nullopt;
+        path = std::move(found.path);
     }
     if (S_ISDIR(info.st_mode))
         return std::nullopt;

@@ -8,6 +8,7 @@
 // apart again at the native folder it starts with, keeps that part as it is
 // and looks the game names up on disk. Paths shown to the player are the
 // composed ones, each part read in its own encoding.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,6 +62,12 @@ struct Resolved {
 // is returned, so the caller sees it missing.
 Resolved resolveName(std::string_view composed);
 std::string resolve(std::string_view composed);
+
+// Names are looked up in a folder's entries through a listing kept while
+// the folder is unchanged on disk; a folder changed within this many
+// nanoseconds, too lately for its times to tell two versions apart, is read
+// afresh at every lookup. Tests shorten it to exercise the kept listings.
+void setRecentListingWindow(std::int64_t nanoseconds);
 
 // A native name in a native folder, looked for as game names are.
 Resolved resolveIn(std::string_view nativeFolder, std::string_view nativeName);

@@ -194,3 +194,24 @@ TEST(Paths, NativeNamesAreFoundAsGameNamesAre) {
         }
     }
 }
+
+TEST(Paths, KeptFolderListingsFollowTheFolder) {
+    // Trusted at once, as if the folder had been changed long ago; then
+    // again with the times of a folder changed just now.
+    for (std::int64_t window : {std::int64_t(0), std::int64_t(3'000'000'000)}) {
+        SCOPED_TRACE(window);
+        paths::setRecentListingWindow(window);
+        Tree t;
+        const fs::path pics = t.root / "data_game" / "Pics";
+        const std::string composed = t.base() + "/data_game/Pics/NEW.TXT";
+        EXPECT_FALSE(paths::fileExists(composed));
+        std::ofstream(pics / "new.txt") << "x";
+        EXPECT_EQ(paths::existingFile(composed), (pics / "new.txt").string());
+        fs::rename(pics / "new.txt", pics / "Other.txt");
+        EXPECT_FALSE(paths::fileExists(composed));
+        EXPECT_EQ(paths::resolve(t.base() + "/data_game/Pics/other.TXT"),
+                  (pics / "Other.txt").string());
+        fs::remove(pics / "Other.txt");
+        EXPECT_FALSE(paths::fileExists(t.base() + "/data_game/Pics/other.TXT"));
+    }
+}
