@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <time.h>
@@ -53,8 +54,19 @@ double sinceLaunchMs() {
     return double(monotonicNs() - launchNs) / 1e6;
 }
 
+double launchedAtMs() {
+    return double(launchNs) / 1e6;
+}
+
 double nowMs() {
     return double(monotonicNs()) / 1e6;
+}
+
+double processorMs() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
 double peakMiB() {

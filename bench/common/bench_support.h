@@ -17,9 +17,14 @@ namespace taleplay::bench {
 // `beforeLaunch` runs once, before the clock starts (a wait, say).
 void markLaunch(char** argv, void (*beforeLaunch)() = nullptr);
 double sinceLaunchMs();
+// The launch as a reading of nowMs().
+double launchedAtMs();
 
 // Milliseconds of a monotonic clock, for intervals inside one process.
 double nowMs();
+// Processor time the process has used so far (all its threads, user and
+// system), which a busy machine disturbs less than the time on the clock.
+double processorMs();
 
 // Peak resident memory of the process in MiB (the kernel's high-water mark),
 // and its reset, so a later phase's own peak can be read.

@@ -1,0 +1,187 @@
+#!/usr/bin/env bash
+# bench/run.sh [BUILD]
+#
+# Runs every benchmark of BUILD (./build unless told) side by side, each
+# REPEATS times (5 unless the environment says otherwise), ours and its
+# floor or peer in turns so that a burst of load on a shared machine falls
+# on both, and prints one table: each figure's median and fastest run, its
+# floor or peer, their ratio (of the medians), the goal and whether the goal
+# is met. Run it on an otherwise quiet machine; nothing here is a test.
+#
+# The games are written into a temporary folder first; the programs wait
+# until their files are a few seconds old before they start the clock, as
+# description files younger than the file system's time resolution are
+# read afresh at every lookup (see src/descr/description_cache.h) and a
+# player's games are old.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-$here/../build}" && pwd)
+repeats=${REPEATS:-5}
+clicks=${CLICKS:-200}
+bin=$build/bench
+for b in scene/make_bench_game scene/bench_scene scene/bench_floor commands/bench_click \
+         pictures/bench_pictures; do
+    [ -x "$bin/$b" ] || { echo "bench/run.sh: $bin/$b is missing; build first" >&2; exit 2; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/taleplay-bench-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+export QT_LOGGING_RULES="*.debug=false;qt.*=false"
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$work/runtime}
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+
+game() { # NAME OPTIONS...
+    local name=$1
+    shift
+    "$bin/scene/make_bench_game" "$@" "$work/$name/data_bench" > /dev/null
+}
+game g50
+game g10 --pictures 10
+game t800 --tiles-only --tile 51
+game t8000 --tiles-only --tile 16
+game t0 --tiles-only
+rm "$work/t0/data_bench/fon.bmp" # the same start-up without a single tile
+game t10 --tiles-only --tile 10
+
+# The first number after LABEL in the output.
+field() { # FILE LABEL
+    awk -v label="$2" 'index($0, label) == 1 {
+        s = substr($0, length(label) + 1)
+        if (match(s, /-?[0-9]+(\.[0-9]+)?/)) { print substr(s, RSTART, RLENGTH); exit }
+    }' "$1"
+}
+# A number after LABEL anywhere in the line: "(start-up sequence 12.3 ms)".
+inner() { # FILE LABEL
+    awk -v label="$2" '{ i = index($0, label); if (i) {
+        s = substr($0, i + length(label))
+        if (match(s, /-?[0-9]+(\.[0-9]+)?/)) { print substr(s, RSTART, RLENGTH); exit } } }' "$1"
+}
+record() { # SERIES VALUE
+    [ -n "$2" ] || { echo "bench/run.sh: no figure for $1" >&2; exit 1; }
+    echo "$2" >> "$work/series.$1"
+}
+run() { # OUTPUT COMMAND...
+    local out=$1
+    shift
+    if ! "$@" > "$out" 2> "$out.err"; then
+        echo "bench/run.sh: failed: $*" >&2
+        cat "$out" "$out.err" >&2
+        exit 1
+    fi
+}
+
+echo "taleplay benchmarks: $build, $repeats runs of each, $(nproc) cores," \
+     "load $(cut -d' ' -f1-3 /proc/loadavg) at the start" >&2
+for ((r = 1; r <= repeats; ++r)); do
+    echo "  run $r of $repeats" >&2
+    for n in 50 10; do
+        run "$work/out" "$bin/scene/bench_scene" "$work/g$n/data_bench"
+        record "start$n" "$(field "$work/out" "first complete paint")"
+        run "$work/out" "$bin/scene/bench_floor" "$work/g$n/data_bench"
+        record "floor$n" "$(field "$work/out" "first complete paint")"
+    done
+    run "$work/out" "$bin/scene/bench_scene" --end "$work/g50/data_bench"
+    record switch "$(field "$work/out" "switch to first paint")"
+    record playPeak "$(field "$work/out" "peak memory  ")"
+    record switchPeak "$(field "$work/out" "peak memory of switch")"
+    run "$work/out" "$bin/scene/bench_floor" --end "$work/g50/data_bench"
+    record floorSwitch "$(field "$work/out" "switch to first paint")"
+    for t in 0 800 8000; do
+        run "$work/out" "$bin/scene/bench_scene" "$work/t$t/data_bench"
+        record "tiles$t" "$(inner "$work/out" "start-up sequence")"
+        [ "$t" = 0 ] || record "count$t" "$(awk '/^screen/ { print $3; exit }' "$work/out")"
+    done
+    run "$work/out" "$bin/scene/bench_scene" "$work/t10/data_bench"
+    record tiny "$(field "$work/out" "first complete paint")"
+    for lines in 500 2000 8000; do
+        run "$work/out" "$bin/commands/bench_click" --lines "$lines" --clicks "$clicks"
+        record "click$lines" "$(field "$work/out" "median")"
+    done
+    run "$work/out" "$bin/commands/bench_click" --lines 2000 --utf8 --clicks "$clicks"
+    record clickUtf8 "$(field "$work/out" "median")"
+done
+echo "  pictures" >&2
+# Its own repeats and tolerance; exit status 3 says a format stayed slower,
+# which the table shows as well.
+"$bin/pictures/bench_pictures" --repeats "$repeats" > "$work/pictures" 2>&1 || true
+echo "load $(cut -d' ' -f1-3 /proc/loadavg) at the end" >&2
+
+stat() { # SERIES min|median
+    sort -g "$work/series.$1" | awk -v what="$2" '{ v[NR] = $1 } END {
+        if (what == "min") print v[1]
+        else if (NR % 2) print v[(NR + 1) / 2]
+        else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+formatOf() { # FORMAT → "ours qt ratio"
+    awk -v f="$1" '$1 == f && NF >= 4 && $4 ~ /^[0-9.]+$/ { print $2, $3, $4; exit }' \
+        "$work/pictures"
+}
+row() { # FIGURE OURS PEER RATIO GOAL MET
+    printf "| %-44s | %-19s | %-19s | %-6s | %-14s | %-3s |\n" "$@"
+}
+met() { # VALUE OP LIMIT
+    awk -v v="$1" -v op="$2" -v l="$3" 'BEGIN {
+        ok = (op == "<=") ? v <= l : (op == "<") ? v < l : v >= l; print ok ? "yes" : "no" }'
+}
+ms() { # SERIES → "median (min) ms"
+    printf "%.3g (%.3g) ms" "$(stat "$1" median)" "$(stat "$1" min)"
+}
+ratio() { # A B
+    awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'
+}
+
+row "figure" "ours: median (min)" "floor or peer" "ratio" "goal" "met"
+row "--------------------------------------------" "-------------------" "-------------------" \
+    "------" "--------------" "---"
+c2000=$(stat click2000 median)
+row "click, 30 rules + 30 group lines, 2,000 lines" "$(ms click2000)" "-" "-" "<= 1 ms" \
+    "$(met "$c2000" "<=" 1)"
+r=$(ratio "$(stat click8000 median)" "$(stat click500 median)")
+row "click, 8,000 lines vs 500 lines" "$(ms click8000)" "$(ms click500)" "$r" "<= 1.2" \
+    "$(met "$r" "<=" 1.2)"
+r=$(ratio "$(stat clickUtf8 median)" "$c2000")
+row "click, 2,000 lines, UTF-8 vs Windows-1251" "$(ms clickUtf8)" "$(ms click2000)" "$r" \
+    "<= 1.1" "$(met "$r" "<=" 1.1)"
+for n in 50 10; do
+    goal=$([ "$n" = 50 ] && echo 1.15 || echo 1.3)
+    r=$(ratio "$(stat "start$n" median)" "$(stat "floor$n" median)")
+    row "start-up to first paint, $n pictures" "$(ms "start$n")" "$(ms "floor$n")" "$r" \
+        "<= $goal x floor" "$(met "$r" "<=" "$goal")"
+done
+n800=$(stat count800 median)
+n8000=$(stat count8000 median)
+b0=$(stat tiles0 median)
+b800=$(stat tiles800 median)
+b8000=$(stat tiles8000 median)
+# Building the tiles alone (the same start-up without a tile taken away),
+# scaled to exactly ten times as many tiles.
+r=$(awk -v a="$b8000" -v b="$b800" -v z="$b0" -v na="$n8000" -v nb="$n800" \
+    'BEGIN { printf "%.1f", (a - z) / (b - z) * 10 * nb / na }')
+row "$n8000 tiles built vs $n800 (scaled to 10x)" \
+    "$(printf "%.3g ms" "$(awk -v a="$b8000" -v z="$b0" 'BEGIN { print a - z }')")" \
+    "$(printf "%.3g ms" "$(awk -v a="$b800" -v z="$b0" 'BEGIN { print a - z }')")" "$r" \
+    "<= 12" "$(met "$r" "<=" 12)"
+row "start-up with a 10x10 tile on 1920x1080" "$(ms tiny)" "-" "-" "< 500 ms" \
+    "$(met "$(stat tiny median)" "<" 500)"
+r=$(ratio "$(stat switch median)" "$(stat floorSwitch median)")
+row "end-screen switch to first paint" "$(ms switch)" "$(ms floorSwitch)" "$r" \
+    "<= 1.15 x floor" "$(met "$r" "<=" 1.15)"
+r=$(ratio "$(stat switchPeak median)" "$(stat playPeak median)")
+row "peak memory: switch vs play screen" "$(printf "%.0f MiB" "$(stat switchPeak median)")" \
+    "$(printf "%.0f MiB" "$(stat playPeak median)")" "$r" "<= 1.10" "$(met "$r" "<=" 1.10)"
+for f in png jpeg; do
+    read -r ours qt r <<< "$(formatOf "$f")"
+    row "$f decoding vs QImageReader (+ARGB32)" "$ours ms (best)" "$qt ms" "$r" "<= 0.91" \
+        "$(met "$r" "<=" 0.91)"
+done
+worst=""
+worstRatio=0
+for f in gif bmp ppm pgm ico; do
+    read -r ours qt r <<< "$(formatOf "$f")"
+    if awk -v a="$r" -v b="$worstRatio" 'BEGIN { exit !(a > b) }'; then
+        worst=$f worstRatio=$r worstOurs=$ours worstQt=$qt
+    fi
+done
+row "other formats vs QImageReader: worst, $worst" "$worstOurs ms (best)" "$worstQt ms" \
+    "$worstRatio" "< 1" "$(met "$worstRatio" "<" 1)"
