@@ -54,6 +54,7 @@ class Control {
     // deleted once control returns to the event loop, so a handler that is
     // still running on it never loses its object.
     bool destroyed() const { return destroyed_; }
+    bool setAside() const { return setAside_; }
 
   private:
     friend class ControlHost;
@@ -62,6 +63,7 @@ class Control {
     ControlKind kind_;
     std::string name_;
     bool destroyed_ = false;
+    bool setAside_ = false;
     int handlersRunning_ = 0;
 };
 

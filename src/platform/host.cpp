@@ -40,7 +40,7 @@ QWidget* ControlHost::parentFor(Layer layer) const {
 }
 
 template <class T> T& ControlHost::make(const std::string& name) {
-    if (find(name))
+    if (Control* holder = find(name); holder && !holder->setAside())
         throw ComponentError("A component named " + name + " already exists.");
     T* control = nullptr;
     // The layer is known from the type before the object exists.
@@ -86,6 +86,11 @@ void ControlHost::destroy(Control& control) {
         w->deleteLater();
 }
 
+void ControlHost::setAside(Control& control) {
+    control.setAside_ = true;
+    control.widget()->hide();
+}
+
 HandlerGuard::HandlerGuard(Control& control) : widget_(control.widget()), control_(control) {
     ++control_.handlersRunning_;
 }
@@ -98,11 +103,16 @@ HandlerGuard::~HandlerGuard() {
 }
 
 Control* ControlHost::find(const std::string& name) const {
+    Control* keptAside = nullptr;
     for (const auto& p : created_) {
-        if (Control* c = controlOf(p.data()); c && !c->destroyed() && c->name() == name)
+        Control* c = controlOf(p.data());
+        if (!c || c->destroyed() || c->name() != name)
+            continue;
+        if (!c->setAside())
             return c;
+        keptAside = c;
     }
-    return nullptr;
+    return keptAside;
 }
 
 std::vector<Control*> ControlHost::controls() const {

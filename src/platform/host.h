@@ -28,7 +28,12 @@ class ControlHost {
     // Hides the control and takes it off the window now; the object itself is
     // deleted when control returns to the event loop.
     void destroy(Control& control);
+    // Hides the control and keeps it, but gives its name up: a control
+    // created later may take the name, and is then the one found by it.
+    // For a button whose click is still running when its screen goes.
+    void setAside(Control& control);
 
+    // The control holding the name; one set aside only while no other has it.
     Control* find(const std::string& name) const;
     // Every live control, in creation order.
     std::vector<Control*> controls() const;
