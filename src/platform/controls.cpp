@@ -114,7 +114,7 @@ void ImageControl::setTransparent(bool on) {
     if (transparent_ == on)
         return;
     transparent_ = on;
-    keyedPixmap_ = QPixmap();
+    keyedView_ = QImage();
     update();
 }
 
@@ -130,7 +130,7 @@ bool ImageControl::keyed() const {
 }
 
 void ImageControl::rebuildView() {
-    keyedPixmap_ = QPixmap();
+    keyedView_ = QImage();
     if (!picture_ || picture_->pixels.empty()) {
         view_ = QImage();
         return;
@@ -140,32 +140,63 @@ void ImageControl::rebuildView() {
                    p.hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
 }
 
-void ImageControl::paintEvent(QPaintEvent*) {
-    if (view_.isNull())
-        return;
-    QPainter painter(this);
-    if (stretch_)
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QRect target = stretch_ ? rect() : QRect(QPoint(0, 0), view_.size());
-    if (!keyed()) {
-        painter.drawImage(target, view_);
-        return;
-    }
-    if (keyedPixmap_.isNull()) {
+const QImage& ImageControl::shownImage() {
+    if (!keyed())
+        return view_;
+    if (keyedView_.isNull()) {
         // An opaque picture is made transparent by its bottom-left pixel's colour.
-        QImage copy = view_.convertToFormat(QImage::Format_ARGB32);
+        keyedView_ = view_.convertToFormat(QImage::Format_ARGB32);
         const auto& p = *picture_;
         const std::uint32_t key =
             p.pixels[static_cast<std::size_t>(p.height - 1) * p.width] | 0xFF000000u;
-        for (int y = 0; y < copy.height(); ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(copy.scanLine(y));
-            for (int x = 0; x < copy.width(); ++x)
+        for (int y = 0; y < keyedView_.height(); ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(keyedView_.scanLine(y));
+            for (int x = 0; x < keyedView_.width(); ++x)
                 if ((row[x] | 0xFF000000u) == key)
                     row[x] = 0;
         }
-        keyedPixmap_ = QPixmap::fromImage(std::move(copy));
     }
-    painter.drawPixmap(target, keyedPixmap_);
+    return keyedView_;
+}
+
+namespace {
+
+// The part `area` of `image` stretched to `size` by pixel replication, as the
+// original toolkit stretches: no smoothing, so a colour-keyed edge stays
+// hard. Each pixel takes the source pixel under its centre, exactly, however
+// large the stretch (the painter's own nearest-pixel scaling drifts by a
+// few pixels on large stretches).
+QImage replicate(const QImage& image, QSize size, const QRect& area) {
+    QImage out(area.size(), image.format());
+    std::vector<int> columns(static_cast<std::size_t>(area.width()));
+    for (int i = 0; i < area.width(); ++i)
+        columns[static_cast<std::size_t>(i)] =
+            static_cast<int>((2LL * (area.left() + i) + 1) * image.width() / (2LL * size.width()));
+    for (int j = 0; j < area.height(); ++j) {
+        const int row =
+            static_cast<int>((2LL * (area.top() + j) + 1) * image.height() / (2LL * size.height()));
+        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(row));
+        auto* to = reinterpret_cast<QRgb*>(out.scanLine(j));
+        for (int i = 0; i < area.width(); ++i)
+            to[i] = in[columns[static_cast<std::size_t>(i)]];
+    }
+    return out;
+}
+
+} // namespace
+
+void ImageControl::paintEvent(QPaintEvent* e) {
+    if (view_.isNull())
+        return;
+    const QImage& image = shownImage();
+    QPainter painter(this);
+    if (!stretch_ || size() == image.size()) {
+        painter.drawImage(QPoint(0, 0), image);
+        return;
+    }
+    const QRect area = e->rect() & rect();
+    if (!area.isEmpty())
+        painter.drawImage(area.topLeft(), replicate(image, size(), area));
 }
 
 void ImageControl::mousePressEvent(QMouseEvent* e) {

@@ -111,6 +111,7 @@ class ImageControl final : public QWidget, public Control {
   private:
     void rebuildView();
     bool keyed() const;
+    const QImage& shownImage();
 
     std::string pictureName_;
     std::shared_ptr<const pictures::Picture> picture_;
@@ -118,7 +119,7 @@ class ImageControl final : public QWidget, public Control {
     // made only when a transparent control is first painted, so hidden and
     // measuring controls never pay for it.
     QImage view_;
-    QPixmap keyedPixmap_;
+    QImage keyedView_;
     bool stretch_ = false;
     bool autoSize_ = false;
     bool transparent_ = false;
