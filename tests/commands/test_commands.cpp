@@ -196,6 +196,29 @@ TEST(RunCommand, StartprogramRecordsTheRequestAndClosesTheWindow) {
     EXPECT_FALSE(s.form->isVisible());
 }
 
+TEST(RunCommand, StartprogramStartsExactlyTheFileItCheckedInThatFilesFolder) {
+    for (const char* written : {"..\\tool\\run.sh", "../tool/run.sh", "../TOOL/Run.sh"}) {
+        Screen s;
+        // The program writes where it runs; a decoy of the same name stands
+        // in the current folder, where the name alone would be found.
+        for (const char* file : {"tool/run.sh", "run.sh"}) {
+            const std::string mark = std::string(file) == "run.sh" ? "decoy-ran" : "tool-ran";
+            s.dir.write(file, "#!/bin/sh\ntouch " + mark + "\n");
+            std::filesystem::permissions(s.dir.path() / file, std::filesystem::perms::owner_all);
+        }
+        s.run("", std::string("startprogram ") + written);
+        EXPECT_TRUE(s.form->game().state.start.requested) << written;
+        EXPECT_FALSE(s.form->isVisible()) << written; // closed: the program is started
+        QElapsedTimer clock;
+        clock.start();
+        while (!std::filesystem::exists(s.dir.path() / "tool/tool-ran") && clock.elapsed() < 10000)
+            platform::sleepMs(20);
+        EXPECT_TRUE(std::filesystem::exists(s.dir.path() / "tool/tool-ran")) << written;
+        EXPECT_FALSE(std::filesystem::exists(s.dir.path() / "tool/decoy-ran")) << written;
+        EXPECT_FALSE(std::filesystem::exists(s.dir.path() / "decoy-ran")) << written;
+    }
+}
+
 TEST(RunCommand, ChecktextVictoryAndLostAnswerNo) {
     Screen s;
     s.dir.write("data_game/alltextwindows.txt", "*textwindow1*rightanswer*Paris#\r\n");
