@@ -24,11 +24,17 @@ TForm2::TForm2(TForm1& mainWindow) : QDialog(&mainWindow), main_(mainWindow), ho
 }
 
 void TForm2::report(const std::string& path, Halt halt) {
-    Label1->setCaption("Can't find file  " + path);
     if (halt == Halt::Yes)
         haltFlag_ = true;
-    main_.game().recordMessage(Label1->caption());
+    // Placed and sized first, the label's automatic size held back until
+    // the new caption is in: so even a path of thousands of characters is
+    // broken into lines once, in its final width and font, and the
+    // activation's layout finds it done.
+    Label1->setAutoSize(false);
     layOut();
+    Label1->setCaption("Can't find file  " + path);
+    Label1->setAutoSize(true);
+    main_.game().recordMessage(Label1->caption());
     if (!platform::observeModal(platform::ModalKind::ErrorWindow, Label1->caption()))
         exec();
     // Closing the window of a halting report ends the program at once.

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace taleplay {
@@ -32,6 +33,7 @@ struct FontSpec {
 
     int size() const; // points
     void setSize(int points);
+    bool operator==(const FontSpec&) const = default;
 };
 QFont toQFont(const FontSpec& font);
 
@@ -152,13 +154,31 @@ class LabelControl final : public QWidget, public Control {
     // the label would draw it in `width` pixels.
     QStringList layoutLines(int width, int* underlineLine = nullptr,
                             int* underlineIndex = nullptr) const;
+    // How often the caption has been broken into lines so far: a caption is
+    // laid out once for what it shows, not at every paint or resize.
+    int layoutsMade() const { return layoutsMade_; }
 
   protected:
     void paintEvent(QPaintEvent*) override;
 
   private:
+    // The lines of the caption for one width, with what they were made from.
+    struct Layout {
+        std::string caption;
+        FontSpec font;
+        bool wordWrap = false;
+        LongWords longWords = LongWords::KeepWhole;
+        int width = 0;
+        QStringList lines;
+        int widest = 0; // the widest line's width in pixels
+        int underlineLine = -1, underlineIndex = -1;
+    };
+    Layout computeLayout(int width) const;
+    const Layout& layoutFor(int width) const;
     void adjustSize();
 
+    mutable std::optional<Layout> layout_;
+    mutable int layoutsMade_ = 0;
     std::string caption_;
     FontSpec font_;
     Colour color_ = clBtnFace;
