@@ -88,6 +88,27 @@ TEST(ComponentLookup, TargetsNameTheirComponents) {
     EXPECT_EQ(ComponentLookup(s.form->game(), "picture3#", "*button1*click*", "#").target, "");
 }
 
+TEST(ComponentLookup, TheSmallestNumbersNameNothingAndNeverOverflow) {
+    // The text index is the number less one in 32 bits, wrapping as the
+    // original's arithmetic does; no number below 1 names anything, and no
+    // command on such a target does anything (checked for overflow by the
+    // sanitizer build).
+    Screen s;
+    for (const char* target :
+         {"text-2147483648", "text$80000000", "textwindow-2147483648", "picture-2147483648",
+          "list-2147483648", "button-2147483648", "shape-2147483648", "text2147483647",
+          "picture2147483647", "text-1"}) {
+        const LookupResult found = s.find(target);
+        EXPECT_EQ(found.component, nullptr) << target;
+        for (const char* command :
+             {"visible", "invisible", "textcolor clRed", "backcolor clRed", "bringtofront"})
+            EXPECT_TRUE(s.run(target, command)) << target << " " << command;
+    }
+    EXPECT_EQ(s.find("text-2147483648").textIndex, 2147483647);
+    EXPECT_EQ(s.find("text2147483647").textIndex, 2147483646);
+    EXPECT_FALSE(s.line0->isHidden());
+}
+
 TEST(RunCommand, ShowHideAndFrontActOnEveryLineOfAText) {
     Screen s;
     EXPECT_TRUE(s.run("text1", "invisible"));
