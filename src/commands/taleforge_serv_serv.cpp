@@ -165,6 +165,12 @@ LookupResult ComponentLookup(Game& game, const std::string& line, const std::str
     return r;
 }
 
+std::vector<Control*> TargetComponents(Game& game, const LookupResult& found) {
+    std::vector<Control*> out;
+    onComponentAndLines(game, found, [&](Control& c) { out.push_back(&c); });
+    return out;
+}
+
 bool RunCommand(Game& game, const LookupResult& r, const std::string& command) {
     // The gate: a target that names nothing (any more) does nothing.
     if (!r.target.empty() && !stillExists(game, r.component))
