@@ -5,6 +5,7 @@
 // player silently ignores or reads otherwise than it looks.
 #include "check/check.h"
 #include "check/game.h"
+#include "check/media.h"
 #include "commands/command_text.h"
 
 #include "core/codepage.h"
@@ -208,6 +209,41 @@ void checkPictures(const Game& game, Report& report) {
         else
             report.add(utf8(f.name), 0, Severity::Error,
                        "default picture cannot be loaded: " + it->second);
+    }
+}
+
+// --- Sounds and videos no decoder reads ------------------------------------
+
+// The player plays what the media framework's plugin sets decode, and says
+// nothing of a file they do not: only a line on standard error.
+void checkMediaFormats(const Game& game, Report& report) {
+    std::set<std::tuple<const DescrFile*, int, std::string>> seen;
+    for (const NamedFile& f : game.namedFiles()) {
+        if ((f.use != NamedFile::Use::Sound && f.use != NamedFile::Use::Video) || !f.file ||
+            !seen.insert({f.file, f.line, f.name}).second)
+            continue;
+        const auto path = paths::existingFile(f.composed);
+        if (!path)
+            continue;
+        const MediaFormat format = readMediaFormat(*path);
+        const bool asVideo = f.use == NamedFile::Use::Video;
+        bool picture = false;
+        for (const MediaStream& s : format.streams)
+            picture = picture || (s.video && s.decodable);
+        for (const MediaStream& s : format.streams) {
+            if (s.decodable || (!asVideo && s.video))
+                continue;
+            // A video still plays without its sound, a sound without pictures.
+            const bool stops = asVideo ? s.video || !picture : true;
+            report.warning(f.file, f.line,
+                           std::string(useWord(f.use)) + " " + q(f.name) + " holds " +
+                               (s.video ? "pictures compressed as '" + s.codec + "'"
+                                        : "sound in " + (s.codec.size() == 4 ? "'" + s.codec + "'"
+                                                                             : s.codec)) +
+                               " (" + format.container + "), which none of the player's " +
+                               "decoders reads: " +
+                               (stops ? "it will not play" : "it plays without that sound"));
+        }
     }
 }
 
@@ -836,13 +872,14 @@ struct Check {
     void (*run)(const Game&, Report&);
 };
 
-const std::array<Check, 15> kChecks{{
+const std::array<Check, 16> kChecks{{
     {"unreadable", checkUnreadable},
     {"encoding", checkEncodings},
     {"lost-characters", checkLostCharacters},
     {"missing-file", checkMissingFiles},
     {"name-encoding", checkNameEncodings},
     {"bad-picture", checkPictures},
+    {"media-format", checkMediaFormats},
     {"bad-colour", checkColours},
     {"number-limit", checkNumbers},
     {"flag-form", checkFlags},
