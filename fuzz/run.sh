@@ -11,7 +11,7 @@ shift
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(dirname "$here")
 build=$repo/build-fuzz
-formats=${*:-"png jpeg gif tiff fax bmp ico tga pcx pnm sgi psd"}
+formats=${*:-"png jpeg gif tiff fax bmp ico tga pcx pnm sgi psd cut cel rla pcd psp eps wmf emf"}
 
 if [ ! -f "$build/build.ninja" ]; then
     CC=clang CXX=clang++ cmake -S "$repo" -B "$build" -G Ninja -DTALEPLAY_FUZZ=ON

@@ -49,18 +49,25 @@ Picture decodeCut(Bytes data, std::size_t size, Bytes palette, std::size_t palet
     r.skip(2); // reserved
     if (w == 0 || h == 0)
         r.fail("bad dimensions");
+    checkSides(w, h, kCut);
+    // Every line takes its length, a run packet for each 127 pixels at the
+    // least, and its end: a file too short for the size it claims is
+    // refused before the picture is made.
+    const std::uint64_t leastLine = 2 + 2 * static_cast<std::uint64_t>((w + 126) / 127) + 1;
+    if (!r.has(leastLine * static_cast<std::uint64_t>(h)))
+        r.fail("truncated file");
     Picture pic;
     allocate(pic, w, h, kCut);
 
     // Each line: its encoded length (not needed to decode it), then packets
     // up to a zero byte: a count with the top bit set repeats the next byte,
     // any other count copies that many bytes. Pixels a line leaves out stay
-    // colour 0; a packet past the end of its line is cut there.
-    std::vector<std::uint8_t> indices(static_cast<std::size_t>(w * h), 0);
-    std::uint8_t highest = 0;
+    // colour 0; a packet past the end of its line is cut there. The colour
+    // numbers wait in the pixels until the palette is known.
+    std::uint32_t highest = 0;
     for (std::int64_t y = 0; y < h; ++y) {
         r.skip(2);
-        std::uint8_t* line = indices.data() + y * w;
+        std::uint32_t* line = pic.pixels.data() + y * w;
         std::int64_t x = 0;
         for (;;) {
             const unsigned packet = r.u8();
@@ -69,7 +76,7 @@ Picture decodeCut(Bytes data, std::size_t size, Bytes palette, std::size_t palet
             const std::int64_t n = packet & 0x7F;
             const std::int64_t keep = std::clamp<std::int64_t>(w - x, 0, n);
             if (packet & 0x80) {
-                const std::uint8_t v = r.u8();
+                const std::uint32_t v = r.u8();
                 std::fill(line + x, line + x + keep, v);
                 if (keep)
                     highest = std::max(highest, v);
@@ -89,10 +96,10 @@ Picture decodeCut(Bytes data, std::size_t size, Bytes palette, std::size_t palet
     } else {
         // Without its palette file a picture is shown in greys, its highest
         // colour number white, so that a picture of few colours still shows.
-        pal = greyPalette(std::max<int>(highest + 1, 2));
+        pal = greyPalette(std::max<int>(static_cast<int>(highest) + 1, 2));
     }
-    for (std::size_t i = 0; i < indices.size(); ++i)
-        pic.pixels[i] = pal[indices[i]];
+    for (std::uint32_t& px : pic.pixels)
+        px = pal[px];
     return pic;
 }
 

@@ -153,8 +153,8 @@ class Record {
 };
 
 Affine xform(const Record& r, std::size_t at) {
-    return {r.f32(at), r.f32(at + 4), r.f32(at + 8), r.f32(at + 12), r.f32(at + 16),
-            r.f32(at + 20)};
+    return {r.f32(at),      r.f32(at + 4),  r.f32(at + 8),
+            r.f32(at + 12), r.f32(at + 16), r.f32(at + 20)};
 }
 
 // RGNDATA: a header of 32 bytes, then its rectangles.
@@ -183,7 +183,8 @@ Dib readEmfDib(const Record& r, std::size_t offBmi, std::size_t cbBmi, std::size
     std::vector<unsigned char> packed(r.bytes(offBmi, cbBmi), r.bytes(offBmi, cbBmi) + cbBmi);
     Bytes bits = r.bytes(offBits, cbBits);
     packed.insert(packed.end(), bits, bits + cbBits);
-    d.bottomUp = le32(packed.data()) == 12 || static_cast<std::int32_t>(le32(packed.data() + 8)) > 0;
+    d.bottomUp =
+        le32(packed.data()) == 12 || static_cast<std::int32_t>(le32(packed.data() + 8)) > 0;
     d.picture = readDib(packed.data(), packed.size(), player);
     return d;
 }

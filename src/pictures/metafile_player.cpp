@@ -70,8 +70,8 @@ LogBrush stockBrush(std::uint32_t colour, bool null = false) {
 
 Affine Affine::after(const Affine& m) const {
     // this * m, applying m first.
-    return {a * m.a + c * m.b,     b * m.a + d * m.b,     a * m.c + c * m.d,
-            b * m.c + d * m.d,     a * m.e + c * m.f + e, b * m.e + d * m.f + f};
+    return {a * m.a + c * m.b, b * m.a + d * m.b,     a * m.c + c * m.d,
+            b * m.c + d * m.d, a * m.e + c * m.f + e, b * m.e + d * m.f + f};
 }
 
 bool Affine::invertible() const {
@@ -132,10 +132,10 @@ void appendUtf8(std::string& out, char32_t cp) {
 }
 
 // Windows-1252 where it differs from Latin-1.
-constexpr char16_t k1252High[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+constexpr char16_t k1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                    0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
 constexpr unsigned kAnsiCharset = 0;
 constexpr unsigned kSymbolCharset = 2;
@@ -313,7 +313,11 @@ Affine Player::pageTransform() const {
         }
         break;
     }
-    return {sx, 0, 0, sy, dc_.viewportOrg.x - dc_.windowOrg.x * sx,
+    return {sx,
+            0,
+            0,
+            sy,
+            dc_.viewportOrg.x - dc_.windowOrg.x * sx,
             dc_.viewportOrg.y - dc_.windowOrg.y * sy};
 }
 
@@ -670,7 +674,8 @@ void Player::arcPoints(Path& p, Rect r, double from, double sweep, bool moveFirs
     const double cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
     const double rx = std::abs(r.right - r.left) / 2, ry = std::abs(r.bottom - r.top) / 2;
     auto at = [&](double t) { return Point{cx + rx * std::cos(t), cy + ry * std::sin(t)}; };
-    const int segments = std::max(1, static_cast<int>(std::ceil(std::abs(sweep) / (kPi / 2) - 1e-9)));
+    const int segments =
+        std::max(1, static_cast<int>(std::ceil(std::abs(sweep) / (kPi / 2) - 1e-9)));
     const double step = sweep / segments;
     const double k = 4.0 / 3.0 * std::tan(step / 4);
     addPoint(p, moveFirst ? Path::Verb::Move : Path::Verb::Line, at(from));
@@ -1052,8 +1057,9 @@ void Player::fillRegion(const std::vector<Rect>& rects, bool logical, const LogB
     for (const Rect& r : regionToDevice(rects, logical)) {
         p.verbs.insert(p.verbs.end(), {Path::Verb::Move, Path::Verb::Line, Path::Verb::Line,
                                        Path::Verb::Line, Path::Verb::Close});
-        p.points.insert(p.points.end(),
-                        {{r.left, r.top}, {r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}});
+        p.points.insert(
+            p.points.end(),
+            {{r.left, r.top}, {r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}});
     }
     countPoints(p.points.size());
     const auto index = static_cast<std::uint32_t>(out_.paths.size());

@@ -6,9 +6,9 @@
 
 #include <map>
 #include <memory>
-#include <tuple>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace taleplay::pictures::metafile::detail {
@@ -160,8 +160,8 @@ class Player {
     void patternBlit(Rect dest, std::uint32_t rop);
     // Regions, given in `logicalRegion` units (WMF) or device units (EMF).
     void fillRegion(const std::vector<Rect>& rects, bool logical, const LogBrush* brush);
-    void frameRegion(const std::vector<Rect>& rects, bool logical, const LogBrush& brush,
-                     double w, double h);
+    void frameRegion(const std::vector<Rect>& rects, bool logical, const LogBrush& brush, double w,
+                     double h);
 
     // Clipping.
     void intersectClip(Rect r);
@@ -212,7 +212,7 @@ class Player {
     std::vector<DcState> saved_;
     std::vector<Object> objects_;
     bool inPath_ = false;
-    Path path_;        // being built, output pixels
+    Path path_; // being built, output pixels
     bool pathReady_ = false;
     std::int64_t pixelsLeft_;
     std::size_t pointsLeft_;

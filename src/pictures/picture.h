@@ -38,11 +38,11 @@ Picture decodeGif(Bytes data, std::size_t size);
 Picture decodeTiff(Bytes data, std::size_t size);
 Picture decodeBmp(Bytes data, std::size_t size); // bmp, dib, rle
 Picture decodeIco(Bytes data, std::size_t size);
-Picture decodeTga(Bytes data, std::size_t size); // tga, vst, vda, icb, win
-Picture decodePcx(Bytes data, std::size_t size); // pcx, pcc, scr
-Picture decodePnm(Bytes data, std::size_t size); // ppm, pgm, pbm
-Picture decodeSgi(Bytes data, std::size_t size); // sgi, rgb, rgba, bw
-Picture decodePsd(Bytes data, std::size_t size); // psd, pdd
+Picture decodeTga(Bytes data, std::size_t size);      // tga, vst, vda, icb, win
+Picture decodePcx(Bytes data, std::size_t size);      // pcx, pcc, scr
+Picture decodePnm(Bytes data, std::size_t size);      // ppm, pgm, pbm
+Picture decodeSgi(Bytes data, std::size_t size);      // sgi, rgb, rgba, bw
+Picture decodePsd(Bytes data, std::size_t size);      // psd, pdd
 Picture decodeAnimator(Bytes data, std::size_t size); // cel, pic
 Picture decodePcd(Bytes data, std::size_t size);
 Picture decodeRla(Bytes data, std::size_t size); // rla, rpf

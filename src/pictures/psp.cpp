@@ -309,8 +309,10 @@ Expanded PspReader::expandAll(const Bitmap& bm) {
     if (bm.depth != 1 && bm.depth != 4 && bm.depth != 8 && bm.depth != 24)
         unsupported(kPsp, "bit depth (" + std::to_string(bm.depth) + ")");
     checkSides(bm.width, bm.height, kPsp);
-    if (bm.width * bm.height * 4 > kMaxPixelBytes)
-        allocate(canvas_, bm.width, bm.height, kPsp); // throws with the size
+    if (bm.width * bm.height * 4 > kMaxPixelBytes) {
+        Picture none;
+        allocate(none, bm.width, bm.height, kPsp); // throws with the size
+    }
     Expanded e;
     e.width = bm.width;
     e.depth = bm.depth;
@@ -362,6 +364,9 @@ Picture PspReader::render(const Bitmap& bm) {
 void PspReader::mergeLayer(const Bitmap& bm, std::int64_t left, std::int64_t top,
                            unsigned opacity) {
     const Expanded e = expandAll(bm);
+    // The picture is made only once a layer's data has proved readable.
+    if (canvas_.pixels.empty())
+        allocate(canvas_, image_.width, image_.height, kPsp);
     std::vector<std::uint32_t> row(static_cast<std::size_t>(bm.width));
     for (std::int64_t y = 0; y < bm.height; ++y) {
         const std::int64_t cy = top + y;
@@ -383,7 +388,7 @@ void PspReader::mergeLayer(const Bitmap& bm, std::int64_t left, std::int64_t top
             }
             auto mix = [&](int shift) {
                 const std::uint32_t sc = (s >> shift) & 255, dc = (d >> shift) & 255;
-                return (sc * sa + dc * da * (255 - sa) / 255) / oa;
+                return (sc * sa + dc * da * (255 - sa) / 255 + oa / 2) / oa;
             };
             d = argb(mix(16), mix(8), mix(0), oa);
         }
@@ -480,16 +485,16 @@ void PspReader::readCompositeBank(const Block& bank, int depth) {
         }
         finish();
         const Span c = chunk(b);
-        if (c.end() < c.at + 26)
+        if (c.end() < c.at + 24)
             r_.fail("composite attributes too short");
-        Bytes p = r_.at(c.at + 4, 22);
+        Bytes p = r_.at(c.at + 4, 20);
         current = Bitmap{};
         current->width = static_cast<std::int32_t>(le32(p));
         current->height = static_cast<std::int32_t>(le32(p + 4));
         current->depth = le16(p + 8);
         current->compression = le16(p + 10);
         current->grey = image_.grey;
-        currentType = le16(p + 20);
+        currentType = le16(p + 18);
         for (const Block& inner : blocks({c.end(), b.body.end() - c.end()}))
             take(inner);
     }
@@ -517,6 +522,10 @@ Picture PspReader::decode() {
     if (image_.width <= 0 || image_.height <= 0)
         r_.fail("bad dimensions");
     checkSides(image_.width, image_.height, kPsp);
+    if (image_.width * image_.height * 4 > kMaxPixelBytes) {
+        Picture none;
+        allocate(none, image_.width, image_.height, kPsp); // throws with the size
+    }
     if (image_.compression == kJpeg)
         unsupported(kPsp, "compression (JPEG) of its layers");
 
@@ -532,7 +541,6 @@ Picture PspReader::decode() {
         return render(*composite_);
     }
 
-    allocate(canvas_, image_.width, image_.height, kPsp);
     for (const Block& b : top) {
         if (b.id != kLayerStartBlock)
             continue;
@@ -542,6 +550,8 @@ Picture PspReader::decode() {
     }
     if (!anyLayer_)
         r_.fail("no layers");
+    if (canvas_.pixels.empty())
+        allocate(canvas_, image_.width, image_.height, kPsp); // every layer hidden or empty
     canvas_.hasAlpha = anyTransparent(canvas_);
     return std::move(canvas_);
 }

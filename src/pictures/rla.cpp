@@ -35,7 +35,8 @@ void unpackChannel(Reader& r, std::uint64_t length, std::uint8_t* out, std::size
             const std::uint64_t n = static_cast<std::uint64_t>(-c);
             if (n > length - k)
                 r.fail("run past the end of its channel");
-            const std::size_t keep = static_cast<std::size_t>(std::min<std::uint64_t>(n, count - i));
+            const std::size_t keep =
+                static_cast<std::size_t>(std::min<std::uint64_t>(n, count - i));
             std::copy(src + k, src + k + keep, out + i);
             i += keep;
             k += n;

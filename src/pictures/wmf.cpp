@@ -108,7 +108,9 @@ class Params {
         return 2 * wordIndex <= bytes_ ? bytes_ - 2 * wordIndex : 0;
     }
     // Stored bottom, right, top, left from word i.
-    Rect reversedRect(std::size_t i) const { return {double(s(i + 3)), double(s(i + 2)), double(s(i + 1)), double(s(i))}; }
+    Rect reversedRect(std::size_t i) const {
+        return {double(s(i + 3)), double(s(i + 2)), double(s(i + 1)), double(s(i))};
+    }
     // Stored y, x from word i.
     Point yx(std::size_t i) const { return {double(s(i + 1)), double(s(i))}; }
     std::vector<Point> points(std::size_t from, std::size_t count) const {
@@ -498,8 +500,8 @@ void WmfPlayer::blit(const Params& p, unsigned function) {
     // The forms without a bitmap have as many parameter words as the
     // function's high byte says, one of them reserved.
     const std::size_t plainWords = function >> 8;
-    const bool withBitmap = function == kStretchDib || function == kSetDibToDev ||
-                            p.words() > plainWords;
+    const bool withBitmap =
+        function == kStretchDib || function == kSetDibToDev || p.words() > plainWords;
     Rect dest, src;
     std::size_t bitmapAt = 0;
     switch (function) {
@@ -532,8 +534,7 @@ void WmfPlayer::blit(const Params& p, unsigned function) {
         break;
     }
     case kSetDibToDev: {
-        const double yDib = p.s(3), xDib = p.s(4), h = p.s(5), w = p.s(6), y = p.s(7),
-                     x = p.s(8);
+        const double yDib = p.s(3), xDib = p.s(4), h = p.s(5), w = p.s(6), y = p.s(7), x = p.s(8);
         dest = {x, y, x + w, y + h};
         src = {xDib, yDib, xDib + w, yDib + h};
         bitmapAt = 9;
@@ -556,7 +557,7 @@ void WmfPlayer::blit(const Params& p, unsigned function) {
             pic = coloured;
         }
     } else {
-        const unsigned usage = function == kStretchDib ? p.u(2)
+        const unsigned usage = function == kStretchDib    ? p.u(2)
                                : function == kSetDibToDev ? p.u(0)
                                                           : 0;
         const Dib d = readWmfDib(p, bitmapAt, usage, pl);

@@ -198,7 +198,8 @@ class Drawing {
     static QRegion regionOf(const ClipStep& s) {
         if (!s.path.empty()) {
             const QPolygon polygon = toQPath(s.path, s.fill).toFillPolygon().toPolygon();
-            return QRegion(polygon, s.fill == FillRule::Winding ? Qt::WindingFill : Qt::OddEvenFill);
+            return QRegion(polygon,
+                           s.fill == FillRule::Winding ? Qt::WindingFill : Qt::OddEvenFill);
         }
         QRegion r;
         for (const Rect& rect : s.rects) {
@@ -329,8 +330,9 @@ class Drawing {
             p.fillRect(QRectF(QPointF(t.box.left, t.box.top), QPointF(t.box.right, t.box.bottom)),
                        colourOf(t.background));
         if (t.hasBox && t.boxClipped)
-            p.setClipRect(QRectF(QPointF(t.box.left, t.box.top), QPointF(t.box.right, t.box.bottom)),
-                          Qt::IntersectClip);
+            p.setClipRect(
+                QRectF(QPointF(t.box.left, t.box.top), QPointF(t.box.right, t.box.bottom)),
+                Qt::IntersectClip);
         if (t.utf8.empty())
             return;
         const QFont font = fontOf(t.font);
@@ -345,8 +347,8 @@ class Drawing {
             if (k < t.advances.size())
                 advance = t.advances[k];
             else
-                advance = fm.horizontalAdvance(QString::fromUcs4(
-                              reinterpret_cast<const char32_t*>(&chars[i]), 1)) +
+                advance = fm.horizontalAdvance(
+                              QString::fromUcs4(reinterpret_cast<const char32_t*>(&chars[i]), 1)) +
                           t.extra;
             x[k + 1] = x[k] + advance;
         }
@@ -385,8 +387,8 @@ class Drawing {
         const double sw = im.source.right - im.source.left;
         const double sh = im.source.bottom - im.source.top;
         const auto& c = im.corners;
-        const QTransform t((c[1].x - c[0].x) / sw, (c[1].y - c[0].y) / sw,
-                           (c[2].x - c[0].x) / sh, (c[2].y - c[0].y) / sh, c[0].x, c[0].y);
+        const QTransform t((c[1].x - c[0].x) / sw, (c[1].y - c[0].y) / sw, (c[2].x - c[0].x) / sh,
+                           (c[2].y - c[0].y) / sh, c[0].x, c[0].y);
         if (!t.isInvertible())
             return;
         const bool rasterOp = *mode != QPainter::CompositionMode_SourceOver;
@@ -450,7 +452,8 @@ Picture renderMetafile(const Metafile& m) {
         for (int x = 0; x < m.width; ++x) {
             int through = 0;
             for (int shift = 0; shift < 24; shift += 8)
-                through = std::max(through, int((w[x] >> shift) & 255) - int((b[x] >> shift) & 255));
+                through =
+                    std::max(through, int((w[x] >> shift) & 255) - int((b[x] >> shift) & 255));
             const int alpha = 255 - through;
             if (alpha <= 0) {
                 dst[x] = 0;
