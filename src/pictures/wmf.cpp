@@ -623,6 +623,8 @@ Metafile parseWmf(Bytes data, std::size_t size) {
             unitsPerInch = 1440; // the usual value, for writers that leave it out
         at = kPlaceableSize;
     }
+    if (size < at + kHeaderSize)
+        r.fail("not a Windows Metafile");
     Bytes h = r.at(at, kHeaderSize);
     const unsigned type = le16(h), headerWords = le16(h + 2);
     if ((type != 1 && type != 2) || headerWords != 9)
