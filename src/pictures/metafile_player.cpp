@@ -76,7 +76,7 @@ Affine Affine::after(const Affine& m) const {
 
 bool Affine::invertible() const {
     const double dt = det();
-    return std::isfinite(dt) && std::abs(dt) > 1e-12;
+    return std::isfinite(dt) && std::abs(dt) > 1e-12 && std::isfinite(e) && std::isfinite(f);
 }
 
 std::uint32_t colourRef(std::uint32_t ref) {
@@ -332,14 +332,17 @@ Point Player::clampPoint(Point p) const {
 // ---------------------------------------------------------------- objects
 
 void Player::createObject(Object o) {
-    for (std::uint32_t i = 0; i < objects_.size(); ++i)
+    // Every slot below lowestFree_ is taken.
+    for (std::size_t i = lowestFree_; i < objects_.size(); ++i)
         if (objects_[i].kind == Object::Kind::None) {
             objects_[i] = std::move(o);
+            lowestFree_ = i + 1;
             return;
         }
     if (objects_.size() >= kMaxObjects)
         fail("too many objects");
     objects_.push_back(std::move(o));
+    lowestFree_ = objects_.size();
 }
 
 void Player::createObjectAt(std::uint32_t slot, Object o) {
@@ -348,6 +351,7 @@ void Player::createObjectAt(std::uint32_t slot, Object o) {
     if (slot >= objects_.size())
         objects_.resize(slot + 1);
     objects_[slot] = std::move(o);
+    lowestFree_ = 0; // EMF names its slots; the lowest free one is not used
 }
 
 const Object* Player::object(std::uint32_t slot) const {
@@ -430,8 +434,10 @@ void Player::selectStockObject(std::uint32_t which) {
 }
 
 void Player::deleteObject(std::uint32_t slot) {
-    if (slot < objects_.size())
+    if (slot < objects_.size()) {
         objects_[slot] = Object{};
+        lowestFree_ = std::min<std::size_t>(lowestFree_, slot);
+    }
 }
 
 // ---------------------------------------------------------------- output
@@ -671,6 +677,9 @@ Path Player::rectPath(Rect r) const {
 // quarter turn each, built in logical units and then transformed (an affine
 // map keeps a Bezier curve a Bezier curve).
 void Player::arcPoints(Path& p, Rect r, double from, double sweep, bool moveFirst) const {
+    if (!std::isfinite(from) || !std::isfinite(sweep) || !std::isfinite(r.left) ||
+        !std::isfinite(r.top) || !std::isfinite(r.right) || !std::isfinite(r.bottom))
+        return;
     const double cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
     const double rx = std::abs(r.right - r.left) / 2, ry = std::abs(r.bottom - r.top) / 2;
     auto at = [&](double t) { return Point{cx + rx * std::cos(t), cy + ry * std::sin(t)}; };
@@ -819,14 +828,14 @@ void Player::rectangle(Rect r) {
     shape(rectPath(gdiInset(r)), true, true);
 }
 
-void Player::roundRect(Rect r, double cornerWidth, double cornerHeight) {
-    r = gdiInset(r);
+void Player::roundRect(Rect given, double cornerWidth, double cornerHeight) {
+    const Rect r = gdiInset(given);
     const double left = std::min(r.left, r.right), right = std::max(r.left, r.right);
     const double top = std::min(r.top, r.bottom), bottom = std::max(r.top, r.bottom);
     const double w = std::min(std::abs(cornerWidth), right - left);
     const double h = std::min(std::abs(cornerHeight), bottom - top);
     if (w <= 0 || h <= 0) {
-        rectangle(r);
+        rectangle(given);
         return;
     }
     // Four quarter ellipses joined by the straight sides.
@@ -881,6 +890,8 @@ void Player::arc(Rect r, Point start, Point end, ArcKind kind) {
 
 void Player::angleArc(Point centre, double radius, double startDegrees, double sweepDegrees) {
     // Angles count anticlockwise on the picture: y grows downwards.
+    if (!std::isfinite(startDegrees) || !std::isfinite(sweepDegrees))
+        return;
     const double r = std::abs(radius);
     const Rect box{centre.x - r, centre.y - r, centre.x + r, centre.y + r};
     const double from = -startDegrees * kPi / 180;

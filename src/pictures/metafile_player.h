@@ -211,6 +211,7 @@ class Player {
     DcState dc_;
     std::vector<DcState> saved_;
     std::vector<Object> objects_;
+    std::size_t lowestFree_ = 0;
     bool inPath_ = false;
     Path path_; // being built, output pixels
     bool pathReady_ = false;
