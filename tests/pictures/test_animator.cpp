@@ -71,6 +71,56 @@ File colourMap() {
     return c;
 }
 
+// A flic: its 128-byte header, then frames of chunks (type, data).
+File flic(bool flc, int w, int h, const std::vector<std::vector<std::pair<unsigned, File>>>& frames,
+          const File& prefix = {}) {
+    File f;
+    put32le(f, 0);
+    put16le(f, flc ? 0xAF12 : 0xAF11);
+    put16le(f, static_cast<unsigned>(frames.size()));
+    put16le(f, static_cast<unsigned>(w));
+    put16le(f, static_cast<unsigned>(h));
+    put16le(f, 8);
+    f.resize(128, 0);
+    if (flc)
+        f[80] = 128;
+    f.insert(f.end(), prefix.begin(), prefix.end());
+    for (const auto& chunks : frames) {
+        File frame;
+        put32le(frame, 0);
+        put16le(frame, 0xF1FA);
+        put16le(frame, static_cast<unsigned>(chunks.size()));
+        frame.resize(16, 0);
+        for (const auto& [type, data] : chunks) {
+            put32le(frame, static_cast<std::uint32_t>(6 + data.size()));
+            put16le(frame, type);
+            frame.insert(frame.end(), data.begin(), data.end());
+        }
+        const auto n = static_cast<std::uint32_t>(frame.size());
+        for (int k = 0; k < 4; ++k)
+            frame[k] = (n >> (8 * k)) & 0xFF;
+        f.insert(f.end(), frame.begin(), frame.end());
+    }
+    return f;
+}
+
+// One packet setting colours 0 to 2: black, red, a blue of `max`.
+File flicColours(unsigned max) {
+    return {1,
+            0,
+            0,
+            3,
+            0,
+            0,
+            0,
+            static_cast<unsigned char>(max),
+            0,
+            0,
+            0,
+            0,
+            static_cast<unsigned char>(max)};
+}
+
 } // namespace
 
 TEST(AnimatorDecoder, ReadsBothGenerations) {
@@ -106,6 +156,41 @@ TEST(AnimatorDecoder, ReadsBothGenerations) {
         EXPECT_EQ(pic.pixels, c.expected);
         EXPECT_FALSE(pic.hasAlpha);
     }
+}
+
+TEST(AnimatorDecoder, ReadsTheFirstFrameOfAnimatorProCels) {
+    const File runs = {0, 2,    1, 0xFE, 2, 0,  // 1 1 2 0
+                       0, 0xFC, 2, 2,    1, 1}; // copied: 2 2 1 1
+    struct Good {
+        const char* name;
+        File file;
+        std::vector<std::uint32_t> expected;
+    };
+    const std::vector<Good> cases = {
+        {"cel.cel",
+         flic(true, 4, 2, {{{4, flicColours(255)}, {15, runs}}, {{13, {}}}},
+              File{8, 0, 0, 0, 0, 0xF1, 2, 0}),
+         {kRed, kRed, kBlue, kBlack, kBlue, kBlue, kRed, kRed}},
+        {"fli-copy.cel", flic(false, 2, 1, {{{11, flicColours(63)}, {16, {2, 1}}}}), {kBlue, kRed}},
+        // Black, then line changes: FLI's bytes and FLC's words.
+        {"fli-delta.cel",
+         flic(false, 3, 2, {{{11, flicColours(63)}, {13, {}}, {12, {1, 0, 1, 0, 1, 1, 0xFE, 2}}}}),
+         {kBlack, kBlack, kBlack, kBlack, kBlue, kBlue}},
+        {"flc-delta.cel",
+         flic(true, 4, 3,
+              {{{4, flicColours(255)},
+                {13, {}},
+                {7, {1, 0, 0xFF, 0xFF, 0x01, 0x80, 1, 0, 1, 1, 2, 2}}}}),
+         {kBlack, kBlack, kBlack, kBlack, kBlack, kBlue, kBlue, kRed, kBlack, kBlack, kBlack,
+          kBlack}},
+    };
+    for (const Good& c : cases) {
+        SCOPED_TRACE(c.name);
+        seed(c.name, c.file);
+        EXPECT_EQ(decode(c.file).pixels, c.expected);
+    }
+    const File cutShort = flic(true, 4, 2, {{{15, {0, 8, 1}}}});
+    expectRefused<decodeAnimator>(cutShort, "truncated file");
 }
 
 TEST(AnimatorDecoder, RefusesDamagedFiles) {
