@@ -116,6 +116,30 @@ TEST(MetafileRenderer, DrawsEachShapeRecord) {
     }
 }
 
+TEST(MetafileRenderer, FillModesAndDashedPens) {
+    // Two overlapping squares drawn the same way round: the overlap is a
+    // hole in alternate mode and filled in winding mode.
+    for (int mode : {1, 2}) {
+        SCOPED_TRACE(mode == 1 ? "alternate" : "winding");
+        WmfWriter w = painted(rgbRef(255, 0, 0));
+        w.polyFillMode(mode).polyPolygon(
+            {{{10, 10}, {60, 10}, {60, 60}, {10, 60}}, {{40, 40}, {90, 40}, {90, 90}, {40, 90}}});
+        expectPixels(draw(w.file()),
+                     {{20, 20, kRed}, {80, 80, kRed}, {50, 50, mode == 1 ? kClear : kRed}});
+    }
+    // A dashed line: 18 pixels drawn, 6 left, in the background colour when
+    // the background mode is opaque.
+    for (int mode : {1, 2}) {
+        SCOPED_TRACE(mode == 1 ? "transparent gaps" : "opaque gaps");
+        WmfWriter w = painted(0, 1, rgbRef(0, 0, 255));
+        w.bkMode(mode).bkColour(rgbRef(0, 255, 0)).moveTo(0, 50).lineTo(100, 50);
+        const Picture pic = draw(w.file());
+        EXPECT_EQ(count(pic, 0, 50, 100, 51, [](std::uint32_t c) { return c == kBlue; }), 76);
+        EXPECT_EQ(count(pic, 0, 50, 100, 51, [](std::uint32_t c) { return c == kGreen; }),
+                  mode == 2 ? 24 : 0);
+    }
+}
+
 TEST(MetafileRenderer, ArcsAreOutlinesOnly) {
     const Picture pic = draw(
         painted(0, 0, rgbRef(255, 0, 0)).arcLike(0x0817, 10, 10, 90, 90, 90, 50, 50, 10).file());
