@@ -31,7 +31,6 @@ constexpr double kPi = std::numbers::pi;
 
 // Pen styles and their end cap and join bits.
 constexpr unsigned kPsNull = 5;
-constexpr unsigned kPsInsideFrame = 6;
 constexpr unsigned kPsUserStyle = 7;
 constexpr unsigned kPsAlternate = 8;
 constexpr unsigned kPsGeometric = 0x10000;

@@ -299,7 +299,12 @@ class Drawing {
     }
 
     static QFont fontOf(const Font& f) {
-        QFont font(QString::fromUtf8(f.face.c_str()));
+        QString face = QString::fromUtf8(f.face.c_str());
+        // Russian Windows named the Cyrillic cuts of its fonts apart ("Arial
+        // Cyr", "Times New Roman Cyr"); the fonts here hold both alphabets.
+        if (face.endsWith(QLatin1String(" Cyr"), Qt::CaseInsensitive))
+            face.chop(4);
+        QFont font(face);
         font.setStyleStrategy(QFont::NoAntialias);
         font.setHintingPreference(QFont::PreferNoHinting);
         font.setPixelSize(std::max(1, static_cast<int>(std::lround(f.height))));

@@ -174,6 +174,15 @@ TEST(MetafileRenderer, DrawsTextInItsFont) {
     EXPECT_EQ(count(pic, 0, 85, 100, 100, [](std::uint32_t c) { return c != kClear; }), 0);
     EXPECT_EQ(count(pic, 80, 0, 100, 100, [](std::uint32_t c) { return c != kClear; }), 0);
 
+    // The Cyrillic cuts of Russian Windows are the same fonts here.
+    const auto word = [](const char* face) {
+        WmfWriter c = canvas();
+        c.font(-30, face, 204).select(0).bkMode(1).textOut(5, 5, "\xd1\xeb\xee\xe2\xee");
+        return draw(c.file()).pixels;
+    };
+    EXPECT_EQ(word("Arial Cyr"), word("Arial"));
+    EXPECT_NE(word("Arial"), word("Courier New"));
+
     // Opaque background mode fills the text's cell.
     WmfWriter o = canvas();
     o.font(-30, "Liberation Sans", 204).select(0).bkMode(2).bkColour(rgbRef(0, 0, 255));
