@@ -126,7 +126,9 @@ class Record {
     }
     bool has(std::size_t at, std::size_t n) const { return at <= size_ && n <= size_ - at; }
     // 32-bit points (POINTL) or 16-bit ones (POINTS).
-    std::vector<Point> points(std::size_t at, std::size_t count, bool small) const {
+    enum class Width { Long, Short };
+    std::vector<Point> points(std::size_t at, std::size_t count, Width width) const {
+        const bool small = width == Width::Short;
         const std::size_t each = small ? 4 : 8;
         if (count > size_ / each)
             player_.fail("record too short");
@@ -196,17 +198,19 @@ class EmfPlayer {
 
   private:
     void polys(std::uint32_t type, const Record& r);
-    void text(const Record& r, bool wide);
+    void text(const Record& r, Encoding encoding);
     void smallText(const Record& r);
     void blit(std::uint32_t type, const Record& r);
     void stretchDib(std::uint32_t type, const Record& r);
-    Object patternBrush(const Record& r, bool mono);
+    enum class Colours { OfTheBitmap, TextAndBackground };
+    Object patternBrush(const Record& r, Colours colours);
     Player& player_;
 };
 
 void EmfPlayer::polys(std::uint32_t type, const Record& r) {
     Player& pl = player_;
-    const bool small = type >= kPolyBezier16;
+    const auto width = type >= kPolyBezier16 ? Record::Width::Short : Record::Width::Long;
+    const bool small = width == Record::Width::Short;
     const std::uint32_t base = small ? type - kPolyBezier16 + kPolyBezier : type;
     if (base == kPolyPolyline || base == kPolyPolygon) {
         const std::size_t n = r.u32(24);
@@ -214,7 +218,7 @@ void EmfPlayer::polys(std::uint32_t type, const Record& r) {
         if (n > r.size() / 4)
             pl.fail("record too short");
         std::vector<std::vector<Point>> all;
-        const std::vector<Point> pts = r.points(32 + 4 * n, total, small);
+        const std::vector<Point> pts = r.points(32 + 4 * n, total, width);
         std::size_t at = 0;
         for (std::size_t i = 0; i < n; ++i) {
             const std::size_t count = r.u32(32 + 4 * i);
@@ -230,13 +234,13 @@ void EmfPlayer::polys(std::uint32_t type, const Record& r) {
             pl.polyPolyline(all);
         return;
     }
-    const std::vector<Point> pts = r.points(28, r.u32(24), small);
+    const std::vector<Point> pts = r.points(28, r.u32(24), width);
     switch (base) {
     case kPolyBezier:
-        pl.bezier(pts, false);
+        pl.bezier(pts, From::FirstPoint);
         break;
     case kPolyBezierTo:
-        pl.bezier(pts, true);
+        pl.bezier(pts, From::CurrentPosition);
         break;
     case kPolygon:
         pl.polygon(pts);
@@ -245,12 +249,13 @@ void EmfPlayer::polys(std::uint32_t type, const Record& r) {
         pl.polyline(pts);
         break;
     case kPolylineTo:
-        pl.polyline(pts, true);
+        pl.polyline(pts, From::CurrentPosition);
         break;
     }
 }
 
-void EmfPlayer::text(const Record& r, bool wide) {
+void EmfPlayer::text(const Record& r, Encoding encoding) {
+    const bool wide = encoding == Encoding::Utf16;
     const Point at = r.point(36);
     const std::size_t n = r.u32(44);
     const std::size_t offString = r.u32(48);
@@ -266,7 +271,7 @@ void EmfPlayer::text(const Record& r, bool wide) {
     if (offDx != 0 && r.has(offDx, dxCount * 4))
         for (std::size_t i = 0; i < dxCount; ++i)
             dx.push_back(r.i32(offDx + 4 * i));
-    player_.text(at, std::string(s, s + n * unit), wide, options, box, dx);
+    player_.text(at, std::string(s, s + n * unit), encoding, options, box, dx);
 }
 
 void EmfPlayer::smallText(const Record& r) {
@@ -284,7 +289,8 @@ void EmfPlayer::smallText(const Record& r) {
     if (n > r.size())
         player_.fail("record too short");
     Bytes s = r.bytes(offString, n * unit);
-    player_.text(at, std::string(s, s + n * unit), wide, options & ~0x300u, box, {});
+    player_.text(at, std::string(s, s + n * unit), wide ? Encoding::Utf16 : Encoding::CharacterSet,
+                 options & ~0x300u, box, {});
 }
 
 void EmfPlayer::blit(std::uint32_t type, const Record& r) {
@@ -366,13 +372,13 @@ void EmfPlayer::stretchDib(std::uint32_t type, const Record& r) {
     pl.image(dest, d.picture, src, rop);
 }
 
-Object EmfPlayer::patternBrush(const Record& r, bool mono) {
+Object EmfPlayer::patternBrush(const Record& r, Colours colours) {
     Object o;
     o.kind = Object::Kind::Brush;
     o.brush.style = 5; // BS_DIBPATTERN
     const Dib d = readEmfDib(r, r.u32(16), r.u32(20), r.u32(24), r.u32(28), r.u32(12), player_);
     o.brush.pattern = d.picture;
-    o.brush.monochrome = mono;
+    o.brush.monochrome = colours == Colours::TextAndBackground;
     return o;
 }
 
@@ -514,7 +520,9 @@ void EmfPlayer::play(std::uint32_t type, const Record& r) {
     }
     case kCreateMonoBrush:
     case kCreateDibPatternBrushPt:
-        pl.createObjectAt(r.u32(8), patternBrush(r, type == kCreateMonoBrush));
+        pl.createObjectAt(r.u32(8),
+                          patternBrush(r, type == kCreateMonoBrush ? Colours::TextAndBackground
+                                                                   : Colours::OfTheBitmap));
         break;
     case kExtCreateFontIndirectW: {
         Object o;
@@ -600,7 +608,7 @@ void EmfPlayer::play(std::uint32_t type, const Record& r) {
         std::vector<Rect> rects;
         if (cb > 0 && r.has(16, cb))
             rects = readRegion(r, 16, cb);
-        pl.selectClip(rects, false, how);
+        pl.selectClip(rects, Units::Device, how);
         break;
     }
     case kFillRgn:
@@ -612,7 +620,7 @@ void EmfPlayer::play(std::uint32_t type, const Record& r) {
             pl.fail("record too short");
         const std::vector<Rect> rects = readRegion(r, at, cb);
         if (type == kPaintRgn) {
-            pl.fillRegion(rects, false, nullptr);
+            pl.fillRegion(rects, Units::Device, nullptr);
             break;
         }
         const std::uint32_t ih = r.u32(28);
@@ -628,11 +636,11 @@ void EmfPlayer::play(std::uint32_t type, const Record& r) {
             break;
         }
         if (type == kFillRgn) {
-            pl.fillRegion(rects, false, &b);
+            pl.fillRegion(rects, Units::Device, &b);
         } else {
             // The border's width and height are logical units; the region is
             // in device units, so the border is measured there too.
-            pl.frameRegion(rects, false, b, r.i32(32), r.i32(36));
+            pl.frameRegion(rects, Units::Device, b, r.i32(32), r.i32(36));
         }
         break;
     }
@@ -648,7 +656,7 @@ void EmfPlayer::play(std::uint32_t type, const Record& r) {
         break;
     case kExtTextOutA:
     case kExtTextOutW:
-        text(r, type == kExtTextOutW);
+        text(r, type == kExtTextOutW ? Encoding::Utf16 : Encoding::CharacterSet);
         break;
     case kSmallTextOut:
         smallText(r);

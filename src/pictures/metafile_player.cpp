@@ -375,7 +375,7 @@ void Player::selectObject(std::uint32_t slot) {
         break;
     case Object::Kind::Region: {
         const std::vector<Rect> rects = o->region;
-        selectClip(rects, true, Combine::Copy);
+        selectClip(rects, Units::Logical, Combine::Copy);
         break;
     }
     default:
@@ -613,7 +613,9 @@ void Player::addPoint(Path& p, Path::Verb v, Point logical) const {
     p.points.push_back(clampPoint(toDevice(logical)));
 }
 
-void Player::shape(const Path& path, bool fill, bool stroke) {
+void Player::shape(const Path& path, Paint paint) {
+    const bool fill = paint == Paint::Fill || paint == Paint::FillAndOutline;
+    const bool stroke = paint == Paint::Outline || paint == Paint::FillAndOutline;
     if (path.empty())
         return;
     countPoints(path.points.size());
@@ -675,7 +677,7 @@ Path Player::rectPath(Rect r) const {
 // `from` through `sweep` (radians), as cubic Bezier curves of at most a
 // quarter turn each, built in logical units and then transformed (an affine
 // map keeps a Bezier curve a Bezier curve).
-void Player::arcPoints(Path& p, Rect r, double from, double sweep, bool moveFirst) const {
+void Player::arcPoints(Path& p, Rect r, double from, double sweep, Join join) const {
     if (!std::isfinite(from) || !std::isfinite(sweep) || !std::isfinite(r.left) ||
         !std::isfinite(r.top) || !std::isfinite(r.right) || !std::isfinite(r.bottom))
         return;
@@ -686,7 +688,7 @@ void Player::arcPoints(Path& p, Rect r, double from, double sweep, bool moveFirs
         std::max(1, static_cast<int>(std::ceil(std::abs(sweep) / (kPi / 2) - 1e-9)));
     const double step = sweep / segments;
     const double k = 4.0 / 3.0 * std::tan(step / 4);
-    addPoint(p, moveFirst ? Path::Verb::Move : Path::Verb::Line, at(from));
+    addPoint(p, join == Join::Move ? Path::Verb::Move : Path::Verb::Line, at(from));
     double t = from;
     for (int i = 0; i < segments; ++i, t += step) {
         const Point a = at(t), b = at(t + step);
@@ -701,7 +703,7 @@ void Player::arcPoints(Path& p, Rect r, double from, double sweep, bool moveFirs
 
 Path Player::ellipsePath(Rect r) const {
     Path p;
-    arcPoints(p, r, 0, 2 * kPi, true);
+    arcPoints(p, r, 0, 2 * kPi, Join::Move);
     p.verbs.push_back(Path::Verb::Close);
     return p;
 }
@@ -734,7 +736,7 @@ void Player::moveTo(Point p) {
     if (inPath_) {
         Path one;
         addPoint(one, Path::Verb::Move, p);
-        shape(one, false, false);
+        shape(one, Paint::PathOnly);
     }
 }
 
@@ -745,10 +747,11 @@ void Player::lineTo(Point p) {
         addPoint(path, Path::Verb::Move, dc_.current);
     addPoint(path, Path::Verb::Line, p);
     dc_.current = p;
-    shape(path, false, true);
+    shape(path, Paint::Outline);
 }
 
-void Player::polyline(const std::vector<Point>& pts, bool fromCurrent) {
+void Player::polyline(const std::vector<Point>& pts, From from) {
+    const bool fromCurrent = from == From::CurrentPosition;
     if (pts.empty() || (!fromCurrent && pts.size() < 2)) {
         if (fromCurrent && !pts.empty())
             dc_.current = pts.back();
@@ -768,7 +771,7 @@ void Player::polyline(const std::vector<Point>& pts, bool fromCurrent) {
         addPoint(path, Path::Verb::Line, pts[i]);
     if (fromCurrent)
         dc_.current = pts.back();
-    shape(path, false, true);
+    shape(path, Paint::Outline);
 }
 
 void Player::polyPolyline(const std::vector<std::vector<Point>>& lines) {
@@ -780,7 +783,7 @@ void Player::polyPolyline(const std::vector<std::vector<Point>>& lines) {
         for (std::size_t i = 1; i < pts.size(); ++i)
             addPoint(path, Path::Verb::Line, pts[i]);
     }
-    shape(path, false, true);
+    shape(path, Paint::Outline);
 }
 
 void Player::polygon(const std::vector<Point>& pts) {
@@ -797,10 +800,11 @@ void Player::polyPolygon(const std::vector<std::vector<Point>>& polys) {
             addPoint(path, Path::Verb::Line, pts[i]);
         path.verbs.push_back(Path::Verb::Close);
     }
-    shape(path, true, true);
+    shape(path, Paint::FillAndOutline);
 }
 
-void Player::bezier(const std::vector<Point>& pts, bool fromCurrent) {
+void Player::bezier(const std::vector<Point>& pts, From from) {
+    const bool fromCurrent = from == From::CurrentPosition;
     Path path;
     std::size_t i = 0;
     const bool continuing = inPath_ && !path_.empty() && path_.verbs.back() != Path::Verb::Close;
@@ -820,11 +824,11 @@ void Player::bezier(const std::vector<Point>& pts, bool fromCurrent) {
     }
     if (fromCurrent && pts.size() >= 3)
         dc_.current = pts[(pts.size() / 3) * 3 - 1];
-    shape(path, false, true);
+    shape(path, Paint::Outline);
 }
 
 void Player::rectangle(Rect r) {
-    shape(rectPath(gdiInset(r)), true, true);
+    shape(rectPath(gdiInset(r)), Paint::FillAndOutline);
 }
 
 void Player::roundRect(Rect given, double cornerWidth, double cornerHeight) {
@@ -839,16 +843,16 @@ void Player::roundRect(Rect given, double cornerWidth, double cornerHeight) {
     }
     // Four quarter ellipses joined by the straight sides.
     Path p;
-    arcPoints(p, {right - w, top, right, top + h}, -kPi / 2, kPi / 2, true);
-    arcPoints(p, {right - w, bottom - h, right, bottom}, 0, kPi / 2, false);
-    arcPoints(p, {left, bottom - h, left + w, bottom}, kPi / 2, kPi / 2, false);
-    arcPoints(p, {left, top, left + w, top + h}, kPi, kPi / 2, false);
+    arcPoints(p, {right - w, top, right, top + h}, -kPi / 2, kPi / 2, Join::Move);
+    arcPoints(p, {right - w, bottom - h, right, bottom}, 0, kPi / 2, Join::Line);
+    arcPoints(p, {left, bottom - h, left + w, bottom}, kPi / 2, kPi / 2, Join::Line);
+    arcPoints(p, {left, top, left + w, top + h}, kPi, kPi / 2, Join::Line);
     p.verbs.push_back(Path::Verb::Close);
-    shape(p, true, true);
+    shape(p, Paint::FillAndOutline);
 }
 
 void Player::ellipse(Rect r) {
-    shape(ellipsePath(gdiInset(r)), true, true);
+    shape(ellipsePath(gdiInset(r)), Paint::FillAndOutline);
 }
 
 void Player::arc(Rect r, Point start, Point end, ArcKind kind) {
@@ -860,29 +864,29 @@ void Player::arc(Rect r, Point start, Point end, ArcKind kind) {
     const bool continuing = inPath_ && !path_.empty() && path_.verbs.back() != Path::Verb::Close;
     switch (kind) {
     case ArcKind::Arc:
-        arcPoints(p, r, from, sweep, true);
-        shape(p, false, true);
+        arcPoints(p, r, from, sweep, Join::Move);
+        shape(p, Paint::Outline);
         break;
     case ArcKind::ArcTo: {
         if (!continuing)
             addPoint(p, Path::Verb::Move, dc_.current);
-        arcPoints(p, r, from, sweep, false);
+        arcPoints(p, r, from, sweep, Join::Line);
         const double t = from + sweep;
         const double rx = std::abs(r.right - r.left) / 2, ry = std::abs(r.bottom - r.top) / 2;
         dc_.current = {cx + rx * std::cos(t), cy + ry * std::sin(t)};
-        shape(p, false, true);
+        shape(p, Paint::Outline);
         break;
     }
     case ArcKind::Chord:
-        arcPoints(p, r, from, sweep, true);
+        arcPoints(p, r, from, sweep, Join::Move);
         p.verbs.push_back(Path::Verb::Close);
-        shape(p, true, true);
+        shape(p, Paint::FillAndOutline);
         break;
     case ArcKind::Pie:
         addPoint(p, Path::Verb::Move, {cx, cy});
-        arcPoints(p, r, from, sweep, false);
+        arcPoints(p, r, from, sweep, Join::Line);
         p.verbs.push_back(Path::Verb::Close);
-        shape(p, true, true);
+        shape(p, Paint::FillAndOutline);
         break;
     }
 }
@@ -899,9 +903,9 @@ void Player::angleArc(Point centre, double radius, double startDegrees, double s
     const bool continuing = inPath_ && !path_.empty() && path_.verbs.back() != Path::Verb::Close;
     if (!continuing)
         addPoint(p, Path::Verb::Move, dc_.current);
-    arcPoints(p, box, from, sweep, false);
+    arcPoints(p, box, from, sweep, Join::Line);
     dc_.current = {centre.x + r * std::cos(from + sweep), centre.y + r * std::sin(from + sweep)};
-    shape(p, false, true);
+    shape(p, Paint::Outline);
 }
 
 void Player::setPixel(Point p, std::uint32_t colour) {
@@ -927,14 +931,14 @@ void Player::setPixel(Point p, std::uint32_t colour) {
 
 // ---------------------------------------------------------------- text
 
-void Player::text(Point p, const std::string& bytes, bool utf16, unsigned options,
+void Player::text(Point p, const std::string& bytes, Encoding encoding, unsigned options,
                   const std::optional<Rect>& box, const std::vector<double>& dx) {
     if (inPath_)
         return; // glyph outlines in paths are not drawn
     const bool updateCp = (dc_.textAlign & kTaUpdateCp) != 0;
     Text t;
     t.origin = clampPoint(toDevice(updateCp ? dc_.current : p));
-    t.utf8 = utf16 ? utf16ToUtf8(bytes) : textToUtf8(bytes, dc_.font.charset);
+    t.utf8 = encoding == Encoding::Utf16 ? utf16ToUtf8(bytes) : textToUtf8(bytes, dc_.font.charset);
     t.font = deviceFont();
     t.colour = dc_.textColour;
     t.angle = std::isfinite(dc_.font.escapement) ? dc_.font.escapement / 10 : 0;
@@ -1047,10 +1051,10 @@ void Player::patternBlit(Rect dest, std::uint32_t rop) {
 
 // ---------------------------------------------------------------- regions
 
-std::vector<Rect> Player::regionToDevice(const std::vector<Rect>& rects, bool logical) const {
+std::vector<Rect> Player::regionToDevice(const std::vector<Rect>& rects, Units units) const {
     std::vector<Rect> out;
     out.reserve(rects.size());
-    const Affine t = logical ? transform() : device_.base;
+    const Affine t = units == Units::Logical ? transform() : device_.base;
     for (const Rect& r : rects) {
         const Point a = clampPoint(t.map({r.left, r.top}));
         const Point b = clampPoint(t.map({r.right, r.bottom}));
@@ -1060,11 +1064,11 @@ std::vector<Rect> Player::regionToDevice(const std::vector<Rect>& rects, bool lo
     return out;
 }
 
-void Player::fillRegion(const std::vector<Rect>& rects, bool logical, const LogBrush* brush) {
+void Player::fillRegion(const std::vector<Rect>& rects, Units units, const LogBrush* brush) {
     if (inPath_ || rects.empty())
         return;
     Path p;
-    for (const Rect& r : regionToDevice(rects, logical)) {
+    for (const Rect& r : regionToDevice(rects, units)) {
         p.verbs.insert(p.verbs.end(), {Path::Verb::Move, Path::Verb::Line, Path::Verb::Line,
                                        Path::Verb::Line, Path::Verb::Close});
         p.points.insert(
@@ -1082,7 +1086,7 @@ void Player::fillRegion(const std::vector<Rect>& rects, bool logical, const LogB
     emit(std::move(op));
 }
 
-void Player::frameRegion(const std::vector<Rect>& rects, bool logical, const LogBrush& brush,
+void Player::frameRegion(const std::vector<Rect>& rects, Units units, const LogBrush& brush,
                          double w, double h) {
     // Each rectangle's border, w by h logical units thick, as a ring.
     std::vector<Rect> ring;
@@ -1092,7 +1096,7 @@ void Player::frameRegion(const std::vector<Rect>& rects, bool logical, const Log
         ring.push_back({r.left, r.top + h, r.left + w, r.bottom - h});
         ring.push_back({r.right - w, r.top + h, r.right, r.bottom - h});
     }
-    fillRegion(ring, logical, &brush);
+    fillRegion(ring, units, &brush);
 }
 
 // ---------------------------------------------------------------- clipping
@@ -1108,14 +1112,14 @@ void Player::pushClip(ClipStep step) {
 void Player::intersectClip(Rect r) {
     ClipStep s;
     s.combine = ClipStep::Combine::Intersect;
-    s.rects = regionToDevice({r}, true);
+    s.rects = regionToDevice({r}, Units::Logical);
     pushClip(std::move(s));
 }
 
 void Player::excludeClip(Rect r) {
     ClipStep s;
     s.combine = ClipStep::Combine::Exclude;
-    s.rects = regionToDevice({r}, true);
+    s.rects = regionToDevice({r}, Units::Logical);
     pushClip(std::move(s));
 }
 
@@ -1136,14 +1140,14 @@ ClipStep::Combine combineOf(Combine how) {
 }
 } // namespace
 
-void Player::selectClip(const std::vector<Rect>& rects, bool logical, Combine how) {
+void Player::selectClip(const std::vector<Rect>& rects, Units units, Combine how) {
     if (how == Combine::Copy && rects.empty()) {
         resetClip();
         return;
     }
     ClipStep s;
     s.combine = combineOf(how);
-    s.rects = regionToDevice(rects, logical);
+    s.rects = regionToDevice(rects, units);
     pushClip(std::move(s));
 }
 
@@ -1191,21 +1195,21 @@ void Player::fillPath() {
     if (!pathReady_)
         return;
     pathReady_ = false;
-    shape(std::exchange(path_, Path{}), true, false);
+    shape(std::exchange(path_, Path{}), Paint::Fill);
 }
 
 void Player::strokePath() {
     if (!pathReady_)
         return;
     pathReady_ = false;
-    shape(std::exchange(path_, Path{}), false, true);
+    shape(std::exchange(path_, Path{}), Paint::Outline);
 }
 
 void Player::strokeAndFillPath() {
     if (!pathReady_)
         return;
     pathReady_ = false;
-    shape(std::exchange(path_, Path{}), true, true);
+    shape(std::exchange(path_, Path{}), Paint::FillAndOutline);
 }
 
 void Player::selectClipPath(Combine how) {

@@ -64,6 +64,12 @@ struct LogFont {
     std::string face; // UTF-8
 };
 
+// How a call names its points or text: small enums instead of flags.
+enum class From { FirstPoint, CurrentPosition }; // where a line starts
+enum class Units { Logical, Device };            // of a region
+enum class Encoding { CharacterSet, Utf16 };     // of text bytes
+enum class Paint { PathOnly, Outline, Fill, FillAndOutline };
+
 struct Object {
     enum class Kind { None, Pen, Brush, Font, Region, Other };
     Kind kind = Kind::None;
@@ -139,11 +145,11 @@ class Player {
     // Drawing, in logical units.
     void moveTo(Point p);
     void lineTo(Point p);
-    void polyline(const std::vector<Point>& pts, bool fromCurrent = false);
+    void polyline(const std::vector<Point>& pts, From from = From::FirstPoint);
     void polygon(const std::vector<Point>& pts);
     void polyPolygon(const std::vector<std::vector<Point>>& polys);
     void polyPolyline(const std::vector<std::vector<Point>>& lines);
-    void bezier(const std::vector<Point>& pts, bool fromCurrent);
+    void bezier(const std::vector<Point>& pts, From from);
     void rectangle(Rect r);
     void roundRect(Rect r, double cornerWidth, double cornerHeight);
     void ellipse(Rect r);
@@ -152,21 +158,21 @@ class Player {
     void angleArc(Point centre, double radius, double startDegrees, double sweepDegrees);
     void setPixel(Point p, std::uint32_t colour);
     // Text bytes in the selected font's character set, or UTF-16LE units.
-    void text(Point p, const std::string& bytes, bool utf16, unsigned options,
+    void text(Point p, const std::string& bytes, Encoding encoding, unsigned options,
               const std::optional<Rect>& box, const std::vector<double>& dx);
     // A bitmap drawn into a logical rectangle (width or height may be negative).
     void image(Rect dest, std::shared_ptr<const Picture> pic, Rect source, std::uint32_t rop);
     // A rectangle filled by a raster operation with the brush (PatBlt).
     void patternBlit(Rect dest, std::uint32_t rop);
     // Regions, given in `logicalRegion` units (WMF) or device units (EMF).
-    void fillRegion(const std::vector<Rect>& rects, bool logical, const LogBrush* brush);
-    void frameRegion(const std::vector<Rect>& rects, bool logical, const LogBrush& brush, double w,
+    void fillRegion(const std::vector<Rect>& rects, Units units, const LogBrush* brush);
+    void frameRegion(const std::vector<Rect>& rects, Units units, const LogBrush& brush, double w,
                      double h);
 
     // Clipping.
     void intersectClip(Rect r);
     void excludeClip(Rect r);
-    void selectClip(const std::vector<Rect>& rects, bool logical, Combine how);
+    void selectClip(const std::vector<Rect>& rects, Units units, Combine how);
     void resetClip();
     void offsetClip(double dx, double dy);
 
@@ -192,14 +198,15 @@ class Player {
     Brush deviceBrush(const LogBrush& b);
     Font deviceFont() const;
     void emit(Op op);
-    void shape(const Path& path, bool fill, bool stroke);
+    void shape(const Path& path, Paint paint);
     Rect gdiInset(Rect r) const;
     Path rectPath(Rect r) const;
     Path ellipsePath(Rect r) const;
     void addPoint(Path& p, Path::Verb v, Point logical) const;
-    void arcPoints(Path& p, Rect r, double from, double sweep, bool moveFirst) const;
+    enum class Join { Move, Line }; // how an arc meets what comes before it
+    void arcPoints(Path& p, Rect r, double from, double sweep, Join join) const;
     double sweepBetween(Rect r, Point start, Point end, double& from) const;
-    std::vector<Rect> regionToDevice(const std::vector<Rect>& rects, bool logical) const;
+    std::vector<Rect> regionToDevice(const std::vector<Rect>& rects, Units units) const;
     void pushClip(ClipStep step);
     std::shared_ptr<const Picture> hatchPattern(unsigned hatch, std::uint32_t colour);
     std::shared_ptr<const Picture> colouredPattern(const LogBrush& b);

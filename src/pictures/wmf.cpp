@@ -327,7 +327,7 @@ void WmfPlayer::play(unsigned function, const Params& p) {
     case kSelectClipRegion: {
         const Object* o = pl.object(p.u(0));
         if (o && o->kind == Object::Kind::Region)
-            pl.selectClip(o->region, true, Combine::Copy);
+            pl.selectClip(o->region, Units::Logical, Combine::Copy);
         else
             pl.resetClip();
         break;
@@ -381,7 +381,7 @@ void WmfPlayer::play(unsigned function, const Params& p) {
         const std::size_t n = static_cast<std::uint16_t>(p.s(0));
         Bytes s = p.bytes(1, n);
         const std::size_t after = 1 + (n + 1) / 2;
-        pl.text(p.yx(after), std::string(s, s + n), false, 0, std::nullopt, {});
+        pl.text(p.yx(after), std::string(s, s + n), Encoding::CharacterSet, 0, std::nullopt, {});
         break;
     }
     case kExtTextOut: {
@@ -401,7 +401,8 @@ void WmfPlayer::play(unsigned function, const Params& p) {
         if (p.words() >= dxAt + n)
             for (std::size_t i = 0; i < n; ++i)
                 dx.push_back(p.s(dxAt + i));
-        pl.text(at, n ? std::string(s, s + n) : std::string(), false, options, box, dx);
+        pl.text(at, n ? std::string(s, s + n) : std::string(), Encoding::CharacterSet, options, box,
+                dx);
         break;
     }
     case kPatBlt: {
@@ -476,7 +477,7 @@ void WmfPlayer::play(unsigned function, const Params& p) {
             break;
         const std::vector<Rect> rects = region->region;
         if (function == kPaintRegion) {
-            pl.fillRegion(rects, true, nullptr);
+            pl.fillRegion(rects, Units::Logical, nullptr);
             break;
         }
         const Object* brush = pl.object(p.u(1));
@@ -484,9 +485,9 @@ void WmfPlayer::play(unsigned function, const Params& p) {
             break;
         const LogBrush b = brush->brush;
         if (function == kFillRegion)
-            pl.fillRegion(rects, true, &b);
+            pl.fillRegion(rects, Units::Logical, &b);
         else
-            pl.frameRegion(rects, true, b, p.s(3), p.s(2));
+            pl.frameRegion(rects, Units::Logical, b, p.s(3), p.s(2));
         break;
     }
     default:

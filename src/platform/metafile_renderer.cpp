@@ -158,7 +158,10 @@ class Drawing {
     }
 
   private:
-    const QImage& imageOf(const Picture& pic, bool opaque) {
+    // Raster operations mix opaque pixels; other drawing keeps the alpha.
+    enum class Alpha { Keep, Drop };
+    const QImage& imageOf(const Picture& pic, Alpha alpha) {
+        const bool opaque = alpha == Alpha::Drop;
         auto& slot = (opaque ? opaqueImages_ : images_)[&pic];
         if (slot.isNull()) {
             QImage view(reinterpret_cast<const uchar*>(pic.pixels.data()), pic.width, pic.height,
@@ -171,7 +174,7 @@ class Drawing {
 
     QBrush brushOf(const Brush& b) {
         if (b.style == Brush::Style::Pattern && b.pattern)
-            return QBrush(imageOf(*b.pattern, false));
+            return QBrush(imageOf(*b.pattern, Alpha::Keep));
         if (b.style == Brush::Style::Null)
             return Qt::NoBrush;
         return QBrush(colourOf(b.colour));
@@ -399,7 +402,8 @@ class Drawing {
         const bool rasterOp = *mode != QPainter::CompositionMode_SourceOver;
         p.setCompositionMode(*mode);
         p.setTransform(t, true);
-        p.drawImage(QRectF(0, 0, sw, sh), imageOf(*im.picture, rasterOp),
+        p.drawImage(QRectF(0, 0, sw, sh),
+                    imageOf(*im.picture, rasterOp ? Alpha::Drop : Alpha::Keep),
                     QRectF(im.source.left, im.source.top, sw, sh));
     }
 
