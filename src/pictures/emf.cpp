@@ -191,6 +191,36 @@ Dib readEmfDib(const Record& r, std::size_t offBmi, std::size_t cbBmi, std::size
     return d;
 }
 
+// The fourth bytes of a 32-bit bottom-up or top-down BI_RGB DIB as the
+// alpha of `pic` (decoded from it), its colours unpremultiplied.
+void takeDibAlpha(const Record& r, std::size_t offBmi, std::size_t cbBmi, std::size_t offBits,
+                  std::size_t cbBits, Picture& pic) {
+    if (cbBmi < 40 || !r.has(offBmi, 40))
+        return;
+    Bytes h = r.bytes(offBmi, 40);
+    const auto height = static_cast<std::int32_t>(le32(h + 8));
+    if (le16(h + 14) != 32 || le32(h + 16) != 0 ||
+        static_cast<std::int32_t>(le32(h + 4)) != pic.width)
+        return;
+    const std::size_t w = static_cast<std::size_t>(pic.width);
+    const std::size_t rows = static_cast<std::size_t>(pic.height);
+    if (cbBits / 4 / w < rows || !r.has(offBits, w * rows * 4))
+        return;
+    Bytes bits = r.bytes(offBits, w * rows * 4);
+    for (std::size_t y = 0; y < rows; ++y) {
+        const std::size_t from = height > 0 ? rows - 1 - y : y;
+        for (std::size_t x = 0; x < w; ++x) {
+            const std::uint32_t a = bits[(from * w + x) * 4 + 3];
+            std::uint32_t& px = pic.pixels[y * w + x];
+            auto un = [&](int shift) {
+                const std::uint32_t c = (px >> shift) & 0xFF;
+                return a == 0 ? 0u : std::min<std::uint32_t>(255, (c * 255 + a / 2) / a);
+            };
+            px = a << 24 | un(16) << 16 | un(8) << 8 | un(0);
+        }
+    }
+}
+
 class EmfPlayer {
   public:
     explicit EmfPlayer(Player& player) : player_(player) {}
@@ -326,16 +356,18 @@ void EmfPlayer::blit(std::uint32_t type, const Record& r) {
         d.picture = keyed;
         rop = kSrcCopy;
     } else if (type == kAlphaBlend) {
-        // The blend function: the picture's own alpha, if it has one, and
-        // the constant alpha of the whole bitmap.
+        // The blend function: the constant alpha of the whole bitmap and,
+        // with AC_SRC_ALPHA, the bitmap's own premultiplied alpha, which a
+        // plain 32-bit DIB keeps in the byte GDI ignores everywhere else.
         const unsigned constant = (rop >> 16) & 0xFF;
-        if (constant != 255) {
-            auto faded = std::make_shared<Picture>(*d.picture);
-            for (std::uint32_t& px : faded->pixels)
-                px = (px & 0xFFFFFF) | ((px >> 24) * constant / 255) << 24;
-            faded->hasAlpha = true;
-            d.picture = faded;
-        }
+        const bool ownAlpha = ((rop >> 24) & 1) != 0;
+        auto blended = std::make_shared<Picture>(*d.picture);
+        if (ownAlpha)
+            takeDibAlpha(r, offBmi, cbBmi, offBits, cbBits, *blended);
+        for (std::uint32_t& px : blended->pixels)
+            px = (px & 0xFFFFFF) | ((px >> 24) * constant / 255) << 24;
+        blended->hasAlpha = true;
+        d.picture = blended;
         rop = kSrcCopy;
     }
     pl.image(dest, d.picture, src, rop);

@@ -106,6 +106,70 @@ TEST(EmfPlayer, StretchDiBitsPlacesItsBitmap) {
     EXPECT_NEAR(m.images[0].corners[2].y, 40, 0.05);
 }
 
+// EMR_ALPHABLEND and EMR_TRANSPARENTBLT: the STRETCHBLT layout, with the
+// blend function or the transparent colour where the raster operation was.
+File blend(std::uint32_t type, std::uint32_t how, const File& bmi, const File& bits) {
+    EmfWriter w(100, 100);
+    const std::int64_t bmiAt = 108, bitsAt = 108 + static_cast<std::int64_t>(bmi.size());
+    File tail = bmi;
+    tail.insert(tail.end(), bits.begin(), bits.end());
+    w.add(type,
+          {0,
+           0,
+           0,
+           0,
+           10,
+           10,
+           20,
+           10,
+           how,
+           0,
+           0,
+           0x3F800000,
+           0,
+           0,
+           0x3F800000,
+           0,
+           0,
+           0,
+           0,
+           bmiAt,
+           static_cast<std::int64_t>(bmi.size()),
+           bitsAt,
+           static_cast<std::int64_t>(bits.size()),
+           2,
+           1},
+          tail);
+    return w.file();
+}
+
+TEST(EmfPlayer, BlendsBitmapsWithTheirAlphaOrTransparentColour) {
+    File header;
+    for (std::uint32_t v : {40u, 2u, 1u})
+        put32le(header, v);
+    put16le(header, 1);
+    put16le(header, 32);
+    header.resize(40, 0);
+    // Premultiplied: a red of alpha 128, then nothing at all.
+    const File bits = {0, 0, 128, 128, 9, 9, 9, 0};
+    const File alpha = blend(114, 0x01FF0000, header, bits);
+    seed("alphablend.emf", alpha);
+    Metafile m = parse(alpha);
+    ASSERT_EQ(m.images.size(), 1u);
+    EXPECT_EQ(m.images[0].picture->pixels, (std::vector<std::uint32_t>{0x80FF0000, 0x00000000}));
+
+    // Half the constant alpha, no alpha of its own.
+    m = parse(blend(114, 0x00800000, header, bits));
+    EXPECT_EQ(m.images[0].picture->pixels, (std::vector<std::uint32_t>{0x80800000, 0x80090909}));
+
+    const File dib = dib24(2, 1, {0x00FF00, 0xFF0000});
+    const File keyed = blend(116, rgbRef(0, 255, 0), File(dib.begin(), dib.begin() + 40),
+                             File(dib.begin() + 40, dib.end()));
+    seed("transparentblt.emf", keyed);
+    m = parse(keyed);
+    EXPECT_EQ(m.images[0].picture->pixels, (std::vector<std::uint32_t>{0, kRed}));
+}
+
 TEST(EmfPlayer, RefusesDamagedFiles) {
     File pastTheEnd = EmfWriter(10, 10).rectangle(0, 0, 1, 1).file();
     pastTheEnd.resize(88 + 10);
