@@ -4,6 +4,7 @@
 #include "core/paths.h"
 #include "pictures/loader.h"
 #include "platform/host.h"
+#include "platform/metafile_renderer.h"
 #include "platform/qtext.h"
 
 #include <QMouseEvent>
@@ -78,6 +79,7 @@ Control::Control(ControlHost& host, ControlKind kind, std::string name)
 ImageControl::ImageControl(ControlHost& host, std::string name, QWidget* parent)
     : QWidget(parent), Control(host, ControlKind::Image, std::move(name)) {
     resize(105, 105);
+    platform::registerMetafileRenderer(); // image controls are where metafiles get drawn
 }
 
 void ImageControl::loadPicture(const std::string& composedPath) {

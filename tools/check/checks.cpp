@@ -193,13 +193,13 @@ void checkPictures(const Game& game, Report& report) {
             continue;
         auto [it, fresh] = failures.try_emplace(*path);
         if (fresh) {
+            // One picture at a time, nothing kept: a game's pictures together
+            // may be large. Metafiles are read, not drawn: no Qt here.
             try {
-                pictures::loadPicture(*path, f.composed);
+                pictures::checkPicture(*path, f.composed);
             } catch (const TaleError& e) {
                 it->second = utf8(e.what());
             }
-            // One picture at a time: a game's pictures together may be large.
-            pictures::clearPictureCache();
         }
         if (it->second.empty())
             continue;
