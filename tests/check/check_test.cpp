@@ -82,6 +82,10 @@ struct Row {
     // Lines added to the base game's files, by file name.
     std::map<std::string, std::string> files;
     std::vector<Expected> findings;
+    // Files of the base game written under another name (UTF-8), and files
+    // written instead of the base game's.
+    std::map<std::string, std::string> renamed = {};
+    std::map<std::string, std::string> replaced = {};
 };
 
 constexpr Severity E = Severity::Error;
@@ -256,6 +260,7 @@ std::vector<Row> rows() {
         {"encodings",
          {{"victorypictures.txt", "*text1*string1*© 2024#\n"}},
          {{"allbacktexts.txt", 0, N, "encoding", "read as UTF-8"},
+          {"victorypictures.txt", 2, W, "unknown-key", "the player reads it from victorytexts.txt"},
           {"allbacktexts.txt", 3, W, "lost-characters",
            "5 characters Windows-1251 lacks ('ü', 'ß', '日', '本')"},
           {"victorytexts.txt", 0, N, "encoding", "read as Windows-1251"},
@@ -277,6 +282,92 @@ std::vector<Row> rows() {
          {{"allbuttons.txt", "*button1*clickALLBAD*#lost^\n"}},
          {{"allbuttons.txt", 4, W, "end-screen", "lostpictures.txt does not exist"},
           {"allbuttons.txt", 4, W, "end-screen", "losttexts.txt does not exist"}}},
+        // Typing slips in keys, each told with the key the file is read for;
+        // text that is plainly no key is left alone.
+        {"unknown_keys",
+         {{"allbackpictures.txt", "*pictrue1*name*ok.png#\n"
+                                  "*picture2*leftindivison*2#1#\n"
+                                  "*shape1*form*circle#*shape1*color*clRed#\n"
+                                  "*button1*name*ok.png#\n"
+                                  "A note *about* the pictures, *** 2*3=6 #1# *fon*name*\n"},
+          {"allbacktexts.txt", "*text2*string1*Hi#*text2fontcolour*clRed#\n"
+                               "*text3*sting1*Hello#\n"
+                               "*text1*string2*The *key* to it#\n"},
+          {"allbuttons.txt", "*button2*clik*picture1#visible^\n"},
+          {"alltextwindows.txt", "*textwindow1*rigthanswer*Rome#\n"}},
+         {{"allbackpictures.txt", 2, W, "unknown-key",
+           "'*pictrue1*name*' is no key the player reads in allbackpictures.txt: did you mean "
+           "'*picture1*name*'?"},
+          {"allbackpictures.txt", 3, W, "unknown-key", "did you mean '*picture2*leftindivision*'?"},
+          {"allbackpictures.txt", 4, W, "unknown-key", "did you mean '*shape1color*'?"},
+          {"allbackpictures.txt", 5, W, "unknown-key",
+           "'*button1*name*' is not read from allbackpictures.txt: the player reads it from "
+           "allbuttons.txt"},
+          {"allbacktexts.txt", 2, W, "unknown-key", "did you mean '*text2fontcolor*'?"},
+          {"allbacktexts.txt", 3, W, "unknown-key", "did you mean '*text3*string1*'?"},
+          {"allbuttons.txt", 4, W, "unknown-key", "did you mean '*button2*click*'?"},
+          {"alltextwindows.txt", 2, W, "unknown-key",
+           "did you mean '*textwindow1*rightanswer*'?"}}},
+        // Keys typed with a Russian layout: Cyrillic letters that look Latin.
+        {"look_alikes",
+         {{"allbackpictures.txt", "*picturе2*name*ok.png#\n"
+                                  "*picture1visible*nо# (shown later)\n"
+                                  "*Рicturе3*name*ok.png#\n"},
+          {"victorypictures.txt", "*vidео*end.avi#\n"}},
+         {{"allbackpictures.txt", 2, W, "unknown-key",
+           "'*picturе2*name*' is written with the Cyrillic letter 'е' in place of a Latin one, "
+           "so the player does not find it: write '*picture2*name*'"},
+          {"allbackpictures.txt", 3, W, "unknown-key", "'о' in place of a Latin one"},
+          {"allbackpictures.txt", 4, W, "unknown-key",
+           "the Cyrillic letters 'Р', 'е' in place of Latin ones"},
+          {"victorypictures.txt", 2, W, "unknown-key", "write '*video*'"}}},
+        // Description files saved under a name the player does not read.
+        {"file_names",
+         {{"LostPicture.TXT", "*screencolor*clRed#\n"}, {"notes.txt", "my notes\n"}},
+         {{"LostPicture.TXT", 0, W, "file-name", "did you mean lostpictures.txt?"},
+          {"allbacktext.txt", 0, W, "file-name",
+           "did you mean allbacktexts.txt? The player reads only allbacktexts.txt"},
+          {"allbuttons.txt.txt", 0, W, "file-name", "shows allbuttons.txt.txt as allbuttons.txt"},
+          {"victorytеxts.txt", 0, W, "file-name", "Cyrillic letter 'е'"},
+          {"", 0, W, "no-ending", "the game never ends"}},
+         {{"allbacktexts.txt", "allbacktext.txt"},
+          {"allbuttons.txt", "allbuttons.txt.txt"},
+          {"victorytexts.txt", "victorytеxts.txt"}}},
+        // Rules of a button the play screen does not build never run, so
+        // their "victory" does not count.
+        {"no_ending",
+         {},
+         {{"allbuttons.txt", 0, W, "no-ending",
+           "no click rule of the play screen runs 'victory' or 'lost'"},
+          {"allbuttons.txt", 3, W, "target", "button 2, which the play screen does not build"}},
+         {},
+         {{"allbuttons.txt",
+           "*button1*name*ok.png#\n"
+           "*button1*click*textwindow1#checktext^picture1&visible+picture1=invisible~\n"
+           "*button2*clickALLGOOD*#victory^\n"}}},
+        {"ampersands",
+         {{"allbacktexts.txt", "*text1*string2*Tom & Jerry#\n"
+                               "*text1*string3*Tom && Jerry, R&&D#\n"
+                               "*list1*string1*A & B#\n"
+                               "*text1*string4*the end &#\n"},
+          {"victorytexts.txt", "*text1*string2*R&D#\n"}},
+         {{"allbacktexts.txt", 2, W, "ampersand", "string 'Tom & Jerry' holds a single '&'"},
+          {"allbacktexts.txt", 5, W, "ampersand", "Write '&&' to show one '&'"},
+          {"victorytexts.txt", 2, W, "ampersand", "'R&D'"}}},
+        // A condition that is no command answers yes: the rule accepts every
+        // answer. An action that is no command only does nothing.
+        {"unknown_conditions",
+         {{"allbuttons.txt", "*button1*click*textwindow1#chektext^picture1&visible+=~\n"
+                             "*button1*click*picture1#blink^picture1&visible+=~\n"
+                             "*button1*clickALLBAD*picture1#visibel^\n"}},
+         {{"allbuttons.txt", 4, E, "condition",
+           "'chektext' is no command: the condition always answers yes, so the success part "
+           "always runs (did you mean 'checktext'?)"},
+          {"allbuttons.txt", 5, E, "condition",
+           "'blink' is no command: the condition always answers yes, so the success part always "
+           "runs"},
+          {"allbuttons.txt", 6, W, "command",
+           "'visibel' matches no command and does nothing: did you mean 'visible'?"}}},
     };
 }
 
@@ -290,10 +381,14 @@ TEST_P(CheckRows, FindsExactlyWhatIsWrong) {
     const Row& row = GetParam();
     TempGame game;
     std::map<std::string, std::string> files = kBase;
+    for (const auto& [name, text] : row.replaced)
+        files[name] = text;
     for (const auto& [name, lines] : row.files)
         files[name] += lines;
     for (const auto& [name, text] : files)
         game.write(name, text);
+    for (const auto& [from, to] : row.renamed)
+        fs::rename(fs::path(game.folder()) / from, fs::path(game.folder()) / to);
     if (std::string(row.name) == "utf8_with_mark") {
         const std::string text = "\xEF\xBB\xBF*text1*string1*Загадка#\r\n*text1*string2*漢字?#\r\n";
         game.writeBytes("allbacktexts.txt", std::vector<unsigned char>(text.begin(), text.end()));
