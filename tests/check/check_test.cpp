@@ -2,6 +2,7 @@
 // fault, and the whole list of findings must match, so that a check that
 // finds too much fails as well as one that finds too little.
 #include "check/check.h"
+#include "check/spelling.h"
 
 #include "core/codepage.h"
 #include "pictures/encoders.h"
@@ -16,6 +17,7 @@
 #include <set>
 #include <string>
 #include <sys/wait.h>
+#include <tuple>
 #include <vector>
 
 namespace taleplay::check {
@@ -499,36 +501,146 @@ TEST(Check, DemoGameHasNoFindings) {
         << notes;
 }
 
+// Runs the program in an environment of its own: `environment` is the whole
+// of it besides PATH ("LANG=ru_RU.UTF-8"), so that the caller's locale
+// never leaks in. Returns the exit status and leaves stdout and stderr in
+// `out`.
+int runChecker(const std::string& environment, const std::string& arguments, std::string& out) {
+    const std::string command = "env -i PATH=/usr/bin:/bin " + environment + " " +
+                                std::string(TALEPLAY_CHECK_EXE) + " " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char buf[4096];
+    out.clear();
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe))
+        out.append(buf, n);
+    const int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void writeBase(const TempGame& game) {
+    for (const auto& [name, text] : kBase)
+        game.write(name, text);
+}
+
 // The program itself: JSON out, exit status 1 on an error and 0 without.
 TEST(CheckProgram, JsonAndExitStatus) {
     TempGame game;
-    for (const auto& [name, text] : kBase)
-        game.write(name, text);
-    auto run = [&](std::string& out) {
-        const std::string command =
-            std::string(TALEPLAY_CHECK_EXE) + " --json '" + game.folder() + "'";
-        FILE* pipe = ::popen(command.c_str(), "r");
-        char buf[4096];
-        out.clear();
-        while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe))
-            out.append(buf, n);
-        const int status = ::pclose(pipe);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    };
+    writeBase(game);
     std::string out;
-    EXPECT_EQ(run(out), 0) << out;
+    const std::string arguments = "--json '" + game.folder() + "'";
+    EXPECT_EQ(runChecker("LANG=C.UTF-8", arguments, out), 0) << out;
     // Notes (the encodings of the two Russian files) are no fault.
-    EXPECT_NE(out.find("\"errors\": 0, \"warnings\": 0, \"notes\": 2, \"findings\": ["),
+    EXPECT_NE(out.find("\"game\": \"test\", \"errors\": 0, \"warnings\": 0, \"notes\": 2, "
+                       "\"findings\": ["),
               std::string::npos)
         << out;
     EXPECT_NE(out.find("\"severity\": \"note\", \"kind\": \"encoding\""), std::string::npos) << out;
 
     game.write("allbackpictures.txt", "*picture1*name*ok.png#\n*picture2*name*\"gone\".png#\n");
-    EXPECT_EQ(run(out), 1) << out;
+    EXPECT_EQ(runChecker("LANG=C.UTF-8", arguments, out), 1) << out;
     EXPECT_NE(out.find("\"line\": 2, \"severity\": \"error\", \"kind\": \"missing-file\""),
               std::string::npos)
         << out;
     EXPECT_NE(out.find("picture '\\\"gone\\\".png' does not exist"), std::string::npos) << out;
+}
+
+// Every run ends with one line that counts the findings, a clean game
+// included; --quiet leaves only that line, the exit status tells the rest.
+TEST(CheckProgram, SummaryLine) {
+    TempGame game;
+    writeBase(game);
+    const std::string folder = "'" + game.folder() + "'";
+    std::string out;
+    EXPECT_EQ(runChecker("", folder, out), 0);
+    EXPECT_TRUE(out.ends_with("\ntest: 0 errors, 0 warnings, 2 notes\n")) << out;
+    EXPECT_EQ(runChecker("", "--quiet " + folder, out), 0);
+    EXPECT_EQ(out, "test: 0 errors, 0 warnings, 2 notes\n");
+
+    game.write("allbackpictures.txt", "*picture1*name*ok.png#\n*picture2*name*gone.png#\n");
+    game.write("allbacktexts.txt", "*text1*string1*Tom & Jerry#\n");
+    EXPECT_EQ(runChecker("", "-q " + folder, out), 1);
+    EXPECT_EQ(out, "test: 1 error, 1 warning, 1 note\n");
+    // JSON carries its own counts: --quiet does not cut it.
+    EXPECT_EQ(runChecker("", "--quiet --json " + folder, out), 1);
+    EXPECT_NE(out.find("\"errors\": 1, \"warnings\": 1, \"notes\": 1"), std::string::npos) << out;
+}
+
+TEST(Check, GameNames) {
+    const std::vector<std::pair<std::string, std::string>> rows{
+        {"/games/data_quiz", "quiz"},
+        {"/games/data_quiz/", "quiz"},
+        {"/games/data_Моя игра", "Моя игра"},
+        {"/games/quiz", "quiz"},
+        {"/games/data_", "data_"},
+    };
+    for (const auto& [folder, name] : rows)
+        EXPECT_EQ(gameName(folder), name) << folder;
+}
+
+// Under a Russian locale the messages, severities, usage and summary are
+// Russian: whether the system has the locale (LANG alone), or has only
+// C.UTF-8 and is told the language (LANGUAGE), as a fresh Debian has. The
+// catalogue comes from the build tree. JSON keeps its field names, kinds
+// and severities.
+TEST(CheckProgram, RussianMessages) {
+    TempGame game;
+    writeBase(game);
+    game.write("allbackpictures.txt", "*picture1*name*ok.png#\n*picture2*name*gone.png#\n");
+    const std::string folder = "'" + game.folder() + "'";
+    for (const std::string environment :
+         {"LANG=ru_RU.UTF-8", "LC_ALL=C.UTF-8 LANGUAGE=ru", "LANG=C LC_MESSAGES=ru_RU.UTF-8"}) {
+        std::string out;
+        EXPECT_EQ(runChecker(environment, folder, out), 1) << environment;
+        EXPECT_NE(out.find("allbackpictures.txt:2: ошибка: картинка 'gone.png' не существует; "
+                           "плеер сообщит об этом\n"),
+                  std::string::npos)
+            << environment << "\n"
+            << out;
+        EXPECT_TRUE(out.ends_with("\ntest: 1 ошибка, 0 предупреждений, 2 замечания\n"))
+            << environment << "\n"
+            << out;
+
+        EXPECT_EQ(runChecker(environment, "--json " + folder, out), 1);
+        EXPECT_NE(out.find("\"severity\": \"error\", \"kind\": \"missing-file\", \"message\": "
+                           "\"картинка 'gone.png' не существует"),
+                  std::string::npos)
+            << environment << "\n"
+            << out;
+
+        EXPECT_EQ(runChecker(environment, "--help", out), 2);
+        EXPECT_NE(out.find("использование: taleplay-check"), std::string::npos) << out;
+    }
+    // Without a Russian locale, and in plain C whatever LANGUAGE says, as
+    // gettext has it: English.
+    for (const std::string environment : {"", "LANG=en_GB.UTF-8", "LC_ALL=C LANGUAGE=ru"}) {
+        std::string out;
+        EXPECT_EQ(runChecker(environment, "--quiet " + folder, out), 1);
+        EXPECT_EQ(out, "test: 1 error, 0 warnings, 2 notes\n") << environment;
+    }
+}
+
+// Slips of the pen and of the keyboard layout, as the key checks weigh them.
+TEST(Spelling, DistancesAndLookAlikes) {
+    const std::vector<std::tuple<std::string, std::string, int>> distances{
+        {"pictrue", "picture", 1},
+        {"leftindivison", "leftindivision", 1},
+        {"fontcolour", "fontcolor", 1},
+        {"clik", "click", 1},
+        {"*shape1*color*", "*shape1color*", 1},
+        {"abc", "abc", 0},
+        {"", "abc", 3},
+        {"video", "sound", 5},
+    };
+    for (const auto& [a, b, d] : distances) {
+        EXPECT_EQ(editDistance(a, b), d) << a << " " << b;
+        EXPECT_EQ(editDistance(b, a), d) << b << " " << a;
+    }
+    EXPECT_EQ(latinLookAlike(0xF0), 'p'); // р
+    EXPECT_EQ(latinLookAlike(0xD0), 'P'); // Р
+    EXPECT_EQ(latinLookAlike(0xB3), 'i'); // і
+    EXPECT_EQ(latinLookAlike(0xE6), 0);   // ж
+    EXPECT_EQ(latinLookAlike('p'), 0);
+    EXPECT_EQ(withLatinLookAlikes(cp1251::fromUtf8("*рiсturе1*")), "*picture1*");
 }
 
 } // namespace
