@@ -590,7 +590,9 @@ void checkFileNames(const Game& game, Report& report) {
     if (missing.empty())
         return;
     std::error_code e;
-    for (const auto& entry : std::filesystem::directory_iterator(game.folder(), e)) {
+    for (std::filesystem::directory_iterator it(game.folder(), e), end; !e && it != end;
+         it.increment(e)) {
+        const std::filesystem::directory_entry& entry = *it;
         std::error_code ignored;
         if (!entry.is_regular_file(ignored))
             continue;

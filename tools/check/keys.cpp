@@ -254,6 +254,10 @@ Verdict judge(std::string_view written, FileRole role) {
         slip.kind = KeySlip::Kind::OtherFile;
         return {false, Pattern::Use::Value, slip, 0};
     }
+    // No key is half this long: a longer run of letters is no slip of one,
+    // and need not cost a distance to every key.
+    if (written.size() > 64)
+        return {};
     const Pattern* best = nullptr;
     int bestDistance = 0;
     for (const Pattern& p : patterns) {
