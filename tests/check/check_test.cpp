@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -280,6 +281,36 @@ std::vector<Row> rows() {
            "--notest FOLDER', or unpack the archive again with 'unzip -O CP866'"},
           {"allbuttons.txt", 4, W, "name-encoding", "'Дом.PNG' is found as 'дом.png'"},
           {"victorypictures.txt", 2, W, "name-encoding", "convmv -f cp1251 -t utf-8"}}},
+        // Every fixture of tests/media plays; copies made odd (see below) do not.
+        {"media_formats",
+         {{"allbackpictures.txt", "*sound*odd.wav#\n*video*odd_picture.avi#\n"},
+          {"allbuttons.txt",
+           "*button1*clickALLBAD*#playvideo odd_sound.avi^\n"
+           "*button1*clickALLBAD*#playsound odd_sound.avi^\n"
+           "*button1*clickALLBAD*#playsound pcm.wav^\n*button1*clickALLBAD*#playsound "
+           "adpcm_ms.wav^\n"
+           "*button1*clickALLBAD*#playsound adpcm_ima.wav^\n*button1*clickALLBAD*#playsound "
+           "sound.mp3^\n"
+           "*button1*clickALLBAD*#playsound sound.mp2^\n*button1*clickALLBAD*#playsound "
+           "sound.ogg^\n"
+           "*button1*clickALLBAD*#playsound sound.aiff^\n*button1*clickALLBAD*#playsound "
+           "mjpeg.avi^\n"
+           "*button1*clickALLBAD*#playvideo mjpeg.avi^\n*button1*clickALLBAD*#playvideo xvid.avi^\n"
+           "*button1*clickALLBAD*#playvideo msvideo1.avi^\n"
+           "*button1*clickALLBAD*#playvideo cinepak.avi^\n"
+           "*button1*clickALLBAD*#playvideo mpeg1.mpg^\n*button1*clickALLBAD*#playvideo "
+           "mpeg2.mpg^\n"
+           "*button1*clickALLBAD*#playvideo wmv.wmv^\n*button1*clickALLBAD*#playvideo h264.mp4^\n"
+           "*button1*clickALLBAD*#playvideo movie.mov^\n"}},
+         {{"allbackpictures.txt", 2, W, "media-format", "sound in format tag 0x7777 (WAV)"},
+          {"allbackpictures.txt", 3, W, "media-format",
+           "compressed as 'QZQZ' (AVI), which none "
+           "of the player's decoders reads: it will "
+           "not play"},
+          {"allbuttons.txt", 4, W, "media-format", "it plays without that sound"},
+          {"allbuttons.txt", 5, W, "media-format",
+           "format tag 0x7777 (AVI), which none of the "
+           "player's decoders reads: it will not play"}}},
         {"end_screens",
          {{"allbuttons.txt", "*button1*clickALLBAD*#lost^\n"}},
          {{"allbuttons.txt", 4, W, "end-screen", "lostpictures.txt does not exist"},
@@ -373,6 +404,11 @@ std::vector<Row> rows() {
     };
 }
 
+std::vector<unsigned char> readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), {});
+}
+
 void PrintTo(const Row& row, std::ostream* out) {
     *out << row.name;
 }
@@ -410,6 +446,32 @@ TEST_P(CheckRows, FindsExactlyWhatIsWrong) {
         const std::string png = game.read("ok.png");
         game.writeBytes(kDomCp866, std::vector<unsigned char>(png.begin(), png.end()));
         game.writeBytes("\xCA\xCE\xD2.png", std::vector<unsigned char>(png.begin(), png.end()));
+    }
+    if (std::string(row.name) == "media_formats") {
+        for (const auto& entry : fs::directory_iterator(TALEPLAY_MEDIA_FIXTURES))
+            fs::copy_file(entry.path(), game.folder() + "/" + entry.path().filename().string());
+        // A WAV of format tag 0x7777, and the AVI with its pictures
+        // compressed as "QZQZ" or its sound in format tag 0x7777: codecs that
+        // no decoder reads.
+        std::vector<unsigned char> wav = readBytes(game.folder() + "/pcm.wav");
+        wav[20] = wav[21] = 0x77;
+        game.writeBytes("odd.wav", wav);
+        const std::vector<unsigned char> avi = readBytes(game.folder() + "/mjpeg.avi");
+        const auto find = [&](std::string_view what, std::size_t from) {
+            return static_cast<std::size_t>(
+                std::search(avi.begin() + static_cast<std::ptrdiff_t>(from), avi.end(),
+                            what.begin(), what.end()) -
+                avi.begin());
+        };
+        std::vector<unsigned char> odd = avi;
+        const std::size_t video = find("vids", 0);
+        for (std::size_t at : {video + 4, find("strf", video) + 8 + 16})
+            std::copy_n("QZQZ", 4, odd.begin() + static_cast<std::ptrdiff_t>(at));
+        game.writeBytes("odd_picture.avi", odd);
+        odd = avi;
+        const std::size_t sound = find("strf", find("auds", 0)) + 8;
+        odd[sound] = odd[sound + 1] = 0x77;
+        game.writeBytes("odd_sound.avi", odd);
     }
     if (std::string(row.name) == "bad_pictures") {
         game.writeBytes("broken.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0});

@@ -8,6 +8,7 @@
 #include "check/check.h"
 #include "check/game.h"
 #include "check/keys.h"
+#include "check/media.h"
 #include "check/spelling.h"
 #include "check/translate.h"
 #include "commands/command_text.h"
@@ -235,6 +236,47 @@ void checkPictures(const Game& game, Report& report) {
         else
             report.add(utf8(f.name), 0, Severity::Error,
                        format(tr("default picture cannot be loaded: {1}"), {it->second}));
+    }
+}
+
+// --- Sounds and videos no decoder reads ------------------------------------
+
+// The player plays what the media framework's plugin sets decode, and says
+// nothing of a file they do not: only a line on standard error.
+void checkMediaFormats(const Game& game, Report& report) {
+    std::set<std::tuple<const DescrFile*, int, std::string>> seen;
+    for (const NamedFile& f : game.namedFiles()) {
+        if ((f.use != NamedFile::Use::Sound && f.use != NamedFile::Use::Video) || !f.file ||
+            !seen.insert({f.file, f.line, f.name}).second)
+            continue;
+        const auto path = paths::existingFile(f.composed);
+        if (!path)
+            continue;
+        const MediaFormat format = readMediaFormat(*path);
+        const bool asVideo = f.use == NamedFile::Use::Video;
+        bool picture = false;
+        for (const MediaStream& s : format.streams)
+            picture = picture || (s.video && s.decodable);
+        for (const MediaStream& s : format.streams) {
+            if (s.decodable || (!asVideo && s.video))
+                continue;
+            // A video still plays without its sound, a sound without pictures.
+            const bool stops = asVideo ? s.video || !picture : true;
+            // A four-character code is quoted; a description ("format tag
+            // 0x0055", "an unknown codec") is not.
+            const std::string codec =
+                s.video || s.codec.size() == 4 ? "'" + s.codec + "'" : tr(s.codec.c_str());
+            const char* pattern =
+                s.video ? tr("{1} {2} holds pictures compressed as {3} ({4}), which none of the "
+                             "player's decoders reads: it will not play")
+                : stops ? tr("{1} {2} holds sound in {3} ({4}), which none of the player's "
+                             "decoders reads: it will not play")
+                        : tr("{1} {2} holds sound in {3} ({4}), which none of the player's "
+                             "decoders reads: it plays without that sound");
+            report.warning(
+                f.file, f.line,
+                check::format(pattern, {useWord(f.use), q(f.name), codec, format.container}));
+        }
     }
 }
 
@@ -1072,6 +1114,7 @@ const auto kChecks = std::to_array<Check>({
     {"missing-file", checkMissingFiles},
     {"name-encoding", checkNameEncodings},
     {"bad-picture", checkPictures},
+    {"media-format", checkMediaFormats},
     {"bad-colour", checkColours},
     {"number-limit", checkNumbers},
     {"flag-form", checkFlags},
