@@ -2,6 +2,7 @@
 // fault, and the whole list of findings must match, so that a check that
 // finds too much fails as well as one that finds too little.
 #include "check/check.h"
+#include "check/spelling.h"
 
 #include "core/codepage.h"
 #include "pictures/encoders.h"
@@ -17,6 +18,7 @@
 #include <set>
 #include <string>
 #include <sys/wait.h>
+#include <tuple>
 #include <vector>
 
 namespace taleplay::check {
@@ -83,6 +85,10 @@ struct Row {
     // Lines added to the base game's files, by file name.
     std::map<std::string, std::string> files;
     std::vector<Expected> findings;
+    // Files of the base game written under another name (UTF-8), and files
+    // written instead of the base game's.
+    std::map<std::string, std::string> renamed = {};
+    std::map<std::string, std::string> replaced = {};
 };
 
 constexpr Severity E = Severity::Error;
@@ -257,6 +263,7 @@ std::vector<Row> rows() {
         {"encodings",
          {{"victorypictures.txt", "*text1*string1*© 2024#\n"}},
          {{"allbacktexts.txt", 0, N, "encoding", "read as UTF-8"},
+          {"victorypictures.txt", 2, W, "unknown-key", "the player reads it from victorytexts.txt"},
           {"allbacktexts.txt", 3, W, "lost-characters",
            "5 characters Windows-1251 lacks ('ü', 'ß', '日', '本')"},
           {"victorytexts.txt", 0, N, "encoding", "read as Windows-1251"},
@@ -308,6 +315,92 @@ std::vector<Row> rows() {
          {{"allbuttons.txt", "*button1*clickALLBAD*#lost^\n"}},
          {{"allbuttons.txt", 4, W, "end-screen", "lostpictures.txt does not exist"},
           {"allbuttons.txt", 4, W, "end-screen", "losttexts.txt does not exist"}}},
+        // Typing slips in keys, each told with the key the file is read for;
+        // text that is plainly no key is left alone.
+        {"unknown_keys",
+         {{"allbackpictures.txt", "*pictrue1*name*ok.png#\n"
+                                  "*picture2*leftindivison*2#1#\n"
+                                  "*shape1*form*circle#*shape1*color*clRed#\n"
+                                  "*button1*name*ok.png#\n"
+                                  "A note *about* the pictures, *** 2*3=6 #1# *fon*name*\n"},
+          {"allbacktexts.txt", "*text2*string1*Hi#*text2fontcolour*clRed#\n"
+                               "*text3*sting1*Hello#\n"
+                               "*text1*string2*The *key* to it#\n"},
+          {"allbuttons.txt", "*button2*clik*picture1#visible^\n"},
+          {"alltextwindows.txt", "*textwindow1*rigthanswer*Rome#\n"}},
+         {{"allbackpictures.txt", 2, W, "unknown-key",
+           "'*pictrue1*name*' is no key the player reads in allbackpictures.txt: did you mean "
+           "'*picture1*name*'?"},
+          {"allbackpictures.txt", 3, W, "unknown-key", "did you mean '*picture2*leftindivision*'?"},
+          {"allbackpictures.txt", 4, W, "unknown-key", "did you mean '*shape1color*'?"},
+          {"allbackpictures.txt", 5, W, "unknown-key",
+           "'*button1*name*' is not read from allbackpictures.txt: the player reads it from "
+           "allbuttons.txt"},
+          {"allbacktexts.txt", 2, W, "unknown-key", "did you mean '*text2fontcolor*'?"},
+          {"allbacktexts.txt", 3, W, "unknown-key", "did you mean '*text3*string1*'?"},
+          {"allbuttons.txt", 4, W, "unknown-key", "did you mean '*button2*click*'?"},
+          {"alltextwindows.txt", 2, W, "unknown-key",
+           "did you mean '*textwindow1*rightanswer*'?"}}},
+        // Keys typed with a Russian layout: Cyrillic letters that look Latin.
+        {"look_alikes",
+         {{"allbackpictures.txt", "*picturе2*name*ok.png#\n"
+                                  "*picture1visible*nо# (shown later)\n"
+                                  "*Рicturе3*name*ok.png#\n"},
+          {"victorypictures.txt", "*vidео*end.avi#\n"}},
+         {{"allbackpictures.txt", 2, W, "unknown-key",
+           "'*picturе2*name*' is written with the Cyrillic letter 'е' in place of a Latin one, "
+           "so the player does not find it: write '*picture2*name*'"},
+          {"allbackpictures.txt", 3, W, "unknown-key", "'о' in place of a Latin one"},
+          {"allbackpictures.txt", 4, W, "unknown-key",
+           "the Cyrillic letters 'Р', 'е' in place of Latin ones"},
+          {"victorypictures.txt", 2, W, "unknown-key", "write '*video*'"}}},
+        // Description files saved under a name the player does not read.
+        {"file_names",
+         {{"LostPicture.TXT", "*screencolor*clRed#\n"}, {"notes.txt", "my notes\n"}},
+         {{"LostPicture.TXT", 0, W, "file-name", "did you mean lostpictures.txt?"},
+          {"allbacktext.txt", 0, W, "file-name",
+           "did you mean allbacktexts.txt? The player reads only allbacktexts.txt"},
+          {"allbuttons.txt.txt", 0, W, "file-name", "shows allbuttons.txt.txt as allbuttons.txt"},
+          {"victorytеxts.txt", 0, W, "file-name", "Cyrillic letter 'е'"},
+          {"", 0, W, "no-ending", "the game never ends"}},
+         {{"allbacktexts.txt", "allbacktext.txt"},
+          {"allbuttons.txt", "allbuttons.txt.txt"},
+          {"victorytexts.txt", "victorytеxts.txt"}}},
+        // Rules of a button the play screen does not build never run, so
+        // their "victory" does not count.
+        {"no_ending",
+         {},
+         {{"allbuttons.txt", 0, W, "no-ending",
+           "no click rule of the play screen runs 'victory' or 'lost'"},
+          {"allbuttons.txt", 3, W, "target", "button 2, which the play screen does not build"}},
+         {},
+         {{"allbuttons.txt",
+           "*button1*name*ok.png#\n"
+           "*button1*click*textwindow1#checktext^picture1&visible+picture1=invisible~\n"
+           "*button2*clickALLGOOD*#victory^\n"}}},
+        {"ampersands",
+         {{"allbacktexts.txt", "*text1*string2*Tom & Jerry#\n"
+                               "*text1*string3*Tom && Jerry, R&&D#\n"
+                               "*list1*string1*A & B#\n"
+                               "*text1*string4*the end &#\n"},
+          {"victorytexts.txt", "*text1*string2*R&D#\n"}},
+         {{"allbacktexts.txt", 2, W, "ampersand", "string 'Tom & Jerry' holds a single '&'"},
+          {"allbacktexts.txt", 5, W, "ampersand", "Write '&&' to show one '&'"},
+          {"victorytexts.txt", 2, W, "ampersand", "'R&D'"}}},
+        // A condition that is no command answers yes: the rule accepts every
+        // answer. An action that is no command only does nothing.
+        {"unknown_conditions",
+         {{"allbuttons.txt", "*button1*click*textwindow1#chektext^picture1&visible+=~\n"
+                             "*button1*click*picture1#blink^picture1&visible+=~\n"
+                             "*button1*clickALLBAD*picture1#visibel^\n"}},
+         {{"allbuttons.txt", 4, E, "condition",
+           "'chektext' is no command: the condition always answers yes, so the success part "
+           "always runs (did you mean 'checktext'?)"},
+          {"allbuttons.txt", 5, E, "condition",
+           "'blink' is no command: the condition always answers yes, so the success part always "
+           "runs"},
+          {"allbuttons.txt", 6, W, "command",
+           "'visibel' matches no command and does nothing: did you mean 'visible'?"}}},
     };
 }
 
@@ -326,10 +419,14 @@ TEST_P(CheckRows, FindsExactlyWhatIsWrong) {
     const Row& row = GetParam();
     TempGame game;
     std::map<std::string, std::string> files = kBase;
+    for (const auto& [name, text] : row.replaced)
+        files[name] = text;
     for (const auto& [name, lines] : row.files)
         files[name] += lines;
     for (const auto& [name, text] : files)
         game.write(name, text);
+    for (const auto& [from, to] : row.renamed)
+        fs::rename(fs::path(game.folder()) / from, fs::path(game.folder()) / to);
     if (std::string(row.name) == "utf8_with_mark") {
         const std::string text = "\xEF\xBB\xBF*text1*string1*Загадка#\r\n*text1*string2*漢字?#\r\n";
         game.writeBytes("allbacktexts.txt", std::vector<unsigned char>(text.begin(), text.end()));
@@ -540,36 +637,146 @@ TEST(Check, DemoGameHasNoFindings) {
         << notes;
 }
 
+// Runs the program in an environment of its own: `environment` is the whole
+// of it besides PATH ("LANG=ru_RU.UTF-8"), so that the caller's locale
+// never leaks in. Returns the exit status and leaves stdout and stderr in
+// `out`.
+int runChecker(const std::string& environment, const std::string& arguments, std::string& out) {
+    const std::string command = "env -i PATH=/usr/bin:/bin " + environment + " " +
+                                std::string(TALEPLAY_CHECK_EXE) + " " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char buf[4096];
+    out.clear();
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe))
+        out.append(buf, n);
+    const int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void writeBase(const TempGame& game) {
+    for (const auto& [name, text] : kBase)
+        game.write(name, text);
+}
+
 // The program itself: JSON out, exit status 1 on an error and 0 without.
 TEST(CheckProgram, JsonAndExitStatus) {
     TempGame game;
-    for (const auto& [name, text] : kBase)
-        game.write(name, text);
-    auto run = [&](std::string& out) {
-        const std::string command =
-            std::string(TALEPLAY_CHECK_EXE) + " --json '" + game.folder() + "'";
-        FILE* pipe = ::popen(command.c_str(), "r");
-        char buf[4096];
-        out.clear();
-        while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe))
-            out.append(buf, n);
-        const int status = ::pclose(pipe);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    };
+    writeBase(game);
     std::string out;
-    EXPECT_EQ(run(out), 0) << out;
+    const std::string arguments = "--json '" + game.folder() + "'";
+    EXPECT_EQ(runChecker("LANG=C.UTF-8", arguments, out), 0) << out;
     // Notes (the encodings of the two Russian files) are no fault.
-    EXPECT_NE(out.find("\"errors\": 0, \"warnings\": 0, \"notes\": 2, \"findings\": ["),
+    EXPECT_NE(out.find("\"game\": \"test\", \"errors\": 0, \"warnings\": 0, \"notes\": 2, "
+                       "\"findings\": ["),
               std::string::npos)
         << out;
     EXPECT_NE(out.find("\"severity\": \"note\", \"kind\": \"encoding\""), std::string::npos) << out;
 
     game.write("allbackpictures.txt", "*picture1*name*ok.png#\n*picture2*name*\"gone\".png#\n");
-    EXPECT_EQ(run(out), 1) << out;
+    EXPECT_EQ(runChecker("LANG=C.UTF-8", arguments, out), 1) << out;
     EXPECT_NE(out.find("\"line\": 2, \"severity\": \"error\", \"kind\": \"missing-file\""),
               std::string::npos)
         << out;
     EXPECT_NE(out.find("picture '\\\"gone\\\".png' does not exist"), std::string::npos) << out;
+}
+
+// Every run ends with one line that counts the findings, a clean game
+// included; --quiet leaves only that line, the exit status tells the rest.
+TEST(CheckProgram, SummaryLine) {
+    TempGame game;
+    writeBase(game);
+    const std::string folder = "'" + game.folder() + "'";
+    std::string out;
+    EXPECT_EQ(runChecker("", folder, out), 0);
+    EXPECT_TRUE(out.ends_with("\ntest: 0 errors, 0 warnings, 2 notes\n")) << out;
+    EXPECT_EQ(runChecker("", "--quiet " + folder, out), 0);
+    EXPECT_EQ(out, "test: 0 errors, 0 warnings, 2 notes\n");
+
+    game.write("allbackpictures.txt", "*picture1*name*ok.png#\n*picture2*name*gone.png#\n");
+    game.write("allbacktexts.txt", "*text1*string1*Tom & Jerry#\n");
+    EXPECT_EQ(runChecker("", "-q " + folder, out), 1);
+    EXPECT_EQ(out, "test: 1 error, 1 warning, 1 note\n");
+    // JSON carries its own counts: --quiet does not cut it.
+    EXPECT_EQ(runChecker("", "--quiet --json " + folder, out), 1);
+    EXPECT_NE(out.find("\"errors\": 1, \"warnings\": 1, \"notes\": 1"), std::string::npos) << out;
+}
+
+TEST(Check, GameNames) {
+    const std::vector<std::pair<std::string, std::string>> rows{
+        {"/games/data_quiz", "quiz"},
+        {"/games/data_quiz/", "quiz"},
+        {"/games/data_Моя игра", "Моя игра"},
+        {"/games/quiz", "quiz"},
+        {"/games/data_", "data_"},
+    };
+    for (const auto& [folder, name] : rows)
+        EXPECT_EQ(gameName(folder), name) << folder;
+}
+
+// Under a Russian locale the messages, severities, usage and summary are
+// Russian: whether the system has the locale (LANG alone), or has only
+// C.UTF-8 and is told the language (LANGUAGE), as a fresh Debian has. The
+// catalogue comes from the build tree. JSON keeps its field names, kinds
+// and severities.
+TEST(CheckProgram, RussianMessages) {
+    TempGame game;
+    writeBase(game);
+    game.write("allbackpictures.txt", "*picture1*name*ok.png#\n*picture2*name*gone.png#\n");
+    const std::string folder = "'" + game.folder() + "'";
+    for (const std::string environment :
+         {"LANG=ru_RU.UTF-8", "LC_ALL=C.UTF-8 LANGUAGE=ru", "LANG=C LC_MESSAGES=ru_RU.UTF-8"}) {
+        std::string out;
+        EXPECT_EQ(runChecker(environment, folder, out), 1) << environment;
+        EXPECT_NE(out.find("allbackpictures.txt:2: ошибка: картинка 'gone.png' не существует; "
+                           "плеер сообщит об этом\n"),
+                  std::string::npos)
+            << environment << "\n"
+            << out;
+        EXPECT_TRUE(out.ends_with("\ntest: 1 ошибка, 0 предупреждений, 2 замечания\n"))
+            << environment << "\n"
+            << out;
+
+        EXPECT_EQ(runChecker(environment, "--json " + folder, out), 1);
+        EXPECT_NE(out.find("\"severity\": \"error\", \"kind\": \"missing-file\", \"message\": "
+                           "\"картинка 'gone.png' не существует"),
+                  std::string::npos)
+            << environment << "\n"
+            << out;
+
+        EXPECT_EQ(runChecker(environment, "--help", out), 2);
+        EXPECT_NE(out.find("использование: taleplay-check"), std::string::npos) << out;
+    }
+    // Without a Russian locale, and in plain C whatever LANGUAGE says, as
+    // gettext has it: English.
+    for (const std::string environment : {"", "LANG=en_GB.UTF-8", "LC_ALL=C LANGUAGE=ru"}) {
+        std::string out;
+        EXPECT_EQ(runChecker(environment, "--quiet " + folder, out), 1);
+        EXPECT_EQ(out, "test: 1 error, 0 warnings, 2 notes\n") << environment;
+    }
+}
+
+// Slips of the pen and of the keyboard layout, as the key checks weigh them.
+TEST(Spelling, DistancesAndLookAlikes) {
+    const std::vector<std::tuple<std::string, std::string, int>> distances{
+        {"pictrue", "picture", 1},
+        {"leftindivison", "leftindivision", 1},
+        {"fontcolour", "fontcolor", 1},
+        {"clik", "click", 1},
+        {"*shape1*color*", "*shape1color*", 1},
+        {"abc", "abc", 0},
+        {"", "abc", 3},
+        {"video", "sound", 5},
+    };
+    for (const auto& [a, b, d] : distances) {
+        EXPECT_EQ(editDistance(a, b), d) << a << " " << b;
+        EXPECT_EQ(editDistance(b, a), d) << b << " " << a;
+    }
+    EXPECT_EQ(latinLookAlike(0xF0), 'p'); // р
+    EXPECT_EQ(latinLookAlike(0xD0), 'P'); // Р
+    EXPECT_EQ(latinLookAlike(0xB3), 'i'); // і
+    EXPECT_EQ(latinLookAlike(0xE6), 0);   // ж
+    EXPECT_EQ(latinLookAlike('p'), 0);
+    EXPECT_EQ(withLatinLookAlikes(cp1251::fromUtf8("*рiсturе1*")), "*picture1*");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Containers and codecs of sound and video files, from their headers.
 #include "check/media.h"
+#include "check/translate.h"
 
 #include <algorithm>
 #include <array>
@@ -179,7 +180,7 @@ void readOgg(std::string_view b, MediaFormat& out) {
                 found = true;
             }
         if (!found)
-            out.streams.push_back({false, "an unknown codec", false});
+            out.streams.push_back({false, N_("an unknown codec"), false});
     }
 }
 
