@@ -96,10 +96,15 @@ void pause(Game& game, const std::string& command) {
     game.state.pauseCounter = count;
     // Changes made so far are painted, and queued clicks may run now.
     platform::processEvents();
-    // A negative count cannot be waited; it waits nothing.
-    if (count > 0)
-        platform::sleepMs(
-            static_cast<int>(std::min<std::int64_t>(std::int64_t(count) * 100, INT32_MAX)));
+    // A negative count cannot be waited; it waits nothing. While it waits,
+    // nothing the player does is handled (it waits for after), but the
+    // window is painted and can be closed: a pause of weeks must not freeze
+    // it. Closed, the program ends there; the rest of the click never runs.
+    QWidget& window = game.host().window();
+    if (count > 0 &&
+        !platform::waitKeepingWindowAlive(std::int64_t(count) * 100,
+                                          [&] { return !window.isVisible(); }))
+        throw ProgramHalted{};
     platform::processEvents();
 }
 
@@ -146,7 +151,9 @@ LookupResult ComponentLookup(Game& game, const std::string& line, const std::str
         if (r.target.rfind(k.word, 0) != 0)
             continue;
         const std::int32_t number = readInteger(replaceAll(k.word, "", r.target)).value_or(0);
-        r.textIndex = number - 1;
+        // In 32 bits, wrapping as the original's arithmetic does: the
+        // smallest number has no predecessor (and names nothing anyway).
+        r.textIndex = static_cast<std::int32_t>(static_cast<std::uint32_t>(number) - 1u);
         if (k.table) {
             r.component = entry(*k.table, number);
         } else {
@@ -161,6 +168,12 @@ LookupResult ComponentLookup(Game& game, const std::string& line, const std::str
     if (asciiLowerCase(r.target).rfind("video", 0) == 0)
         r.component = game.VideoWindow1;
     return r;
+}
+
+std::vector<Control*> TargetComponents(Game& game, const LookupResult& found) {
+    std::vector<Control*> out;
+    onComponentAndLines(game, found, [&](Control& c) { out.push_back(&c); });
+    return out;
 }
 
 bool RunCommand(Game& game, const LookupResult& r, const std::string& command) {

@@ -303,7 +303,9 @@ std::optional<std::string> existingFile(std::string_view composed, struct stat& 
             return std::nullopt;
         path = std::move(found.path);
     }
-    if (S_ISDIR(info.st_mode))
+    // Only a regular file (or a link to one) counts: a pipe, a device or a
+    // socket where a game file should be is as good as missing.
+    if (!S_ISREG(info.st_mode))
         return std::nullopt;
     return path;
 }

@@ -11,6 +11,9 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QUrl>
 #include <chrono>
 #include <thread>
@@ -44,14 +47,36 @@ void sleepMs(int ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-void shellOpen(const std::string& composedFile, const std::string& composedFolder) {
-    // A file named without a folder is looked for in the folder given, as
-    // the shell looks for it.
-    const bool inFolder = !composedFile.empty() && composedFile.front() != '/';
-    const QString file = QString::fromStdString(
-        paths::resolve(inFolder ? composedFolder + composedFile : composedFile));
-    const QString folder = QString::fromStdString(paths::resolve(composedFolder));
-    QFileInfo info(file);
+bool waitKeepingWindowAlive(std::int64_t ms, const std::function<bool()>& stop) {
+    if (ms <= 0)
+        return !stop();
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    // A check every few milliseconds: whether time is up (a wait of weeks is
+    // longer than a timer can count) or the window went.
+    QTimer tick;
+    tick.setInterval(10);
+    bool stopped = false;
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (stop()) {
+            stopped = true;
+            loop.quit();
+        } else if (clock.elapsed() >= ms) {
+            loop.quit();
+        }
+    });
+    tick.start();
+    if (stop())
+        return false;
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return !stopped && !stop();
+}
+
+void shellOpen(const std::string& composedPath, const std::string& composedFolder) {
+    const QFileInfo info(QString::fromStdString(paths::resolve(composedPath)));
+    const QString folder =
+        composedFolder.empty() ? QString() : QString::fromStdString(paths::resolve(composedFolder));
     if (info.isFile() && info.isExecutable()) {
         QProcess::startDetached(info.absoluteFilePath(), {}, folder);
         return;

@@ -2,6 +2,7 @@
 // The operating system and desktop services the program uses, and the one
 // seam through which modal windows can be watched and closed without a person.
 #include <QSize>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -18,11 +19,19 @@ void processEvents();
 // Blocks the thread.
 void sleepMs(int ms);
 
-// The shell's "open": an executable file is started (no arguments, in
-// `folder`, where a file named without a folder is looked for), any other
-// file goes to the desktop's handler. No shell is
-// involved, so nothing in the names is interpreted. Failures are ignored.
-void shellOpen(const std::string& composedFile, const std::string& composedFolder);
+// Lets `ms` milliseconds pass while the window stays alive: it is painted,
+// sound and video go on, and it can be closed, but mouse and keyboard wait
+// until the next processEvents(). Returns false, early, as soon as `stop`
+// answers true (it is asked every few milliseconds).
+bool waitKeepingWindowAlive(std::int64_t ms, const std::function<bool()>& stop);
+
+// The shell's "open": `composedPath` names the file as the program checked
+// it (a folder and a name, or a name in the current folder). An executable
+// file is started by its full path, without arguments, in `composedFolder`
+// (the current folder when it is empty); any other file goes to the
+// desktop's handler. No shell is involved, so nothing in the names is
+// interpreted. Failures are ignored.
+void shellOpen(const std::string& composedPath, const std::string& composedFolder);
 
 enum class ModalKind { ErrorWindow, MessageBox };
 

@@ -1,5 +1,6 @@
 #include "core/errors.h"
 #include "platform/host.h"
+#include "support/pixels.h"
 #include "support/qt_support.h"
 
 #include <QElapsedTimer>
@@ -8,6 +9,8 @@
 #include <gtest/gtest.h>
 
 using namespace taleplay;
+using taleplay::testing::pixelPicture;
+using taleplay::testing::solid;
 using taleplay::testing::TempFolder;
 
 namespace {
@@ -154,6 +157,39 @@ TEST(ImageControl, TransparencyKeysOpaquePicturesOnTheirBottomLeftPixel) {
     EXPECT_EQ(s.at(30, 30), 0xFF0000u);
 }
 
+TEST(ImageControl, StretchingReplicatesPixelsWithoutSmoothing) {
+    TempFolder dir;
+    const QImage four = pixelPicture(2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00});
+    ASSERT_TRUE(four.save(QString::fromStdString(dir.str() + "/four.png")));
+    Screen s;
+    auto& img = s.host.createImage("I");
+    img.setStretch(true);
+    img.setGeometry(0, 0, 200, 200);
+    img.loadPicture(dir.str() + "/four.png");
+    const QImage shot = s.shot();
+    EXPECT_TRUE(solid(shot, {0, 0, 100, 100}, 0xFF0000));
+    EXPECT_TRUE(solid(shot, {100, 0, 100, 100}, 0x00FF00));
+    EXPECT_TRUE(solid(shot, {0, 100, 100, 100}, 0x0000FF));
+    EXPECT_TRUE(solid(shot, {100, 100, 100, 100}, 0xFFFF00));
+}
+
+TEST(ImageControl, AColourKeyedPictureStretchedKeepsHardEdges) {
+    TempFolder dir;
+    const std::string file = savePicture(dir, "o.bmp"); // blue quarter on the red key
+    Screen s;
+    auto& img = s.host.createImage("I");
+    img.setStretch(true);
+    img.setTransparent(true);
+    img.setGeometry(0, 0, 40, 40);
+    img.loadPicture(file);
+    const QImage shot = s.shot();
+    // Blue where the picture is blue, the window's face where it was keyed
+    // out, and nothing half-way along the edge between them.
+    EXPECT_TRUE(solid(shot, {0, 0, 20, 20}, 0x0000FF));
+    EXPECT_TRUE(solid(shot, {20, 0, 20, 40}, kFace));
+    EXPECT_TRUE(solid(shot, {0, 20, 20, 20}, kFace));
+}
+
 TEST(ImageControl, UnknownExtensionsAndMissingFilesFailWithoutChangingThePicture) {
     TempFolder dir;
     const std::string good = savePicture(dir, "p.png");
@@ -233,19 +269,74 @@ TEST(Shell, OpenStartsAnExecutableInItsFolderWithoutAShell) {
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "started-here"));
 }
 
-// startprogram's request names the program without its folder, and the
-// folder apart: the program is looked for there, not in the current folder.
-TEST(Shell, AProgramNamedWithoutItsFolderIsLookedForInTheFolder) {
+// The program is opened as the game named it (another letter case, '\'),
+// in its own folder, not in the current folder.
+TEST(Shell, AProgramNamedAsTheGameWroteItIsFoundInItsFolder) {
     TempFolder dir;
     dir.write("tools/Setup.sh", "#!/bin/sh\ntouch started-in-tools\n");
     std::filesystem::permissions(dir.path() / "tools" / "Setup.sh",
                                  std::filesystem::perms::owner_all);
     // As a description file names it: other letters, '\'.
-    platform::shellOpen("SETUP.SH", dir.str() + "/TOOLS\\");
+    platform::shellOpen(dir.str() + "/TOOLS\\SETUP.SH", dir.str() + "/TOOLS\\");
     QElapsedTimer clock;
     clock.start();
     while (!std::filesystem::exists(dir.path() / "tools" / "started-in-tools") &&
            clock.elapsed() < 5000)
         platform::sleepMs(20);
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "tools" / "started-in-tools"));
+}
+
+// Word wrap measures a line whole only near the edge; the lines it makes
+// must be exactly those of measuring the whole line at every word.
+TEST(Label, WordWrapBreaksExactlyAsMeasuringEveryLineWhole) {
+    QWidget window;
+    ControlHost host(window);
+    LabelControl& label = host.createLabel("L");
+    label.setWordWrap(true);
+    auto reference = [](const QString& text, const QFont& font, int width) {
+        const QFontMetrics fm(font);
+        QStringList lines;
+        QString line;
+        bool started = false;
+        for (int i = 0, n = int(text.size()); i < n;) {
+            int j = i, k;
+            while (j < n && text[j] == ' ')
+                ++j;
+            for (k = j; k < n && text[k] != ' ';)
+                ++k;
+            const QString blanks = text.mid(i, j - i), word = text.mid(j, k - j);
+            if (!started) {
+                line = blanks + word;
+                started = true;
+            } else if (fm.horizontalAdvance(line + blanks + word) <= width) {
+                line += blanks + word;
+            } else {
+                lines << line;
+                line = word;
+            }
+            i = k;
+        }
+        lines << line;
+        return lines;
+    };
+    // Words that kern at their edges ("AV", "To", "Ya") and Cyrillic ones.
+    const QStringList words = {"AVATAR", "To", "Ya", "we", "Привет", "Ёж", "LT", "a", "Wave",
+                               "\"quoted\"", "fly.", "x"};
+    std::uint32_t seed = 12345;
+    for (int round = 0; round < 40; ++round) {
+        QString text;
+        for (int w = 0; w < 300; ++w) {
+            seed = seed * 1664525u + 1013904223u;
+            text += words[int(seed >> 8) % words.size()];
+            text += QString((seed >> 20) % 3 == 0 ? 2 : 1, ' ');
+        }
+        FontSpec f;
+        f.setSize(8 + round % 30);
+        f.bold = round % 2;
+        label.setFont(f);
+        label.setUnicodeCaption(text);
+        const int width = 60 + round * 37;
+        EXPECT_EQ(label.layoutLines(width), reference(text, toQFont(f), width))
+            << "round " << round;
+    }
 }

@@ -1,17 +1,20 @@
-// taleplay-playtest [--screen WIDTHxHEIGHT] DATA_FOLDER [SCRIPT]
+// taleplay-playtest [--screen WIDTHxHEIGHT] [--scratch] DATA_FOLDER [SCRIPT]
 //
 // Plays the game in DATA_FOLDER (named data_NAME) offscreen, exactly as if
-// NAME had been started in the folder above it, runs the script's commands
-// and closes with "N passed, N failed".
+// NAME had been started in the folder above it (with --scratch, in a new
+// temporary folder that links to it), runs the script's commands and closes
+// with "N passed, N failed".
 #include "app/taleforge_error.h"
 #include "app/taleforge_main.h"
 #include "core/paths.h"
 #include "platform/system.h"
 #include "playtest/offscreen.h"
+#include "playtest/scratch.h"
 #include "playtest/script.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <unistd.h>
@@ -20,7 +23,8 @@ namespace {
 
 int usage(const std::string& why) {
     std::cerr << "taleplay-playtest: " << why << "\n"
-              << "usage: taleplay-playtest [--screen WIDTHxHEIGHT] DATA_FOLDER [SCRIPT|-]\n";
+              << "usage: taleplay-playtest [--screen WIDTHxHEIGHT] [--scratch] DATA_FOLDER "
+                 "[SCRIPT|-]\n";
     return 2;
 }
 
@@ -30,9 +34,12 @@ int main(int argc, char** argv) {
     using namespace taleplay;
     int width = 1280, height = 1024;
     std::string folder, scriptName;
+    bool scratch = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--screen") {
+        if (a == "--scratch") {
+            scratch = true;
+        } else if (a == "--screen") {
             if (i + 1 >= argc || !playtest::parseScreen(argv[++i], width, height))
                 return usage("--screen takes WIDTHxHEIGHT, such as 1280x1024");
         } else if (folder.empty()) {
@@ -56,12 +63,20 @@ int main(int argc, char** argv) {
     if (last.rfind("data_", 0) != 0 || last.size() == 5)
         return usage("the data folder must be named data_NAME: " + folder);
     const std::string name = last.substr(5);
-    const std::string parent = absoluteFolder.substr(0, absoluteFolder.size() - last.size());
+    std::string parent = absoluteFolder.substr(0, absoluteFolder.size() - last.size());
+    // Played from a folder of its own, the game leaves its result there.
+    playtest::ScratchFolder scratchFolder;
+    if (scratch) {
+        if (!scratchFolder.make(absoluteFolder, last))
+            return usage("cannot make a scratch folder for " + folder);
+        parent = scratchFolder.path();
+    }
 
     std::ifstream scriptFile;
     if (!scriptName.empty() && scriptName != "-") {
         scriptFile.open(scriptName);
-        if (!scriptFile)
+        std::error_code error;
+        if (!scriptFile || std::filesystem::is_directory(scriptName, error))
             return usage("cannot read script " + scriptName);
     }
     if (!playtest::useOffscreenScreen(width, height))
@@ -73,6 +88,7 @@ int main(int argc, char** argv) {
     std::string program = name;
     char* qtArgv[] = {program.data(), nullptr};
     QApplication app(qtArgc, qtArgv);
+    playtest::removeOffscreenScreenFile();
 
     TForm1 form(name);
     TForm2 errorWindow(form);

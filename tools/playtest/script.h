@@ -5,10 +5,12 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 namespace taleplay {
 class TForm1;
-}
+class Control;
+} // namespace taleplay
 
 namespace taleplay::playtest {
 
@@ -32,6 +34,7 @@ class Runner {
     bool ended() const { return ended_; }
 
   private:
+    void runCommand(const std::string& command, const std::string& rest, const std::string& where);
     void fail(const std::string& where, const std::string& message);
     std::string absolute(const std::string& file) const;
     void dump(const std::string& target, const std::string& where);
@@ -41,6 +44,7 @@ class Runner {
     void wait(const std::string& ms, const std::string& where);
     void expect(const std::string& rest, const std::string& where);
     void check(bool ok, const std::string& where, const std::string& what);
+    std::vector<Control*> controlsNamed(const std::string& name);
 
     TForm1& form_;
     std::string base_;
