@@ -104,19 +104,24 @@ bool useScreen(int width, int height) {
     return true;
 }
 
-void waitUntilOlder(const std::filesystem::path& folder, double ageSeconds) {
+void waitUntilOlder(const std::filesystem::path& folder) {
     std::int64_t newest = 0;
+    bool fine = false;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         struct stat st {};
         if (::stat(entry.path().c_str(), &st) != 0)
             continue;
-        for (const timespec& t : {st.st_mtim, st.st_ctim})
+        for (const timespec& t : {st.st_mtim, st.st_ctim}) {
             newest = std::max(newest, std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec);
+            fine = fine || t.tv_nsec != 0;
+        }
     }
+    // The description cache's windows (src/descr/description_cache.cpp), and
+    // some margin.
+    const std::int64_t wanted = fine ? 200'000'000 : 3'500'000'000;
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     const std::int64_t age = std::int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec - newest;
-    const auto wanted = std::int64_t(ageSeconds * 1e9);
     if (age < wanted)
         std::this_thread::sleep_for(std::chrono::nanoseconds(wanted - age));
 }

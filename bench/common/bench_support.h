@@ -35,11 +35,12 @@ bool resetPeak();
 // to be made; the file that describes it is removed at exit.
 bool useScreen(int width, int height);
 
-// Lookups read a description file afresh while it is younger than a few
-// seconds (file times cannot tell two versions written within the clock's
-// resolution apart); a player's files are old. Waits until every file of
-// `folder` was last changed at least `ageSeconds` ago.
-void waitUntilOlder(const std::filesystem::path& folder, double ageSeconds = 3.5);
+// Lookups read a description file afresh while it is younger than the
+// resolution of its times (tens of milliseconds where they carry fractions
+// of a second, a few seconds on FAT): two versions written within it cannot
+// be told apart. A player's games are old. Waits until every file of
+// `folder` was last changed longer ago than that.
+void waitUntilOlder(const std::filesystem::path& folder);
 
 // The median, smallest and largest of some timings.
 struct Spread {

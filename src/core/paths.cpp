@@ -102,7 +102,10 @@ struct KeptListing {
 
 constexpr std::size_t kMostKeptListings = 16;
 constexpr std::size_t kLargestKeptListing = 20'000; // entries
-std::int64_t recentListingWindow = 3'000'000'000;   // FAT's 2 s times, and some margin
+// Folders whose times carry nanoseconds are stamped by a clock of a few
+// milliseconds; FAT keeps two seconds.
+std::int64_t fineListingWindow = 50'000'000;
+std::int64_t coarseListingWindow = 3'000'000'000;
 
 std::int64_t nanoseconds(const timespec& t) {
     return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
@@ -132,8 +135,9 @@ Entry findEntry(const std::string& dir, const std::u32string& wanted) {
         std::optional<Listing> listing = listFolder(dir);
         if (!listing)
             return {};
+        const bool fine = st.st_mtim.tv_nsec != 0 || st.st_ctim.tv_nsec != 0;
         const bool settled = std::max(nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)) <=
-                             readAt - recentListingWindow;
+                             readAt - (fine ? fineListingWindow : coarseListingWindow);
         if (it != kept.end())
             kept.erase(it);
         if (!settled || listing->size() > 3 * kLargestKeptListing) {
@@ -163,8 +167,9 @@ std::string shownName(const Entry& e) {
 
 } // namespace
 
-void setRecentListingWindow(std::int64_t nanoseconds) {
-    recentListingWindow = nanoseconds;
+void setRecentListingWindow(std::int64_t fineNanoseconds, std::int64_t coarseNanoseconds) {
+    fineListingWindow = fineNanoseconds;
+    coarseListingWindow = coarseNanoseconds;
 }
 
 void setNativeFolders(std::vector<std::string> folders) {

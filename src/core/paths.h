@@ -66,8 +66,10 @@ std::string resolve(std::string_view composed);
 // Names are looked up in a folder's entries through a listing kept while
 // the folder is unchanged on disk; a folder changed within this many
 // nanoseconds, too lately for its times to tell two versions apart, is read
-// afresh at every lookup. Tests shorten it to exercise the kept listings.
-void setRecentListingWindow(std::int64_t nanoseconds);
+// afresh at every lookup: the fine window where the folder's times carry
+// fractions of a second, the coarse one where they do not (FAT). Tests
+// shorten them to exercise the kept listings.
+void setRecentListingWindow(std::int64_t fineNanoseconds, std::int64_t coarseNanoseconds);
 
 // A native name in a native folder, looked for as game names are.
 Resolved resolveIn(std::string_view nativeFolder, std::string_view nativeName);

@@ -197,10 +197,10 @@ TEST(Paths, NativeNamesAreFoundAsGameNamesAre) {
 
 TEST(Paths, KeptFolderListingsFollowTheFolder) {
     // Trusted at once, as if the folder had been changed long ago; then
-    // again with the times of a folder changed just now.
-    for (std::int64_t window : {std::int64_t(0), std::int64_t(3'000'000'000)}) {
+    // again with every listing read afresh, as for a folder changed just now.
+    for (std::int64_t window : {std::int64_t(0), std::int64_t(1) << 62}) {
         SCOPED_TRACE(window);
-        paths::setRecentListingWindow(window);
+        paths::setRecentListingWindow(window, window);
         Tree t;
         const fs::path pics = t.root / "data_game" / "Pics";
         const std::string composed = t.base() + "/data_game/Pics/NEW.TXT";
@@ -214,4 +214,5 @@ TEST(Paths, KeptFolderListingsFollowTheFolder) {
         fs::remove(pics / "Other.txt");
         EXPECT_FALSE(paths::fileExists(t.base() + "/data_game/Pics/other.TXT"));
     }
+    paths::setRecentListingWindow(50'000'000, 3'000'000'000);
 }
