@@ -1,8 +1,10 @@
-// taleplay-playtest [--screen WIDTHxHEIGHT] DATA_FOLDER [SCRIPT]
+// taleplay-playtest [--screen WIDTHxHEIGHT] [--author | --watch] DATA_FOLDER [SCRIPT]
 //
 // Plays the game in DATA_FOLDER (named data_NAME) offscreen, exactly as if
 // NAME had been started in the folder above it, runs the script's commands
 // and closes with "N passed, N failed".
+#include "app/author_mode.h"
+#include "app/language.h"
 #include "app/taleforge_error.h"
 #include "app/taleforge_main.h"
 #include "core/paths.h"
@@ -12,15 +14,27 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
-int usage(const std::string& why) {
-    std::cerr << "taleplay-playtest: " << why << "\n"
-              << "usage: taleplay-playtest [--screen WIDTHxHEIGHT] DATA_FOLDER [SCRIPT|-]\n";
+using taleplay::launch::Phrase;
+
+Phrase said(const char* text, std::vector<std::string> values = {}) {
+    return {"Playtest", text, std::move(values)};
+}
+
+int usage(const Phrase& why) {
+    using taleplay::launch::translate;
+    std::cerr << "taleplay-playtest: " << translate(why) << "\n"
+              << translate(said(QT_TRANSLATE_NOOP("Playtest", "usage: taleplay-playtest [--screen "
+                                                              "WIDTHxHEIGHT] [--author | --watch] "
+                                                              "DATA_FOLDER [SCRIPT|-]\n")));
     return 2;
 }
 
@@ -28,23 +42,30 @@ int usage(const std::string& why) {
 
 int main(int argc, char** argv) {
     using namespace taleplay;
+    launch::useLanguage(launch::languageFrom([](const char* name) { return std::getenv(name); }));
     int width = 1280, height = 1024;
     std::string folder, scriptName;
+    std::optional<WatchFiles> author;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--screen") {
             if (i + 1 >= argc || !playtest::parseScreen(argv[++i], width, height))
-                return usage("--screen takes WIDTHxHEIGHT, such as 1280x1024");
+                return usage(said(QT_TRANSLATE_NOOP(
+                    "Playtest", "--screen takes WIDTHxHEIGHT, such as 1280x1024")));
+        } else if (a == "--author") {
+            author = author.value_or(WatchFiles::No);
+        } else if (a == "--watch") {
+            author = WatchFiles::Yes;
         } else if (folder.empty()) {
             folder = a;
         } else if (scriptName.empty()) {
             scriptName = a;
         } else {
-            return usage("too many arguments");
+            return usage(said(QT_TRANSLATE_NOOP("Playtest", "too many arguments")));
         }
     }
     if (folder.empty())
-        return usage("no data folder given");
+        return usage(said(QT_TRANSLATE_NOOP("Playtest", "no data folder given")));
 
     // Native paths all: the folders and names are used as the file system
     // gives them, whatever letters or '\\' they hold.
@@ -54,7 +75,9 @@ int main(int argc, char** argv) {
         absoluteFolder.pop_back();
     const std::string last = paths::lastComponent(absoluteFolder);
     if (last.rfind("data_", 0) != 0 || last.size() == 5)
-        return usage("the data folder must be named data_NAME: " + folder);
+        return usage(
+            said(QT_TRANSLATE_NOOP("Playtest", "the data folder must be named data_NAME: %1"),
+                 {folder}));
     const std::string name = last.substr(5);
     const std::string parent = absoluteFolder.substr(0, absoluteFolder.size() - last.size());
 
@@ -62,21 +85,26 @@ int main(int argc, char** argv) {
     if (!scriptName.empty() && scriptName != "-") {
         scriptFile.open(scriptName);
         if (!scriptFile)
-            return usage("cannot read script " + scriptName);
+            return usage(
+                said(QT_TRANSLATE_NOOP("Playtest", "cannot read script %1"), {scriptName}));
     }
     if (!playtest::useOffscreenScreen(width, height))
-        return usage("cannot write the offscreen screen description");
+        return usage(
+            said(QT_TRANSLATE_NOOP("Playtest", "cannot write the offscreen screen description")));
     if (::chdir(parent.c_str()) != 0)
-        return usage("cannot enter " + parent);
+        return usage(said(QT_TRANSLATE_NOOP("Playtest", "cannot enter %1"), {parent}));
 
     int qtArgc = 1;
     std::string program = name;
     char* qtArgv[] = {program.data(), nullptr};
     QApplication app(qtArgc, qtArgv);
+    launch::installTranslation();
 
     TForm1 form(name);
     TForm2 errorWindow(form);
     form.setErrorWindow(&errorWindow);
+    if (author)
+        new AuthorMode(form, *author); // owned by the window
     playtest::Runner runner(form, startFolder, std::cout);
 
     platform::setModalObserver([](platform::ModalKind kind, const std::string& text) {
