@@ -11,7 +11,7 @@ shift
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(dirname "$here")
 build=$repo/build-fuzz
-formats=${*:-"png jpeg gif tiff fax bmp ico tga pcx pnm sgi psd"}
+formats=${*:-"png jpeg gif tiff fax bmp ico tga pcx pnm sgi psd cut cel rla pcd psp eps wmf emf"}
 
 if [ ! -f "$build/build.ninja" ]; then
     CC=clang CXX=clang++ cmake -S "$repo" -B "$build" -G Ninja -DTALEPLAY_FUZZ=ON
@@ -26,11 +26,17 @@ for f in $formats; do
     mkdir -p "$build/corpus/$f" "$build/crashes/$f"
     seeds=""
     [ -d "$here/corpus/$f" ] && seeds="$here/corpus/$f"
+    # Inputs as large as real files of the formats that run to many records
+    # or layers; the others take libFuzzer's guess from their seeds.
+    case $f in
+        wmf|emf|eps|psp) maxlen=-max_len=1048576 ;;
+        *) maxlen= ;;
+    esac
     echo "== fuzz_$f for ${seeds:+seeded }${seconds}s"
     # 1 GiB of RSS is room for the largest picture the limits allow (256 MiB
     # of pixels) and the decoder's working memory; more is a leak or a bomb.
     # shellcheck disable=SC2086
-    "$build/fuzz/fuzz_$f" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
+    "$build/fuzz/fuzz_$f" -max_total_time="$seconds" $maxlen -timeout=10 -rss_limit_mb=1024 \
         -malloc_limit_mb=700 -print_final_stats=1 \
         -artifact_prefix="$build/crashes/$f/" "$build/corpus/$f" $seeds || status=1
 done

@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
     char name[] = "bench";
     char* qtArgv[] = {name, nullptr};
     QApplication app(qtArgc, qtArgv);
+    playtest::removeOffscreenScreenFile();
     TForm1 form("bench");
     TForm2 errorWindow(form);
     form.setErrorWindow(&errorWindow);

@@ -63,6 +63,7 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
+    playtest::removeOffscreenScreenFile();
     const qint64 appReady = clock.elapsed();
 
     TForm1 form(name);

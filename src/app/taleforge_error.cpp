@@ -25,14 +25,20 @@ TForm2::TForm2(TForm1& mainWindow) : QDialog(&mainWindow), main_(mainWindow), ho
 }
 
 void TForm2::report(const std::string& path, Halt halt) {
-    // The path as composed, each part read in its own encoding, so a folder
-    // such as "日本 語" shows as it is named.
-    const std::string text = "Can't find file  " + paths::shown(path);
-    Label1->setUnicodeCaption(QString::fromStdString(text));
     if (halt == Halt::Yes)
         haltFlag_ = true;
-    main_.game().recordMessage(text);
+    // Placed and sized first, the label's automatic size held back until
+    // the new caption is in: so even a path of thousands of characters is
+    // broken into lines once, in its final width and font, and the
+    // activation's layout finds it done. The path is shown as composed, each
+    // part read in its own encoding, so a folder such as "日本 語" shows as it
+    // is named.
+    const std::string text = "Can't find file  " + paths::shown(path);
+    Label1->setAutoSize(false);
     layOut();
+    Label1->setUnicodeCaption(QString::fromStdString(text));
+    Label1->setAutoSize(true);
+    main_.game().recordMessage(text);
     if (!platform::observeModal(platform::ModalKind::ErrorWindow, text))
         exec();
     // Closing the window of a halting report ends the program at once.
@@ -57,7 +63,7 @@ void TForm2::layOut() {
     f.setSize(platform::screenSize().height() / 45);
     Label1->setFont(f);
     Label1->resize((w / 10) * 8, Label1->height());
-    Label1->setFont(Label1->font()); // wrap again in the new width
+    Label1->setUnicodeCaption(Label1->text()); // wrap again in the new width
 }
 
 } // namespace taleplay

@@ -86,8 +86,10 @@ void TForm1::eventDone() {
 
 void TForm1::FormClose() {
     const StartRequest& start = game_.state.start;
+    // The file that was checked: its folder and name joined again, never the
+    // name alone, which would be looked for in the current folder.
     if (start.requested && !start.file.empty())
-        platform::shellOpen(start.file, start.folder);
+        platform::shellOpen(start.folder + start.file, start.folder);
 }
 
 void TForm1::reportMissingFile(const std::string& path, Halt halt) {

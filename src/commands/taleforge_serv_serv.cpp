@@ -146,7 +146,9 @@ LookupResult ComponentLookup(Game& game, const std::string& line, const std::str
         if (r.target.rfind(k.word, 0) != 0)
             continue;
         const std::int32_t number = readInteger(replaceAll(k.word, "", r.target)).value_or(0);
-        r.textIndex = number - 1;
+        // In 32 bits, wrapping as the original's arithmetic does: the
+        // smallest number has no predecessor (and names nothing anyway).
+        r.textIndex = static_cast<std::int32_t>(static_cast<std::uint32_t>(number) - 1u);
         if (k.table) {
             r.component = entry(*k.table, number);
         } else {
@@ -161,6 +163,12 @@ LookupResult ComponentLookup(Game& game, const std::string& line, const std::str
     if (asciiLowerCase(r.target).rfind("video", 0) == 0)
         r.component = game.VideoWindow1;
     return r;
+}
+
+std::vector<Control*> TargetComponents(Game& game, const LookupResult& found) {
+    std::vector<Control*> out;
+    onComponentAndLines(game, found, [&](Control& c) { out.push_back(&c); });
+    return out;
 }
 
 bool RunCommand(Game& game, const LookupResult& r, const std::string& command) {

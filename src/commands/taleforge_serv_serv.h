@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace taleplay {
 
@@ -22,6 +23,10 @@ struct LookupResult {
 // finds its component in the window's tables. Never fails.
 LookupResult ComponentLookup(Game& game, const std::string& line, const std::string& key,
                              const std::string& delimiter);
+
+// The controls a command on the looked-up target acts on, those that still
+// exist: the component and, for a text, its further lines.
+std::vector<Control*> TargetComponents(Game& game, const LookupResult& found);
 
 // Runs one command text on a looked-up component; the answer decides a
 // rule's branch. Errors of the game data (a bad colour, checktext on what

@@ -8,7 +8,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -83,27 +86,55 @@ const char* encodingName(TextEncoding encoding) {
     return "";
 }
 
+int openRegularFile(const std::string& fsPath, struct stat& st) {
+    const int fd = ::open(fsPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : ENXIO;
+        ::close(fd);
+        errno = err;
+        return -1;
+    }
+    return fd;
+}
+
 LineReader::LineReader(const std::string& fsPath, const std::string& composedPath)
-    : composedPath_(composedPath), buf_(kChunk) {
-    file_ = std::fopen(fsPath.c_str(), "rb");
-    if (!file_)
+    : composedPath_(composedPath) {
+    struct stat st {};
+    fd_ = openRegularFile(fsPath, st);
+    if (fd_ < 0)
         ioError("Can't read file", composedPath_, errno);
+    remaining_ = size_ = st.st_size;
+    buf_.resize(static_cast<std::size_t>(std::min<long long>(remaining_, kChunk)));
 }
 
 LineReader::~LineReader() {
-    if (file_)
-        std::fclose(file_);
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 bool LineReader::fill() {
     if (eof_)
         return false;
     bufStart_ += static_cast<long long>(len_);
-    len_ = std::fread(buf_.data(), 1, buf_.size(), file_);
+    len_ = 0;
     pos_ = 0;
+    while (remaining_ > 0) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<long long>(remaining_, (long long)buf_.size()));
+        const ssize_t n = ::read(fd_, buf_.data(), want);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            ioError("Can't read file", composedPath_, errno);
+        if (n == 0)
+            remaining_ = 0; // shorter than it was: it ends here
+        len_ = static_cast<std::size_t>(n);
+        remaining_ -= n;
+        break;
+    }
     if (len_ == 0) {
-        if (std::ferror(file_))
-            ioError("Can't read file", composedPath_, errno ? errno : EIO);
         eof_ = true;
         return false;
     }
@@ -138,9 +169,12 @@ bool LineReader::next(std::string& line) {
 bool LineReader::restIsUtf8(long long from) {
     utf8::Validator v;
     std::vector<char> chunk(kChunk);
-    const int fd = ::fileno(file_);
-    for (off_t at = static_cast<off_t>(from);;) {
-        const ssize_t n = ::pread(fd, chunk.data(), chunk.size(), at);
+    const long long end = size_;
+    for (off_t at = static_cast<off_t>(from); at < end;) {
+        const ssize_t n = ::pread(fd_, chunk.data(),
+                                  static_cast<std::size_t>(std::min<long long>(
+                                      static_cast<long long>(chunk.size()), end - at)),
+                                  at);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -196,29 +230,20 @@ bool LineReader::nextRaw(std::string& line) {
 
 void readWholeFile(const std::string& fsPath, const std::string& composedPath,
                    std::vector<unsigned char>& out, std::size_t limit) {
-    int fd = ::open(fsPath.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    int fd = openRegularFile(fsPath, st);
     if (fd < 0)
         ioError("Can't read file", composedPath, errno);
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        ioError("Can't read file", composedPath, err);
-    }
     if (static_cast<unsigned long long>(st.st_size) > limit) {
         ::close(fd);
         throw InOutError("File too large: " + cp1251::fromUtf8(paths::shown(composedPath)));
     }
+    // The size it has now is all that is read: a file that grows meanwhile
+    // is not followed, so its buffer is allocated once.
     out.clear();
     out.resize(static_cast<std::size_t>(st.st_size));
     std::size_t got = 0;
-    for (;;) {
-        if (got == out.size()) {
-            // The file may have grown since fstat; read on within the limit.
-            if (out.size() >= limit)
-                break;
-            out.resize(std::min(limit, out.size() + kChunk));
-        }
+    while (got < out.size()) {
         ssize_t n = ::read(fd, out.data() + got, out.size() - got);
         if (n < 0) {
             if (errno == EINTR)
@@ -287,6 +312,9 @@ namespace {
 
 enum class Place { FromTheStart, WhereItStands };
 
+// Whether a new file takes its mode as given or less the process's umask.
+enum class Mode { Exact, LessUmask };
+
 // A device or a pipe (a result file linked to one) takes the content where
 // it stands; a file, from its start.
 int writeAll(int fd, std::string_view content, Place place) {
@@ -315,19 +343,77 @@ void syncFolder(const std::string& folder) {
     }
 }
 
+constexpr std::string_view kTempLetters =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::size_t kTempSuffix = 6;
+// A temporary file older than this was left by a player killed while
+// writing; a write in progress takes milliseconds.
+constexpr std::time_t kStaleSeconds = 10 * 60;
+
+// "." + base + "." + six letters or digits: the temporary files of `base`.
+bool isTemporaryOf(std::string_view name, std::string_view base) {
+    if (name.size() != base.size() + 2 + kTempSuffix || name.front() != '.' ||
+        name.substr(1, base.size()) != base || name[base.size() + 1] != '.')
+        return false;
+    return name.substr(base.size() + 2).find_first_not_of(kTempLetters) == std::string_view::npos;
+}
+
+// Removes the temporary files of `base` that a killed writer left in
+// `folder`: only ours, only plain files, only old ones, so a player writing
+// at this moment (in a shared folder) never loses its file.
+void removeStaleTemporaries(const std::string& folder, const std::string& base) {
+    DIR* d = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!d)
+        return;
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* e = ::readdir(d)) {
+        if (!isTemporaryOf(e->d_name, base))
+            continue;
+        const std::string path = (folder.empty() ? std::string() : folder + "/") + e->d_name;
+        struct stat st;
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            now - st.st_mtime > kStaleSeconds)
+            ::unlink(path.c_str());
+    }
+    ::closedir(d);
+}
+
+// Creates a new temporary file beside the file `base` in `folder` with
+// `mode` (the process's umask applies, as to any new file). Returns the
+// descriptor, or -1 with errno set.
+int createTemporary(const std::string& folder, const std::string& base, mode_t mode,
+                    std::string& tmp) {
+    std::random_device seed;
+    std::mt19937 pick(seed());
+    std::uniform_int_distribution<std::size_t> letter(0, kTempLetters.size() - 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        // Hidden, so that one left by a crash does not stand beside the games.
+        tmp = (folder.empty() ? std::string() : folder + "/") + "." + base + ".";
+        for (std::size_t i = 0; i < kTempSuffix; ++i)
+            tmp += kTempLetters[letter(pick)];
+        const int fd =
+            ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
 // Writes the content to a new file beside `path` and renames it over
 // `path`. Returns 0, or the error that stopped it before the rename, with
 // nothing left behind. `old` is the file being replaced, if any: its
-// permissions and group carry over, or the replacement is not made.
-int replaceBeside(const std::string& path, std::string_view content, mode_t mode,
+// permissions and group carry over, or the replacement is not made. A new
+// file takes `mode` less the umask, or exactly `mode` with Mode::Exact.
+int replaceBeside(const std::string& path, std::string_view content, mode_t mode, Mode exactness,
                   const struct stat* old) {
     const std::string folder = folderOf(path);
     const std::size_t cut = path.find_last_of('/');
     const std::string base = cut == std::string::npos ? path : path.substr(cut + 1);
-    // Hidden, so that one left by a crash does not stand beside the games.
-    std::string tmp =
-        (cut == std::string::npos ? std::string() : folder + "/") + "." + base + ".XXXXXX";
-    const int fd = ::mkstemp(tmp.data());
+    removeStaleTemporaries(cut == std::string::npos ? std::string() : folder, base);
+    std::string tmp;
+    const int fd = createTemporary(cut == std::string::npos ? std::string() : folder, base,
+                                   old ? 0600 : mode, tmp);
     if (fd < 0)
         return errno;
     auto fail = [&](int err) {
@@ -335,7 +421,9 @@ int replaceBeside(const std::string& path, std::string_view content, mode_t mode
         ::unlink(tmp.c_str());
         return err;
     };
-    if (::fchmod(fd, mode) != 0)
+    // Set on the file itself: the umask is never touched, as it belongs to
+    // the whole process.
+    if ((old || exactness == Mode::Exact) && ::fchmod(fd, mode) != 0)
         return fail(errno);
     if (old) {
         struct stat st;
@@ -365,9 +453,14 @@ int replaceBeside(const std::string& path, std::string_view content, mode_t mode
 // The new content over the old, then the file cut to its length: at every
 // moment the file starts with either whole content, never with neither.
 void overwriteInPlace(const std::string& path, std::string_view content) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    // Without waiting: writing to a pipe nobody reads would block for ever
+    // (the open fails then, as the file cannot be written).
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        writeError(errno);
+        writeError(errno == ENXIO ? EACCES : errno);
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     struct stat st;
     const bool file = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     int err = writeAll(fd, content, file ? Place::FromTheStart : Place::WhereItStands);
@@ -391,10 +484,9 @@ void overwriteFile(const std::string& fsPath, std::string_view content, NewFile 
             writeError(errno);
         if (int err = folderRefusal(folderOf(path)))
             writeError(err);
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        const mode_t mode = newFile == NewFile::WritableByAll ? 0666 : 0666 & ~mask;
-        if (int err = replaceBeside(path, content, mode, nullptr))
+        if (int err = replaceBeside(
+                path, content, 0666,
+                newFile == NewFile::WritableByAll ? Mode::Exact : Mode::LessUmask, nullptr))
             writeError(err);
         return;
     }
@@ -406,7 +498,7 @@ void overwriteFile(const std::string& fsPath, std::string_view content, NewFile 
         writeError(errno);
     const bool ownPlainFile = S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1;
     if (ownPlainFile && folderRefusal(folderOf(path)) == 0 &&
-        replaceBeside(path, content, st.st_mode & 07777, &st) == 0)
+        replaceBeside(path, content, st.st_mode & 07777, Mode::Exact, &st) == 0)
         return;
     overwriteInPlace(path, content);
 }

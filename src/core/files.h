@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <vector>
 
 namespace taleplay::files {
@@ -51,7 +52,11 @@ class LineReader {
     bool nextRaw(std::string& line);
     bool restIsUtf8(long long from);
 
-    std::FILE* file_ = nullptr;
+    int fd_ = -1;
+    // What is left to read of the size the file had when it was opened: a
+    // file that grows while it is read (or never ends) is read no further.
+    long long remaining_ = 0;
+    long long size_ = 0;
     std::string composedPath_;
     std::vector<char> buf_;
     long long bufStart_ = 0; // file offset of buf_[0]
@@ -64,9 +69,17 @@ class LineReader {
     TextEncoding encoding_ = TextEncoding::Windows1251;
 };
 
-// Reads a whole file into `out`; throws InOutError, naming `composedPath`,
-// when it exists but cannot be read. `limit` bounds what is read, so a
-// hostile file cannot exhaust memory; a larger file throws InOutError too.
+// Opens `fsPath` for reading only if it is a regular file (or a link to
+// one), without ever blocking: a pipe, a device or a socket in a game's
+// place would hang or never end. Returns the descriptor and fills `st`, or
+// -1 with errno set (EISDIR for a folder, ENXIO for anything else that is
+// no regular file).
+int openRegularFile(const std::string& fsPath, struct stat& st);
+
+// Reads a whole file into `out`, in one allocation of the size it had when
+// opened; throws InOutError, naming `composedPath`, when it exists but cannot
+// be read or is no regular file. `limit` bounds what is read, so a hostile
+// file cannot exhaust memory; a larger file throws InOutError too.
 void readWholeFile(const std::string& fsPath, const std::string& composedPath,
                    std::vector<unsigned char>& out, std::size_t limit);
 

@@ -197,7 +197,9 @@ Resolved resolveIn(std::string_view nativeFolder, std::string_view nativeName) {
 std::optional<std::string> existingFile(std::string_view composed) {
     std::string path = resolve(composed);
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+    // Only a regular file (or a link to one) counts: a pipe, a device or a
+    // socket where a game file should be is as good as missing.
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     return path;
 }

@@ -63,11 +63,13 @@ std::string resolve(std::string_view composed);
 // A native name in a native folder, looked for as game names are.
 Resolved resolveIn(std::string_view nativeFolder, std::string_view nativeName);
 
-// Whether the composed path names an existing file that is not a folder.
+// Whether the composed path names an existing regular file (or a link to
+// one). A folder, a pipe, a device or a socket counts as missing: a game
+// file is never any of them, and opening one could hang or never end.
 bool fileExists(std::string_view composed);
 
-// The resolved path of an existing file that is not a folder, or nothing:
-// one resolution for callers that test and then open.
+// The resolved path of an existing regular file, or nothing: one
+// resolution for callers that test and then open.
 std::optional<std::string> existingFile(std::string_view composed);
 
 // Whether the composed path names an existing folder.

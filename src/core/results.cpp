@@ -122,20 +122,23 @@ void append(const std::string& folder, const Entry& entry) {
     if (fd >= 0)
         ::fchmod(fd, 0666);
     else if (errno == EEXIST)
-        fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
+        // Never waits: a pipe in the table's place would block the open.
+        fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         writeError(errno);
     auto fail = [&](int err) {
         ::close(fd);
         writeError(err);
     };
-    if (int err = lock(fd, F_WRLCK))
-        fail(err);
     struct stat st;
     if (::fstat(fd, &st) != 0)
         fail(errno);
     if (!S_ISREG(st.st_mode))
         fail(EACCES);
+    if (int err = lock(fd, F_WRLCK))
+        fail(err);
+    if (::fstat(fd, &st) != 0)
+        fail(errno);
     std::string text = csvLine(entry);
     if (st.st_size == 0) {
         text = csvHeader() + text;

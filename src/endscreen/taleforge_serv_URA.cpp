@@ -101,7 +101,9 @@ void ShowEndScreen(Game& game) {
     }
     // No play-screen number may name something afterwards: the tables the
     // end screen fills start empty, the others no longer name anything.
-    // The button table stays, so the kept clicked button is still found.
+    // The button table stays, so the kept clicked button is still found;
+    // the end buttons' table is rebuilt by the new screen, which may have a
+    // button of the kept one's number.
     tables.pictures.clear();
     tables.shapes.clear();
     tables.labels.clear();
@@ -112,11 +114,14 @@ void ShowEndScreen(Game& game) {
     tables.largeBackground.clear();
     tables.frames.clear();
     tables.corners.clear();
+    tables.endButtons.clear();
 
-    // 5, 6
+    // 5, 6: the clicked button stays, hidden, until its handlers return, but
+    // gives its name up, so a new end screen can build a button of the same
+    // name ("play again") and nothing finds the old one in its place.
     game.VideoWindow1->hide();
     if (clicked)
-        clicked->widget()->hide();
+        game.host().setAside(*clicked);
 
     // 7: without a colour of its own the end screen keeps the play screen's.
     const std::string colour = keyValue(state.endPicturesFile, "*screencolor*");

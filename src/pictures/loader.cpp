@@ -3,6 +3,8 @@
 
 #include "core/errors.h"
 #include "core/files.h"
+#include "core/paths.h"
+#include "pictures/metafile.h"
 #include "pictures/tiff.h"
 
 #include <sys/stat.h>
@@ -10,6 +12,7 @@
 #include <algorithm>
 #include <list>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -19,59 +22,70 @@ namespace taleplay::pictures {
 namespace {
 
 using Decoder = Picture (*)(Bytes, std::size_t);
+using Checker = void (*)(Bytes, std::size_t);
 
 struct Format {
     std::string_view extension;
     Decoder decode;
-    // For the formats not read yet: what to call them in the error.
-    const char* unsupportedName;
+    // How the checker reads the format, when not by decoding it: metafiles
+    // are read without being drawn.
+    Checker check = nullptr;
+    // A palette file of the same name with this extension, read when present.
+    std::string_view paletteExtension = {};
 };
 
-// Every extension a game may use. Several names share one decoder; the
-// formats without one fail with an error naming them.
+void checkWmf(Bytes data, std::size_t size) {
+    metafile::parseWmf(data, size);
+}
+void checkEmf(Bytes data, std::size_t size) {
+    metafile::parseEmf(data, size);
+}
+Picture decodeCutAlone(Bytes data, std::size_t size) {
+    return decodeCut(data, size);
+}
+
+// Every extension a game may use. Several names share one decoder.
 constexpr Format kFormats[] = {
-    {"bmp", decodeBmp, nullptr},
-    {"dib", decodeBmp, nullptr},
-    {"rle", decodeBmp, nullptr},
-    {"ico", decodeIco, nullptr},
-    {"jpg", decodeJpeg, nullptr},
-    {"jpeg", decodeJpeg, nullptr},
-    {"jpe", decodeJpeg, nullptr},
-    {"jfif", decodeJpeg, nullptr},
-    {"gif", decodeGif, nullptr},
-    {"png", decodePng, nullptr},
-    {"tiff", decodeTiff, nullptr},
-    {"tif", decodeTiff, nullptr},
-    {"fax", decodeFax, nullptr},
-    {"tga", decodeTga, nullptr},
-    {"vst", decodeTga, nullptr},
-    {"vda", decodeTga, nullptr},
-    {"icb", decodeTga, nullptr},
-    {"win", decodeTga, nullptr},
-    {"pcx", decodePcx, nullptr},
-    {"pcc", decodePcx, nullptr},
-    {"scr", decodePcx, nullptr},
-    {"sgi", decodeSgi, nullptr},
-    {"rgba", decodeSgi, nullptr},
-    {"rgb", decodeSgi, nullptr},
-    {"bw", decodeSgi, nullptr},
-    {"psd", decodePsd, nullptr},
-    {"pdd", decodePsd, nullptr},
-    {"ppm", decodePnm, nullptr},
-    {"pgm", decodePnm, nullptr},
-    {"pbm", decodePnm, nullptr},
-    // TODO: these need decoders of their own (metafiles need a renderer;
-    // EPS will show its TIFF preview, never run its PostScript).
-    {"wmf", nullptr, "Windows Metafile"},
-    {"emf", nullptr, "Enhanced Metafile"},
-    {"eps", nullptr, "Encapsulated PostScript"},
-    {"cel", nullptr, "Autodesk Animator"},
-    {"pic", nullptr, "Autodesk Animator"},
-    {"pcd", nullptr, "Kodak Photo CD"},
-    {"cut", nullptr, "Dr. Halo"},
-    {"rpf", nullptr, "Wavefront RLA"},
-    {"rla", nullptr, "Wavefront RLA"},
-    {"psp", nullptr, "Paint Shop Pro"},
+    {"bmp", decodeBmp},
+    {"dib", decodeBmp},
+    {"rle", decodeBmp},
+    {"ico", decodeIco},
+    {"wmf", decodeWmf, checkWmf},
+    {"emf", decodeEmf, checkEmf},
+    {"jpg", decodeJpeg},
+    {"jpeg", decodeJpeg},
+    {"jpe", decodeJpeg},
+    {"jfif", decodeJpeg},
+    {"gif", decodeGif},
+    {"png", decodePng},
+    {"tiff", decodeTiff},
+    {"tif", decodeTiff},
+    {"fax", decodeFax},
+    {"eps", decodeEps, metafile::checkEps},
+    {"tga", decodeTga},
+    {"vst", decodeTga},
+    {"vda", decodeTga},
+    {"icb", decodeTga},
+    {"win", decodeTga},
+    {"pcx", decodePcx},
+    {"pcc", decodePcx},
+    {"scr", decodePcx},
+    {"rpf", decodeRla},
+    {"rla", decodeRla},
+    {"sgi", decodeSgi},
+    {"rgba", decodeSgi},
+    {"rgb", decodeSgi},
+    {"bw", decodeSgi},
+    {"psd", decodePsd},
+    {"pdd", decodePsd},
+    {"ppm", decodePnm},
+    {"pgm", decodePnm},
+    {"pbm", decodePnm},
+    {"cel", decodeAnimator},
+    {"pic", decodeAnimator},
+    {"pcd", decodePcd},
+    {"cut", decodeCutAlone, nullptr, "pal"},
+    {"psp", decodePsp},
 };
 
 bool sameAsciiIgnoringCase(std::string_view a, std::string_view b) {
@@ -81,15 +95,10 @@ bool sameAsciiIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
-Decoder decoderFor(const std::string& ext) {
-    for (const Format& f : kFormats) {
-        if (!sameAsciiIgnoringCase(f.extension, ext))
-            continue;
-        if (!f.decode)
-            throw PictureError("Pictures of type ." + ext + " (" + f.unsupportedName +
-                               ") are not supported");
-        return f.decode;
-    }
+const Format& formatFor(const std::string& ext) {
+    for (const Format& f : kFormats)
+        if (sameAsciiIgnoringCase(f.extension, ext))
+            return f;
     throw PictureError("Unknown picture file extension (." + ext + ")");
 }
 
@@ -102,6 +111,9 @@ struct Stamp {
     off_t size = 0;
     std::int64_t modified = 0;
     std::int64_t changed = 0;
+    // The palette file beside the picture, for the formats that have one.
+    off_t paletteSize = -1;
+    std::int64_t paletteChanged = 0;
     bool operator==(const Stamp&) const = default;
 };
 
@@ -216,26 +228,76 @@ std::string extensionOf(const std::string& name) {
     return name.substr(dot + 1);
 }
 
+namespace {
+
+// The resolved path of the palette file that goes with `shownName`, if the
+// format has one and it is there.
+std::optional<std::string> paletteFileOf(const Format& format, const std::string& shownName) {
+    if (format.paletteExtension.empty())
+        return std::nullopt;
+    const std::string ext = extensionOf(shownName);
+    const std::string base = shownName.substr(0, shownName.size() - ext.size());
+    return paths::existingFile(base + std::string(format.paletteExtension));
+}
+
+Picture decodeFile(const Format& format, const std::string& fsPath, const std::string& shownName,
+                   const std::optional<std::string>& palette, Checker check) {
+    std::vector<unsigned char> bytes;
+    files::readWholeFile(fsPath, shownName, bytes, kMaxFileBytes);
+    if (palette) {
+        std::vector<unsigned char> pal;
+        files::readWholeFile(*palette, shownName, pal, kMaxFileBytes);
+        return decodeCut(bytes.data(), bytes.size(), pal.data(), pal.size());
+    }
+    if (check) {
+        check(bytes.data(), bytes.size());
+        return Picture{};
+    }
+    return format.decode(bytes.data(), bytes.size());
+}
+
+} // namespace
+
 std::shared_ptr<const Picture> loadPicture(const std::string& fsPath,
                                            const std::string& shownName) {
-    Decoder decode = decoderFor(extensionOf(shownName));
+    const Format& format = formatFor(extensionOf(shownName));
+    const std::optional<std::string> palette = paletteFileOf(format, shownName);
 
     Stamp before;
-    const bool stamped = stampOf(fsPath, before);
+    bool stamped = stampOf(fsPath, before);
+    if (palette) {
+        Stamp p;
+        stamped = stamped && stampOf(*palette, p);
+        before.paletteSize = p.size;
+        before.paletteChanged = std::max(p.modified, p.changed);
+    }
     if (stamped)
         if (auto hit = cache().find(fsPath, before))
             return hit;
 
-    std::vector<unsigned char> bytes;
-    files::readWholeFile(fsPath, shownName, bytes, kMaxFileBytes);
-    auto pic = std::make_shared<const Picture>(decode(bytes.data(), bytes.size()));
+    auto pic =
+        std::make_shared<const Picture>(decodeFile(format, fsPath, shownName, palette, nullptr));
 
     // A file that changed while it was read is not cached under either
     // version; the next load reads it again.
     Stamp after;
-    if (stamped && stampOf(fsPath, after) && after == before)
-        cache().store(fsPath, before, pic);
+    if (stamped && stampOf(fsPath, after)) {
+        if (palette) {
+            Stamp p;
+            stampOf(*palette, p);
+            after.paletteSize = p.size;
+            after.paletteChanged = std::max(p.modified, p.changed);
+        }
+        if (after == before)
+            cache().store(fsPath, before, pic);
+    }
     return pic;
+}
+
+void checkPicture(const std::string& fsPath, const std::string& shownName) {
+    const Format& format = formatFor(extensionOf(shownName));
+    decodeFile(format, fsPath, shownName, paletteFileOf(format, shownName),
+               format.check ? format.check : nullptr);
 }
 
 void clearPictureCache() {

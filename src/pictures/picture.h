@@ -70,10 +70,23 @@ Picture decodeGif(Bytes data, std::size_t size);
 Picture decodeTiff(Bytes data, std::size_t size);
 Picture decodeBmp(Bytes data, std::size_t size); // bmp, dib, rle
 Picture decodeIco(Bytes data, std::size_t size);
-Picture decodeTga(Bytes data, std::size_t size); // tga, vst, vda, icb, win
-Picture decodePcx(Bytes data, std::size_t size); // pcx, pcc, scr
-Picture decodePnm(Bytes data, std::size_t size); // ppm, pgm, pbm
-Picture decodeSgi(Bytes data, std::size_t size); // sgi, rgb, rgba, bw
-Picture decodePsd(Bytes data, std::size_t size); // psd, pdd
+Picture decodeTga(Bytes data, std::size_t size);      // tga, vst, vda, icb, win
+Picture decodePcx(Bytes data, std::size_t size);      // pcx, pcc, scr
+Picture decodePnm(Bytes data, std::size_t size);      // ppm, pgm, pbm
+Picture decodeSgi(Bytes data, std::size_t size);      // sgi, rgb, rgba, bw
+Picture decodePsd(Bytes data, std::size_t size);      // psd, pdd
+Picture decodeAnimator(Bytes data, std::size_t size); // cel, pic
+Picture decodePcd(Bytes data, std::size_t size);
+Picture decodeRla(Bytes data, std::size_t size); // rla, rpf
+Picture decodePsp(Bytes data, std::size_t size);
+// Dr. Halo pictures keep their colours in a palette file beside them; without
+// one (palette null) they are shown in greys.
+Picture decodeCut(Bytes data, std::size_t size, Bytes palette = nullptr,
+                  std::size_t paletteSize = 0);
+// Metafiles are drawn by the renderer of metafile.h.
+Picture decodeWmf(Bytes data, std::size_t size);
+Picture decodeEmf(Bytes data, std::size_t size);
+// The preview an EPS file carries (TIFF or WMF); its PostScript is never run.
+Picture decodeEps(Bytes data, std::size_t size);
 
 } // namespace taleplay::pictures

@@ -1,8 +1,8 @@
 // The audio library's six calls over Qt Multimedia; silent where there is no device.
 #include "platform/audio.h"
 
-#include <QAudioBuffer>
-#include <QAudioDecoder>
+#include "platform/media_probe.h"
+
 #include <QAudioDevice>
 #include <QAudioOutput>
 #include <QCoreApplication>
@@ -22,13 +22,11 @@ constexpr int kOpenWaitMs = 2000;
 
 struct AudioLibrary::Stream {
     std::string file;
-    // The decoder proves that the file is a sound and, without a device,
-    // measures its length.
-    std::unique_ptr<QAudioDecoder> decoder;
-    qint64 decodedUs = 0;
-    bool recognised = false;
-    bool decodeFinished = false;
-    bool decodeFailed = false;
+    // Decoding the file proves that it is a sound and, without a device,
+    // measures its length. Every format the machine's media framework
+    // decodes counts (WAV, MP3, MP2, Ogg Vorbis, AIFF, ...), whatever the
+    // sample format it decodes to.
+    std::unique_ptr<platform::MediaProbe> probe;
     // With a device, the real player.
     std::unique_ptr<QMediaPlayer> player;
     std::unique_ptr<QAudioOutput> output;
@@ -61,38 +59,31 @@ bool AudioLibrary::hasDevice() const {
 AudioLibrary::Handle AudioLibrary::streamCreateFile(const std::string& fsPath) {
     if (!started_)
         return 0;
+    // The media framework starts with the first sound, not with the window.
+    platform::startMediaFramework();
     auto s = std::make_unique<Stream>();
     s->file = fsPath;
-    s->decoder = std::make_unique<QAudioDecoder>();
-    Stream* raw = s.get();
-    connect(raw->decoder.get(), &QAudioDecoder::bufferReady, this, [raw] {
-        const QAudioBuffer b = raw->decoder->read();
-        raw->decodedUs += b.duration();
-        raw->recognised = true;
-    });
-    connect(raw->decoder.get(), &QAudioDecoder::finished, this,
-            [raw] { raw->decodeFinished = true; });
-    connect(raw->decoder.get(), qOverload<QAudioDecoder::Error>(&QAudioDecoder::error), this,
-            [raw](QAudioDecoder::Error) {
-                raw->decodeFailed = true;
-                raw->decodeFinished = true;
-            });
-    raw->decoder->setSource(QUrl::fromLocalFile(QString::fromStdString(fsPath)));
-    raw->decoder->start();
+    s->probe = std::make_unique<platform::MediaProbe>(fsPath, platform::MediaProbe::Streams::Sound);
+    platform::MediaProbe& probe = *s->probe;
     QElapsedTimer wait;
     wait.start();
-    while (!raw->recognised && !raw->decodeFinished && wait.elapsed() < kOpenWaitMs)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
-    if (!raw->recognised || raw->decodeFailed)
+    while (!probe.heardSound() && !probe.poll(10) && wait.elapsed() < kOpenWaitMs)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (!probe.heardSound()) {
+        // Nothing is reported to the player; the author learns why here.
+        if (std::string why = probe.trouble(); !why.empty())
+            platform::reportUnplayable(fsPath, why);
+        else if (probe.ended())
+            platform::reportUnplayable(fsPath, "it holds no sound");
         return 0;
+    }
     if (hasDevice()) {
-        // The player plays; the decoder is done with its job.
-        raw->decoder->stop();
-        raw->decoder.reset();
-        raw->output = std::make_unique<QAudioOutput>();
-        raw->player = std::make_unique<QMediaPlayer>();
-        raw->player->setAudioOutput(raw->output.get());
-        raw->player->setSource(QUrl::fromLocalFile(QString::fromStdString(fsPath)));
+        // The player plays; the probe is done with its job.
+        s->probe.reset();
+        s->output = std::make_unique<QAudioOutput>();
+        s->player = std::make_unique<QMediaPlayer>();
+        s->player->setAudioOutput(s->output.get());
+        s->player->setSource(QUrl::fromLocalFile(QString::fromStdString(fsPath)));
     }
     const Handle h = next_++;
     streams_[h] = std::move(s);
@@ -145,7 +136,8 @@ bool AudioLibrary::isPlaying(Handle stream) const {
     if (s->player)
         return s->player->playbackState() == QMediaPlayer::PlayingState;
     // Silent: playing until its length has passed (unknown length: playing).
-    return !s->decodeFinished || s->clock.elapsed() * 1000 < s->decodedUs;
+    s->probe->poll(0);
+    return !s->probe->ended() || s->clock.elapsed() * 1000 < s->probe->decodedUs();
 }
 
 std::string AudioLibrary::fileOf(Handle stream) const {

@@ -23,8 +23,9 @@ class AudioLibrary final : public QObject {
 
     // Device -1 is the default output. Succeeds also without a device.
     bool init(int device, int frequency, unsigned flags, QWidget* owner);
-    // 0 when the library is not started or the file is no sound it can play.
-    // Waits at most about two seconds for the file to be recognised.
+    // 0 when the library is not started or the file is no sound it can play;
+    // then one line on standard error says why (a decoder the machine lacks,
+    // say). Waits at most about two seconds for the file to be recognised.
     Handle streamCreateFile(const std::string& fsPath);
     bool channelPlay(Handle stream, bool restart);
     bool channelStop(Handle stream);

@@ -4,12 +4,15 @@
 #include "core/paths.h"
 #include "pictures/loader.h"
 #include "platform/host.h"
+#include "platform/metafile_renderer.h"
 #include "platform/qtext.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace taleplay {
 namespace {
@@ -76,6 +79,7 @@ Control::Control(ControlHost& host, ControlKind kind, std::string name)
 ImageControl::ImageControl(ControlHost& host, std::string name, QWidget* parent)
     : QWidget(parent), Control(host, ControlKind::Image, std::move(name)) {
     resize(105, 105);
+    platform::registerMetafileRenderer(); // image controls are where metafiles get drawn
 }
 
 void ImageControl::loadPicture(const std::string& composedPath) {
@@ -98,7 +102,7 @@ void ImageControl::clearPicture() {
 void ImageControl::releaseResources() {
     picture_.reset();
     view_ = QImage();
-    keyedPixmap_ = QPixmap();
+    keyedView_ = QImage();
 }
 
 QSize ImageControl::naturalSize() const {
@@ -120,7 +124,7 @@ void ImageControl::setTransparent(bool on) {
     if (transparent_ == on)
         return;
     transparent_ = on;
-    keyedPixmap_ = QPixmap();
+    keyedView_ = QImage();
     update();
 }
 
@@ -136,7 +140,7 @@ bool ImageControl::keyed() const {
 }
 
 void ImageControl::rebuildView() {
-    keyedPixmap_ = QPixmap();
+    keyedView_ = QImage();
     if (!picture_ || picture_->pixels.empty()) {
         view_ = QImage();
         return;
@@ -146,12 +150,57 @@ void ImageControl::rebuildView() {
                    p.hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
 }
 
+const QImage& ImageControl::shownImage() {
+    if (!keyed())
+        return view_;
+    if (keyedView_.isNull()) {
+        // An opaque picture is made transparent by its bottom-left pixel's colour.
+        keyedView_ = view_.convertToFormat(QImage::Format_ARGB32);
+        const auto& p = *picture_;
+        const std::uint32_t key =
+            p.pixels[static_cast<std::size_t>(p.height - 1) * p.width] | 0xFF000000u;
+        for (int y = 0; y < keyedView_.height(); ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(keyedView_.scanLine(y));
+            for (int x = 0; x < keyedView_.width(); ++x)
+                if ((row[x] | 0xFF000000u) == key)
+                    row[x] = 0;
+        }
+    }
+    return keyedView_;
+}
+
+namespace {
+
+// The part `area` of `image` stretched to `size` by pixel replication, as the
+// original toolkit stretches: no smoothing, so a colour-keyed edge stays
+// hard. Each pixel takes the source pixel under its centre, exactly, however
+// large the stretch (the painter's own nearest-pixel scaling drifts by a
+// few pixels on large stretches).
+QImage replicate(const QImage& image, QSize size, const QRect& area) {
+    QImage out(area.size(), image.format());
+    std::vector<int> columns(static_cast<std::size_t>(area.width()));
+    for (int i = 0; i < area.width(); ++i)
+        columns[static_cast<std::size_t>(i)] =
+            static_cast<int>((2LL * (area.left() + i) + 1) * image.width() / (2LL * size.width()));
+    for (int j = 0; j < area.height(); ++j) {
+        const int row =
+            static_cast<int>((2LL * (area.top() + j) + 1) * image.height() / (2LL * size.height()));
+        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(row));
+        auto* to = reinterpret_cast<QRgb*>(out.scanLine(j));
+        for (int i = 0; i < area.width(); ++i)
+            to[i] = in[columns[static_cast<std::size_t>(i)]];
+    }
+    return out;
+}
+
+} // namespace
+
 void ImageControl::setTiled(bool on) {
     tiled_ = on;
     update();
 }
 
-void ImageControl::paintEvent(QPaintEvent*) {
+void ImageControl::paintEvent(QPaintEvent* e) {
     if (view_.isNull())
         return;
     QPainter painter(this);
@@ -159,28 +208,14 @@ void ImageControl::paintEvent(QPaintEvent*) {
         painter.fillRect(rect(), QBrush(view_));
         return;
     }
-    if (stretch_)
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QRect target = stretch_ ? rect() : QRect(QPoint(0, 0), view_.size());
-    if (!keyed()) {
-        painter.drawImage(target, view_);
+    const QImage& image = shownImage();
+    if (!stretch_ || size() == image.size()) {
+        painter.drawImage(QPoint(0, 0), image);
         return;
     }
-    if (keyedPixmap_.isNull()) {
-        // An opaque picture is made transparent by its bottom-left pixel's colour.
-        QImage copy = view_.convertToFormat(QImage::Format_ARGB32);
-        const auto& p = *picture_;
-        const std::uint32_t key =
-            p.pixels[static_cast<std::size_t>(p.height - 1) * p.width] | 0xFF000000u;
-        for (int y = 0; y < copy.height(); ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(copy.scanLine(y));
-            for (int x = 0; x < copy.width(); ++x)
-                if ((row[x] | 0xFF000000u) == key)
-                    row[x] = 0;
-        }
-        keyedPixmap_ = QPixmap::fromImage(std::move(copy));
-    }
-    painter.drawPixmap(target, keyedPixmap_);
+    const QRect area = e->rect() & rect();
+    if (!area.isEmpty())
+        painter.drawImage(area.topLeft(), replicate(image, size(), area));
 }
 
 void ImageControl::mousePressEvent(QMouseEvent* e) {
@@ -230,6 +265,8 @@ void LabelControl::setUnicodeCaption(const QString& text) {
 }
 
 void LabelControl::setFont(const FontSpec& font) {
+    if (font == font_)
+        return;
     font_ = font;
     adjustSize();
     update();
@@ -263,12 +300,14 @@ void LabelControl::setAutoSize(bool on) {
     adjustSize();
 }
 
-QStringList LabelControl::layoutLines(int width, int* underlineLine, int* underlineIndex) const {
-    // Resolve the mnemonics first: "&&" shows one "&", a single "&" is not
-    // drawn and underlines the character after it.
-    const QString& raw = text_;
+namespace {
+
+// The caption as shown: "&&" shows one "&", a single "&" is not drawn and
+// underlines the character after it (`underline`, -1 for none).
+QString resolveMnemonics(const QString& raw, int& underline) {
     QString shown;
-    int underline = -1;
+    shown.reserve(raw.size());
+    underline = -1;
     for (int i = 0; i < raw.size(); ++i) {
         if (raw[i] == QLatin1Char('&')) {
             if (i + 1 < raw.size() && raw[i + 1] == QLatin1Char('&')) {
@@ -281,14 +320,66 @@ QStringList LabelControl::layoutLines(int width, int* underlineLine, int* underl
         }
         shown += raw[i];
     }
+    return shown;
+}
 
-    QStringList lines;
+// Cuts lines off `text` as long as it is wider than `width`, each with as
+// many characters as fit (at least one), and returns the rest. Linear in the
+// length of the text, whatever its length: each cut is estimated from the
+// characters' own advances and then measured, a line at a time, instead of
+// measuring the whole rest for every cut.
+QString cutToWidth(const QString& text, int width, const QFontMetrics& fm, QStringList& lines) {
+    const int n = static_cast<int>(text.size());
+    std::vector<long long> before(static_cast<std::size_t>(n) + 1, 0);
+    for (int i = 0; i < n; ++i)
+        before[static_cast<std::size_t>(i) + 1] =
+            before[static_cast<std::size_t>(i)] + fm.horizontalAdvance(text[i]);
+    const auto fits = [&](int from, int count) {
+        return fm.horizontalAdvance(text.mid(from, count)) <= width;
+    };
+    int start = 0;
+    for (;;) {
+        // Kerning moves a line's width only a little from the sum of its
+        // characters' advances, so a rest estimated at twice the width or
+        // more is not measured at all.
+        const long long estimate =
+            before[static_cast<std::size_t>(n)] - before[static_cast<std::size_t>(start)];
+        if (n - start <= 1 || (estimate <= 2LL * std::max(width, 1) && fits(start, n - start)))
+            break;
+        const auto limit = before[static_cast<std::size_t>(start)] + width;
+        int count =
+            static_cast<int>(std::upper_bound(before.begin() + start + 1, before.end(), limit) -
+                             (before.begin() + start + 1));
+        count = std::clamp(count, 1, n - start);
+        while (count > 1 && !fits(start, count))
+            --count;
+        while (start + count < n && fits(start, count + 1))
+            ++count;
+        lines << text.mid(start, count);
+        start += count;
+    }
+    return text.mid(start);
+}
+
+} // namespace
+
+LabelControl::Layout LabelControl::computeLayout(int width) const {
+    Layout out;
+    out.text = text_;
+    out.font = font_;
+    out.wordWrap = wordWrap_;
+    out.longWords = longWords_;
+    out.width = width;
+    int underline = -1;
+    const QString shown = resolveMnemonics(text_, underline);
+    const QFontMetrics fm(toQFont(font_));
+
+    QStringList& lines = out.lines;
     if (!wordWrap_) {
         lines << shown;
     } else {
         // Break at blanks only; a word wider than the width keeps a line of
         // its own and makes the label wider, as Windows draws it.
-        QFontMetrics fm(toQFont(font_));
         QString line;
         int i = 0;
         const int n = static_cast<int>(shown.size());
@@ -297,11 +388,11 @@ QStringList LabelControl::layoutLines(int width, int* underlineLine, int* underl
             int j = i;
             while (j < n && shown[j] == QLatin1Char(' '))
                 ++j;
-            QString blanks = shown.mid(i, j - i);
             int k = j;
             while (k < n && shown[k] != QLatin1Char(' '))
                 ++k;
-            QString word = shown.mid(j, k - j);
+            const QString blanks = shown.mid(i, j - i);
+            const QString word = shown.mid(j, k - j);
             if (!lineStarted) {
                 line = blanks + word;
                 lineStarted = true;
@@ -311,77 +402,96 @@ QStringList LabelControl::layoutLines(int width, int* underlineLine, int* underl
                 lines << line;
                 line = word; // the blanks at a break are not drawn
             }
-            if (longWords_ == LongWords::Break) {
-                // Cut what still does not fit, a character at a time.
-                while (line.size() > 1 && fm.horizontalAdvance(line) > width) {
-                    int fit = 1;
-                    while (fit < line.size() && fm.horizontalAdvance(line.left(fit + 1)) <= width)
-                        ++fit;
-                    lines << line.left(fit);
-                    line = line.mid(fit);
-                }
-            }
+            // Cut what still does not fit, as many characters as fit a line.
+            if (longWords_ == LongWords::Break && line.size() > 1 &&
+                fm.horizontalAdvance(line) > width)
+                line = cutToWidth(line, width, fm, lines);
             i = k;
         }
         lines << line;
     }
+    for (const QString& l : lines)
+        out.widest = std::max(out.widest, fm.horizontalAdvance(l));
 
-    if (underlineLine && underlineIndex) {
-        *underlineLine = -1;
-        *underlineIndex = -1;
-        if (underline >= 0) {
-            // Find the line that holds the underlined character.
-            int pos = 0;
-            for (int l = 0; l < lines.size(); ++l) {
-                int at = static_cast<int>(shown.indexOf(lines[l], pos));
-                if (at < 0)
-                    break;
-                if (underline >= at && underline < at + lines[l].size()) {
-                    *underlineLine = l;
-                    *underlineIndex = underline - at;
-                    break;
-                }
-                pos = at + static_cast<int>(lines[l].size());
+    if (underline >= 0) {
+        // Find the line that holds the underlined character.
+        int pos = 0;
+        for (int l = 0; l < lines.size(); ++l) {
+            const int at = static_cast<int>(shown.indexOf(lines[l], pos));
+            if (at < 0)
+                break;
+            if (underline >= at && underline < at + lines[l].size()) {
+                out.underlineLine = l;
+                out.underlineIndex = underline - at;
+                break;
             }
+            pos = at + static_cast<int>(lines[l].size());
         }
     }
-    return lines;
+    return out;
+}
+
+const LabelControl::Layout& LabelControl::layoutFor(int width) const {
+    // Laid out once for what it shows: painting and sizing ask again and
+    // again. Lines made for a width still hold for any narrower width down
+    // to their widest line, which is where an automatic size leaves the
+    // label.
+    const bool same = layout_ && layout_->text == text_ && layout_->font == font_ &&
+                      layout_->wordWrap == wordWrap_ && layout_->longWords == longWords_;
+    const bool holds = layout_ && (!wordWrap_ || width == layout_->width ||
+                                   (layout_->widest <= width && width <= layout_->width));
+    if (!same || !holds) {
+        layout_ = computeLayout(width);
+        ++layoutsMade_;
+    }
+    return *layout_;
+}
+
+QStringList LabelControl::layoutLines(int width, int* underlineLine, int* underlineIndex) const {
+    const Layout& layout = layoutFor(width);
+    if (underlineLine && underlineIndex) {
+        *underlineLine = layout.underlineLine;
+        *underlineIndex = layout.underlineIndex;
+    }
+    return layout.lines;
 }
 
 void LabelControl::adjustSize() {
     if (!autoSize_)
         return;
-    QFontMetrics fm(toQFont(font_));
-    QStringList lines = layoutLines(width());
+    const QFontMetrics fm(toQFont(font_));
+    const Layout& layout = layoutFor(width());
     // An empty caption still measures as one blank, as Windows sizes it.
-    if (lines.size() == 1 && lines[0].isEmpty())
-        lines[0] = QStringLiteral(" ");
-    int w = 0;
-    for (const QString& l : lines)
-        w = std::max(w, fm.horizontalAdvance(l));
-    resize(w, fm.height() * static_cast<int>(lines.size()));
+    const bool empty = layout.lines.size() == 1 && layout.lines[0].isEmpty();
+    const int w = empty ? fm.horizontalAdvance(QLatin1Char(' ')) : layout.widest;
+    resize(w, fm.height() * static_cast<int>(layout.lines.size()));
 }
 
-void LabelControl::paintEvent(QPaintEvent*) {
+void LabelControl::paintEvent(QPaintEvent* e) {
     QPainter painter(this);
     if (!transparent_)
         painter.fillRect(rect(), toQColor(color(), toQColor(clBtnFace)));
     QFont f = toQFont(font_);
     painter.setFont(f);
     painter.setPen(toQColor(font_.color, Qt::black));
-    QFontMetrics fm(f);
-    int ulLine = -1, ulIndex = -1;
-    const QStringList lines = layoutLines(width(), &ulLine, &ulIndex);
-    int y = 0;
-    for (int l = 0; l < lines.size(); ++l) {
-        painter.drawText(0, y + fm.ascent(), lines[l]);
-        if (l == ulLine && ulIndex >= 0) {
-            int x0 = fm.horizontalAdvance(lines[l].left(ulIndex));
-            int x1 = x0 + fm.horizontalAdvance(lines[l].mid(ulIndex, 1));
+    const QFontMetrics fm(f);
+    const Layout& layout = layoutFor(width());
+    const int lineHeight = std::max(1, fm.height());
+    // Only the lines in the part to paint: a label of a very long text
+    // reaches far below its window.
+    const int first = std::max(0, e->rect().top() / lineHeight);
+    const int last =
+        std::min(static_cast<int>(layout.lines.size()) - 1, e->rect().bottom() / lineHeight);
+    for (int l = first; l <= last; ++l) {
+        const int y = l * lineHeight;
+        const QString& line = layout.lines[l];
+        painter.drawText(0, y + fm.ascent(), line);
+        if (l == layout.underlineLine && layout.underlineIndex >= 0) {
+            int x0 = fm.horizontalAdvance(line.left(layout.underlineIndex));
+            int x1 = x0 + fm.horizontalAdvance(line.mid(layout.underlineIndex, 1));
             int uy = y + fm.ascent() + fm.underlinePos();
             painter.drawLine(x0, uy, x1 - 1, uy);
         }
-        y += fm.height();
     }
 }
 

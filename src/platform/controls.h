@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace taleplay {
@@ -32,6 +33,7 @@ struct FontSpec {
 
     int size() const; // points
     void setSize(int points);
+    bool operator==(const FontSpec&) const = default;
 };
 QFont toQFont(const FontSpec& font);
 
@@ -54,6 +56,7 @@ class Control {
     // deleted once control returns to the event loop, so a handler that is
     // still running on it never loses its object.
     bool destroyed() const { return destroyed_; }
+    bool setAside() const { return setAside_; }
 
   protected:
     // Called when the control is destroyed: what it holds that is large
@@ -69,6 +72,7 @@ class Control {
     ControlKind kind_;
     std::string name_;
     bool destroyed_ = false;
+    bool setAside_ = false;
     int handlersRunning_ = 0;
 };
 
@@ -121,6 +125,7 @@ class ImageControl final : public QWidget, public Control {
   private:
     void rebuildView();
     bool keyed() const;
+    const QImage& shownImage();
 
     std::string pictureName_;
     std::shared_ptr<const pictures::Picture> picture_;
@@ -128,7 +133,7 @@ class ImageControl final : public QWidget, public Control {
     // made only when a transparent control is first painted, so hidden and
     // measuring controls never pay for it.
     QImage view_;
-    QPixmap keyedPixmap_;
+    QImage keyedView_;
     bool stretch_ = false;
     bool autoSize_ = false;
     bool transparent_ = false;
@@ -147,6 +152,8 @@ class LabelControl final : public QWidget, public Control {
     // A caption that is not all game text (a path with native names in it):
     // shown as given; caption() holds it in Windows-1251 as far as it goes.
     void setUnicodeCaption(const QString& text);
+    // The caption as shown, mnemonics unresolved.
+    const QString& text() const { return text_; }
     const FontSpec& font() const { return font_; }
     void setFont(const FontSpec& font);
     // Without a colour of its own a label shows the window's colour, and
@@ -165,13 +172,31 @@ class LabelControl final : public QWidget, public Control {
     // the label would draw it in `width` pixels.
     QStringList layoutLines(int width, int* underlineLine = nullptr,
                             int* underlineIndex = nullptr) const;
+    // How often the caption has been broken into lines so far: a caption is
+    // laid out once for what it shows, not at every paint or resize.
+    int layoutsMade() const { return layoutsMade_; }
 
   protected:
     void paintEvent(QPaintEvent*) override;
 
   private:
+    // The lines of the caption for one width, with what they were made from.
+    struct Layout {
+        QString text;
+        FontSpec font;
+        bool wordWrap = false;
+        LongWords longWords = LongWords::KeepWhole;
+        int width = 0;
+        QStringList lines;
+        int widest = 0; // the widest line's width in pixels
+        int underlineLine = -1, underlineIndex = -1;
+    };
+    Layout computeLayout(int width) const;
+    const Layout& layoutFor(int width) const;
     void adjustSize();
 
+    mutable std::optional<Layout> layout_;
+    mutable int layoutsMade_ = 0;
     std::string caption_;
     QString text_; // the caption as shown, mnemonics unresolved
     FontSpec font_;

@@ -40,7 +40,7 @@ QWidget* ControlHost::parentFor(Layer layer) const {
 }
 
 template <class T> T& ControlHost::make(const std::string& name) {
-    if (find(name))
+    if (Control* holder = find(name); holder && !holder->setAside())
         throw ComponentError("A component named " + name + " already exists.");
     T* control = nullptr;
     // The layer is known from the type before the object exists.
@@ -87,8 +87,17 @@ void ControlHost::destroy(Control& control) {
         return;
     control.destroyed_ = true;
     if (auto it = byName_.find(control.name());
-        it != byName_.end() && it->second == control.widget())
+        it != byName_.end() && it->second == control.widget()) {
         byName_.erase(it);
+        // A control set aside under this name answers to it again.
+        if (auto aside = setAsideByName_.find(control.name()); aside != setAsideByName_.end()) {
+            const Control* kept = controlOf(aside->second.data());
+            if (kept && !kept->destroyed() && kept != &control)
+                byName_[control.name()] = aside->second;
+            else
+                setAsideByName_.erase(aside);
+        }
+    }
     QWidget* w = control.widget();
     w->hide();
     w->setObjectName(QString());
@@ -115,6 +124,12 @@ void ControlHost::bury(QWidget* w) {
             delete p.data();
     });
     undertaker->deleteLater();
+}
+
+void ControlHost::setAside(Control& control) {
+    control.setAside_ = true;
+    setAsideByName_[control.name()] = control.widget();
+    control.widget()->hide();
 }
 
 HandlerGuard::HandlerGuard(Control& control) : widget_(control.widget()), control_(control) {

@@ -30,7 +30,12 @@ class ControlHost {
     // Hides the control and takes it off the window now; the object itself is
     // deleted when control returns to the event loop.
     void destroy(Control& control);
+    // Hides the control and keeps it, but gives its name up: a control
+    // created later may take the name, and is then the one found by it.
+    // For a button whose click is still running when its screen goes.
+    void setAside(Control& control);
 
+    // The control holding the name; one set aside only while no other has it.
     Control* find(const std::string& name) const;
     // Every live control, in creation order.
     std::vector<Control*> controls() const;
@@ -59,6 +64,8 @@ class ControlHost {
     // Live controls by name: a screen of thousands of tiles must not look
     // through every control made so far for each new name.
     std::unordered_map<std::string, QPointer<QWidget>> byName_;
+    // Controls set aside, by the name they give up to a new control.
+    std::unordered_map<std::string, QPointer<QWidget>> setAsideByName_;
     // Destroyed controls waiting to be deleted, all at once when control
     // returns to the event loop. Deleting them through one deferred deletion
     // instead of one each keeps a screen switch of thousands of controls

@@ -44,14 +44,10 @@ void sleepMs(int ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-void shellOpen(const std::string& composedFile, const std::string& composedFolder) {
-    // A file named without a folder is looked for in the folder given, as
-    // the shell looks for it.
-    const bool inFolder = !composedFile.empty() && composedFile.front() != '/';
-    const QString file = QString::fromStdString(
-        paths::resolve(inFolder ? composedFolder + composedFile : composedFile));
-    const QString folder = QString::fromStdString(paths::resolve(composedFolder));
-    QFileInfo info(file);
+void shellOpen(const std::string& composedPath, const std::string& composedFolder) {
+    const QFileInfo info(QString::fromStdString(paths::resolve(composedPath)));
+    const QString folder =
+        composedFolder.empty() ? QString() : QString::fromStdString(paths::resolve(composedFolder));
     if (info.isFile() && info.isExecutable()) {
         QProcess::startDetached(info.absoluteFilePath(), {}, folder);
         return;

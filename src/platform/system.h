@@ -18,11 +18,13 @@ void processEvents();
 // Blocks the thread.
 void sleepMs(int ms);
 
-// The shell's "open": an executable file is started (no arguments, in
-// `folder`, where a file named without a folder is looked for), any other
-// file goes to the desktop's handler. No shell is
-// involved, so nothing in the names is interpreted. Failures are ignored.
-void shellOpen(const std::string& composedFile, const std::string& composedFolder);
+// The shell's "open": `composedPath` names the file as the program checked
+// it (a folder and a name, or a name in the current folder). An executable
+// file is started by its full path, without arguments, in `composedFolder`
+// (the current folder when it is empty); any other file goes to the
+// desktop's handler. No shell is involved, so nothing in the names is
+// interpreted. Failures are ignored.
+void shellOpen(const std::string& composedPath, const std::string& composedFolder);
 
 enum class ModalKind { ErrorWindow, MessageBox };
 

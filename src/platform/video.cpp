@@ -2,21 +2,34 @@
 #include "platform/video.h"
 
 #include "platform/controls.h"
+#include "platform/media_probe.h"
 
 #include <QAudioDevice>
 #include <QAudioOutput>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLoggingCategory>
 #include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QUrl>
 #include <QVideoFrame>
 #include <QVideoSink>
+#include <mutex>
 
 namespace taleplay {
 namespace {
 
 constexpr int kRenderWaitMs = 2000;
+
+// Qt's player warns about a file it cannot decode in words of its own; the
+// player writes one line that names the file and what is missing instead.
+QLoggingCategory::CategoryFilter qtFilter = nullptr;
+void quietPlayerWarnings(QLoggingCategory* category) {
+    if (qtFilter)
+        qtFilter(category);
+    if (qstrcmp(category->categoryName(), "qt.multimedia.player") == 0)
+        category->setEnabled(QtWarningMsg, false);
+}
 
 template <class Done> void waitFor(Done done) {
     QElapsedTimer clock;
@@ -35,6 +48,9 @@ FilterGraph::FilterGraph(VideoControl& window, QObject* parent)
 QMediaPlayer& FilterGraph::player() {
     if (player_)
         return *player_;
+    platform::startMediaFramework();
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { qtFilter = QLoggingCategory::installFilter(quietPlayerWarnings); });
     player_ = std::make_unique<QMediaPlayer>();
     sink_ = std::make_unique<QVideoSink>();
     player_->setVideoOutput(sink_.get());
@@ -100,7 +116,17 @@ void FilterGraph::renderFile(const std::string& fsPath, const std::string& shown
                player_->error() != QMediaPlayer::NoError;
     });
     rendered_ = player_->mediaStatus() == QMediaPlayer::LoadedMedia;
-    if (!rendered_ || !player_->hasVideo())
+    const bool refused = player_->mediaStatus() == QMediaPlayer::InvalidMedia ||
+                         player_->error() != QMediaPlayer::NoError;
+    if (refused || (rendered_ && !player_->hasVideo())) {
+        // Nothing is reported to the player. Qt only says that it cannot;
+        // the media framework itself can name what this machine lacks, for
+        // the author to read.
+        if (const std::string why = platform::whyUnplayable(fsPath, kRenderWaitMs); !why.empty())
+            platform::reportUnplayable(fsPath, why);
+        return;
+    }
+    if (!rendered_)
         return;
     // Paused, the pipeline decodes its first picture, which tells the size.
     player_->pause();

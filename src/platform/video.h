@@ -26,7 +26,8 @@ class FilterGraph final : public QObject {
     // Builds the playback of `fsPath`; `shownName` is what the window shows
     // as its file. Waits at most about two seconds, handling no input, until
     // the file is loaded and its first picture decoded, so the video's own
-    // size is known right after. A file that cannot be played is ignored.
+    // size is known right after. A file that cannot be played is ignored,
+    // but for one line on standard error that says why.
     void renderFile(const std::string& fsPath, const std::string& shownName);
     // False when the rendered file offers no picture size.
     bool getVideoSize(int& width, int& height) const;

@@ -41,3 +41,40 @@ TEST(ErrorWindow, ALongPathWrapsOntoFurtherLines) {
     EXPECT_GE(g.errorWindow->label().height(), 2 * oneLine);
     EXPECT_LE(g.errorWindow->label().width(), 512);
 }
+
+TEST(ErrorWindow, AVeryLongNameIsBrokenIntoFullLinesOnce) {
+    TestGame g;
+    std::filesystem::create_directory(g.dir.path() / "data_game");
+    TForm1& form = g.start();
+    MissingFileReport(form.game(), "short", Halt::No);
+    std::string name;
+    for (int i = 0; i < 30000; ++i)
+        name += static_cast<char>('a' + i % 26);
+    name += " and-a-tail";
+    const LabelControl& label = g.errorWindow->label();
+    const int before = label.layoutsMade();
+    MissingFileReport(form.game(), name, Halt::No);
+    g.errorWindow->show();
+    std::cerr << "after show " << label.layoutsMade() - before << " w " << label.width()
+              << "\n";     // activation lays the window out again
+    g.errorWindow->grab(); // and it is painted
+    g.errorWindow->hide();
+    EXPECT_EQ(label.layoutsMade() - before, 1);
+
+    // Every line fits, and each cut of the long word holds as much as fits;
+    // together they are the text, less the blanks where lines break.
+    const int width = 512;
+    const QStringList lines = label.layoutLines(width);
+    const QFontMetrics fm(toQFont(label.font()));
+    ASSERT_GT(lines.size(), 100);
+    QString joined;
+    for (int i = 0; i < lines.size(); ++i) {
+        EXPECT_LE(fm.horizontalAdvance(lines[i]), width) << i;
+        if (i >= 1 && i + 2 < lines.size()) {
+            EXPECT_GT(fm.horizontalAdvance(lines[i] + lines[i + 1][0]), width) << i;
+        }
+        joined += lines[i];
+    }
+    EXPECT_EQ(joined.remove(' ').toStdString(),
+              "Can'tfindfile" + name.substr(0, 30000) + "and-a-tail");
+}

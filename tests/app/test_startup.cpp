@@ -171,3 +171,27 @@ TEST(StartUp, BrokenDescriptionFilesNeverStopIt) {
     EXPECT_TRUE(form.game().messages().empty());
     EXPECT_EQ(taleplay::testing::endedCount(), 0);
 }
+
+// Archives carry pipes and device links: where a description file, a
+// picture, a sound or a video should be, such a thing is as good as missing,
+// reported where a missing file is, and nothing waits on it.
+TEST(StartUp, PipesAndDevicesInAGameAreMissingFiles) {
+    TestGame g;
+    const auto data = g.dir.path() / "data_game";
+    std::filesystem::create_directories(data);
+    g.dir.write("data_game/allbackpictures.txt",
+                "*picture1*name*pipe.bmp#\r\n*picture2*name*zero.bmp#\r\n"
+                "*sound*pipe.wav#\r\n*video*pipe.avi#\r\n");
+    ASSERT_EQ(::mkfifo((data / "pipe.bmp").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo((data / "pipe.wav").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo((data / "pipe.avi").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo((data / "allbuttons.txt").c_str(), 0644), 0);
+    std::filesystem::create_symlink("/dev/zero", data / "zero.bmp");
+    std::filesystem::create_symlink("/dev/zero", data / "allbacktexts.txt");
+    TForm1& form = g.start();
+    const std::vector<std::string> expected = {
+        "Can't find file  pipe.bmp", "Can't find file  zero.bmp", "Can't find file  pipe.avi"};
+    EXPECT_EQ(form.game().messages(), expected);
+    EXPECT_EQ(form.game().soundStream(), 0u);
+    EXPECT_EQ(form.game().host().find("RIS0"), nullptr);
+}

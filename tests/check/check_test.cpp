@@ -2,12 +2,14 @@
 // fault, and the whole list of findings must match, so that a check that
 // finds too much fails as well as one that finds too little.
 #include "check/check.h"
+#include "check/spelling.h"
 
 #include "core/codepage.h"
 #include "pictures/encoders.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +18,7 @@
 #include <set>
 #include <string>
 #include <sys/wait.h>
+#include <tuple>
 #include <vector>
 
 namespace taleplay::check {
@@ -82,6 +85,10 @@ struct Row {
     // Lines added to the base game's files, by file name.
     std::map<std::string, std::string> files;
     std::vector<Expected> findings;
+    // Files of the base game written under another name (UTF-8), and files
+    // written instead of the base game's.
+    std::map<std::string, std::string> renamed = {};
+    std::map<std::string, std::string> replaced = {};
 };
 
 constexpr Severity E = Severity::Error;
@@ -256,6 +263,7 @@ std::vector<Row> rows() {
         {"encodings",
          {{"victorypictures.txt", "*text1*string1*© 2024#\n"}},
          {{"allbacktexts.txt", 0, N, "encoding", "read as UTF-8"},
+          {"victorypictures.txt", 2, W, "unknown-key", "the player reads it from victorytexts.txt"},
           {"allbacktexts.txt", 3, W, "lost-characters",
            "5 characters Windows-1251 lacks ('ü', 'ß', '日', '本')"},
           {"victorytexts.txt", 0, N, "encoding", "read as Windows-1251"},
@@ -273,11 +281,132 @@ std::vector<Row> rows() {
            "--notest FOLDER', or unpack the archive again with 'unzip -O CP866'"},
           {"allbuttons.txt", 4, W, "name-encoding", "'Дом.PNG' is found as 'дом.png'"},
           {"victorypictures.txt", 2, W, "name-encoding", "convmv -f cp1251 -t utf-8"}}},
+        // Every fixture of tests/media plays; copies made odd (see below) do not.
+        {"media_formats",
+         {{"allbackpictures.txt", "*sound*odd.wav#\n*video*odd_picture.avi#\n"},
+          {"allbuttons.txt",
+           "*button1*clickALLBAD*#playvideo odd_sound.avi^\n"
+           "*button1*clickALLBAD*#playsound odd_sound.avi^\n"
+           "*button1*clickALLBAD*#playsound pcm.wav^\n*button1*clickALLBAD*#playsound "
+           "adpcm_ms.wav^\n"
+           "*button1*clickALLBAD*#playsound adpcm_ima.wav^\n*button1*clickALLBAD*#playsound "
+           "sound.mp3^\n"
+           "*button1*clickALLBAD*#playsound sound.mp2^\n*button1*clickALLBAD*#playsound "
+           "sound.ogg^\n"
+           "*button1*clickALLBAD*#playsound sound.aiff^\n*button1*clickALLBAD*#playsound "
+           "mjpeg.avi^\n"
+           "*button1*clickALLBAD*#playvideo mjpeg.avi^\n*button1*clickALLBAD*#playvideo xvid.avi^\n"
+           "*button1*clickALLBAD*#playvideo msvideo1.avi^\n"
+           "*button1*clickALLBAD*#playvideo cinepak.avi^\n"
+           "*button1*clickALLBAD*#playvideo mpeg1.mpg^\n*button1*clickALLBAD*#playvideo "
+           "mpeg2.mpg^\n"
+           "*button1*clickALLBAD*#playvideo wmv.wmv^\n*button1*clickALLBAD*#playvideo h264.mp4^\n"
+           "*button1*clickALLBAD*#playvideo movie.mov^\n"}},
+         {{"allbackpictures.txt", 2, W, "media-format", "sound in format tag 0x7777 (WAV)"},
+          {"allbackpictures.txt", 3, W, "media-format",
+           "compressed as 'QZQZ' (AVI), which none "
+           "of the player's decoders reads: it will "
+           "not play"},
+          {"allbuttons.txt", 4, W, "media-format", "it plays without that sound"},
+          {"allbuttons.txt", 5, W, "media-format",
+           "format tag 0x7777 (AVI), which none of the "
+           "player's decoders reads: it will not play"}}},
         {"end_screens",
          {{"allbuttons.txt", "*button1*clickALLBAD*#lost^\n"}},
          {{"allbuttons.txt", 4, W, "end-screen", "lostpictures.txt does not exist"},
           {"allbuttons.txt", 4, W, "end-screen", "losttexts.txt does not exist"}}},
+        // Typing slips in keys, each told with the key the file is read for;
+        // text that is plainly no key is left alone.
+        {"unknown_keys",
+         {{"allbackpictures.txt", "*pictrue1*name*ok.png#\n"
+                                  "*picture2*leftindivison*2#1#\n"
+                                  "*shape1*form*circle#*shape1*color*clRed#\n"
+                                  "*button1*name*ok.png#\n"
+                                  "A note *about* the pictures, *** 2*3=6 #1# *fon*name*\n"},
+          {"allbacktexts.txt", "*text2*string1*Hi#*text2fontcolour*clRed#\n"
+                               "*text3*sting1*Hello#\n"
+                               "*text1*string2*The *key* to it#\n"},
+          {"allbuttons.txt", "*button2*clik*picture1#visible^\n"},
+          {"alltextwindows.txt", "*textwindow1*rigthanswer*Rome#\n"}},
+         {{"allbackpictures.txt", 2, W, "unknown-key",
+           "'*pictrue1*name*' is no key the player reads in allbackpictures.txt: did you mean "
+           "'*picture1*name*'?"},
+          {"allbackpictures.txt", 3, W, "unknown-key", "did you mean '*picture2*leftindivision*'?"},
+          {"allbackpictures.txt", 4, W, "unknown-key", "did you mean '*shape1color*'?"},
+          {"allbackpictures.txt", 5, W, "unknown-key",
+           "'*button1*name*' is not read from allbackpictures.txt: the player reads it from "
+           "allbuttons.txt"},
+          {"allbacktexts.txt", 2, W, "unknown-key", "did you mean '*text2fontcolor*'?"},
+          {"allbacktexts.txt", 3, W, "unknown-key", "did you mean '*text3*string1*'?"},
+          {"allbuttons.txt", 4, W, "unknown-key", "did you mean '*button2*click*'?"},
+          {"alltextwindows.txt", 2, W, "unknown-key",
+           "did you mean '*textwindow1*rightanswer*'?"}}},
+        // Keys typed with a Russian layout: Cyrillic letters that look Latin.
+        {"look_alikes",
+         {{"allbackpictures.txt", "*picturе2*name*ok.png#\n"
+                                  "*picture1visible*nо# (shown later)\n"
+                                  "*Рicturе3*name*ok.png#\n"},
+          {"victorypictures.txt", "*vidео*end.avi#\n"}},
+         {{"allbackpictures.txt", 2, W, "unknown-key",
+           "'*picturе2*name*' is written with the Cyrillic letter 'е' in place of a Latin one, "
+           "so the player does not find it: write '*picture2*name*'"},
+          {"allbackpictures.txt", 3, W, "unknown-key", "'о' in place of a Latin one"},
+          {"allbackpictures.txt", 4, W, "unknown-key",
+           "the Cyrillic letters 'Р', 'е' in place of Latin ones"},
+          {"victorypictures.txt", 2, W, "unknown-key", "write '*video*'"}}},
+        // Description files saved under a name the player does not read.
+        {"file_names",
+         {{"LostPicture.TXT", "*screencolor*clRed#\n"}, {"notes.txt", "my notes\n"}},
+         {{"LostPicture.TXT", 0, W, "file-name", "did you mean lostpictures.txt?"},
+          {"allbacktext.txt", 0, W, "file-name",
+           "did you mean allbacktexts.txt? The player reads only allbacktexts.txt"},
+          {"allbuttons.txt.txt", 0, W, "file-name", "shows allbuttons.txt.txt as allbuttons.txt"},
+          {"victorytеxts.txt", 0, W, "file-name", "Cyrillic letter 'е'"},
+          {"", 0, W, "no-ending", "the game never ends"}},
+         {{"allbacktexts.txt", "allbacktext.txt"},
+          {"allbuttons.txt", "allbuttons.txt.txt"},
+          {"victorytexts.txt", "victorytеxts.txt"}}},
+        // Rules of a button the play screen does not build never run, so
+        // their "victory" does not count.
+        {"no_ending",
+         {},
+         {{"allbuttons.txt", 0, W, "no-ending",
+           "no click rule of the play screen runs 'victory' or 'lost'"},
+          {"allbuttons.txt", 3, W, "target", "button 2, which the play screen does not build"}},
+         {},
+         {{"allbuttons.txt",
+           "*button1*name*ok.png#\n"
+           "*button1*click*textwindow1#checktext^picture1&visible+picture1=invisible~\n"
+           "*button2*clickALLGOOD*#victory^\n"}}},
+        {"ampersands",
+         {{"allbacktexts.txt", "*text1*string2*Tom & Jerry#\n"
+                               "*text1*string3*Tom && Jerry, R&&D#\n"
+                               "*list1*string1*A & B#\n"
+                               "*text1*string4*the end &#\n"},
+          {"victorytexts.txt", "*text1*string2*R&D#\n"}},
+         {{"allbacktexts.txt", 2, W, "ampersand", "string 'Tom & Jerry' holds a single '&'"},
+          {"allbacktexts.txt", 5, W, "ampersand", "Write '&&' to show one '&'"},
+          {"victorytexts.txt", 2, W, "ampersand", "'R&D'"}}},
+        // A condition that is no command answers yes: the rule accepts every
+        // answer. An action that is no command only does nothing.
+        {"unknown_conditions",
+         {{"allbuttons.txt", "*button1*click*textwindow1#chektext^picture1&visible+=~\n"
+                             "*button1*click*picture1#blink^picture1&visible+=~\n"
+                             "*button1*clickALLBAD*picture1#visibel^\n"}},
+         {{"allbuttons.txt", 4, E, "condition",
+           "'chektext' is no command: the condition always answers yes, so the success part "
+           "always runs (did you mean 'checktext'?)"},
+          {"allbuttons.txt", 5, E, "condition",
+           "'blink' is no command: the condition always answers yes, so the success part always "
+           "runs"},
+          {"allbuttons.txt", 6, W, "command",
+           "'visibel' matches no command and does nothing: did you mean 'visible'?"}}},
     };
+}
+
+std::vector<unsigned char> readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), {});
 }
 
 void PrintTo(const Row& row, std::ostream* out) {
@@ -290,10 +419,14 @@ TEST_P(CheckRows, FindsExactlyWhatIsWrong) {
     const Row& row = GetParam();
     TempGame game;
     std::map<std::string, std::string> files = kBase;
+    for (const auto& [name, text] : row.replaced)
+        files[name] = text;
     for (const auto& [name, lines] : row.files)
         files[name] += lines;
     for (const auto& [name, text] : files)
         game.write(name, text);
+    for (const auto& [from, to] : row.renamed)
+        fs::rename(fs::path(game.folder()) / from, fs::path(game.folder()) / to);
     if (std::string(row.name) == "utf8_with_mark") {
         const std::string text = "\xEF\xBB\xBF*text1*string1*Загадка#\r\n*text1*string2*漢字?#\r\n";
         game.writeBytes("allbacktexts.txt", std::vector<unsigned char>(text.begin(), text.end()));
@@ -313,6 +446,32 @@ TEST_P(CheckRows, FindsExactlyWhatIsWrong) {
         const std::string png = game.read("ok.png");
         game.writeBytes(kDomCp866, std::vector<unsigned char>(png.begin(), png.end()));
         game.writeBytes("\xCA\xCE\xD2.png", std::vector<unsigned char>(png.begin(), png.end()));
+    }
+    if (std::string(row.name) == "media_formats") {
+        for (const auto& entry : fs::directory_iterator(TALEPLAY_MEDIA_FIXTURES))
+            fs::copy_file(entry.path(), game.folder() + "/" + entry.path().filename().string());
+        // A WAV of format tag 0x7777, and the AVI with its pictures
+        // compressed as "QZQZ" or its sound in format tag 0x7777: codecs that
+        // no decoder reads.
+        std::vector<unsigned char> wav = readBytes(game.folder() + "/pcm.wav");
+        wav[20] = wav[21] = 0x77;
+        game.writeBytes("odd.wav", wav);
+        const std::vector<unsigned char> avi = readBytes(game.folder() + "/mjpeg.avi");
+        const auto find = [&](std::string_view what, std::size_t from) {
+            return static_cast<std::size_t>(
+                std::search(avi.begin() + static_cast<std::ptrdiff_t>(from), avi.end(),
+                            what.begin(), what.end()) -
+                avi.begin());
+        };
+        std::vector<unsigned char> odd = avi;
+        const std::size_t video = find("vids", 0);
+        for (std::size_t at : {video + 4, find("strf", video) + 8 + 16})
+            std::copy_n("QZQZ", 4, odd.begin() + static_cast<std::ptrdiff_t>(at));
+        game.writeBytes("odd_picture.avi", odd);
+        odd = avi;
+        const std::size_t sound = find("strf", find("auds", 0)) + 8;
+        odd[sound] = odd[sound + 1] = 0x77;
+        game.writeBytes("odd_sound.avi", odd);
     }
     if (std::string(row.name) == "bad_pictures") {
         game.writeBytes("broken.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0});
@@ -351,6 +510,80 @@ TEST(Check, EveryKindHasARow) {
             covered.insert(e.kind);
     for (const std::string& kind : checkKinds())
         EXPECT_TRUE(covered.count(kind)) << kind;
+}
+
+// Every extension of the player's list takes a real file of its format (the
+// fuzz seeds, made by the decoders' tests); the checker reads each without
+// a finding, metafiles included, though it cannot draw them.
+TEST(Check, AcceptsEveryPictureFormatOfTheList) {
+    const std::pair<const char*, const char*> kinds[] = {
+        {"bmp", "bmp/4-bits.bmp"},
+        {"dib", "bmp/packed-DIB.dib"},
+        {"rle", "bmp/delta-and-early-end.rle"},
+        {"ico", "ico/three-sizes.ico"},
+        {"wmf", "wmf/rectangle.wmf"},
+        {"emf", "emf/path.emf"},
+        {"jpg", "jpeg/rgb.jpg"},
+        {"jpeg", "jpeg/grey.jpg"},
+        {"jpe", "jpeg/progressive.jpg"},
+        {"jfif", "jpeg/cmyk_adobe.jpg"},
+        {"gif", "gif/plain.gif"},
+        {"png", "png/rgb8.png"},
+        {"win", "tga/grey.tga"},
+        {"vst", "tga/15-bits.tga"},
+        {"vda", "tga/colour-mapped.tga"},
+        {"tga", "tga/RLE-grey.tga"},
+        {"icb", "tga/32-bits-with-alpha.tga"},
+        {"tiff", "tiff/rgb_lzw.tif"},
+        {"tif", "tiff/g4.tif"},
+        {"fax", "fax/g3_msb.fax"},
+        {"eps", "eps/wmf-preview.eps"},
+        {"pcx", "pcx/4-bits-packed.pcx"},
+        {"pcc", "pcx/monochrome.pcx"},
+        {"scr", "pcx/EGA-colours.pcx"},
+        {"rpf", "rla/placed-window.rpf"},
+        {"rla", "rla/rgb16.rla"},
+        {"sgi", "sgi/rgb-verbatim.sgi"},
+        {"rgba", "sgi/rgba16-rle.rgba"},
+        {"rgb", "sgi/rgb-rle.rgb"},
+        {"bw", "sgi/grey-rle.bw"},
+        {"psd", "psd/rgb-raw.psd"},
+        {"pdd", "psd/indexed.psd"},
+        {"ppm", "pnm/colour.ppm"},
+        {"pgm", "pnm/grey16.pgm"},
+        {"pbm", "pnm/packed.pbm"},
+        {"cel", "cel/animator.cel"},
+        {"pic", "cel/pro-bytes.pic"},
+        {"pcd", "pcd/quarter-turn.pcd"},
+        {"cut", "cut/greys.cut"},
+        {"psp", "psp/three-layers.psp"},
+    };
+    TempGame game;
+    std::string pictures;
+    std::set<std::string> extensions;
+    int n = 0;
+    for (const auto& [ext, seed] : kinds) {
+        if (!extensions.insert(ext).second)
+            continue;
+        std::ifstream in(std::string(TALEPLAY_FUZZ_CORPUS) + "/" + seed, std::ios::binary);
+        ASSERT_TRUE(in) << seed;
+        const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
+                                               std::istreambuf_iterator<char>());
+        const std::string name = "p" + std::to_string(++n) + "." + ext;
+        game.writeBytes(name, bytes);
+        pictures += "*picture" + std::to_string(n) + "*name*" + name + "#\n";
+    }
+    EXPECT_EQ(extensions.size(), 40u) << "every extension of the list";
+    // And one that is not what it says, to show the pictures were read.
+    game.writeBytes("broken.psp", std::vector<unsigned char>(64, 'x'));
+    pictures += "*picture" + std::to_string(++n) + "*name*broken.psp#\n";
+    game.write("allbackpictures.txt", pictures);
+    std::string all;
+    for (const Finding& f : checkGame(game.folder()))
+        if (f.kind == "bad-picture")
+            all += f.message + "\n";
+    EXPECT_EQ(all, "picture 'broken.psp' cannot be loaded: Paint Shop Pro picture is damaged (not "
+                   "a Paint Shop Pro file)\n");
 }
 
 TEST(Check, MissingDataFolderIsAnError) {
@@ -404,36 +637,146 @@ TEST(Check, DemoGameHasNoFindings) {
         << notes;
 }
 
+// Runs the program in an environment of its own: `environment` is the whole
+// of it besides PATH ("LANG=ru_RU.UTF-8"), so that the caller's locale
+// never leaks in. Returns the exit status and leaves stdout and stderr in
+// `out`.
+int runChecker(const std::string& environment, const std::string& arguments, std::string& out) {
+    const std::string command = "env -i PATH=/usr/bin:/bin " + environment + " " +
+                                std::string(TALEPLAY_CHECK_EXE) + " " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char buf[4096];
+    out.clear();
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe))
+        out.append(buf, n);
+    const int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void writeBase(const TempGame& game) {
+    for (const auto& [name, text] : kBase)
+        game.write(name, text);
+}
+
 // The program itself: JSON out, exit status 1 on an error and 0 without.
 TEST(CheckProgram, JsonAndExitStatus) {
     TempGame game;
-    for (const auto& [name, text] : kBase)
-        game.write(name, text);
-    auto run = [&](std::string& out) {
-        const std::string command =
-            std::string(TALEPLAY_CHECK_EXE) + " --json '" + game.folder() + "'";
-        FILE* pipe = ::popen(command.c_str(), "r");
-        char buf[4096];
-        out.clear();
-        while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe))
-            out.append(buf, n);
-        const int status = ::pclose(pipe);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    };
+    writeBase(game);
     std::string out;
-    EXPECT_EQ(run(out), 0) << out;
+    const std::string arguments = "--json '" + game.folder() + "'";
+    EXPECT_EQ(runChecker("LANG=C.UTF-8", arguments, out), 0) << out;
     // Notes (the encodings of the two Russian files) are no fault.
-    EXPECT_NE(out.find("\"errors\": 0, \"warnings\": 0, \"notes\": 2, \"findings\": ["),
+    EXPECT_NE(out.find("\"game\": \"test\", \"errors\": 0, \"warnings\": 0, \"notes\": 2, "
+                       "\"findings\": ["),
               std::string::npos)
         << out;
     EXPECT_NE(out.find("\"severity\": \"note\", \"kind\": \"encoding\""), std::string::npos) << out;
 
     game.write("allbackpictures.txt", "*picture1*name*ok.png#\n*picture2*name*\"gone\".png#\n");
-    EXPECT_EQ(run(out), 1) << out;
+    EXPECT_EQ(runChecker("LANG=C.UTF-8", arguments, out), 1) << out;
     EXPECT_NE(out.find("\"line\": 2, \"severity\": \"error\", \"kind\": \"missing-file\""),
               std::string::npos)
         << out;
     EXPECT_NE(out.find("picture '\\\"gone\\\".png' does not exist"), std::string::npos) << out;
+}
+
+// Every run ends with one line that counts the findings, a clean game
+// included; --quiet leaves only that line, the exit status tells the rest.
+TEST(CheckProgram, SummaryLine) {
+    TempGame game;
+    writeBase(game);
+    const std::string folder = "'" + game.folder() + "'";
+    std::string out;
+    EXPECT_EQ(runChecker("", folder, out), 0);
+    EXPECT_TRUE(out.ends_with("\ntest: 0 errors, 0 warnings, 2 notes\n")) << out;
+    EXPECT_EQ(runChecker("", "--quiet " + folder, out), 0);
+    EXPECT_EQ(out, "test: 0 errors, 0 warnings, 2 notes\n");
+
+    game.write("allbackpictures.txt", "*picture1*name*ok.png#\n*picture2*name*gone.png#\n");
+    game.write("allbacktexts.txt", "*text1*string1*Tom & Jerry#\n");
+    EXPECT_EQ(runChecker("", "-q " + folder, out), 1);
+    EXPECT_EQ(out, "test: 1 error, 1 warning, 1 note\n");
+    // JSON carries its own counts: --quiet does not cut it.
+    EXPECT_EQ(runChecker("", "--quiet --json " + folder, out), 1);
+    EXPECT_NE(out.find("\"errors\": 1, \"warnings\": 1, \"notes\": 1"), std::string::npos) << out;
+}
+
+TEST(Check, GameNames) {
+    const std::vector<std::pair<std::string, std::string>> rows{
+        {"/games/data_quiz", "quiz"},
+        {"/games/data_quiz/", "quiz"},
+        {"/games/data_Моя игра", "Моя игра"},
+        {"/games/quiz", "quiz"},
+        {"/games/data_", "data_"},
+    };
+    for (const auto& [folder, name] : rows)
+        EXPECT_EQ(gameName(folder), name) << folder;
+}
+
+// Under a Russian locale the messages, severities, usage and summary are
+// Russian: whether the system has the locale (LANG alone), or has only
+// C.UTF-8 and is told the language (LANGUAGE), as a fresh Debian has. The
+// catalogue comes from the build tree. JSON keeps its field names, kinds
+// and severities.
+TEST(CheckProgram, RussianMessages) {
+    TempGame game;
+    writeBase(game);
+    game.write("allbackpictures.txt", "*picture1*name*ok.png#\n*picture2*name*gone.png#\n");
+    const std::string folder = "'" + game.folder() + "'";
+    for (const std::string environment :
+         {"LANG=ru_RU.UTF-8", "LC_ALL=C.UTF-8 LANGUAGE=ru", "LANG=C LC_MESSAGES=ru_RU.UTF-8"}) {
+        std::string out;
+        EXPECT_EQ(runChecker(environment, folder, out), 1) << environment;
+        EXPECT_NE(out.find("allbackpictures.txt:2: ошибка: картинка 'gone.png' не существует; "
+                           "плеер сообщит об этом\n"),
+                  std::string::npos)
+            << environment << "\n"
+            << out;
+        EXPECT_TRUE(out.ends_with("\ntest: 1 ошибка, 0 предупреждений, 2 замечания\n"))
+            << environment << "\n"
+            << out;
+
+        EXPECT_EQ(runChecker(environment, "--json " + folder, out), 1);
+        EXPECT_NE(out.find("\"severity\": \"error\", \"kind\": \"missing-file\", \"message\": "
+                           "\"картинка 'gone.png' не существует"),
+                  std::string::npos)
+            << environment << "\n"
+            << out;
+
+        EXPECT_EQ(runChecker(environment, "--help", out), 2);
+        EXPECT_NE(out.find("использование: taleplay-check"), std::string::npos) << out;
+    }
+    // Without a Russian locale, and in plain C whatever LANGUAGE says, as
+    // gettext has it: English.
+    for (const std::string environment : {"", "LANG=en_GB.UTF-8", "LC_ALL=C LANGUAGE=ru"}) {
+        std::string out;
+        EXPECT_EQ(runChecker(environment, "--quiet " + folder, out), 1);
+        EXPECT_EQ(out, "test: 1 error, 0 warnings, 2 notes\n") << environment;
+    }
+}
+
+// Slips of the pen and of the keyboard layout, as the key checks weigh them.
+TEST(Spelling, DistancesAndLookAlikes) {
+    const std::vector<std::tuple<std::string, std::string, int>> distances{
+        {"pictrue", "picture", 1},
+        {"leftindivison", "leftindivision", 1},
+        {"fontcolour", "fontcolor", 1},
+        {"clik", "click", 1},
+        {"*shape1*color*", "*shape1color*", 1},
+        {"abc", "abc", 0},
+        {"", "abc", 3},
+        {"video", "sound", 5},
+    };
+    for (const auto& [a, b, d] : distances) {
+        EXPECT_EQ(editDistance(a, b), d) << a << " " << b;
+        EXPECT_EQ(editDistance(b, a), d) << b << " " << a;
+    }
+    EXPECT_EQ(latinLookAlike(0xF0), 'p'); // р
+    EXPECT_EQ(latinLookAlike(0xD0), 'P'); // Р
+    EXPECT_EQ(latinLookAlike(0xB3), 'i'); // і
+    EXPECT_EQ(latinLookAlike(0xE6), 0);   // ж
+    EXPECT_EQ(latinLookAlike('p'), 0);
+    EXPECT_EQ(withLatinLookAlikes(cp1251::fromUtf8("*рiсturе1*")), "*picture1*");
 }
 
 } // namespace

@@ -88,6 +88,27 @@ TEST(ComponentLookup, TargetsNameTheirComponents) {
     EXPECT_EQ(ComponentLookup(s.form->game(), "picture3#", "*button1*click*", "#").target, "");
 }
 
+TEST(ComponentLookup, TheSmallestNumbersNameNothingAndNeverOverflow) {
+    // The text index is the number less one in 32 bits, wrapping as the
+    // original's arithmetic does; no number below 1 names anything, and no
+    // command on such a target does anything (checked for overflow by the
+    // sanitizer build).
+    Screen s;
+    for (const char* target :
+         {"text-2147483648", "text$80000000", "textwindow-2147483648", "picture-2147483648",
+          "list-2147483648", "button-2147483648", "shape-2147483648", "text2147483647",
+          "picture2147483647", "text-1"}) {
+        const LookupResult found = s.find(target);
+        EXPECT_EQ(found.component, nullptr) << target;
+        for (const char* command :
+             {"visible", "invisible", "textcolor clRed", "backcolor clRed", "bringtofront"})
+            EXPECT_TRUE(s.run(target, command)) << target << " " << command;
+    }
+    EXPECT_EQ(s.find("text-2147483648").textIndex, 2147483647);
+    EXPECT_EQ(s.find("text2147483647").textIndex, 2147483646);
+    EXPECT_FALSE(s.line0->isHidden());
+}
+
 TEST(RunCommand, ShowHideAndFrontActOnEveryLineOfAText) {
     Screen s;
     EXPECT_TRUE(s.run("text1", "invisible"));
@@ -194,6 +215,29 @@ TEST(RunCommand, StartprogramRecordsTheRequestAndClosesTheWindow) {
     EXPECT_EQ(s.form->game().state.start.file, "setup.sh");
     EXPECT_EQ(s.form->game().state.start.folder, s.dir.str() + "/");
     EXPECT_FALSE(s.form->isVisible());
+}
+
+TEST(RunCommand, StartprogramStartsExactlyTheFileItCheckedInThatFilesFolder) {
+    for (const char* written : {"..\\tool\\run.sh", "../tool/run.sh", "../TOOL/Run.sh"}) {
+        Screen s;
+        // The program writes where it runs; a decoy of the same name stands
+        // in the current folder, where the name alone would be found.
+        for (const char* file : {"tool/run.sh", "run.sh"}) {
+            const std::string mark = std::string(file) == "run.sh" ? "decoy-ran" : "tool-ran";
+            s.dir.write(file, "#!/bin/sh\ntouch " + mark + "\n");
+            std::filesystem::permissions(s.dir.path() / file, std::filesystem::perms::owner_all);
+        }
+        s.run("", std::string("startprogram ") + written);
+        EXPECT_TRUE(s.form->game().state.start.requested) << written;
+        EXPECT_FALSE(s.form->isVisible()) << written; // closed: the program is started
+        QElapsedTimer clock;
+        clock.start();
+        while (!std::filesystem::exists(s.dir.path() / "tool/tool-ran") && clock.elapsed() < 10000)
+            platform::sleepMs(20);
+        EXPECT_TRUE(std::filesystem::exists(s.dir.path() / "tool/tool-ran")) << written;
+        EXPECT_FALSE(std::filesystem::exists(s.dir.path() / "tool/decoy-ran")) << written;
+        EXPECT_FALSE(std::filesystem::exists(s.dir.path() / "decoy-ran")) << written;
+    }
 }
 
 TEST(RunCommand, ChecktextVictoryAndLostAnswerNo) {

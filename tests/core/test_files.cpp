@@ -3,6 +3,8 @@
 #include "core/files.h"
 
 #include <cerrno>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -321,4 +323,68 @@ TEST(ReadWholeFile, RefusesFilesOverTheLimit) {
     EXPECT_EQ(bytes.size(), 100u);
     EXPECT_THROW(files::readWholeFile(p.string(), "whole", bytes, 99), InOutError);
     fs::remove(p);
+}
+
+// A pipe, a device or a folder where a game file should be is never opened
+// for reading in a way that could wait: it is refused at once.
+TEST(HostileFiles, OnlyRegularFilesAreOpenedAndNothingWaits) {
+    MarkFolder f;
+    const fs::path fifo = f.dir / "allbuttons.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    fs::create_symlink("/dev/zero", f.dir / "zero.txt");
+    for (const fs::path& p : {fifo, f.dir / "zero.txt", f.dir}) {
+        struct stat st {};
+        errno = 0;
+        EXPECT_EQ(files::openRegularFile(p.string(), st), -1) << p;
+        EXPECT_EQ(errno, p == f.dir ? EISDIR : ENXIO) << p;
+        EXPECT_THROW(files::LineReader(p.string(), "x"), InOutError) << p;
+        std::vector<unsigned char> bytes;
+        EXPECT_THROW(files::readWholeFile(p.string(), "x", bytes, 1 << 20), InOutError) << p;
+        EXPECT_TRUE(bytes.empty());
+    }
+    // A result file that is a pipe nobody reads: refused, not waited on.
+    EXPECT_EQ(refusal(fifo.string(), "5\r\n"), "File access denied");
+}
+
+// What is read is what the file held when it was opened, however it grows.
+TEST(HostileFiles, AFileIsReadUpToTheSizeItHadWhenOpened) {
+    MarkFolder f;
+    const std::string path = f.put("grows.txt", "one\r\ntwo\r\n");
+    files::LineReader reader(path, "grows.txt");
+    std::ofstream(path, std::ios::binary | std::ios::app) << "three\r\nfour\r\n";
+    std::vector<std::string> lines;
+    for (std::string line; reader.next(line);)
+        lines.push_back(line);
+    EXPECT_EQ(lines, (std::vector<std::string>{"one", "two"}));
+}
+
+// Temporary files a killed writer left are cleared once old; a fresh one
+// (another player writing now) and other files are left alone.
+TEST(OverwriteFile, StaleTemporaryFilesOfTheResultAreRemoved) {
+    MarkFolder f;
+    const std::string stale = f.put(".mark for game.txt.Ab3dE9", "5");
+    const std::string fresh = f.put(".mark for game.txt.Zz9y8X", "2");
+    const std::string other = f.put(".mark for other.txt.Ab3dE9", "5");
+    const std::string near = f.put(".mark for game.txt.Ab3dE", "5");
+    const timespec old[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+    for (const std::string& p : {stale, other, near})
+        ASSERT_EQ(::utimensat(AT_FDCWD, p.c_str(), old, 0), 0);
+    files::overwriteFile((f.dir / "mark for game.txt").string(), "5\r\n");
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(fresh));
+    EXPECT_TRUE(fs::exists(other));
+    EXPECT_TRUE(fs::exists(near));
+    EXPECT_EQ(contentOf(f.dir / "mark for game.txt"), "5\r\n");
+}
+
+// New result files take the usual permissions (the umask), or exactly
+// rw-rw-rw- in a shared folder; the process's umask is never changed.
+TEST(OverwriteFile, NewFilesTakeTheirModeWithoutTouchingTheUmask) {
+    MarkFolder f;
+    const mode_t before = ::umask(027);
+    files::overwriteFile((f.dir / "a.txt").string(), "5\r\n");
+    files::overwriteFile((f.dir / "b.txt").string(), "5\r\n", files::NewFile::WritableByAll);
+    EXPECT_EQ(statOf(f.dir / "a.txt").st_mode & 0777, 0640u);
+    EXPECT_EQ(statOf(f.dir / "b.txt").st_mode & 0777, 0666u);
+    EXPECT_EQ(::umask(before), 027u);
 }

@@ -3,6 +3,7 @@
 #include "endscreen/taleforge_serv_URA.h"
 #include "support/media_fixtures.h"
 
+#include <QTest>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -215,4 +216,55 @@ TEST(EndScreenSwitch, TheEndVideoHasNoDefaults) {
             << r.lines;
         EXPECT_EQ(static_cast<int>(p.form->game().messages().size()), r.reports) << r.lines;
     }
+}
+
+TEST(EndScreenSwitch, AnEndScreenButtonThatEndsTheGameAgainGetsAWholeNewScreen) {
+    // Button 1 of every screen ends the game: the play screen's wins, the
+    // victory screen's loses ("try the other ending"), the loss screen's
+    // wins again ("play again"), each time with a rule after the switch.
+    TestGame g;
+    for (const char* name : {"b.png", "pic.png"})
+        g.picture(name, 20, 20, Qt::gray);
+    taleplay::testing::writeWav(g.dir.str() + "/data_game/lost.wav", 3000);
+    g.dir.write("data_game/allbuttons.txt", "*button1*name*b.png#\r\n*button1*click*#victory^\r\n");
+    g.dir.write("data_game/victorypictures.txt", "*button1*name*b.png#\r\n*button1*click*#lost^\r\n"
+                                                 "*button1*click*button1#visible^\r\n");
+    g.dir.write("data_game/lostpictures.txt", "*button1*name*b.png#\r\n*button1*click*#victory^\r\n"
+                                              "*picture1*name*pic.png#\r\n*sound*lost.wav#\r\n");
+    TForm1& form = g.start();
+    Game& game = form.game();
+    auto click = [&](const char* name) {
+        auto* button = dynamic_cast<ImageControl*>(game.host().find(name));
+        ASSERT_NE(button, nullptr) << name;
+        ASSERT_TRUE(button->isVisible()) << name;
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(2, 2));
+        platform::processEvents();
+    };
+
+    click("Nazhimalka1");
+    auto* firstEndButton = dynamic_cast<ImageControl*>(game.host().find("URANazhimalka1"));
+    ASSERT_NE(firstEndButton, nullptr);
+    click("URANazhimalka1");
+    EXPECT_TRUE(game.messages().empty()) << game.messages().front();
+    // The loss screen is whole: its own button, its picture and its sound.
+    Control* lostButton = game.host().find("URANazhimalka1");
+    ASSERT_NE(lostButton, nullptr);
+    EXPECT_NE(lostButton, firstEndButton);
+    EXPECT_TRUE(lostButton->widget()->isVisible());
+    ASSERT_EQ(game.tables.endButtons.size(), 1u);
+    EXPECT_EQ(game.tables.endButtons[0], lostButton->widget());
+    ASSERT_NE(game.host().find("uraRIS0"), nullptr);
+    EXPECT_NE(game.soundStream(), 0u);
+    EXPECT_EQ(game.audio().fileOf(game.soundStream()), g.dir.str() + "/data_game/lost.wav");
+    // The clicked button stays behind, hidden, and its later rule did nothing.
+    EXPECT_TRUE(firstEndButton->isHidden());
+
+    click("URANazhimalka1");
+    EXPECT_TRUE(game.messages().empty()) << game.messages().front();
+    EXPECT_TRUE(game.state.victory);
+    Control* again = game.host().find("URANazhimalka1");
+    ASSERT_NE(again, nullptr);
+    EXPECT_NE(again, lostButton);
+    EXPECT_TRUE(again->widget()->isVisible());
+    EXPECT_EQ(game.host().find("uraRIS0"), nullptr); // the victory screen has no picture
 }

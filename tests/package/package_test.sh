@@ -41,6 +41,8 @@ for f in bin/taleplay bin/taleplay-check bin/taleplay-playtest \
   share/man/man1/taleplay.1.gz share/man/man1/taleplay-check.1.gz \
   share/man/man1/taleplay-playtest.1.gz \
   share/doc/taleplay/copyright share/doc/taleplay/changelog.gz share/doc/taleplay/authoring.md \
+  share/doc/taleplay/authoring.ru.md \
+  share/locale/ru/LC_MESSAGES/taleplay-check.mo \
   share/taleplay/examples/data_demo/allbuttons.txt share/taleplay/examples/demo.playtest; do
   [ -f "$root/usr/$f" ] || fail "the package lacks /usr/$f"
 done
@@ -56,6 +58,9 @@ cd "$work/run"
 demo="$root/usr/share/taleplay/examples/data_demo"
 [ "$("$root/usr/bin/taleplay" --version)" = "taleplay $version" ] || fail "taleplay --version"
 "$root/usr/bin/taleplay-check" "$demo" >check.txt || { cat check.txt; fail "the checker finds errors in the demo"; }
+# The checker finds its Russian catalogue from where it is installed.
+summary=$(env -i LANG=ru_RU.UTF-8 "$root/usr/bin/taleplay-check" --quiet "$demo")
+[ "$summary" = "demo: 0 ошибок, 0 предупреждений, 4 замечания" ] || fail "the checker's Russian summary: $summary"
 status=0
 "$root/usr/bin/taleplay-playtest" "$demo" "$root/usr/share/taleplay/examples/demo.playtest" >walk.txt 2>&1 || status=$?
 tail -n 1 walk.txt

@@ -80,7 +80,8 @@ template <Decoder decode> void expectRefused(const File& f, const char* message)
         decode(f.data(), f.size());
         ADD_FAILURE() << "no error";
     } catch (const PictureError& e) {
-        EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(message), std::string::npos)
+            << e.what() << " (expected: " << message << ")";
     }
 }
 

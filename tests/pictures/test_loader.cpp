@@ -81,7 +81,7 @@ TEST_F(Loader, ExtensionsChooseTheDecoderWhateverTheirCase) {
               "JPEG picture is damaged (Not a JPEG file: starts with 0x89 0x50)");
 }
 
-TEST_F(Loader, UnknownAndNotYetReadFormatsFailClearly) {
+TEST_F(Loader, UnknownFormatsAndMisnamedFilesFailClearly) {
     struct Row {
         const char* name;
         std::string expected;
@@ -89,15 +89,50 @@ TEST_F(Loader, UnknownAndNotYetReadFormatsFailClearly) {
         {"x.Xyz", "Unknown picture file extension (.Xyz)"},
         {"noextension", "Unknown picture file extension (.)"},
         {"dir.d/noextension", "Unknown picture file extension (.)"},
-        {"x.WMF", "Pictures of type .WMF (Windows Metafile) are not supported"},
-        {"x.eps", "Pictures of type .eps (Encapsulated PostScript) are not supported"},
-        {"x.psp", "Pictures of type .psp (Paint Shop Pro) are not supported"},
+        {"x.WMF", "WMF picture is damaged (not a Windows Metafile)"},
+        {"x.eps", "EPS picture is damaged (not an EPS file)"},
+        {"x.psp", "Paint Shop Pro picture is damaged (not a Paint Shop Pro file)"},
+        {"x.Cut", "Dr. Halo picture has an unsupported size (20617 x 18254)"}, // a PNG
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         write(std::filesystem::path(r.name).filename().string(), png(1, 1, 0));
         EXPECT_EQ(errorOf(r.name), r.expected);
     }
+}
+
+// Metafiles are drawn by the platform layer's renderer; without one (the
+// checker, these tests) they are read but not drawn.
+TEST_F(Loader, MetafilesNeedARendererToBeDrawnButNotToBeChecked) {
+    File wmf = {0xD7, 0xCD, 0xC6, 0x9A, 0, 0, 0, 0, 0, 0, 10, 0, 10, 0, 96, 0,
+                0,    0,    0,    0,    0, 0, 1, 0, 9, 0, 0,  3, 12, 0, 0,  0,
+                0,    0,    0,    0,    0, 0, 0, 0, 3, 0, 0,  0, 0,  0};
+    const std::string path = write("clip.wmf", wmf);
+    EXPECT_EQ(errorOf("clip.wmf"), "WMF pictures cannot be drawn here (no renderer)");
+    EXPECT_NO_THROW(checkPicture(path, "clip.wmf"));
+    wmf[22] = 7;
+    write("clip.wmf", wmf);
+    EXPECT_THROW(checkPicture(path, "clip.wmf"), PictureError);
+}
+
+// A Dr. Halo picture takes its colours from the palette file of the same
+// name, found in any letter case, and is decoded anew when that changes.
+TEST_F(Loader, DrHaloPicturesTakeThePaletteFileBesideThem) {
+    // 1 x 1 of colour 1.
+    const std::string path = write("scene.cut", File{1, 0, 1, 0, 0, 0, 3, 0, 0x81, 1, 0});
+    EXPECT_EQ(loadPicture(path, path)->pixels[0], 0xFFFFFFFFu) << "grey without a palette";
+
+    File pal = {'A', 'H', 0, 0, 0, 0, 'P', 0, 0, 0, 0, 0, 1, 0, 255, 0, 255, 0, 255, 0};
+    pal.resize(40, 0);
+    for (unsigned v : {0u, 0u, 0u, 255u, 0u, 0u})
+        put16le(pal, v);
+    write("SCENE.PAL", pal);
+    EXPECT_EQ(loadPicture(path, path)->pixels[0], 0xFFFF0000u);
+
+    pal[40 + 6] = 0, pal[40 + 8] = 255;
+    write("SCENE.PAL", pal);
+    EXPECT_EQ(loadPicture(path, path)->pixels[0], 0xFF00FF00u);
+    EXPECT_NO_THROW(checkPicture(path, path));
 }
 
 TEST_F(Loader, MissingAndDamagedFiles) {

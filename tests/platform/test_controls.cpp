@@ -1,5 +1,6 @@
 #include "core/errors.h"
 #include "platform/host.h"
+#include "support/pixels.h"
 #include "support/qt_support.h"
 
 #include <QElapsedTimer>
@@ -8,6 +9,8 @@
 #include <gtest/gtest.h>
 
 using namespace taleplay;
+using taleplay::testing::pixelPicture;
+using taleplay::testing::solid;
 using taleplay::testing::TempFolder;
 
 namespace {
@@ -154,6 +157,39 @@ TEST(ImageControl, TransparencyKeysOpaquePicturesOnTheirBottomLeftPixel) {
     EXPECT_EQ(s.at(30, 30), 0xFF0000u);
 }
 
+TEST(ImageControl, StretchingReplicatesPixelsWithoutSmoothing) {
+    TempFolder dir;
+    const QImage four = pixelPicture(2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00});
+    ASSERT_TRUE(four.save(QString::fromStdString(dir.str() + "/four.png")));
+    Screen s;
+    auto& img = s.host.createImage("I");
+    img.setStretch(true);
+    img.setGeometry(0, 0, 200, 200);
+    img.loadPicture(dir.str() + "/four.png");
+    const QImage shot = s.shot();
+    EXPECT_TRUE(solid(shot, {0, 0, 100, 100}, 0xFF0000));
+    EXPECT_TRUE(solid(shot, {100, 0, 100, 100}, 0x00FF00));
+    EXPECT_TRUE(solid(shot, {0, 100, 100, 100}, 0x0000FF));
+    EXPECT_TRUE(solid(shot, {100, 100, 100, 100}, 0xFFFF00));
+}
+
+TEST(ImageControl, AColourKeyedPictureStretchedKeepsHardEdges) {
+    TempFolder dir;
+    const std::string file = savePicture(dir, "o.bmp"); // blue quarter on the red key
+    Screen s;
+    auto& img = s.host.createImage("I");
+    img.setStretch(true);
+    img.setTransparent(true);
+    img.setGeometry(0, 0, 40, 40);
+    img.loadPicture(file);
+    const QImage shot = s.shot();
+    // Blue where the picture is blue, the window's face where it was keyed
+    // out, and nothing half-way along the edge between them.
+    EXPECT_TRUE(solid(shot, {0, 0, 20, 20}, 0x0000FF));
+    EXPECT_TRUE(solid(shot, {20, 0, 20, 40}, kFace));
+    EXPECT_TRUE(solid(shot, {0, 20, 20, 20}, kFace));
+}
+
 TEST(ImageControl, UnknownExtensionsAndMissingFilesFailWithoutChangingThePicture) {
     TempFolder dir;
     const std::string good = savePicture(dir, "p.png");
@@ -233,15 +269,15 @@ TEST(Shell, OpenStartsAnExecutableInItsFolderWithoutAShell) {
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "started-here"));
 }
 
-// startprogram's request names the program without its folder, and the
-// folder apart: the program is looked for there, not in the current folder.
-TEST(Shell, AProgramNamedWithoutItsFolderIsLookedForInTheFolder) {
+// The program is opened as the game named it (another letter case, '\'),
+// in its own folder, not in the current folder.
+TEST(Shell, AProgramNamedAsTheGameWroteItIsFoundInItsFolder) {
     TempFolder dir;
     dir.write("tools/Setup.sh", "#!/bin/sh\ntouch started-in-tools\n");
     std::filesystem::permissions(dir.path() / "tools" / "Setup.sh",
                                  std::filesystem::perms::owner_all);
     // As a description file names it: other letters, '\'.
-    platform::shellOpen("SETUP.SH", dir.str() + "/TOOLS\\");
+    platform::shellOpen(dir.str() + "/TOOLS\\SETUP.SH", dir.str() + "/TOOLS\\");
     QElapsedTimer clock;
     clock.start();
     while (!std::filesystem::exists(dir.path() / "tools" / "started-in-tools") &&

@@ -28,6 +28,21 @@ TEST(ControlHost, OneControlPerNameAndDestroyByName) {
     EXPECT_EQ(host.find("RIS1"), &again);
 }
 
+TEST(ControlHost, AControlSetAsideKeepsItsNameOnlyUntilAnotherTakesIt) {
+    QWidget window;
+    ControlHost host(window);
+    auto& kept = host.createImage("B1");
+    host.setAside(kept);
+    EXPECT_TRUE(kept.isHidden());
+    EXPECT_EQ(host.find("B1"), &kept);
+    auto& taker = host.createImage("B1");
+    EXPECT_EQ(host.find("B1"), &taker);
+    EXPECT_THROW(host.createImage("B1"), ComponentError); // the new one holds it
+    EXPECT_EQ(host.controls().size(), 2u);
+    host.destroy(taker);
+    EXPECT_EQ(host.find("B1"), &kept);
+}
+
 TEST(ControlHost, WindowedControlsStayAbovePaintedOnes) {
     QWidget window;
     window.resize(100, 100);

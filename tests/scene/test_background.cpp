@@ -2,6 +2,7 @@
 // colour, tiles, large background, frames and corners as controls.
 #include "app/game_fixture.h"
 #include "scene/taleforge_serv_backpic.h"
+#include "support/pixels.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -261,4 +262,38 @@ TEST(Background, ATinyTileIsOneControlShowingTheSameGrid) {
     for (const QPoint p : {QPoint(0, 0), QPoint(1, 0), QPoint(2, 1), QPoint(641, 513),
                            QPoint(1279, 1023), QPoint(1000, 3)})
         EXPECT_EQ(shot.pixel(p), tile.pixel(p.x() % 3, p.y() % 2)) << p.x() << "," << p.y();
+}
+
+TEST(Background, StretchedElementsReplicatePixels) {
+    // Two-pixel pictures stretched far: each half stays one solid colour up
+    // to the very pixel where the next begins, as the original stretches.
+    using taleplay::testing::pixelPicture;
+    using taleplay::testing::solid;
+    TestGame g;
+    std::filesystem::create_directories(g.dir.path() / "data_game");
+    const auto save = [&](const char* name, const QImage& image) {
+        ASSERT_TRUE(image.save(QString::fromStdString(g.dir.str() + "/data_game/" + name)));
+    };
+    save("bigfon.bmp", pixelPicture(2, {0xFF0000, 0x0000FF}));
+    save("ramkahor.bmp", pixelPicture(1, {0x00FF00, 0xFFFF00}));
+    save("p.bmp", pixelPicture(2, {0x000000, 0xFFFFFF}));
+    backpictures(g, "*framehoriz*heightinpixels*40#\n*picture1*name*p.bmp#\n"
+                    "*picture1*widthinpixels*300#\n*picture1*heightinpixels*100#\n"
+                    "*picture1*leftinpixels*100#\n*picture1*topinpixels*500#\n");
+    g.dir.write("data_game/allbuttons.txt",
+                "*button1*name*p.bmp#\n*button1*widthinpixels*60#\n*button1*heightinpixels*30#\n"
+                "*button1*leftinpixels*900#\n*button1*topinpixels*500#\n");
+    TForm1& form = g.start();
+    const QImage shot = form.grab().toImage();
+    // The large background: 1278 wide from x 1, so its halves meet at 640.
+    EXPECT_TRUE(solid(shot, {560, 100, 80, 300}, 0xFF0000));
+    EXPECT_TRUE(solid(shot, {640, 100, 80, 300}, 0x0000FF));
+    // A frame tile 40 high: 20 rows of each colour.
+    EXPECT_TRUE(solid(shot, {10, 0, 40, 20}, 0x00FF00));
+    EXPECT_TRUE(solid(shot, {10, 20, 40, 20}, 0xFFFF00));
+    // The picture and the button, split down the middle.
+    EXPECT_TRUE(solid(shot, {100, 500, 150, 100}, 0x000000));
+    EXPECT_TRUE(solid(shot, {250, 500, 150, 100}, 0xFFFFFF));
+    EXPECT_TRUE(solid(shot, {900, 500, 30, 30}, 0x000000));
+    EXPECT_TRUE(solid(shot, {930, 500, 30, 30}, 0xFFFFFF));
 }

@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     taleplay::playtest::useOffscreenScreen(1280, 1024);
     QApplication app(argc, argv);
+    taleplay::playtest::removeOffscreenScreenFile();
     taleplay::platform::setModalObserver(
         [](taleplay::platform::ModalKind kind, const std::string& text) {
             taleplay::testing::modals().emplace_back(kind, text);

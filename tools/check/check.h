@@ -14,8 +14,8 @@ struct Finding {
     std::string file; // the description file (or picture) in the data folder, UTF-8
     int line = 0;     // from 1; 0 when the finding concerns the whole file
     Severity severity = Severity::Error;
-    std::string kind;    // the check that found it, such as "missing-file"
-    std::string message; // English, UTF-8
+    std::string kind;    // the check that found it, such as "missing-file"; never translated
+    std::string message; // UTF-8, in the language of the messages (English without one)
 };
 
 // Checks the game in `dataFolder` (UTF-8, as given on the command line).
@@ -27,13 +27,21 @@ std::vector<Finding> checkGame(const std::string& dataFolder);
 std::vector<std::string> checkKinds();
 
 // "FOLDER/FILE:LINE: error: MESSAGE" (without ":LINE" for line 0); the
-// severity is "error", "warning" or "note".
+// severity is "error", "warning" or "note", translated like the message.
 std::string formatLine(const std::string& folder, const Finding& finding);
 
 // The same findings as one JSON object:
-// {"folder":..., "errors":N, "warnings":N, "notes":N, "findings":[{"file",
-// "line", "severity", "kind", "message"}, ...]}
+// {"folder":..., "game":..., "errors":N, "warnings":N, "notes":N,
+// "findings":[{"file", "line", "severity", "kind", "message"}, ...]}.
+// Field names, severities and kinds stay English; messages are translated.
 std::string formatJson(const std::string& folder, const std::vector<Finding>& findings);
+
+// The name of the game in `folder`: NAME of data_NAME, or the folder's own
+// name when it is not named so.
+std::string gameName(const std::string& folder);
+
+// "quiz: 0 errors, 2 warnings", with ", 3 notes" when there are notes.
+std::string formatSummary(const std::string& folder, const std::vector<Finding>& findings);
 
 bool hasErrors(const std::vector<Finding>& findings);
 

@@ -1,10 +1,16 @@
 // The checks, one small function per kind of finding, and the table that
 // runs them. Severity follows one rule: an error is something the player
 // will show an error message for, stop building a screen at, or a checked
-// answer that can never be right; a warning is something written that the
-// player silently ignores or reads otherwise than it looks.
+// answer that can never be right or that every answer passes; a warning is
+// something written that the player silently ignores or reads otherwise
+// than it looks. Messages go through tr() whole, with numbered places, so
+// that a translation can order a sentence its own way.
 #include "check/check.h"
 #include "check/game.h"
+#include "check/keys.h"
+#include "check/media.h"
+#include "check/spelling.h"
+#include "check/translate.h"
 #include "commands/command_text.h"
 
 #include "core/codepage.h"
@@ -18,6 +24,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <tuple>
@@ -67,7 +74,7 @@ class Report {
 void checkUnreadable(const Game& game, Report& report) {
     for (const DescrFile* f : game.files())
         if (!f->readError().empty())
-            report.error(f, 0, "cannot be read: " + f->readError());
+            report.error(f, 0, format(tr("cannot be read: {1}"), {f->readError()}));
 }
 
 // --- Encodings ---------------------------------------------------------------
@@ -78,13 +85,23 @@ void checkEncodings(const Game& game, Report& report) {
     for (const DescrFile* f : game.files()) {
         if (!f->exists() || !f->readError().empty() || !f->beyondAscii())
             continue;
-        report.note(f, 0, std::string("read as ") + files::encodingName(f->encoding()));
+        switch (f->encoding()) {
+        case files::TextEncoding::Windows1251:
+            report.note(f, 0, tr("read as Windows-1251"));
+            break;
+        case files::TextEncoding::Utf8WithMark:
+            report.note(f, 0, tr("read as UTF-8 with a byte-order mark"));
+            break;
+        case files::TextEncoding::Utf8:
+            report.note(f, 0, tr("read as UTF-8 without a byte-order mark"));
+            break;
+        }
         if (const int line = f->firstLineNotUtf8())
             report.warning(f, line,
-                           "the file is mostly UTF-8, but this line is not (Windows-1251 "
-                           "perhaps), so the player reads the whole file as Windows-1251 and "
-                           "every UTF-8 letter shows as two others: save the whole file in one "
-                           "encoding");
+                           tr("the file is mostly UTF-8, but this line is not (Windows-1251 "
+                              "perhaps), so the player reads the whole file as Windows-1251 and "
+                              "every UTF-8 letter shows as two others: save the whole file in one "
+                              "encoding"));
     }
 }
 
@@ -96,28 +113,30 @@ void checkLostCharacters(const Game& game, Report& report) {
             std::string listed;
             for (const std::string& c : lost.characters)
                 listed += (listed.empty() ? "" : ", ") + ("'" + c + "'");
-            report.warning(f, lost.line,
-                           std::to_string(lost.count) +
-                               (lost.count == 1 ? " character" : " characters") +
-                               " Windows-1251 lacks (" + listed + "): the player reads " +
-                               (lost.count == 1 ? "it" : "them") + " as '?'");
+            report.warning(
+                f, lost.line,
+                format(trn("{1} character Windows-1251 lacks ({2}): the player reads it as '?'",
+                           "{1} characters Windows-1251 lacks ({2}): the player reads them as '?'",
+                           static_cast<unsigned long>(lost.count)),
+                       {std::to_string(lost.count), listed}));
         }
 }
 
 // --- Named files -----------------------------------------------------------
 
-const char* useWord(NamedFile::Use use) {
+// What a named file is for, as the subject of a message.
+std::string useWord(NamedFile::Use use) {
     switch (use) {
     case NamedFile::Use::Picture:
-        return "picture";
+        return tr("picture");
     case NamedFile::Use::Sound:
-        return "sound";
+        return tr("sound");
     case NamedFile::Use::Video:
-        return "video";
+        return tr("video");
     case NamedFile::Use::Program:
-        return "program";
+        return tr("program");
     }
-    return "file";
+    return tr("file");
 }
 
 // The path of `resolved` (readable) inside the data folder, or all of it
@@ -137,20 +156,26 @@ void checkMissingFiles(const Game& game, Report& report) {
             // Names in other code pages are name-encoding's.
             const paths::Resolved resolved = paths::resolveName(f.composed);
             if (resolved.match == paths::NameMatch::LetterCase)
-                report.warning(f.file, f.line,
-                               std::string(useWord(f.use)) + " " + q(f.name) +
-                                   " exists only in another letter case, as '" +
-                                   shownResolved(game, resolved.shown) +
-                                   "'; the player uses that file");
+                report.warning(
+                    f.file, f.line,
+                    format(tr("{1} {2} exists only in another letter case, as '{3}'; "
+                              "the player uses that file"),
+                           {useWord(f.use), q(f.name), shownResolved(game, resolved.shown)}));
             continue;
         }
-        std::string message = std::string(useWord(f.use)) + " " + q(f.name) + " does not exist";
         if (f.use == NamedFile::Use::Program)
-            message += " (looked for as '" + paths::shown(f.composed) + "')";
-        if (f.reportedWhenMissing)
-            report.error(f.file, f.line, message + "; the player reports it");
+            report.error(f.file, f.line,
+                         format(tr("{1} {2} does not exist (looked for as '{3}'); the player "
+                                   "reports it"),
+                                {useWord(f.use), q(f.name), paths::shown(f.composed)}));
+        else if (f.reportedWhenMissing)
+            report.error(f.file, f.line,
+                         format(tr("{1} {2} does not exist; the player reports it"),
+                                {useWord(f.use), q(f.name)}));
         else
-            report.warning(f.file, f.line, message + "; the player goes on without it");
+            report.warning(f.file, f.line,
+                           format(tr("{1} {2} does not exist; the player goes on without it"),
+                                  {useWord(f.use), q(f.name)}));
     }
 }
 
@@ -166,16 +191,19 @@ void checkNameEncodings(const Game& game, Report& report) {
         if ((!dos && resolved.match != paths::NameMatch::Windows1251) ||
             !paths::fileExists(f.composed))
             continue;
+        const char* pattern =
+            dos ? tr("{1} {2} is found as '{3}', whose name is stored in CP866 (DOS) bytes, as "
+                     "unpacking an archive made on Windows leaves it; the player uses that file, "
+                     "but other programs show its name garbled. Rename such files with 'convmv "
+                     "-f cp866 -t utf-8 -r --notest FOLDER', or unpack the archive again with "
+                     "'unzip -O CP866'")
+                : tr("{1} {2} is found as '{3}', whose name is stored in Windows-1251 bytes, as "
+                     "unpacking an archive made on Windows leaves it; the player uses that file, "
+                     "but other programs show its name garbled. Rename such files with 'convmv "
+                     "-f cp1251 -t utf-8 -r --notest FOLDER'");
         report.warning(
             f.file, f.line,
-            std::string(useWord(f.use)) + " " + q(f.name) + " is found as '" +
-                shownResolved(game, resolved.shown) + "', whose name is stored in " +
-                (dos ? "CP866 (DOS)" : "Windows-1251") +
-                " bytes, as unpacking an archive made on Windows leaves it; the player uses "
-                "that file, but other programs show its name garbled. Rename such files with "
-                "'convmv -f " +
-                (dos ? "cp866" : "cp1251") + " -t utf-8 -r --notest FOLDER'" +
-                (dos ? ", or unpack the archive again with 'unzip -O CP866'" : ""));
+            format(pattern, {useWord(f.use), q(f.name), shownResolved(game, resolved.shown)}));
     }
 }
 
@@ -192,22 +220,63 @@ void checkPictures(const Game& game, Report& report) {
             continue;
         auto [it, fresh] = failures.try_emplace(*path);
         if (fresh) {
+            // One picture at a time, nothing kept: a game's pictures together
+            // may be large. Metafiles are read, not drawn: no Qt here.
             try {
-                pictures::loadPicture(*path, f.composed);
+                pictures::checkPicture(*path, f.composed);
             } catch (const TaleError& e) {
                 it->second = utf8(e.what());
             }
-            // One picture at a time: a game's pictures together may be large.
-            pictures::clearPictureCache();
         }
         if (it->second.empty())
             continue;
         if (f.file)
             report.error(f.file, f.line,
-                         "picture " + q(f.name) + " cannot be loaded: " + it->second);
+                         format(tr("picture {1} cannot be loaded: {2}"), {q(f.name), it->second}));
         else
             report.add(utf8(f.name), 0, Severity::Error,
-                       "default picture cannot be loaded: " + it->second);
+                       format(tr("default picture cannot be loaded: {1}"), {it->second}));
+    }
+}
+
+// --- Sounds and videos no decoder reads ------------------------------------
+
+// The player plays what the media framework's plugin sets decode, and says
+// nothing of a file they do not: only a line on standard error.
+void checkMediaFormats(const Game& game, Report& report) {
+    std::set<std::tuple<const DescrFile*, int, std::string>> seen;
+    for (const NamedFile& f : game.namedFiles()) {
+        if ((f.use != NamedFile::Use::Sound && f.use != NamedFile::Use::Video) || !f.file ||
+            !seen.insert({f.file, f.line, f.name}).second)
+            continue;
+        const auto path = paths::existingFile(f.composed);
+        if (!path)
+            continue;
+        const MediaFormat format = readMediaFormat(*path);
+        const bool asVideo = f.use == NamedFile::Use::Video;
+        bool picture = false;
+        for (const MediaStream& s : format.streams)
+            picture = picture || (s.video && s.decodable);
+        for (const MediaStream& s : format.streams) {
+            if (s.decodable || (!asVideo && s.video))
+                continue;
+            // A video still plays without its sound, a sound without pictures.
+            const bool stops = asVideo ? s.video || !picture : true;
+            // A four-character code is quoted; a description ("format tag
+            // 0x0055", "an unknown codec") is not.
+            const std::string codec =
+                s.video || s.codec.size() == 4 ? "'" + s.codec + "'" : tr(s.codec.c_str());
+            const char* pattern =
+                s.video ? tr("{1} {2} holds pictures compressed as {3} ({4}), which none of the "
+                             "player's decoders reads: it will not play")
+                : stops ? tr("{1} {2} holds sound in {3} ({4}), which none of the player's "
+                             "decoders reads: it will not play")
+                        : tr("{1} {2} holds sound in {3} ({4}), which none of the player's "
+                             "decoders reads: it plays without that sound");
+            report.warning(
+                f.file, f.line,
+                check::format(pattern, {useWord(f.use), q(f.name), codec, format.container}));
+        }
     }
 }
 
@@ -221,9 +290,9 @@ void checkColourKey(const DescrFile& file, const std::string& key, Report& repor
         convertColour(v.text);
     } catch (const ConversionError& e) {
         report.error(&file, v.line,
-                     "colour " + q(v.text) + " of " + q(key) + " is neither a colour name nor a " +
-                         "number: the player stops building the screen with \"" + utf8(e.what()) +
-                         "\"");
+                     format(tr("colour {1} of {2} is neither a colour name nor a number: the "
+                               "player stops building the screen with \"{3}\""),
+                            {q(v.text), q(key), utf8(e.what())}));
     }
 }
 
@@ -271,33 +340,49 @@ void checkColours(const Game& game, Report& report) {
             convertColour(colour);
         } catch (const ConversionError& e) {
             report.error(c.file, c.line,
-                         q(c.text) + " on " + q(c.target) + " gives the colour " + q(colour) +
-                             ", which is no colour: the player stops the click with \"" +
-                             utf8(e.what()) + "\"");
+                         format(tr("{1} on {2} gives the colour {3}, which is no colour: the "
+                                   "player stops the click with \"{4}\""),
+                                {q(c.text), q(c.target), q(colour), utf8(e.what())}));
         }
     }
 }
 
 // --- Numbers the player never reads ----------------------------------------
 
-struct Family {
+// The plural of a family's word, as messages name the family.
+std::string familyPlural(std::string_view word) {
+    if (word == "picture")
+        return tr("pictures");
+    if (word == "shape")
+        return tr("shapes");
+    if (word == "button")
+        return tr("buttons");
+    if (word == "text")
+        return tr("texts");
+    if (word == "list")
+        return tr("lists");
+    if (word == "textwindow")
+        return tr("textwindows");
+    return tr("strings");
+}
+
+struct Numbered {
     const char* word;
     int last;
 };
 
-std::vector<Family> familiesOf(const Game& game, const DescrFile& file) {
-    const std::string& name = file.name();
-    if (name == "allbackpictures.txt")
-        return {{"picture", kLastPicture}, {"shape", kLastShape}};
-    if (name == "allbacktexts.txt")
-        return {{"text", kLastText}, {"list", kLastList}, {"string", kLastString}};
-    if (name == "alltextwindows.txt")
-        return {{"textwindow", kLastTextWindow}};
-    if (name == "allbuttons.txt")
-        return {{"button", kLastButton}};
-    if (&file == game.screens()[1].pictures || &file == game.screens()[2].pictures)
-        return {{"picture", kLastPicture}, {"button", kLastButton}};
-    return {{"text", kLastEndText}, {"string", kLastString}}; // the end screens' texts
+// The numbered words of a file, with the last number read: its families
+// and, in a file of texts, their strings.
+std::vector<Numbered> numberedWordsOf(const DescrFile& file) {
+    std::vector<Numbered> out;
+    bool strings = false;
+    for (const KeyFamily* family : keysReadFrom(roleOf(file.name())).families) {
+        out.push_back({family->word, family->last});
+        strings = strings || family->strings;
+    }
+    if (strings)
+        out.push_back({"string", kLastString});
+    return out;
 }
 
 // Calls `found(at, wordEnd, digitsEnd)` for every "*" + word + digits in a
@@ -316,7 +401,7 @@ template <class Found> void eachNumbered(const std::string& f, std::string_view 
 
 void checkNumbers(const Game& game, Report& report) {
     for (const DescrFile* file : game.files()) {
-        for (const Family& family : familiesOf(game, *file)) {
+        for (const Numbered& family : numberedWordsOf(*file)) {
             for (std::size_t i = 0; i < file->folded().size(); ++i) {
                 const std::string& f = file->folded()[i];
                 std::set<std::string> reported;
@@ -327,19 +412,21 @@ void checkNumbers(const Game& game, Report& report) {
                         if (!reported.insert(number).second)
                             return;
                         const int line = static_cast<int>(i) + 1;
-                        const std::string plural = std::string(family.word) + "s";
                         if (number.size() > 1 && number.front() == '0')
                             report.warning(file, line,
-                                           q(written) + " is never read: the player writes " +
-                                               plural + "' numbers without leading zeros");
+                                           format(tr("{1} is never read: the player writes {2}' "
+                                                     "numbers without leading zeros"),
+                                                  {q(written), familyPlural(family.word)}));
                         else if (number.size() > 3 || std::stoi(number) > family.last)
                             report.warning(file, line,
-                                           q(written) + " is never read: the player reads " +
-                                               plural + " 1 to " + std::to_string(family.last) +
-                                               " only");
+                                           format(tr("{1} is never read: the player reads {2} 1 "
+                                                     "to {3} only"),
+                                                  {q(written), familyPlural(family.word),
+                                                   std::to_string(family.last)}));
                         else if (std::stoi(number) == 0)
-                            report.warning(file, line,
-                                           q(written) + " is never read: numbers start at 1");
+                            report.warning(
+                                file, line,
+                                format(tr("{1} is never read: numbers start at 1"), {q(written)}));
                     });
             }
         }
@@ -349,38 +436,12 @@ void checkNumbers(const Game& game, Report& report) {
 // --- Per-item flags --------------------------------------------------------
 
 void checkFlags(const Game& game, Report& report) {
-    // Which flags each family reads, by the files that hold the family.
-    struct FlagFamily {
-        const char* word;
-        std::vector<const char*> flags; // without the blank that ends them
-    };
-    const FlagFamily picture{"picture", {"transparent*yes#", "visible*no#"}};
-    const FlagFamily shape{"shape", {"visible*no#"}};
-    const FlagFamily button{"button", {"transparent*yes#", "visible*no#"}};
-    const FlagFamily text{"text", {"transparent*yes#", "bold*yes#", "visible*no#"}};
-    const FlagFamily list{"list", {"bold*yes#", "visible*no#"}};
-    const FlagFamily window{"textwindow", {"noborder*yes#", "bold*yes#", "visible*no#"}};
-
     for (const DescrFile* file : game.files()) {
-        std::vector<const FlagFamily*> families;
-        const std::string& name = file->name();
-        if (name == "allbackpictures.txt")
-            families = {&picture, &shape};
-        else if (name == "allbacktexts.txt")
-            families = {&text, &list};
-        else if (name == "alltextwindows.txt")
-            families = {&window};
-        else if (name == "allbuttons.txt")
-            families = {&button};
-        else if (contains(name, "pictures.txt"))
-            families = {&picture, &button};
-        else
-            families = {&text};
-
+        const std::vector<const KeyFamily*>& families = keysReadFrom(roleOf(file->name())).families;
         for (std::size_t i = 0; i < file->folded().size(); ++i) {
             const std::string& f = file->folded()[i];
             const std::string& line = file->lines()[i];
-            for (const FlagFamily* family : families) {
+            for (const KeyFamily* family : families) {
                 eachNumbered(f, family->word, [&](std::size_t at, std::size_t, std::size_t end) {
                     const bool star = end < f.size() && f[end] == '*';
                     const std::size_t from = star ? end + 1 : end;
@@ -393,15 +454,14 @@ void checkFlags(const Game& game, Report& report) {
                         const std::string meant = f.substr(at, end - at) + std::string(fl) + " ";
                         if (star)
                             report.warning(file, static_cast<int>(i) + 1,
-                                           "flag " + q(written) +
-                                               " has a star after the number: the player looks "
-                                               "for '" +
-                                               utf8(meant) + "' and does not set it");
+                                           format(tr("flag {1} has a star after the number: the "
+                                                     "player looks for '{2}' and does not set it"),
+                                                  {q(written), utf8(meant)}));
                         else if (after >= f.size() || f[after] != ' ')
                             report.warning(file, static_cast<int>(i) + 1,
-                                           "flag " + q(written) +
-                                               " lacks the blank after its '#': the player does "
-                                               "not set it");
+                                           format(tr("flag {1} lacks the blank after its '#': the "
+                                                     "player does not set it"),
+                                                  {q(written)}));
                     }
                 });
             }
@@ -411,80 +471,11 @@ void checkFlags(const Game& game, Report& report) {
 
 // --- Value keys in another letter case -------------------------------------
 
-const std::array<const char*, 8> kPlacement{
-    "*widthindivision*", "*widthinpixels*", "*heightindivision*", "*heightinpixels*",
-    "*leftindivision*",  "*leftinpixels*",  "*topindivision*",    "*topinpixels*"};
-
-void addNumbered(std::vector<std::string>& keys, const char* prefix, int last,
-                 std::initializer_list<const char*> suffixes, bool placement) {
-    for (int n = 1; n <= last; ++n) {
-        for (const char* s : suffixes)
-            keys.push_back(numberedKey(prefix, n, s));
-        if (placement)
-            for (const char* s : kPlacement)
-                keys.push_back(numberedKey(prefix, n, s));
-    }
-}
-
-void addTextKeys(std::vector<std::string>& keys, const char* prefix, int last, bool withHeight) {
-    for (int n = 1; n <= last; ++n) {
-        for (int k = 1; k <= kLastString; ++k)
-            keys.push_back(numberedKey(prefix, n, "*string") + std::to_string(k) + "*");
-        for (const char* s : {"*fontsize*", "font*", "fontcolor*", "color*"})
-            keys.push_back(numberedKey(prefix, n, s));
-        for (const char* s : kPlacement)
-            if (withHeight || !contains(s, "height"))
-                keys.push_back(numberedKey(prefix, n, s));
-    }
-}
-
-// Every value key the player reads from `file` in exact letter case.
-std::vector<std::string> valueKeysOf(const Game& game, const DescrFile& file) {
-    std::vector<std::string> keys;
-    const std::string& name = file.name();
-    const bool endPictures =
-        &file == game.screens()[1].pictures || &file == game.screens()[2].pictures;
-    if (name == "allbackpictures.txt" || endPictures) {
-        for (const char* k :
-             {"*screencolor*", "*fon*name*", "*bigfon*name*", "*bigfon*squarename*",
-              "*bigfon*longname*", "*framehoriz*name*", "*framehoriz*heightindivision*",
-              "*framehoriz*heightinpixels*", "*framevert*name*", "*framevert*widthindivision*",
-              "*framevert*widthinpixels*", "*upleftcorner*name*", "*uprightcorner*name*",
-              "*bottomleftcorner*name*", "*bottomrightcorner*name*", "*corner*heightindivision*",
-              "*corner*heightinpixels*", "*sound*", "*video*"})
-            keys.push_back(k);
-        for (const char* s : kPlacement)
-            keys.push_back(std::string("*videoscreen") + s);
-        addNumbered(keys, "*picture", kLastPicture, {"*name*"}, true);
-    }
-    if (name == "allbackpictures.txt")
-        addNumbered(keys, "*shape", kLastShape, {"*form*", "color*", "pencolor*"}, true);
-    if (name == "allbuttons.txt" || endPictures)
-        addNumbered(keys, "*button", kLastButton, {"*name*", "*pressedname*"}, true);
-    if (name == "allbacktexts.txt") {
-        addTextKeys(keys, "*text", kLastText, false);
-        addTextKeys(keys, "*list", kLastList, true);
-    }
-    if (name == "victorytexts.txt" || name == "losttexts.txt")
-        addTextKeys(keys, "*text", kLastEndText, false);
-    if (name == "alltextwindows.txt") {
-        // Text windows have no height key: their height comes from the font.
-        for (int n = 1; n <= kLastTextWindow; ++n) {
-            for (const char* s : {"*fontsize*", "font*", "fontcolor*", "color*", "*text*"})
-                keys.push_back(numberedKey("*textwindow", n, s));
-            for (const char* s : kPlacement)
-                if (!contains(s, "height"))
-                    keys.push_back(numberedKey("*textwindow", n, s));
-        }
-    }
-    return keys;
-}
-
 void checkKeyCase(const Game& game, Report& report) {
     for (const DescrFile* file : game.files()) {
         std::unordered_map<std::string, std::string> byFolded;
         std::set<std::size_t> lengths;
-        for (std::string& key : valueKeysOf(game, *file)) {
+        for (std::string& key : exactValueKeys(roleOf(file->name()))) {
             std::string f = key;
             anyCaseLowerInPlace(f);
             lengths.insert(f.size());
@@ -506,8 +497,9 @@ void checkKeyCase(const Game& game, Report& report) {
                         !reported.insert(key).second)
                         continue;
                     report.warning(file, static_cast<int>(i) + 1,
-                                   q(line.substr(at, length)) + " is not found by the player, " +
-                                       "which reads " + q(key) + " in exactly that letter case");
+                                   format(tr("{1} is not found by the player, which reads {2} in "
+                                             "exactly that letter case"),
+                                          {q(line.substr(at, length)), q(key)}));
                 }
             }
         }
@@ -521,9 +513,10 @@ void checkKeyCase(const Game& game, Report& report) {
         const int anyCase = s.pictures->firstAnyCase("*bigfon*name*");
         if (anyCase != 0 && !contains(s.pictures->line(anyCase), "*bigfon*name*"))
             report.warning(s.pictures, anyCase,
-                           "the " + s.title + " takes this line for '*bigfon*name*' (found in " +
-                               "any letter case) but cuts the name with the key in exact case, " +
-                               "so the name comes out wrong");
+                           format(tr("the {1} takes this line for '*bigfon*name*' (found in any "
+                                     "letter case) but cuts the name with the key in exact case, "
+                                     "so the name comes out wrong"),
+                                  {tr(s.title.c_str())}));
     }
 
     // Rule lines are counted in any case, but their first target is cut with
@@ -541,9 +534,160 @@ void checkKeyCase(const Game& game, Report& report) {
         if (target.empty() || !contains(line, "#"))
             continue;
         report.warning(r.file, r.line,
-                       "the rule key " + q(line.substr(at, foldedKey.size())) +
-                           " is not written as " + q(r.key) + ": the rule runs, but its target " +
-                           q(target) + " comes out empty");
+                       format(tr("the rule key {1} is not written as {2}: the rule runs, but its "
+                                 "target {3} comes out empty"),
+                              {q(line.substr(at, foldedKey.size())), q(r.key), q(target)}));
+    }
+}
+
+// --- Keys the player never reads -------------------------------------------
+
+// The Cyrillic letters of `written` that stand where Latin ones belong, each
+// once, in UTF-8 and quoted, and how many there are.
+std::pair<std::string, unsigned long> cyrillicLookAlikes(std::string_view written) {
+    std::string listed;
+    std::set<char> seen;
+    for (char c : written)
+        if (latinLookAlike(static_cast<unsigned char>(c)) && seen.insert(c).second)
+            listed += (listed.empty() ? "" : ", ") + q(std::string(1, c));
+    return {listed, seen.size()};
+}
+
+// The description file of the game that reads a key of one of `roles`, of
+// the same screen as `file` where there is one.
+std::string fileReading(const Game& game, const DescrFile& file,
+                        const std::vector<FileRole>& roles) {
+    const std::string screen = file.name().substr(0, 3); // "all", "vic", "los"
+    const DescrFile* found = nullptr;
+    for (const DescrFile* f : game.files()) {
+        if (std::find(roles.begin(), roles.end(), roleOf(f->name())) == roles.end())
+            continue;
+        if (!found ||
+            (f->name().compare(0, 3, screen) == 0 && found->name().compare(0, 3, screen) != 0))
+            found = f;
+    }
+    return found ? utf8(found->name()) : std::string();
+}
+
+void checkUnknownKeys(const Game& game, Report& report) {
+    for (const DescrFile* file : game.files()) {
+        const FileRole role = roleOf(file->name());
+        for (std::size_t i = 0; i < file->lines().size(); ++i) {
+            const int line = static_cast<int>(i) + 1;
+            for (const KeySlip& slip : keySlipsIn(file->lines()[i], role)) {
+                switch (slip.kind) {
+                case KeySlip::Kind::Misspelt:
+                    report.warning(file, line,
+                                   format(tr("{1} is no key the player reads in {2}: did you mean "
+                                             "{3}?"),
+                                          {q(slip.written), utf8(file->name()), q(slip.meant)}));
+                    break;
+                case KeySlip::Kind::LookAlike: {
+                    const auto [letters, count] = cyrillicLookAlikes(slip.written);
+                    report.warning(
+                        file, line,
+                        format(trn("{1} is written with the Cyrillic letter {2} in place of a "
+                                   "Latin one, so the player does not find it: write {3}",
+                                   "{1} is written with the Cyrillic letters {2} in place of Latin "
+                                   "ones, so the player does not find it: write {3}",
+                                   count),
+                               {q(slip.written), letters, q(slip.meant)}));
+                    break;
+                }
+                case KeySlip::Kind::OtherFile:
+                    report.warning(file, line,
+                                   format(tr("{1} is not read from {2}: the player reads it from "
+                                             "{3}"),
+                                          {q(slip.written), utf8(file->name()),
+                                           fileReading(game, *file, slip.readFrom)}));
+                    break;
+                }
+            }
+        }
+    }
+}
+
+// --- Description files under another name -----------------------------------
+
+// A file name folded for comparison: ASCII and Cyrillic case, Cyrillic
+// look-alikes as their Latin twins.
+std::string nameFolded(std::string_view windows1251) {
+    std::string f(windows1251);
+    anyCaseLowerInPlace(f);
+    f = withLatinLookAlikes(f);
+    asciiLowerCaseInPlace(f);
+    return f;
+}
+
+std::string stemOf(std::string_view name) {
+    return std::string(name.substr(0, name.find('.')));
+}
+
+void checkFileNames(const Game& game, Report& report) {
+    const std::vector<const DescrFile*> files = game.files();
+    std::vector<const DescrFile*> missing;
+    for (const DescrFile* f : files)
+        if (!f->exists())
+            missing.push_back(f);
+    if (missing.empty())
+        return;
+    std::error_code e;
+    for (std::filesystem::directory_iterator it(game.folder(), e), end; !e && it != end;
+         it.increment(e)) {
+        const std::filesystem::directory_entry& entry = *it;
+        std::error_code ignored;
+        if (!entry.is_regular_file(ignored))
+            continue;
+        const std::string shown = entry.path().filename().string(); // native, UTF-8 as a rule
+        const std::string name = cp1251::fromUtf8(shown);
+        // Pictures and sounds may share a description file's stem.
+        static constexpr std::array<const char*, 13> kMedia{"bmp", "png", "jpg",  "jpeg", "gif",
+                                                            "ico", "tif", "tiff", "wav",  "mp3",
+                                                            "ogg", "avi", "mpg"};
+        const std::string extension = asciiLowerCase(pictures::extensionOf(name));
+        if (std::find(kMedia.begin(), kMedia.end(), extension) != kMedia.end())
+            continue;
+        const std::string f = nameFolded(name);
+        if (std::any_of(files.begin(), files.end(), [&](const DescrFile* d) {
+                return d->exists() && nameFolded(d->name()) == f;
+            }))
+            continue; // found by the player in another letter case
+        const DescrFile* best = nullptr;
+        int bestDistance = 0;
+        for (const DescrFile* m : missing) {
+            const std::string known = m->name();
+            int d = editDistance(f, known);
+            if (d > allowedSlips(known.size()) && stemOf(f) == stemOf(known))
+                d = 0; // "allbuttons.txt.txt", "allbuttons", "allbuttons.rtf"
+            if (d <= allowedSlips(known.size()) && (!best || d < bestDistance)) {
+                best = m;
+                bestDistance = d;
+            }
+        }
+        if (!best)
+            continue;
+        const std::string meant = utf8(best->name());
+        std::string message;
+        const auto [letters, count] = cyrillicLookAlikes(name);
+        if (count > 0)
+            message = format(trn("did you mean {1}? The name is written with the Cyrillic letter "
+                                 "{2} in place of a Latin one; the player reads only {1}, which "
+                                 "does not exist",
+                                 "did you mean {1}? The name is written with the Cyrillic letters "
+                                 "{2} in place of Latin ones; the player reads only {1}, which "
+                                 "does not exist",
+                                 count),
+                             {meant, letters});
+        else if (asciiLowerCase(name).rfind(asciiLowerCase(best->name()) + ".", 0) == 0)
+            message = format(tr("did you mean {1}? The name goes on after {1} (a file manager "
+                                "that hides extensions shows {2} as {1}); the player reads only "
+                                "{1}, which does not exist"),
+                             {meant, shown});
+        else
+            message = format(tr("did you mean {1}? The player reads only {1}, which does not "
+                                "exist, and never this file"),
+                             {meant});
+        report.add(shown, 0, Severity::Warning, message);
     }
 }
 
@@ -572,11 +716,12 @@ void checkRuleSeparators(const Game& game, Report& report) {
             }
             if (!missing.empty())
                 middleGap = true;
+            const std::string quoted = std::string("'") + sep + "'";
             if (at < previous)
-                problems.push_back(std::string("'") + sep + "' stands before the field it ends");
+                problems.push_back(format(tr("{1} stands before the field it ends"), {quoted}));
             if (line.find(sep, at + 1) != std::string::npos)
-                problems.push_back(std::string("'") + sep +
-                                   "' occurs more than once, and the first one cuts the field");
+                problems.push_back(format(
+                    tr("{1} occurs more than once, and the first one cuts the field"), {quoted}));
             previous = at;
             lastPresent = at;
         }
@@ -588,24 +733,26 @@ void checkRuleSeparators(const Game& game, Report& report) {
             std::string list;
             for (std::size_t i = 0; i < missing.size(); ++i)
                 list += (i ? ", " : "") + missing[i];
-            problems.insert(problems.begin(), "it lacks " + list);
+            problems.insert(problems.begin(), format(tr("it lacks {1}"), {list}));
         }
         if (problems.empty())
             continue;
-        std::string message = r.group ? "group line: " : "click rule: ";
+        std::string listed;
         for (std::size_t i = 0; i < problems.size(); ++i)
-            message += (i ? "; " : "") + problems[i];
-        if (r.group) {
-            message += ". The player reads target " + q(RuleField(line, r.key, "#")) +
-                       ", command " + q(RuleField(line, "#", "^"));
-        } else {
-            message += ". The player reads condition " + q(RuleField(line, "#", "^")) + " on " +
-                       q(RuleField(line, r.key, "#")) + ", success " +
-                       q(RuleField(line, "&", "+")) + " on " + q(RuleField(line, "^", "&")) +
-                       ", failure " + q(RuleField(line, "=", "~")) + " on " +
-                       q(RuleField(line, "+", "="));
-        }
-        report.warning(r.file, r.line, message);
+            listed += (i ? "; " : "") + problems[i];
+        if (r.group)
+            report.warning(
+                r.file, r.line,
+                format(tr("group line: {1}. The player reads target {2}, command {3}"),
+                       {listed, q(RuleField(line, r.key, "#")), q(RuleField(line, "#", "^"))}));
+        else
+            report.warning(
+                r.file, r.line,
+                format(tr("click rule: {1}. The player reads condition {2} on {3}, "
+                          "success {4} on {5}, failure {6} on {7}"),
+                       {listed, q(RuleField(line, "#", "^")), q(RuleField(line, r.key, "#")),
+                        q(RuleField(line, "&", "+")), q(RuleField(line, "^", "&")),
+                        q(RuleField(line, "=", "~")), q(RuleField(line, "+", "="))}));
     }
 }
 
@@ -631,8 +778,9 @@ void checkTargets(const Game& game, Report& report) {
         if (plain && r.screen->buildsButton(std::stoi(r.button)))
             continue;
         report.warning(r.file, r.line,
-                       "rules of button " + utf8(r.button) + ", which the " + r.screen->title +
-                           " does not build: they never run");
+                       format(tr("rules of button {1}, which the {2} does not build: they never "
+                                 "run"),
+                              {utf8(r.button), tr(r.screen->title.c_str())}));
     }
 
     for (const Command& c : game.commands()) {
@@ -642,83 +790,147 @@ void checkTargets(const Game& game, Report& report) {
             const bool keyCase = !c.exactKey && (c.role == Command::Role::Condition ||
                                                  c.role == Command::Role::Group);
             if (needsComponent(lowered) && !keyCase)
-                report.warning(c.file, c.line, q(c.text) + " has no target and does nothing");
+                report.warning(c.file, c.line,
+                               format(tr("{1} has no target and does nothing"), {q(c.text)}));
             continue;
         }
         const Target t = readTarget(c.target);
         if (c.screen->has(t.kind, t.number))
             continue;
+        const std::string title = tr(c.screen->title.c_str());
         std::string why;
         if (t.kind == Kind::None)
-            why = "it begins with none of the words text, textwindow, picture, list, button, "
-                  "shape and video, written in small letters";
+            why = tr("it begins with none of the words text, textwindow, picture, list, button, "
+                     "shape and video, written in small letters");
         else if (c.screen->endScreen && t.kind == Kind::Button)
-            why = "button targets still name the play screen's buttons, of which only the "
-                  "clicked one is left, hidden";
+            why = tr("button targets still name the play screen's buttons, of which only the "
+                     "clicked one is left, hidden");
         else if (c.screen->endScreen &&
                  (t.kind == Kind::List || t.kind == Kind::TextWindow || t.kind == Kind::Shape))
-            why = "the " + c.screen->title + " has no " + kindWord(t.kind) + "s it could name";
+            why = format(tr("the {1} has no {2}s it could name"), {title, kindWord(t.kind)});
         else
-            why = "the " + c.screen->title + " has no " + kindWord(t.kind) + " " +
-                  std::to_string(t.number);
+            why = format(tr("the {1} has no {2} {3}"),
+                         {title, kindWord(t.kind), std::to_string(t.number)});
         report.warning(c.file, c.line,
-                       "target " + q(c.target) + " names no component (" + why + "), so " +
-                           q(c.text) + " does nothing");
+                       format(tr("target {1} names no component ({2}), so {3} does nothing"),
+                              {q(c.target), why, q(c.text)}));
     }
 }
 
 // --- Commands --------------------------------------------------------------
 
-void checkCommands(const Game& game, Report& report) {
-    static constexpr std::array<const char*, 6> kEqual{"visible",   "invisible", "bringtofront",
-                                                       "checktext", "victory",   "lost"};
-    struct Contained {
-        const char* word; // as the interpreter tests it
-        std::size_t cut;  // characters it drops to get the argument
-    };
-    static constexpr std::array<Contained, 4> kWithArgument{
-        {{"pause", 5}, {"playsound", 9}, {"playvideo ", 9}, {"startprogram ", 12}}};
+constexpr std::array<const char*, 6> kEqualCommands{"visible",   "invisible", "bringtofront",
+                                                    "checktext", "victory",   "lost"};
 
+struct Contained {
+    const char* word; // as the interpreter tests it
+    std::size_t cut;  // characters it drops to get the argument
+};
+constexpr std::array<Contained, 4> kCommandsWithArgument{
+    {{"pause", 5}, {"playsound", 9}, {"playvideo ", 9}, {"startprogram ", 12}}};
+
+// Whether the interpreter runs anything for a lower-cased command text.
+bool isCommand(const std::string& lowered) {
+    if (std::find(kEqualCommands.begin(), kEqualCommands.end(), lowered) != kEqualCommands.end())
+        return true;
+    for (const char* word : {"textcolor", "backcolor"})
+        if (contains(lowered, word))
+            return true;
+    return std::any_of(kCommandsWithArgument.begin(), kCommandsWithArgument.end(),
+                       [&](const Contained& w) { return contains(lowered, w.word); });
+}
+
+// The command word a text that is no command most likely stands for: its
+// first word a slip or two off one.
+const char* nearestCommand(const std::string& lowered) {
+    static constexpr std::array<const char*, 12> kWords{
+        "visible",   "invisible", "bringtofront", "textcolor", "backcolor", "pause",
+        "playsound", "playvideo", "startprogram", "checktext", "victory",   "lost"};
+    const std::string first = lowered.substr(0, lowered.find(' '));
+    const char* best = nullptr;
+    int bestDistance = 0;
+    for (const char* word : kWords) {
+        const int d = editDistance(first, word);
+        if (d <= allowedSlips(std::string_view(word).size()) && (!best || d < bestDistance)) {
+            best = word;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+// What the author probably meant by a text that is no command; empty when
+// nothing comes close.
+std::string commandHint(const std::string& lowered) {
+    for (const char* word : kEqualCommands)
+        if (lowered.rfind(word, 0) == 0)
+            return format(tr("'{1}' must stand alone"), {word});
+    if (contains(lowered, "playvideo") || contains(lowered, "startprogram"))
+        return tr("'playvideo' and 'startprogram' need a blank before their argument");
+    if (const char* near = nearestCommand(lowered))
+        return format(tr("did you mean '{1}'?"), {near});
+    return {};
+}
+
+void checkCommands(const Game& game, Report& report) {
     for (const Command& c : game.commands()) {
         const std::string lowered = asciiLowerCase(c.text);
-        bool matched = std::find(kEqual.begin(), kEqual.end(), lowered) != kEqual.end() ||
-                       contains(lowered, "textcolor") || contains(lowered, "backcolor");
-        for (const Contained& w : kWithArgument) {
+        for (const Contained& w : kCommandsWithArgument) {
             const std::size_t at = lowered.find(w.word);
             if (at == std::string::npos)
                 continue;
-            matched = true;
             const std::string word = trimSpaces(w.word);
             const std::string argument =
                 trimSpaces(c.text.size() > w.cut ? c.text.substr(w.cut) : std::string());
             if (at != 0)
                 report.warning(c.file, c.line,
-                               q(c.text) + " runs '" + word + "' with the argument " + q(argument) +
-                                   ": the argument is cut by position, so '" + word +
-                                   "' must open the command");
+                               format(tr("{1} runs '{2}' with the argument {3}: the argument is "
+                                         "cut by position, so '{2}' must open the command"),
+                                      {q(c.text), word, q(argument)}));
             else if (c.text.size() > w.cut && c.text[w.cut] != ' ')
                 report.warning(c.file, c.line,
-                               q(c.text) + " has no blank after '" + word + "': it runs as '" +
-                                   word + "' with the argument " + q(argument));
+                               format(tr("{1} has no blank after '{2}': it runs as '{2}' with the "
+                                         "argument {3}"),
+                                      {q(c.text), word, q(argument)}));
         }
         // Every command whose word the text holds runs, not only the first.
         for (const char* word : {"textcolor", "backcolor"}) {
             const std::size_t at = lowered.find(word);
             if (at != std::string::npos && at != 0)
                 report.warning(c.file, c.line,
-                               q(c.text) + " also runs '" + word +
-                                   "', whose word it holds: every command whose word is in a "
-                                   "command text runs");
+                               format(tr("{1} also runs '{2}', whose word it holds: every command "
+                                         "whose word is in a command text runs"),
+                                      {q(c.text), word}));
         }
-        if (matched)
+        // A condition that is no command is worse than doing nothing: the
+        // conditions' check tells it.
+        if (isCommand(lowered) || c.role == Command::Role::Condition)
             continue;
-        std::string hint;
-        if (contains(lowered, "playvideo") || contains(lowered, "startprogram"))
-            hint = ": 'playvideo' and 'startprogram' need a blank before their argument";
-        for (const char* word : kEqual)
-            if (lowered.rfind(word, 0) == 0)
-                hint = std::string(": '") + word + "' must stand alone";
-        report.warning(c.file, c.line, q(c.text) + " matches no command and does nothing" + hint);
+        const std::string hint = commandHint(lowered);
+        report.warning(
+            c.file, c.line,
+            hint.empty()
+                ? format(tr("{1} matches no command and does nothing"), {q(c.text)})
+                : format(tr("{1} matches no command and does nothing: {2}"), {q(c.text), hint}));
+    }
+}
+
+// A condition that is no command answers yes: its rule takes the success
+// part whatever was typed, and the click never fails.
+void checkConditions(const Game& game, Report& report) {
+    for (const Command& c : game.commands()) {
+        const std::string lowered = asciiLowerCase(c.text);
+        if (c.role != Command::Role::Condition || isCommand(lowered))
+            continue;
+        const std::string hint = commandHint(lowered);
+        report.error(c.file, c.line,
+                     hint.empty()
+                         ? format(tr("{1} is no command: the condition always answers yes, so the "
+                                     "success part always runs"),
+                                  {q(c.text)})
+                         : format(tr("{1} is no command: the condition always answers yes, so the "
+                                     "success part always runs ({2})"),
+                                  {q(c.text), hint}));
     }
 }
 
@@ -760,10 +972,11 @@ void checkRightAnswers(const Game& game, Report& report) {
                              return;
                          }
                          report.warning(&windows, static_cast<int>(i) + 1,
-                                        "right answer " + q(answer) + " of " + q(target) +
-                                            " can never be typed: the answer check takes blanks "
-                                            "and punctuation away from the ends of what is "
-                                            "typed, but not from the answer in the file");
+                                        format(tr("right answer {1} of {2} can never be typed: the "
+                                                  "answer check takes blanks and punctuation "
+                                                  "away from the ends of what is typed, but not "
+                                                  "from the answer in the file"),
+                                               {q(answer), q(target)}));
                      });
     }
 
@@ -772,8 +985,8 @@ void checkRightAnswers(const Game& game, Report& report) {
             continue;
         if (c.target.empty()) {
             report.error(c.file, c.line,
-                         "'checktext' has no target: there is nothing typed to check, so it "
-                         "always fails");
+                         tr("'checktext' has no target: there is nothing typed to check, so it "
+                            "always fails"));
             continue;
         }
         const Target t = readTarget(c.target);
@@ -781,9 +994,9 @@ void checkRightAnswers(const Game& game, Report& report) {
             continue; // names nothing: reported with the targets
         if (t.kind != Kind::TextWindow) {
             report.error(c.file, c.line,
-                         "'checktext' on " + q(c.target) +
-                             ", which is no text window: the player stops the click with "
-                             "\"Invalid class typecast\"");
+                         format(tr("'checktext' on {1}, which is no text window: the player "
+                                   "stops the click with \"{2}\""),
+                                {q(c.target), "Invalid class typecast"}));
             continue;
         }
         // The lines the answer check can find, with the target as written.
@@ -797,13 +1010,14 @@ void checkRightAnswers(const Game& game, Report& report) {
         }
         if (!listed)
             report.error(c.file, c.line,
-                         "'checktext' on " + q(c.target) + ", which has no right answer: no line " +
-                             "of alltextwindows.txt holds " + q(c.target + "*rightanswer*") +
-                             ", so every answer is wrong");
+                         format(tr("'checktext' on {1}, which has no right answer: no line of "
+                                   "alltextwindows.txt holds {2}, so every answer is wrong"),
+                                {q(c.target), q(c.target + "*rightanswer*")}));
         else if (!reachable)
             report.error(c.file, c.line,
-                         "'checktext' on " + q(c.target) + ", whose right answers can none of " +
-                             "them be typed, so every answer is wrong");
+                         format(tr("'checktext' on {1}, whose right answers can none of them be "
+                                   "typed, so every answer is wrong"),
+                                {q(c.target)}));
     }
 }
 
@@ -818,16 +1032,72 @@ void checkEndScreens(const Game& game, Report& report) {
             continue;
         const bool victory = std::string_view(outcome) == "victory";
         const Screen& screen = game.screens()[victory ? 1 : 2];
+        const std::string title = tr(screen.title.c_str());
         if (!screen.pictures->exists())
             report.warning(it->file, it->line,
-                           std::string("'") + outcome + "' shows the " + screen.title + ", but " +
-                               utf8(screen.pictures->name()) +
-                               " does not exist: it gets no pictures, buttons, sound or video, "
-                               "only the default decorations");
+                           format(tr("'{1}' shows the {2}, but {3} does not exist: it gets no "
+                                     "pictures, buttons, sound or video, only the default "
+                                     "decorations"),
+                                  {outcome, title, utf8(screen.pictures->name())}));
         if (!screen.texts->exists())
             report.warning(it->file, it->line,
-                           std::string("'") + outcome + "' shows the " + screen.title + ", but " +
-                               utf8(screen.texts->name()) + " does not exist: it shows no text");
+                           format(tr("'{1}' shows the {2}, but {3} does not exist: it shows no "
+                                     "text"),
+                                  {outcome, title, utf8(screen.texts->name())}));
+    }
+}
+
+// --- A game that cannot end ------------------------------------------------
+
+// The play screen ends only through a rule of a button it builds that runs
+// "victory" or "lost"; "startprogram" ends it as well, by closing the window.
+void checkEnding(const Game& game, Report& report) {
+    const Screen& play = game.playScreen();
+    for (const Command& c : game.commands()) {
+        if (c.screen != &play)
+            continue;
+        const bool plain = c.button.size() <= 2 && c.button.front() != '0';
+        if (!plain || !play.buildsButton(std::stoi(c.button)))
+            continue;
+        const std::string lowered = asciiLowerCase(c.text);
+        if (lowered == "victory" || lowered == "lost" || contains(lowered, "startprogram "))
+            return;
+    }
+    const DescrFile* buttons = play.buttons;
+    const char* message = N_("no click rule of the play screen runs 'victory' or 'lost': the game "
+                             "never ends and writes no result file");
+    if (buttons->exists())
+        report.warning(buttons, 0, tr(message));
+    else
+        report.add("", 0, Severity::Warning, tr(message));
+}
+
+// --- A single "&" in a text line -------------------------------------------
+
+void checkAmpersands(const Game& game, Report& report) {
+    for (const Screen& s : game.screens()) {
+        for (int n = 1; n <= s.lastText; ++n) {
+            if (!s.has(Kind::Text, n))
+                continue;
+            const std::string stem = numberedKey("*text", n, "*string");
+            for (int k = 1; k <= kLastString; ++k) {
+                const DescrFile::Value v = s.texts->untrimmedValue(numberedKey(stem, k, "*"));
+                bool single = false;
+                for (std::size_t i = 0; i < v.text.size(); ++i)
+                    if (v.text[i] == '&') {
+                        if (i + 1 < v.text.size() && v.text[i + 1] == '&')
+                            ++i; // "&&" shows one "&"
+                        else
+                            single = true;
+                    }
+                if (single)
+                    report.warning(s.texts, v.line,
+                                   format(tr("string {1} holds a single '&', which the label "
+                                             "does not show: it underlines the letter after it "
+                                             "instead. Write '&&' to show one '&'"),
+                                          {q(v.text)}));
+            }
+        }
     }
 }
 
@@ -836,23 +1106,29 @@ struct Check {
     void (*run)(const Game&, Report&);
 };
 
-const std::array<Check, 15> kChecks{{
+const auto kChecks = std::to_array<Check>({
     {"unreadable", checkUnreadable},
+    {"file-name", checkFileNames},
     {"encoding", checkEncodings},
     {"lost-characters", checkLostCharacters},
     {"missing-file", checkMissingFiles},
     {"name-encoding", checkNameEncodings},
     {"bad-picture", checkPictures},
+    {"media-format", checkMediaFormats},
     {"bad-colour", checkColours},
     {"number-limit", checkNumbers},
     {"flag-form", checkFlags},
     {"key-case", checkKeyCase},
+    {"unknown-key", checkUnknownKeys},
     {"rule-separators", checkRuleSeparators},
     {"target", checkTargets},
     {"command", checkCommands},
+    {"condition", checkConditions},
+    {"ampersand", checkAmpersands},
     {"checktext", checkRightAnswers},
     {"end-screen", checkEndScreens},
-}};
+    {"no-ending", checkEnding},
+});
 
 } // namespace
 
@@ -867,7 +1143,8 @@ std::vector<Finding> checkGame(const std::string& dataFolder) {
     std::vector<Finding> findings;
     Game game(dataFolder);
     if (!game.folderExists()) {
-        findings.push_back({"", 0, Severity::Error, "folder", "the data folder does not exist"});
+        findings.push_back(
+            {"", 0, Severity::Error, "folder", tr("the data folder does not exist")});
         return findings;
     }
     for (const Check& c : kChecks) {

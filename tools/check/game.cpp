@@ -1,5 +1,6 @@
 #include "check/game.h"
 
+#include "check/translate.h"
 #include "commands/command_text.h"
 
 #include "core/codepage.h"
@@ -302,7 +303,7 @@ Game::Game(const std::string& dataFolder) {
         files_.emplace_back(folder_, name);
 
     Screen play;
-    play.title = "play screen";
+    play.title = N_("play screen");
     play.folder = folder_;
     play.pictures = &file("allbackpictures.txt");
     play.texts = &file("allbacktexts.txt");
@@ -311,7 +312,7 @@ Game::Game(const std::string& dataFolder) {
     screens_.push_back(play);
     for (const char* outcome : {"victory", "lost"}) {
         Screen end;
-        end.title = std::string(outcome) == "victory" ? "victory screen" : "loss screen";
+        end.title = std::string(outcome) == "victory" ? N_("victory screen") : N_("loss screen");
         end.endScreen = true;
         end.folder = folder_;
         end.pictures = &file(std::string(outcome) + "pictures.txt");
@@ -380,7 +381,8 @@ void Game::readRules(const Screen& screen) {
                 if (text.empty())
                     return; // nothing runs
                 commands_.push_back({&screen, &file, rule.line, role, std::move(target),
-                                     std::move(text), line.find(rule.key) != std::string::npos});
+                                     std::move(text), line.find(rule.key) != std::string::npos,
+                                     rule.button});
             };
             if (rule.group) {
                 add(Command::Role::Group, RuleField(line, rule.key, "#"),

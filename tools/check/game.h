@@ -87,7 +87,7 @@ const char* kindWord(Kind kind);
 // The play screen or one of the two end screens, with the files it is built
 // from and the numbered components it would have.
 struct Screen {
-    std::string title; // "play screen", "victory screen", "loss screen"
+    std::string title; // "play screen", "victory screen", "loss screen": English, for tr()
     bool endScreen = false;
     std::string folder;                     // the data folder, composed
     const DescrFile* pictures = nullptr;    // also holds the end screen's buttons
@@ -123,6 +123,7 @@ struct Command {
     // Whether the line holds the rule key in exact case; when it does not,
     // the first target comes out empty.
     bool exactKey = true;
+    std::string button; // the number of the button whose rules hold it, as written
 };
 
 // One rule line, with the key the click handler builds for it.

@@ -44,7 +44,9 @@ QJsonArray table(const std::vector<QPointer<QWidget>>& entries) {
     return a;
 }
 
-QJsonObject control(ControlHost& host, Control& c) {
+} // namespace
+
+QJsonObject dumpControl(ControlHost& host, Control& c) {
     QWidget* w = c.widget();
     QJsonObject o{
         {"name", QString::fromStdString(c.name())},
@@ -112,8 +114,6 @@ QJsonObject control(ControlHost& host, Control& c) {
     return o;
 }
 
-} // namespace
-
 QJsonObject dumpScene(TForm1& form) {
     const ProgramState& s = form.game().state;
     QJsonObject state{
@@ -159,7 +159,7 @@ QJsonObject dumpScene(TForm1& form) {
 
     QJsonArray controls;
     for (Control* c : form.game().host().controls())
-        controls.append(control(form.game().host(), *c));
+        controls.append(dumpControl(form.game().host(), *c));
 
     const QSize screen = platform::screenSize();
     return QJsonObject{

@@ -5,10 +5,14 @@
 
 namespace taleplay {
 class TForm1;
-}
+class ControlHost;
+class Control;
+} // namespace taleplay
 
 namespace taleplay::playtest {
 
 QJsonObject dumpScene(taleplay::TForm1& form);
+// One control as the scene's "controls" list shows it.
+QJsonObject dumpControl(taleplay::ControlHost& host, taleplay::Control& control);
 
 } // namespace taleplay::playtest

@@ -1,8 +1,9 @@
-// taleplay-playtest [--screen WIDTHxHEIGHT] [--author | --watch] DATA_FOLDER [SCRIPT]
+// taleplay-playtest [--screen WIDTHxHEIGHT] [--scratch] [--author | --watch] DATA_FOLDER [SCRIPT]
 //
 // Plays the game in DATA_FOLDER (named data_NAME) offscreen, exactly as if
-// NAME had been started in the folder above it, runs the script's commands
-// and closes with "N passed, N failed".
+// NAME had been started in the folder above it (with --scratch, in a new
+// temporary folder that links to it), runs the script's commands and closes
+// with "N passed, N failed".
 #include "app/author_mode.h"
 #include "app/language.h"
 #include "app/taleforge_error.h"
@@ -10,11 +11,13 @@
 #include "core/paths.h"
 #include "platform/system.h"
 #include "playtest/offscreen.h"
+#include "playtest/scratch.h"
 #include "playtest/script.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -32,9 +35,10 @@ Phrase said(const char* text, std::vector<std::string> values = {}) {
 int usage(const Phrase& why) {
     using taleplay::launch::translate;
     std::cerr << "taleplay-playtest: " << translate(why) << "\n"
-              << translate(said(QT_TRANSLATE_NOOP("Playtest", "usage: taleplay-playtest [--screen "
-                                                              "WIDTHxHEIGHT] [--author | --watch] "
-                                                              "DATA_FOLDER [SCRIPT|-]\n")));
+              << translate(said(QT_TRANSLATE_NOOP("Playtest",
+                                                  "usage: taleplay-playtest [--screen "
+                                                  "WIDTHxHEIGHT] [--scratch] [--author | --watch] "
+                                                  "DATA_FOLDER [SCRIPT|-]\n")));
     return 2;
 }
 
@@ -45,10 +49,13 @@ int main(int argc, char** argv) {
     launch::useLanguage(launch::languageFrom([](const char* name) { return std::getenv(name); }));
     int width = 1280, height = 1024;
     std::string folder, scriptName;
+    bool scratch = false;
     std::optional<WatchFiles> author;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--screen") {
+        if (a == "--scratch") {
+            scratch = true;
+        } else if (a == "--screen") {
             if (i + 1 >= argc || !playtest::parseScreen(argv[++i], width, height))
                 return usage(said(QT_TRANSLATE_NOOP(
                     "Playtest", "--screen takes WIDTHxHEIGHT, such as 1280x1024")));
@@ -79,12 +86,21 @@ int main(int argc, char** argv) {
             said(QT_TRANSLATE_NOOP("Playtest", "the data folder must be named data_NAME: %1"),
                  {folder}));
     const std::string name = last.substr(5);
-    const std::string parent = absoluteFolder.substr(0, absoluteFolder.size() - last.size());
+    std::string parent = absoluteFolder.substr(0, absoluteFolder.size() - last.size());
+    // Played from a folder of its own, the game leaves its result there.
+    playtest::ScratchFolder scratchFolder;
+    if (scratch) {
+        if (!scratchFolder.make(absoluteFolder, last))
+            return usage(said(QT_TRANSLATE_NOOP("Playtest", "cannot make a scratch folder for %1"),
+                              {folder}));
+        parent = scratchFolder.path();
+    }
 
     std::ifstream scriptFile;
     if (!scriptName.empty() && scriptName != "-") {
         scriptFile.open(scriptName);
-        if (!scriptFile)
+        std::error_code error;
+        if (!scriptFile || std::filesystem::is_directory(scriptName, error))
             return usage(
                 said(QT_TRANSLATE_NOOP("Playtest", "cannot read script %1"), {scriptName}));
     }
@@ -98,6 +114,7 @@ int main(int argc, char** argv) {
     std::string program = name;
     char* qtArgv[] = {program.data(), nullptr};
     QApplication app(qtArgc, qtArgv);
+    playtest::removeOffscreenScreenFile();
     launch::installTranslation();
 
     TForm1 form(name);

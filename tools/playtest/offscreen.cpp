@@ -2,14 +2,27 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
 namespace taleplay::playtest {
+namespace {
+
+std::string& screenFile() {
+    static std::string name;
+    return name;
+}
+
+} // namespace
 
 bool useOffscreenScreen(int width, int height) {
-    char name[] = "/tmp/taleplay-screen-XXXXXX.json";
-    int fd = ::mkstemps(name, 5);
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    if (error)
+        folder = "/tmp";
+    std::string name = (folder / "taleplay-screen-XXXXXX.json").string();
+    int fd = ::mkstemps(name.data(), 5);
     if (fd < 0)
         return false;
     const std::string json =
@@ -18,11 +31,23 @@ bool useOffscreenScreen(int width, int height) {
         ",\"logicalDpi\":96}],\"windowFrameMargins\":false}\n";
     bool ok = ::write(fd, json.data(), json.size()) == static_cast<ssize_t>(json.size());
     ::close(fd);
+    removeOffscreenScreenFile(); // one description at a time
+    screenFile() = name;
+    // Also when the program ends before it has made its application.
+    static const bool removedAtExit = std::atexit(removeOffscreenScreenFile) == 0;
+    (void)removedAtExit;
     if (!ok)
         return false;
     const std::string platform = std::string("offscreen:configfile=") + name;
     ::setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
     return true;
+}
+
+void removeOffscreenScreenFile() {
+    if (screenFile().empty())
+        return;
+    std::remove(screenFile().c_str());
+    screenFile().clear();
 }
 
 bool parseScreen(const std::string& text, int& width, int& height) {

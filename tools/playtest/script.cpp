@@ -2,6 +2,7 @@
 
 #include "app/language.h"
 #include "app/taleforge_main.h"
+#include "commands/taleforge_serv_serv.h"
 #include "core/codepage.h"
 #include "endscreen/taleforge_serv_URA.h"
 #include "platform/system.h"
@@ -11,11 +12,14 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QTest>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QPixmap>
+#include <QPointer>
 #include <istream>
 #include <ostream>
 
@@ -68,6 +72,19 @@ void Runner::runLine(const std::string& raw, const std::string& where) {
     const std::string command = line.substr(0, space);
     const std::string rest = space == std::string::npos ? std::string() : trim(line.substr(space));
 
+    // Whatever goes wrong in one line is that line's failure: the script
+    // goes on, and its closing line is always written.
+    try {
+        runCommand(command, rest, where);
+    } catch (const std::exception& e) {
+        fail(where, command + ": " + e.what());
+    } catch (...) {
+        fail(where, command + ": an unknown error");
+    }
+}
+
+void Runner::runCommand(const std::string& command, const std::string& rest,
+                        const std::string& where) {
     if (command == "dump") {
         dump(rest, where);
     } else if (command == "screenshot") {
@@ -119,6 +136,14 @@ std::string firstWord(const std::string& text, std::string& rest) {
     return text.substr(0, space);
 }
 
+// A text in double quotes keeps the blanks at its ends (and may be empty):
+// type TW0 "  Paris ". Only a pair around the whole text is taken off.
+std::string unquoted(const std::string& text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+
 // A dump value as text: strings as they are, numbers and flags as written.
 std::string asText(const QJsonValue& v) {
     if (v.isString())
@@ -145,26 +170,41 @@ void Runner::check(bool ok, const std::string& where, const std::string& what) {
     }
 }
 
+// The controls a script's name means: the control of that name, or else what
+// the name means in the command language (picture1, text2, textwindow1,
+// button3, video, ...), found by the player's own component lookup; a text
+// means all its lines.
+std::vector<Control*> Runner::controlsNamed(const std::string& name) {
+    if (Control* c = form_.game().host().find(name))
+        return {c};
+    if (name.empty() || name.find_first_of("*#") != std::string::npos)
+        return {};
+    return TargetComponents(form_.game(),
+                            ComponentLookup(form_.game(), "*" + name + "#", "*", "#"));
+}
+
 void Runner::click(const std::string& name, Qt::MouseButton button, const std::string& where) {
     if (ended_)
         return fail(where, "the program has ended");
-    Control* c = form_.game().host().find(name);
-    if (!c || !c->widget()->isVisible())
+    const std::vector<Control*> named = controlsNamed(name);
+    if (named.empty() || !named.front()->widget()->isVisible())
         return fail(where, "no visible control named '" + name + "'");
-    QWidget* w = c->widget();
+    QPointer<QWidget> w = named.front()->widget();
     const QPoint centre(w->width() / 2, w->height() / 2);
     // Press, then release over the control: the control delivers the click
     // before the release, as a person's click arrives.
     QTest::mousePress(w, button, {}, centre);
-    if (QWidget* again = form_.game().host().find(name) ? c->widget() : nullptr)
-        QTest::mouseRelease(again, button, {}, centre);
+    if (w)
+        QTest::mouseRelease(w, button, {}, centre);
     platform::processEvents();
 }
 
 void Runner::type(const std::string& rest, const std::string& where) {
     std::string text;
     const std::string name = firstWord(rest, text);
-    auto* edit = dynamic_cast<EditControl*>(form_.game().host().find(name));
+    text = unquoted(text);
+    const std::vector<Control*> named = controlsNamed(name);
+    auto* edit = named.empty() ? nullptr : dynamic_cast<EditControl*>(named.front());
     if (!edit)
         return fail(where, "no text window named '" + name + "'");
     edit->setText(cp1251::fromUtf8(text));
@@ -187,10 +227,11 @@ void Runner::expect(const std::string& rest, const std::string& where) {
     std::string args;
     const std::string what = firstWord(rest, args);
     if (what == "visible" || what == "hidden" || what == "absent") {
-        Control* c = form_.game().host().find(args);
-        const bool shown = c && !c->widget()->isHidden();
-        const bool ok =
-            what == "absent" ? c == nullptr : c != nullptr && (what == "visible") == shown;
+        // A text is shown or hidden when all its lines are.
+        const std::vector<Control*> named = controlsNamed(args);
+        bool ok = what == "absent" ? named.empty() : !named.empty();
+        for (Control* c : named)
+            ok = ok && what != "absent" && (what == "visible") == !c->widget()->isHidden();
         return check(ok, where, what + " " + args);
     }
     if (what == "message") {
@@ -209,11 +250,23 @@ void Runner::expect(const std::string& rest, const std::string& where) {
                      "message " + args + (seen.empty() ? " (no message)" : " (seen:" + seen + ")"));
     }
     if (what == "result") {
-        std::ifstream in(ResultFilePath(form_.game()), std::ios::binary);
-        std::string content((std::istreambuf_iterator<char>(in)), {});
-        std::string got = in.is_open() ? content : "none";
-        if (got.size() >= 2 && got.compare(got.size() - 2, 2, "\r\n") == 0)
-            got.resize(got.size() - 2);
+        std::string got;
+        std::error_code error;
+        const std::filesystem::path path = ResultFilePath(form_.game());
+        if (!std::filesystem::exists(path, error)) {
+            got = "none";
+        } else if (!std::filesystem::is_regular_file(path, error)) {
+            return check(false, where,
+                         "result " + args + " (the result file is not a regular file)");
+        } else {
+            std::ifstream in(path, std::ios::binary);
+            std::ostringstream content;
+            if (!in || !(content << in.rdbuf()))
+                return check(false, where, "result " + args + " (the result file cannot be read)");
+            got = content.str();
+            if (got.size() >= 2 && got.compare(got.size() - 2, 2, "\r\n") == 0)
+                got.resize(got.size() - 2);
+        }
         return check(got == args, where,
                      "result " + args + (got == args ? "" : " (got " + got + ")"));
     }
@@ -222,19 +275,25 @@ void Runner::expect(const std::string& rest, const std::string& where) {
         const std::string name = firstWord(args, keyAndValue);
         std::string value;
         const std::string key = firstWord(keyAndValue, value);
-        const QJsonObject scene = dumpScene(form_);
-        for (const QJsonValue& c : scene["controls"].toArray()) {
-            if (c["name"].toString().toStdString() != name)
-                continue;
-            QJsonValue v = c;
+        value = unquoted(value);
+        // Every line of a text must have the value.
+        const std::vector<Control*> named = controlsNamed(name);
+        if (named.empty())
+            return check(false, where, "prop: no control named '" + name + "'");
+        bool ok = true;
+        std::string got;
+        for (Control* c : named) {
+            QJsonValue v = dumpControl(form_.game().host(), *c);
             for (const QString& part : QString::fromStdString(key).split('.'))
                 v = v.toObject().value(part);
-            const std::string got = asText(v);
-            return check(got == value, where,
-                         "prop " + name + " " + key + " " + value +
-                             (got == value ? "" : " (got " + got + ")"));
+            got = asText(v);
+            if (got != value) {
+                ok = false;
+                break;
+            }
         }
-        return check(false, where, "prop: no control named '" + name + "'");
+        return check(ok, where,
+                     "prop " + name + " " + key + " " + value + (ok ? "" : " (got " + got + ")"));
     }
     fail(where, "unknown expectation '" + what + "'");
 }

@@ -5,10 +5,12 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 namespace taleplay {
 class TForm1;
-}
+class Control;
+} // namespace taleplay
 
 namespace taleplay::playtest {
 
@@ -32,6 +34,7 @@ class Runner {
     bool ended() const { return ended_; }
 
   private:
+    void runCommand(const std::string& command, const std::string& rest, const std::string& where);
     void fail(const std::string& where, const std::string& message);
     std::string absolute(const std::string& file) const;
     void dump(const std::string& target, const std::string& where);
@@ -43,6 +46,7 @@ class Runner {
     // A person's press and release of one key, on what has the focus.
     void key(const std::string& name, const std::string& where);
     void check(bool ok, const std::string& where, const std::string& what);
+    std::vector<Control*> controlsNamed(const std::string& name);
 
     TForm1& form_;
     std::string base_;

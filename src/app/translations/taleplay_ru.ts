@@ -109,12 +109,6 @@ data_ИМЯ текущей папки.
 <context>
     <name>Playtest</name>
     <message>
-        <source>usage: taleplay-playtest [--screen WIDTHxHEIGHT] [--author | --watch] DATA_FOLDER [SCRIPT|-]
-</source>
-        <translation>использование: taleplay-playtest [--screen ШИРИНАxВЫСОТА] [--author | --watch] ПАПКА_ДАННЫХ [СЦЕНАРИЙ|-]
-</translation>
-    </message>
-    <message>
         <source>--screen takes WIDTHxHEIGHT, such as 1280x1024</source>
         <translation>--screen ждёт ШИРИНАxВЫСОТА, например 1280x1024</translation>
     </message>
@@ -149,6 +143,16 @@ data_ИМЯ текущей папки.
     <message>
         <source>key takes F1 to F12, Tab, Backtab, Return, Enter, Escape, Space, Backspace, Up, Down, Left, Right, a letter or a digit, not &apos;%1&apos;</source>
         <translation>key ждёт F1–F12, Tab, Backtab, Return, Enter, Escape, Space, Backspace, Up, Down, Left, Right, букву или цифру, а не &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>usage: taleplay-playtest [--screen WIDTHxHEIGHT] [--scratch] [--author | --watch] DATA_FOLDER [SCRIPT|-]
+</source>
+        <translation>использование: taleplay-playtest [--screen ШИРИНАxВЫСОТА] [--scratch] [--author | --watch] ПАПКА_ДАННЫХ [СЦЕНАРИЙ|-]
+</translation>
+    </message>
+    <message>
+        <source>cannot make a scratch folder for %1</source>
+        <translation>не удаётся создать временную папку для %1</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,38 @@
+// Metafiles as pictures: the display list drawn by the renderer the
+// platform layer registers.
+#include "pictures/metafile.h"
+
+#include "core/errors.h"
+
+#include <atomic>
+
+namespace taleplay::pictures {
+
+namespace metafile {
+
+namespace {
+std::atomic<Renderer> registered{nullptr};
+} // namespace
+
+void setRenderer(Renderer renderer) {
+    registered = renderer;
+}
+
+Picture render(const Metafile& m, const char* format) {
+    const Renderer renderer = registered;
+    if (!renderer)
+        throw PictureError(std::string(format) + " pictures cannot be drawn here (no renderer)");
+    return renderer(m);
+}
+
+} // namespace metafile
+
+Picture decodeWmf(Bytes data, std::size_t size) {
+    return metafile::render(metafile::parseWmf(data, size), "WMF");
+}
+
+Picture decodeEmf(Bytes data, std::size_t size) {
+    return metafile::render(metafile::parseEmf(data, size), "EMF");
+}
+
+} // namespace taleplay::pictures
