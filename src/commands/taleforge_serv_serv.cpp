@@ -96,10 +96,15 @@ void pause(Game& game, const std::string& command) {
     game.state.pauseCounter = count;
     // Changes made so far are painted, and queued clicks may run now.
     platform::processEvents();
-    // A negative count cannot be waited; it waits nothing.
-    if (count > 0)
-        platform::sleepMs(
-            static_cast<int>(std::min<std::int64_t>(std::int64_t(count) * 100, INT32_MAX)));
+    // A negative count cannot be waited; it waits nothing. While it waits,
+    // nothing the player does is handled (it waits for after), but the
+    // window is painted and can be closed: a pause of weeks must not freeze
+    // it. Closed, the program ends there; the rest of the click never runs.
+    QWidget& window = game.host().window();
+    if (count > 0 &&
+        !platform::waitKeepingWindowAlive(std::int64_t(count) * 100,
+                                          [&] { return !window.isVisible(); }))
+        throw ProgramHalted{};
     platform::processEvents();
 }
 

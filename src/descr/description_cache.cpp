@@ -12,16 +12,25 @@ namespace taleplay::descr {
 namespace {
 
 // Files larger than this are read line by line at every lookup, as before:
-// they are not description files anyone writes, and keeping them (with their
-// folded copies) would cost more memory than it saves time.
-constexpr std::int64_t kLargestKeptFile = 16 << 20;
+// no game has one, and keeping it (with its folded copy) would take more
+// memory than a player may spare.
+constexpr std::int64_t kLargestKeptFile = 256 << 20;
+// Files up to this size keep their bytes, so a recently changed one is
+// compared rather than cut and folded again at every lookup.
+constexpr std::int64_t kLargestCompared = 1 << 20;
+// Kept files beyond the one in use are dropped, oldest first, past this.
 constexpr std::size_t kBudgetBytes = 96u << 20;
+// Lines longer than this carry the set of bytes they hold.
+constexpr std::size_t kLongLine = 4096;
 constexpr std::size_t kMostFiles = 32;
 // Keys asked of one file before its remembered answers are dropped: answer
 // checks make a new key of every typed text.
 constexpr std::size_t kMostMemoBytes = 8u << 20;
 
-std::int64_t recentWindow = 3'000'000'000; // FAT's 2 s times, and some margin
+// Disks that keep nanoseconds stamp files from a clock of a few
+// milliseconds; FAT keeps two seconds.
+std::int64_t fineWindow = 50'000'000;
+std::int64_t coarseWindow = 3'000'000'000;
 
 struct Stamp {
     dev_t device = 0;
@@ -30,6 +39,13 @@ struct Stamp {
     std::int64_t modified = 0; // ns
     std::int64_t changed = 0;  // ns
     friend bool operator==(const Stamp&, const Stamp&) = default;
+
+    // Whether the file changed so lately, seen from `now`, that another
+    // change within the same tick of its clock would leave this stamp.
+    bool recent(std::int64_t now) const {
+        const bool fine = modified % 1'000'000'000 != 0 || changed % 1'000'000'000 != 0;
+        return std::max(modified, changed) > now - (fine ? fineWindow : coarseWindow);
+    }
 };
 
 std::int64_t nanoseconds(const timespec& t) {
@@ -109,74 +125,109 @@ std::string foldKey(std::string_view key, Compare compare) {
     return folded;
 }
 
-DescriptionFile::DescriptionFile(std::vector<std::string> lines) {
-    std::size_t total = 0;
-    for (const std::string& l : lines)
-        total += l.size() + 1;
-    text_.reserve(total);
-    starts_.reserve(lines.size() + 1);
-    for (const std::string& l : lines) {
-        starts_.push_back(static_cast<std::uint32_t>(text_.size()));
-        text_ += l;
-        text_ += '\n';
+void DescriptionFile::Text::finish() {
+    starts.push_back(static_cast<std::uint32_t>(bytes.size()));
+    for (std::size_t i = 0; i + 1 < starts.size(); ++i) {
+        if (starts[i + 1] - starts[i] <= kLongLine)
+            continue;
+        Long l{static_cast<std::uint32_t>(i), {}};
+        for (std::size_t at = starts[i]; at + 1 < starts[i + 1]; ++at) {
+            const auto b = static_cast<unsigned char>(bytes[at]);
+            l.present[b >> 6] |= std::uint64_t(1) << (b & 63);
+        }
+        longLines.push_back(l);
     }
-    starts_.push_back(static_cast<std::uint32_t>(text_.size()));
+    made = true;
+}
+
+std::size_t DescriptionFile::Text::memory() const {
+    return bytes.capacity() + starts.capacity() * sizeof(std::uint32_t) +
+           longLines.capacity() * sizeof(Long);
+}
+
+DescriptionFile::DescriptionFile(files::LineReader& reader) {
+    std::string l;
+    while (reader.next(l)) {
+        plain_.starts.push_back(static_cast<std::uint32_t>(plain_.bytes.size()));
+        plain_.bytes += l;
+        plain_.bytes += '\n';
+    }
+    plain_.bytes.shrink_to_fit();
+    plain_.finish();
 }
 
 std::string_view DescriptionFile::line(std::size_t index) const {
-    return std::string_view(text_).substr(starts_[index], starts_[index + 1] - starts_[index] - 1);
+    const auto& starts = plain_.starts;
+    return std::string_view(plain_.bytes)
+        .substr(starts[index], starts[index + 1] - starts[index] - 1);
 }
 
 std::size_t DescriptionFile::bytes() const {
-    return text_.capacity() + starts_.capacity() * 4 + anyCase_.text.capacity() +
-           answer_.text.capacity() + (anyCase_.starts.capacity() + answer_.starts.capacity()) * 4 +
-           memoBytes_;
+    return plain_.memory() + anyCase_.memory() + answer_.memory() + memoBytes_;
 }
 
-const DescriptionFile::Folded& DescriptionFile::folded(Compare compare) {
-    Folded& f = compare == Compare::AnyCase ? anyCase_ : answer_;
+const DescriptionFile::Text& DescriptionFile::folded(Compare compare) {
+    if (compare == Compare::Exact)
+        return plain_;
+    Text& f = compare == Compare::AnyCase ? anyCase_ : answer_;
     if (f.made)
         return f;
-    f.made = true;
     if (compare == Compare::AnyCase) {
         // Folding keeps every byte in place, so the line starts stay.
-        f.text = text_;
-        anyCaseLowerInPlace(f.text);
-        f.starts = starts_;
+        f.bytes = plain_.bytes;
+        anyCaseLowerInPlace(f.bytes);
+        f.starts.assign(plain_.starts.begin(), plain_.starts.end() - 1);
+        f.finish();
         return f;
     }
     // Answer normalisation changes lengths: fold line by line.
     std::string l, spare, pending;
-    f.text.reserve(text_.size());
-    f.starts.reserve(starts_.size());
+    f.bytes.reserve(plain_.bytes.size());
     for (std::size_t i = 0; i < lineCount(); ++i) {
         l.assign(line(i));
         asciiLowerCaseInPlace(l);
         normaliseAnswerInPlace(l, spare, pending);
         cyrillicLowerCaseInPlace(l);
-        f.starts.push_back(static_cast<std::uint32_t>(f.text.size()));
-        f.text += l;
-        f.text += '\n';
+        f.starts.push_back(static_cast<std::uint32_t>(f.bytes.size()));
+        f.bytes += l;
+        f.bytes += '\n';
     }
-    f.starts.push_back(static_cast<std::uint32_t>(f.text.size()));
+    f.finish();
     return f;
 }
 
-std::vector<std::uint32_t> DescriptionFile::search(std::string_view text,
-                                                   const std::vector<std::uint32_t>& starts,
-                                                   const std::string& key) {
-    std::vector<std::uint32_t> hits;
-    std::size_t from = 0;
-    while (from < text.size()) {
-        const std::size_t at = text.find(key, from);
-        if (at == std::string_view::npos)
-            break;
-        // The line holding the hit; a key has no line break, so it lies
-        // within one line. Each line counts once: go on at the next one.
-        const auto next = std::upper_bound(starts.begin(), starts.end(), at);
-        hits.push_back(static_cast<std::uint32_t>(next - starts.begin() - 1));
-        from = *next;
+std::vector<std::uint32_t> DescriptionFile::search(const Text& t, const std::string& key) {
+    std::array<std::uint64_t, 4> needed{};
+    for (const char c : key) {
+        const auto b = static_cast<unsigned char>(c);
+        needed[b >> 6] |= std::uint64_t(1) << (b & 63);
     }
+    std::vector<std::uint32_t> hits;
+    const std::string_view text = t.bytes;
+    // Finds the key in [from, to), a run of whole lines, each line once.
+    const auto scan = [&](std::size_t from, std::size_t to) {
+        while (from < to) {
+            const std::size_t at = text.substr(0, to).find(key, from);
+            if (at == std::string_view::npos)
+                return;
+            // The line holding the hit; a key has no line break, so it lies
+            // within one line. Each line counts once: go on at the next one.
+            const auto next = std::upper_bound(t.starts.begin(), t.starts.end(), at);
+            hits.push_back(static_cast<std::uint32_t>(next - t.starts.begin() - 1));
+            from = *next;
+        }
+    };
+    std::size_t from = 0;
+    for (const Text::Long& l : t.longLines) {
+        scan(from, t.starts[l.index]);
+        bool possible = true;
+        for (int w = 0; w < 4; ++w)
+            possible = possible && (needed[w] & ~l.present[w]) == 0;
+        if (possible)
+            scan(t.starts[l.index], t.starts[l.index + 1]);
+        from = t.starts[l.index + 1];
+    }
+    scan(from, text.size());
     return hits;
 }
 
@@ -190,13 +241,7 @@ const std::vector<std::uint32_t>& DescriptionFile::matches(Compare compare,
             m.clear();
         memoBytes_ = 0;
     }
-    std::vector<std::uint32_t> hits;
-    if (compare == Compare::Exact) {
-        hits = search(text_, starts_, foldedKey);
-    } else {
-        const Folded& f = folded(compare);
-        hits = search(f.text, f.starts, foldedKey);
-    }
+    std::vector<std::uint32_t> hits = search(folded(compare), foldedKey);
     memoBytes_ += foldedKey.size() + hits.size() * 4 + 64;
     return memo.emplace(foldedKey, std::move(hits)).first->second;
 }
@@ -218,17 +263,17 @@ std::shared_ptr<DescriptionFile> cachedDescriptionFile(const std::string& fsPath
 
     const std::int64_t readAt = now();
     std::vector<unsigned char> raw;
-    files::readWholeFile(fsPath, shownPath, raw, static_cast<std::size_t>(kLargestKeptFile));
+    if (stamp.size <= kLargestCompared)
+        files::readWholeFile(fsPath, shownPath, raw, static_cast<std::size_t>(kLargestCompared));
     std::shared_ptr<DescriptionFile> file;
-    if (it != kept.end() && it->raw == raw) {
+    if (it != kept.end() && !it->raw.empty() && it->raw == raw) {
         file = it->file;
     } else {
-        std::vector<std::string> lines;
+        // The old one goes first: a large file is not held twice.
+        if (it != kept.end())
+            it->file.reset();
         files::LineReader reader(fsPath, shownPath);
-        std::string l;
-        while (reader.next(l))
-            lines.push_back(l);
-        file = std::make_shared<DescriptionFile>(std::move(lines));
+        file = std::make_shared<DescriptionFile>(reader);
     }
 
     // A file that changed while it was read is used once and not kept.
@@ -239,8 +284,7 @@ std::shared_ptr<DescriptionFile> cachedDescriptionFile(const std::string& fsPath
             kept.erase(it);
         return file;
     }
-    Entry e{fsPath,         stamp, std::max(stamp.modified, stamp.changed) > readAt - recentWindow,
-            std::move(raw), file,  ++useCounter};
+    Entry e{fsPath, stamp, stamp.recent(readAt), std::move(raw), file, ++useCounter};
     if (it != kept.end())
         *it = std::move(e);
     else
@@ -253,8 +297,9 @@ void clearDescriptionCache() {
     entries().clear();
 }
 
-void setRecentChangeWindow(std::int64_t nanoseconds) {
-    recentWindow = nanoseconds;
+void setRecentChangeWindow(std::int64_t fineNanoseconds, std::int64_t coarseNanoseconds) {
+    fineWindow = fineNanoseconds;
+    coarseWindow = coarseNanoseconds;
 }
 
 } // namespace taleplay::descr

@@ -7,6 +7,7 @@
 // nanoseconds are checked on every lookup, and a file changed too recently
 // for its times to tell two versions apart is read again each time. So every
 // lookup still sees the file as it is on disk now.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,6 +15,10 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+namespace taleplay::files {
+class LineReader;
+}
 
 namespace taleplay::descr {
 
@@ -26,9 +31,10 @@ std::string foldKey(std::string_view key, Compare compare);
 // One description file as read, with the line numbers each key was found on.
 class DescriptionFile {
   public:
-    explicit DescriptionFile(std::vector<std::string> lines);
+    // Reads every line the reader gives.
+    explicit DescriptionFile(files::LineReader& reader);
 
-    std::size_t lineCount() const { return starts_.size() - 1; }
+    std::size_t lineCount() const { return plain_.starts.size() - 1; }
     std::string_view line(std::size_t index) const;
 
     // The indices of the lines that hold `foldedKey` (see foldKey), in file
@@ -39,26 +45,33 @@ class DescriptionFile {
     std::size_t bytes() const;
 
   private:
-    struct Folded {
-        std::string text; // lines joined by '\n'
+    // Lines joined by '\n', where each starts, and which bytes each very long
+    // line holds: a key with a byte the line lacks is not looked for in it,
+    // so a line of a hundred megabytes costs a lookup next to nothing.
+    struct Text {
+        std::string bytes;
         std::vector<std::uint32_t> starts;
+        struct Long {
+            std::uint32_t index;
+            std::array<std::uint64_t, 4> present;
+        };
+        std::vector<Long> longLines;
         bool made = false;
+        void finish();
+        std::size_t memory() const;
     };
-    const Folded& folded(Compare compare);
-    static std::vector<std::uint32_t>
-    search(std::string_view text, const std::vector<std::uint32_t>& starts, const std::string& key);
+    const Text& folded(Compare compare);
+    static std::vector<std::uint32_t> search(const Text& text, const std::string& key);
 
-    std::string text_; // lines joined by '\n'
-    std::vector<std::uint32_t> starts_;
-    Folded anyCase_, answer_;
+    Text plain_, anyCase_, answer_;
     std::unordered_map<std::string, std::vector<std::uint32_t>> memo_[3];
     std::size_t memoBytes_ = 0;
 };
 
 // The file at `fsPath` (an existing path from the resolver; `shownPath` names
 // it in errors), from the cache when it is unchanged on disk. Null when the
-// file is too large to keep or is not a regular file: the caller reads it
-// line by line then. Throws InOutError when it exists but cannot be read.
+// file is too large to keep (over 256 MiB) or is not a regular file: the
+// caller reads it line by line then. Throws InOutError when it exists but cannot be read.
 std::shared_ptr<DescriptionFile> cachedDescriptionFile(const std::string& fsPath,
                                                        const std::string& shownPath);
 
@@ -66,9 +79,11 @@ std::shared_ptr<DescriptionFile> cachedDescriptionFile(const std::string& fsPath
 void clearDescriptionCache();
 
 // How long after its last change a file is read afresh on every lookup: file
-// times are only as fine as the clock that stamps them (a few milliseconds
-// here, two seconds on FAT), so a file rewritten within that time may carry
-// the same times. Tests shorten it to exercise the stamp alone.
-void setRecentChangeWindow(std::int64_t nanoseconds);
+// times are only as fine as the clock that stamps them (a few milliseconds on
+// disks that keep nanoseconds, two seconds on FAT), so a file rewritten
+// within that time may carry the same times. Files whose times show no
+// fraction of a second get the longer window. Tests set both to exercise the
+// stamp alone.
+void setRecentChangeWindow(std::int64_t fineNanoseconds, std::int64_t coarseNanoseconds);
 
 } // namespace taleplay::descr

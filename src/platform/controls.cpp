@@ -384,6 +384,18 @@ LabelControl::Layout LabelControl::computeLayout(int width) const {
         int i = 0;
         const int n = static_cast<int>(shown.size());
         bool lineStarted = false;
+        // The line's width so far, summed from its pieces, and how far that
+        // sum may stray from the line measured whole (kerning at each seam
+        // between pieces): only a line that ends within that of the edge is
+        // measured whole, so a long text costs each word one measurement
+        // instead of one of its whole line.
+        const QFontMetricsF piece(toQFont(font_));
+        qreal lineWidth = 0;
+        int seams = 0;
+        const qreal perSeam = std::max<qreal>(1, fm.height() / 8.0);
+        const auto nearEdge = [&](qreal estimate) {
+            return estimate > width - 4 - seams * perSeam;
+        };
         while (i < n) {
             int j = i;
             while (j < n && shown[j] == QLatin1Char(' '))
@@ -395,17 +407,37 @@ LabelControl::Layout LabelControl::computeLayout(int width) const {
             const QString word = shown.mid(j, k - j);
             if (!lineStarted) {
                 line = blanks + word;
+                lineWidth = piece.horizontalAdvance(line);
+                seams = 0;
                 lineStarted = true;
-            } else if (fm.horizontalAdvance(line + blanks + word) <= width) {
-                line += blanks + word;
             } else {
-                lines << line;
-                line = word; // the blanks at a break are not drawn
+                const qreal estimate = lineWidth + piece.horizontalAdvance(blanks + word);
+                ++seams;
+                bool fits = true;
+                qreal measured = estimate;
+                if (nearEdge(estimate)) {
+                    const int whole = fm.horizontalAdvance(line + blanks + word);
+                    fits = whole <= width;
+                    measured = whole;
+                    seams = 0; // measured whole: no stray left
+                }
+                if (fits) {
+                    line += blanks + word;
+                    lineWidth = measured;
+                } else {
+                    lines << line;
+                    line = word; // the blanks at a break are not drawn
+                    lineWidth = piece.horizontalAdvance(line);
+                    seams = 0;
+                }
             }
             // Cut what still does not fit, as many characters as fit a line.
-            if (longWords_ == LongWords::Break && line.size() > 1 &&
-                fm.horizontalAdvance(line) > width)
+            if (longWords_ == LongWords::Break && line.size() > 1 && nearEdge(lineWidth) &&
+                fm.horizontalAdvance(line) > width) {
                 line = cutToWidth(line, width, fm, lines);
+                lineWidth = piece.horizontalAdvance(line);
+                seams = 0;
+            }
             i = k;
         }
         lines << line;

@@ -11,6 +11,9 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QUrl>
 #include <chrono>
 #include <thread>
@@ -42,6 +45,32 @@ void processEvents() {
 void sleepMs(int ms) {
     if (ms > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+bool waitKeepingWindowAlive(std::int64_t ms, const std::function<bool()>& stop) {
+    if (ms <= 0)
+        return !stop();
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    // A check every few milliseconds: whether time is up (a wait of weeks is
+    // longer than a timer can count) or the window went.
+    QTimer tick;
+    tick.setInterval(10);
+    bool stopped = false;
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (stop()) {
+            stopped = true;
+            loop.quit();
+        } else if (clock.elapsed() >= ms) {
+            loop.quit();
+        }
+    });
+    tick.start();
+    if (stop())
+        return false;
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return !stopped && !stop();
 }
 
 void shellOpen(const std::string& composedPath, const std::string& composedFolder) {

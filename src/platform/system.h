@@ -2,6 +2,7 @@
 // The operating system and desktop services the program uses, and the one
 // seam through which modal windows can be watched and closed without a person.
 #include <QSize>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -17,6 +18,12 @@ void processEvents();
 
 // Blocks the thread.
 void sleepMs(int ms);
+
+// Lets `ms` milliseconds pass while the window stays alive: it is painted,
+// sound and video go on, and it can be closed, but mouse and keyboard wait
+// until the next processEvents(). Returns false, early, as soon as `stop`
+// answers true (it is asked every few milliseconds).
+bool waitKeepingWindowAlive(std::int64_t ms, const std::function<bool()>& stop);
 
 // The shell's "open": `composedPath` names the file as the program checked
 // it (a folder and a name, or a name in the current folder). An executable

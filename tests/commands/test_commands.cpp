@@ -2,6 +2,7 @@
 #include "commands/taleforge_serv_serv.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace taleplay;
@@ -181,6 +182,35 @@ TEST(RunCommand, PauseProcessesEventsAndWaitsTenthsOfASecond) {
         EXPECT_EQ(s.form->game().state.pauseCounter, r.counter) << r.command;
         EXPECT_TRUE(ran) << r.command; // pending events were handled
     }
+}
+
+// A pause of weeks (a typo for a tenth of a second) must not freeze the
+// window: it is painted while it waits, and closing it ends the program
+// there instead of after the pause.
+TEST(RunCommand, ALongPauseKeepsTheWindowPaintedAndClosable) {
+    struct Painted : QWidget {
+        using QWidget::QWidget;
+        int paints = 0;
+        void paintEvent(QPaintEvent*) override { ++paints; }
+    };
+    Screen s;
+    auto* canvas = new Painted(s.form);
+    canvas->setGeometry(0, 0, 50, 50);
+    canvas->show();
+    platform::processEvents();
+    const int before = canvas->paints;
+    int paintsBeforeClose = 0;
+    QTimer::singleShot(100, [&] { canvas->update(); });
+    QTimer::singleShot(400, [&] {
+        paintsBeforeClose = canvas->paints;
+        s.form->close();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_THROW(s.run("", "pause 2147483647"), ProgramHalted);
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_GT(paintsBeforeClose, before); // painted while it waited
+    EXPECT_EQ(s.form->game().state.pauseCounter, 2147483647);
 }
 
 TEST(RunCommand, PlayvideoNeedsItsBlankAndReportsMissingFiles) {

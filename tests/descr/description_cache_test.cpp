@@ -16,7 +16,7 @@ using test::TempFolder;
 
 struct Kept : ::testing::Test {
     ~Kept() override {
-        descr::setRecentChangeWindow(3'000'000'000);
+        descr::setRecentChangeWindow(50'000'000, 3'000'000'000);
         descr::clearDescriptionCache();
     }
     TempFolder folder;
@@ -35,7 +35,7 @@ void setModified(const std::string& fsPath, timespec t) {
 
 TEST_F(Kept, ARewriteOfTheSameSizeIsSeenByItsStamp) {
     // Only the stamp can tell here: a file changed long ago is trusted.
-    descr::setRecentChangeWindow(0);
+    descr::setRecentChangeWindow(0, 0);
     const std::string file = folder.write("allbuttons.txt", "*button1*click*picture1#visible^\r\n");
     const std::string disk = folder.onDisk("allbuttons.txt");
     EXPECT_EQ(keyValue(file, "*button1*click*"), "picture1");
@@ -81,6 +81,31 @@ TEST_F(Kept, ManyKeysAndComparisonsStayExact) {
     EXPECT_EQ(firstLineWithKey(file, "*TEXTWINDOW1*"), "");
     // A key holding a line break never spans two lines.
     EXPECT_EQ(countLinesWithKey(file, "answer1#\n*textwindow1"), 0);
+}
+
+} // namespace
+} // namespace taleplay
+
+namespace taleplay {
+namespace {
+
+// Very long lines are skipped by the bytes they hold; whatever they hold,
+// every lookup still finds exactly the lines a plain scan finds.
+TEST_F(Kept, VeryLongLinesAreSearchedExactly) {
+    const std::string longPlain(200'000, 'x');
+    const std::string longWithKey = std::string(100'000, 'y') + "*KEY*v#" + std::string(9000, 'y');
+    const std::string longAlmost = std::string(50'000, '*') + "KE" + std::string(5000, 'Y');
+    const std::string file = folder.write(
+        "allbacktexts.txt", "*key*first#\r\n" + longPlain + "\r\n" + longWithKey + "\r\n" +
+                                longAlmost + "\r\n*key*last#\r\n" + longWithKey + "\r\n");
+    EXPECT_EQ(countLinesWithKey(file, "*key*"), 4);
+    EXPECT_EQ(nthLineWithKey(file, "*key*", 2), longWithKey);
+    EXPECT_EQ(nthLineWithKey(file, "*key*", 3), "*key*last#");
+    EXPECT_EQ(keyValue(file, "*KEY*"), "v");
+    EXPECT_EQ(countLinesWithKey(file, "xxxx"), 1);
+    EXPECT_EQ(countLinesWithKey(file, "**ke"), 1);
+    EXPECT_EQ(countLinesWithKey(file, "z"), 0);
+    EXPECT_EQ(countLinesWithAnswer(file, "*KEY*V#"), 2); // "first", "last" are other answers
 }
 
 } // namespace

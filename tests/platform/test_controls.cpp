@@ -285,3 +285,58 @@ TEST(Shell, AProgramNamedAsTheGameWroteItIsFoundInItsFolder) {
         platform::sleepMs(20);
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "tools" / "started-in-tools"));
 }
+
+// Word wrap measures a line whole only near the edge; the lines it makes
+// must be exactly those of measuring the whole line at every word.
+TEST(Label, WordWrapBreaksExactlyAsMeasuringEveryLineWhole) {
+    QWidget window;
+    ControlHost host(window);
+    LabelControl& label = host.createLabel("L");
+    label.setWordWrap(true);
+    auto reference = [](const QString& text, const QFont& font, int width) {
+        const QFontMetrics fm(font);
+        QStringList lines;
+        QString line;
+        bool started = false;
+        for (int i = 0, n = int(text.size()); i < n;) {
+            int j = i, k;
+            while (j < n && text[j] == ' ')
+                ++j;
+            for (k = j; k < n && text[k] != ' ';)
+                ++k;
+            const QString blanks = text.mid(i, j - i), word = text.mid(j, k - j);
+            if (!started) {
+                line = blanks + word;
+                started = true;
+            } else if (fm.horizontalAdvance(line + blanks + word) <= width) {
+                line += blanks + word;
+            } else {
+                lines << line;
+                line = word;
+            }
+            i = k;
+        }
+        lines << line;
+        return lines;
+    };
+    // Words that kern at their edges ("AV", "To", "Ya") and Cyrillic ones.
+    const QStringList words = {"AVATAR", "To", "Ya", "we", "Привет", "Ёж", "LT", "a", "Wave",
+                               "\"quoted\"", "fly.", "x"};
+    std::uint32_t seed = 12345;
+    for (int round = 0; round < 40; ++round) {
+        QString text;
+        for (int w = 0; w < 300; ++w) {
+            seed = seed * 1664525u + 1013904223u;
+            text += words[int(seed >> 8) % words.size()];
+            text += QString((seed >> 20) % 3 == 0 ? 2 : 1, ' ');
+        }
+        FontSpec f;
+        f.setSize(8 + round % 30);
+        f.bold = round % 2;
+        label.setFont(f);
+        label.setUnicodeCaption(text);
+        const int width = 60 + round * 37;
+        EXPECT_EQ(label.layoutLines(width), reference(text, toQFont(f), width))
+            << "round " << round;
+    }
+}

@@ -10,6 +10,7 @@
 #include "check/translate.h"
 
 #include <iostream>
+#include <new>
 #include <string>
 
 namespace {
@@ -53,7 +54,15 @@ int main(int argc, char** argv) {
     if (folder.empty())
         return usage(tr("no data folder given"));
 
-    const std::vector<Finding> findings = checkGame(folder);
+    std::vector<Finding> findings;
+    try {
+        findings = checkGame(folder);
+    } catch (const std::bad_alloc&) {
+        // A game can hold a file no memory suffices for; that is its verdict.
+        std::cerr << "taleplay-check: "
+                  << format(tr("{1}: not enough memory to read this game"), {folder}) << "\n";
+        return 2;
+    }
     switch (output) {
     case Output::Json:
         std::cout << formatJson(folder, findings);
