@@ -88,7 +88,8 @@ void allocate(Picture& pic, std::int64_t w, std::int64_t h, const char* format, 
     if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide || w * h * 4 > kMaxPixelBytes)
         throw PictureError(std::string(format) + " picture has an unsupported size (" +
                            std::to_string(w) + " x " + std::to_string(h) + ")");
-    const std::int64_t bytes = w * h * 4;
+    // The spare words are memory of the picture's own like its pixels.
+    const std::int64_t bytes = (w * h + static_cast<std::int64_t>(spareWords)) * 4;
     charge(bytes, format);
     if (live + bytes > pictureMemoryBudget() && reclaimer)
         reclaimer();

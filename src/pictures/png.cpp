@@ -489,25 +489,44 @@ std::size_t wholeStreamSpareWords(const Header& h) {
     return std::size_t((rawBytes + kRowSlack - pixelBytes + 3) / 4);
 }
 
+bool chargeIfWithinLimit(std::int64_t bytes) {
+    try {
+        chargeWorkingMemory(bytes, "PNG");
+        return true;
+    } catch (const PictureError&) {
+        return false;
+    }
+}
+
 // True when the picture was decoded here; false leaves it all to libpng,
 // whose state this has not touched. Pixels written before a late refusal
 // are written again by libpng.
 bool decodeWholeStream(const Source& src, const Header& h, Pixels& pixels) {
     if (!wholeStreamFits(h))
         return false;
+    const std::size_t count = pixels.size();
+    const std::size_t rowBytes = std::size_t(rowBytesOf(h));
+    const std::size_t rawBytes = (rowBytes + 1) * h.height;
+    const std::size_t words = std::max(count, (rawBytes + kRowSlack + 3) / 4);
+    const bool inPicture = words <= pixels.capacity();
+    std::size_t ownBytes = inPicture ? 0 : rawBytes + kRowSlack;
+    ownBytes += 2 * (rowBytes + kRowSlack); // the two rows being unfiltered
+    // This path's memory counts toward the decode's limit like libpng's own;
+    // where it would pass the limit, libpng's row by row reading may not.
+    if (!chargeIfWithinLimit(std::int64_t(ownBytes)))
+        return false;
+
     std::vector<unsigned char> joined;
     Bytes stream = nullptr;
     std::size_t streamSize = 0;
     if (!gatherImageData(src.data, src.size, src.pos, joined, stream, streamSize))
         return false;
+    if (!joined.empty() && !chargeIfWithinLimit(std::int64_t(joined.size())))
+        return false;
 
-    const std::size_t count = pixels.size();
-    const std::size_t rowBytes = std::size_t(rowBytesOf(h));
-    const std::size_t rawBytes = (rowBytes + 1) * h.height;
     std::unique_ptr<std::uint8_t[]> ownMemory;
     std::uint8_t* raw = nullptr;
-    const std::size_t words = std::max(count, (rawBytes + kRowSlack + 3) / 4);
-    if (words <= pixels.capacity()) {
+    if (inPicture) {
         pixels.resize(words);
         raw = reinterpret_cast<std::uint8_t*>(pixels.data()) + words * 4 - rawBytes - kRowSlack;
     } else {
@@ -555,12 +574,18 @@ class ReadStruct {
         png_set_option(png_, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
 #endif
     }
-    ~ReadStruct() { png_destroy_read_struct(&png_, info_ ? &info_ : nullptr, nullptr); }
+    ~ReadStruct() {
+        png_destroy_read_struct(&png_, info_ ? &info_ : nullptr, nullptr);
+    }
     ReadStruct(const ReadStruct&) = delete;
     ReadStruct& operator=(const ReadStruct&) = delete;
 
-    png_structp png() const { return png_; }
-    png_infop info() const { return info_; }
+    png_structp png() const {
+        return png_;
+    }
+    png_infop info() const {
+        return info_;
+    }
 
   private:
     png_structp png_ = nullptr;

@@ -464,3 +464,30 @@ TEST(Png, DamagedImageDataFailsAsLibpngFailsIt) {
         expectSameAsLibpng(r.file, PngInflate::WholeStream);
     }
 }
+
+TEST(Png, ImageDataInflatedWholeOnlyWithinTheDecodesMemory) {
+    // 16-bit rows take more memory than the picture: they are inflated into
+    // memory of their own, which the decode's limit must leave room for.
+    const File file = buildPng(noisy(PNG_COLOR_TYPE_RGB, 16, 64, 64));
+    Picture expected;
+    ASSERT_EQ(rowByRow(file, expected), "");
+    const std::int64_t pixelBytes = 64 * 64 * 4;
+    const auto nearlyFull = [&](PngInflate how) {
+        InflateMode mode(how);
+        const DecodeScope scope;
+        chargeWorkingMemory(kMaxDecodeBytes - pixelBytes - 1000, "test");
+        return decode(file);
+    };
+    try {
+        nearlyFull(PngInflate::WholeStreamOnly);
+        ADD_FAILURE() << "inflated whole past the decode's memory";
+    } catch (const PictureError& e) {
+        EXPECT_STREQ(e.what(), "PNG picture is not inflated whole");
+    }
+    // libpng's rows fit where the whole stream did not.
+    const Picture pic = nearlyFull(PngInflate::WholeStream);
+    EXPECT_TRUE(pic.pixels ==
+                std::vector<std::uint32_t>(expected.pixels.begin(), expected.pixels.end()));
+    // With room to spare it is taken whole.
+    expectSameAsLibpng(file);
+}
