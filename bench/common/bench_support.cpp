@@ -1,6 +1,8 @@
 // Launch clock, peak memory, offscreen screen and file age for the benchmarks.
 #include "bench_support.h"
 
+#include "playtest/offscreen.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -25,13 +27,6 @@ std::int64_t monotonicNs() {
 }
 
 std::int64_t launchNs = 0;
-std::string screenFile;
-
-void removeScreenFile() {
-    if (!screenFile.empty())
-        ::unlink(screenFile.c_str());
-}
-
 } // namespace
 
 void markLaunch(char** argv, void (*beforeLaunch)()) {
@@ -85,23 +80,25 @@ bool resetPeak() {
     return bool(clear);
 }
 
+bool parseSceneOptions(int argc, char** argv, SceneOptions& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--screen" && i + 1 < argc) {
+            if (!playtest::parseScreen(argv[++i], options.width, options.height))
+                return false;
+        } else if (a == "--end") {
+            options.endScreen = true;
+        } else if (options.folder.empty() && a.rfind("--", 0) != 0) {
+            options.folder = a;
+        } else {
+            return false;
+        }
+    }
+    return !options.folder.empty();
+}
+
 bool useScreen(int width, int height) {
-    char name[] = "/tmp/taleplay-bench-screen-XXXXXX.json";
-    const int fd = ::mkstemps(name, 5);
-    if (fd < 0)
-        return false;
-    const std::string json =
-        "{\"screens\":[{\"name\":\"s\",\"x\":0,\"y\":0,\"width\":" + std::to_string(width) +
-        ",\"height\":" + std::to_string(height) +
-        ",\"logicalDpi\":96}],\"windowFrameMargins\":false}\n";
-    const bool ok = ::write(fd, json.data(), json.size()) == ssize_t(json.size());
-    ::close(fd);
-    screenFile = name;
-    std::atexit(removeScreenFile);
-    if (!ok)
-        return false;
-    ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screenFile).c_str(), 1);
-    return true;
+    return playtest::useOffscreenScreen(width, height);
 }
 
 void waitUntilOlder(const std::filesystem::path& folder) {

@@ -31,8 +31,18 @@ double processorMs();
 double peakMiB();
 bool resetPeak();
 
+// The options of the programs that show the benchmark game:
+// [--screen WIDTHxHEIGHT] [--end] FOLDER. False on anything else, or
+// without a folder.
+struct SceneOptions {
+    int width = 1920, height = 1080;
+    bool endScreen = false;
+    std::string folder;
+};
+bool parseSceneOptions(int argc, char** argv, SceneOptions& options);
+
 // An offscreen screen of width x height at 96 dpi for the QApplication about
-// to be made; the file that describes it is removed at exit.
+// to be made (the driver's own); false when it cannot be described.
 bool useScreen(int width, int height);
 
 // Lookups read a description file afresh while it is younger than the

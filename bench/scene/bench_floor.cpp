@@ -48,28 +48,15 @@ bool decodeList(const std::filesystem::path& list, Pictures& out) {
 
 int main(int argc, char** argv) {
     using namespace taleplay;
-    int width = 1920, height = 1080;
-    bool endScreen = false;
-    std::string folder;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--screen" && i + 1 < argc) {
-            if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2)
-                return 2;
-        } else if (a == "--end") {
-            endScreen = true;
-        } else {
-            folder = a;
-        }
-    }
-    if (folder.empty()) {
+    bench::SceneOptions options;
+    if (!bench::parseSceneOptions(argc, argv, options)) {
         std::cerr << "usage: bench_floor [--screen WIDTHxHEIGHT] [--end] data_NAME\n";
         return 2;
     }
-    gameFolder = std::filesystem::absolute(folder);
+    gameFolder = std::filesystem::absolute(options.folder);
     bench::markLaunch(argv, waitForOldFiles);
 
-    bench::useScreen(width, height);
+    bench::useScreen(options.width, options.height);
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
@@ -97,7 +84,7 @@ int main(int argc, char** argv) {
     std::printf("peak memory           %8.1f MiB\n", bench::peakMiB());
     if (!complete)
         return 1;
-    if (!endScreen)
+    if (!options.endScreen)
         return 0;
 
     shown.clear();

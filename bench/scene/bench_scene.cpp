@@ -25,10 +25,6 @@ namespace {
 
 std::filesystem::path gameFolder;
 
-bool parseScreen(const std::string& text, int& width, int& height) {
-    return std::sscanf(text.c_str(), "%dx%d", &width, &height) == 2 && width > 0 && height > 0;
-}
-
 // The files were probably written just now; a player's are old (see
 // waitUntilOlder). Done before the clock starts.
 void waitForOldFiles() {
@@ -39,24 +35,13 @@ void waitForOldFiles() {
 
 int main(int argc, char** argv) {
     using namespace taleplay;
-    int width = 1920, height = 1080;
-    bool endScreen = false;
-    std::string folder;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--screen" && i + 1 < argc) {
-            if (!parseScreen(argv[++i], width, height))
-                return 2;
-        } else if (a == "--end") {
-            endScreen = true;
-        } else {
-            folder = a;
-        }
-    }
-    const std::filesystem::path dir = std::filesystem::absolute(folder).lexically_normal();
+    bench::SceneOptions options;
+    const bool parsed = bench::parseSceneOptions(argc, argv, options);
+    const std::filesystem::path dir =
+        std::filesystem::absolute(parsed ? options.folder : ".").lexically_normal();
     const std::string last =
         dir.has_filename() ? dir.filename().string() : dir.parent_path().filename().string();
-    if (folder.empty() || last.rfind("data_", 0) != 0) {
+    if (!parsed || last.rfind("data_", 0) != 0) {
         std::cerr << "usage: bench_scene [--screen WIDTHxHEIGHT] [--end] data_NAME\n";
         return 2;
     }
@@ -68,7 +53,7 @@ int main(int argc, char** argv) {
             (dir.has_filename() ? dir.parent_path() : dir.parent_path().parent_path()).c_str()) !=
         0)
         return 2;
-    bench::useScreen(width, height);
+    bench::useScreen(options.width, options.height);
     platform::setModalObserver([](platform::ModalKind, const std::string& text) {
         std::cerr << "modal window: " << text << "\n";
     });
@@ -101,7 +86,7 @@ int main(int argc, char** argv) {
     const double painted = paintedAt - bench::launchedAtMs();
     const double playPeak = bench::peakMiB();
 
-    std::printf("screen %dx%d, %zu controls, %zu messages\n", width, height,
+    std::printf("screen %dx%d, %zu controls, %zu messages\n", options.width, options.height,
                 form.game().host().controls().size(), form.game().messages().size());
     std::printf("application ready     %8.1f ms\n", appReady);
     std::printf("play screen built     %8.1f ms (start-up sequence %.1f ms)\n", built,
@@ -112,7 +97,7 @@ int main(int argc, char** argv) {
     std::printf("peak memory           %8.1f MiB\n", playPeak);
     if (!complete)
         return 1;
-    if (!endScreen)
+    if (!options.endScreen)
         return 0;
 
     auto& buttons = form.game().tables.buttons;
