@@ -125,8 +125,10 @@ int main(int argc, char** argv) {
     playtest::Runner runner(form, startFolder, std::cout);
 
     platform::setModalObserver([](platform::ModalKind kind, const std::string& text) {
-        std::cout << (kind == platform::ModalKind::ErrorWindow ? "error window: " : "message box: ")
-                  << text << "\n";
+        const char* what = kind == platform::ModalKind::ErrorWindow ? "error window: "
+                           : kind == platform::ModalKind::Question  ? "question: "
+                                                                    : "message box: ";
+        std::cout << what << text << "\n";
     });
     platform::setEndProgramHandler([&] {
         runner.setEnded(form.game().messages().empty() ? std::string("halted")

@@ -101,6 +101,8 @@ void Runner::runCommand(const std::string& command, const std::string& rest,
         expect(rest, where);
     } else if (command == "key") {
         key(rest, where);
+    } else if (command == "answer") {
+        answer(rest, where);
     } else {
         fail(where, "unknown command '" + command + "'");
     }
@@ -313,6 +315,18 @@ void Runner::key(const std::string& name, const std::string& where) {
                         {name}}));
     pressKey(form_, *stroke);
     platform::processEvents();
+    // Escape answered yes closes the window, as its close button does.
+    if (!form_.isVisible())
+        setEnded("the window was closed");
+}
+
+void Runner::answer(const std::string& yesOrNo, const std::string& where) {
+    if (yesOrNo == "yes")
+        platform::setObservedAnswer(platform::Answer::Yes);
+    else if (yesOrNo == "no")
+        platform::setObservedAnswer(platform::Answer::No);
+    else
+        fail(where, "answer takes yes or no");
 }
 
 std::string Runner::summary() const {

@@ -45,6 +45,9 @@ class Runner {
     void expect(const std::string& rest, const std::string& where);
     // A person's press and release of one key, on what has the focus.
     void key(const std::string& name, const std::string& where);
+    // How the questions the game asks (Escape's "Leave the game?") are
+    // answered from now on: yes or no (no at first).
+    void answer(const std::string& yesOrNo, const std::string& where);
     void check(bool ok, const std::string& where, const std::string& what);
     std::vector<Control*> controlsNamed(const std::string& name);
 

@@ -1,0 +1,60 @@
+#pragma once
+// The voice that reads a game's texts aloud: Qt's text to speech, whose
+// engines (speech-dispatcher, flite) are plugins the system may or may not
+// have. Speaking never waits: texts queue and are spoken one after the
+// other while the game goes on. Tests and the playtest driver put a recorder
+// in place of the engine (setSpeechRecorder) and see what would be said.
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class QTextToSpeech;
+
+namespace taleplay {
+
+enum class SpeechLanguage { English, Russian };
+
+// Russian for a text with any Cyrillic letter in it, English otherwise.
+SpeechLanguage speechLanguageOf(const QString& text);
+
+// When a recorder is set, voices made from then on speak to it instead of to
+// an engine (and always count as available).
+using SpeechRecorder = std::function<void(SpeechLanguage, const QString&)>;
+void setSpeechRecorder(SpeechRecorder recorder);
+
+class Voice final : public QObject {
+    Q_OBJECT
+  public:
+    explicit Voice(QObject* parent = nullptr);
+    ~Voice() override;
+
+    // Whether there is an engine to speak with. Asking starts the engine the
+    // first time, so a player who never asks for speech never waits for one.
+    bool available();
+    // Queues `text` after what is being said; blank text is not said.
+    void say(const QString& text);
+    // Stops speaking and forgets what was queued.
+    void stop();
+    // A paused voice keeps its place and goes on when resumed.
+    void setPaused(bool paused);
+    bool paused() const { return paused_; }
+    // Whether the engine is saying something now.
+    bool speaking() const { return speaking_; }
+    // Texts waiting to be said (the one being said not counted).
+    int queued() const { return static_cast<int>(queue_.size()); }
+
+  private:
+    void startEngine();
+    void speakNext();
+
+    SpeechRecorder recorder_;
+    std::unique_ptr<QTextToSpeech> engine_;
+    bool engineAsked_ = false;
+    bool speaking_ = false;
+    bool paused_ = false;
+    QStringList queue_;
+};
+
+} // namespace taleplay
