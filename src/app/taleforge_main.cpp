@@ -30,6 +30,10 @@ TForm1::TForm1(std::string startedAs) : startedAs_(std::move(startedAs)), game_(
 }
 
 TForm1::~TForm1() {
+    // They follow the application's focus, which moves while the window
+    // closes, after the game they look at is gone.
+    delete keyboard_;
+    delete readAloud_;
     FormDestroy();
 }
 

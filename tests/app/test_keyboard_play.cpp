@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace taleplay;
 using taleplay::testing::TestGame;
@@ -218,6 +219,62 @@ TEST(AccessibleNames, EveryVisibleControlHasARoleAndAName) {
     button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     platform::processEvents();
     EXPECT_FALSE(widgetOf(form, "TLine1")->isHidden());
+}
+
+namespace {
+
+// Every interface under `a`, depth first.
+void collect(QAccessibleInterface* a, std::vector<QAccessibleInterface*>& out) {
+    out.push_back(a);
+    for (int i = 0; i < a->childCount(); ++i)
+        if (QAccessibleInterface* child = a->child(i))
+            collect(child, out);
+}
+
+} // namespace
+
+// What a screen reader finds on the demo's play screen, walking the tree
+// from the window down: every visible control, each with a role and a name,
+// the buttons by the demo's hints.
+TEST(AccessibleNames, TheDemosPlayScreenIsNamedThroughout) {
+    TestGame g;
+    std::filesystem::create_directory_symlink(TALEPLAY_DEMO_FOLDER, g.dir.path() / "data_demo");
+    TForm1& form = g.start("demo");
+    std::vector<QAccessibleInterface*> tree;
+    collect(QAccessible::queryAccessibleInterface(&form), tree);
+    std::map<QWidget*, QAccessibleInterface*> found;
+    for (QAccessibleInterface* a : tree)
+        if (a->object() && a->object()->isWidgetType())
+            found[static_cast<QWidget*>(a->object())] = a;
+
+    int visible = 0;
+    for (Control* c : form.game().host().controls()) {
+        if (c->widget()->isHidden() || c->widget() == form.game().ImageServant)
+            continue;
+        ++visible;
+        const auto it = found.find(c->widget());
+        ASSERT_NE(it, found.end()) << c->name() << " is not in the tree";
+        EXPECT_NE(it->second->role(), QAccessible::NoRole) << c->name();
+        EXPECT_NE(it->second->role(), QAccessible::Client) << c->name();
+        EXPECT_FALSE(it->second->text(QAccessible::Name).trimmed().isEmpty()) << c->name();
+    }
+    EXPECT_GT(visible, 100);
+    struct Named {
+        const char* control;
+        QAccessible::Role role;
+        const char* name;
+    };
+    for (const Named& n :
+         {Named{"Nazhimalka1", QAccessible::Button, "Check the answer to the first riddle"},
+          Named{"Nazhimalka2", QAccessible::Button, "Проверить ответ на вторую загадку"},
+          Named{"RIS2", QAccessible::Graphic, "The stars of the Hunter"},
+          Named{"TLine0", QAccessible::StaticText, "The Star Keeper · Звездочёт"},
+          Named{"LIST0", QAccessible::List, "III · Three Crystals"}}) {
+        QAccessibleInterface* a = found[widgetOf(form, n.control)];
+        ASSERT_NE(a, nullptr) << n.control;
+        EXPECT_EQ(a->role(), n.role) << n.control;
+        EXPECT_EQ(a->text(QAccessible::Name), QString::fromUtf8(n.name)) << n.control;
+    }
 }
 
 TEST(ReadAloud, ReadsTheScreenThenNewLinesAndTheFocusedControl) {
