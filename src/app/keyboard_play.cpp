@@ -75,6 +75,11 @@ void KeyboardPlay::askToLeave() {
         form_.close(); // as the window's own close button does: no result is written
 }
 
+void KeyboardPlay::screenChanged() {
+    if (ringShown_ && ring_->target())
+        ring_->follow(ring_->target());
+}
+
 void KeyboardPlay::onFocusChanged(QWidget*, QWidget* now) {
     if (!ringShown_)
         return;

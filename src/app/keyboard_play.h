@@ -33,6 +33,9 @@ class KeyboardPlay final : public QObject {
     void moveFocus(Direction direction);
     // Asks "Leave the game?" and closes the window on yes.
     void askToLeave();
+    // After each of the game's events: a command may have raised a text
+    // window over the ring, or moved the focused control.
+    void screenChanged();
 
     const FocusRing& ring() const { return *ring_; }
 

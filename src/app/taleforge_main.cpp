@@ -91,6 +91,7 @@ void TForm1::eventDone() {
         return;
     // What an event built or showed gets its names, and is read aloud.
     nameControls(game_);
+    keyboard_->screenChanged();
     readAloud_->screenChanged();
     if (!rebuildWaiting_)
         return;

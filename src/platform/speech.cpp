@@ -16,7 +16,16 @@ QLocale::Language qtLanguage(SpeechLanguage language) {
     return language == SpeechLanguage::Russian ? QLocale::Russian : QLocale::English;
 }
 
+std::optional<QStringList>& engineChoice() {
+    static std::optional<QStringList> e;
+    return e;
+}
+
 } // namespace
+
+void setSpeechEngines(std::optional<QStringList> engines) {
+    engineChoice() = std::move(engines);
+}
 
 SpeechLanguage speechLanguageOf(const QString& text) {
     for (const QChar c : text) {
@@ -48,8 +57,8 @@ void Voice::startEngine() {
     // speech-dispatcher first: it is what the desktop's screen reader speaks
     // through, with the voices and languages its user has set up; the
     // others as they come.
-    QStringList engines = QTextToSpeech::availableEngines();
-    if (engines.removeAll(QStringLiteral("speechd")) > 0)
+    QStringList engines = engineChoice().value_or(QTextToSpeech::availableEngines());
+    if (!engineChoice() && engines.removeAll(QStringLiteral("speechd")) > 0)
         engines.prepend(QStringLiteral("speechd"));
     for (const QString& name : engines) {
         auto engine = std::make_unique<QTextToSpeech>(name);

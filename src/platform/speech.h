@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QTextToSpeech;
 
@@ -23,6 +24,11 @@ SpeechLanguage speechLanguageOf(const QString& text);
 // an engine (and always count as available).
 using SpeechRecorder = std::function<void(SpeechLanguage, const QString&)>;
 void setSpeechRecorder(SpeechRecorder recorder);
+
+// The engines voices made from then on may use, best first; unless set,
+// every installed one, speech-dispatcher's first. An empty list stands for
+// a system without any.
+void setSpeechEngines(std::optional<QStringList> engines);
 
 class Voice final : public QObject {
     Q_OBJECT

@@ -12,7 +12,9 @@
 #include <QApplication>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <map>
+#include <sstream>
 
 using namespace taleplay;
 using taleplay::testing::TestGame;
@@ -309,6 +311,22 @@ TEST(ReadAloud, ReadsTheScreenThenNewLinesAndTheFocusedControl) {
     key(form, Qt::Key_Tab);
     EXPECT_TRUE(said.empty());
     setSpeechRecorder(nullptr);
+}
+
+TEST(ReadAloud, WithoutAnEngineF2SaysSoOnceAndStaysOff) {
+    setSpeechEngines(QStringList{});
+    TestGame g;
+    TForm1& form = startGame(g);
+    QApplication::setActiveWindow(&form);
+    std::ostringstream err;
+    std::streambuf* old = std::cerr.rdbuf(err.rdbuf());
+    key(form, Qt::Key_F2);
+    key(form, Qt::Key_F2);
+    form.readAloud().turnOn();
+    std::cerr.rdbuf(old);
+    setSpeechEngines(std::nullopt);
+    EXPECT_FALSE(form.readAloud().on());
+    EXPECT_EQ(err.str(), "taleplay: no speech engine is installed: nothing can be read aloud\n");
 }
 
 TEST(ReadAloud, LanguageByTheLetters) {

@@ -251,6 +251,19 @@ void Runner::expect(const std::string& rest, const std::string& where) {
         return check(false, where,
                      "message " + args + (seen.empty() ? " (no message)" : " (seen:" + seen + ")"));
     }
+    if (what == "said") {
+        // Like messages: a text said since the last such check.
+        const std::vector<std::string> none;
+        const std::vector<std::string>& said = said_ ? *said_ : none;
+        for (std::size_t i = saidSeen_; i < said.size(); ++i) {
+            if (said[i] == args) {
+                saidSeen_ = i + 1;
+                return check(true, where, "said " + args);
+            }
+        }
+        saidSeen_ = said.size();
+        return check(false, where, "said " + args + " (not said)");
+    }
     if (what == "result") {
         std::string got;
         std::error_code error;

@@ -29,6 +29,9 @@ class Runner {
     // The closing line: "N passed, N failed".
     std::string summary() const;
 
+    // What reading aloud has said so far, in order, for `expect said`.
+    void hearSpeechFrom(const std::vector<std::string>& said) { said_ = &said; }
+
     // Set when the program has ended (a halting report, the window closed).
     void setEnded(const std::string& why);
     bool ended() const { return ended_; }
@@ -58,6 +61,8 @@ class Runner {
     int failed_ = 0;
     bool ended_ = false;
     std::size_t messagesSeen_ = 0;
+    const std::vector<std::string>* said_ = nullptr;
+    std::size_t saidSeen_ = 0;
 };
 
 } // namespace taleplay::playtest
