@@ -66,6 +66,10 @@ void Voice::startEngine() {
             continue;
         engine_ = std::move(engine);
         connect(engine_.get(), &QTextToSpeech::stateChanged, this, [this](QTextToSpeech::State s) {
+            if (s == QTextToSpeech::Speaking)
+                hasSpoken_ = true;
+            if (s == QTextToSpeech::Error)
+                lastError_ = engine_->errorString();
             if (s == QTextToSpeech::Ready || s == QTextToSpeech::Error) {
                 speaking_ = false;
                 speakNext();
@@ -76,20 +80,24 @@ void Voice::startEngine() {
 }
 
 void Voice::say(const QString& text) {
-    if (text.trimmed().isEmpty())
-        return;
-    if (recorder_) {
-        recorder_(speechLanguageOf(text), text);
-        return;
-    }
-    if (!available())
+    if (text.trimmed().isEmpty() || !available())
         return;
     queue_.append(text);
     speakNext();
 }
 
 void Voice::speakNext() {
-    if (!engine_ || speaking_ || paused_ || queue_.isEmpty())
+    if (speaking_ || paused_ || queue_.isEmpty())
+        return;
+    if (recorder_) {
+        // The recorder hears at once what an engine would begin to say.
+        while (!queue_.isEmpty() && !paused_) {
+            const QString text = queue_.takeFirst();
+            recorder_(speechLanguageOf(text), text);
+        }
+        return;
+    }
+    if (!engine_)
         return;
     const QString text = queue_.takeFirst();
     const QLocale::Language wanted = qtLanguage(speechLanguageOf(text));
@@ -116,8 +124,10 @@ void Voice::setPaused(bool paused) {
     if (paused_ == paused)
         return;
     paused_ = paused;
-    if (!engine_)
+    if (!engine_) {
+        speakNext();
         return;
+    }
     if (paused && speaking_)
         engine_->pause();
     else if (!paused && engine_->state() == QTextToSpeech::Paused)

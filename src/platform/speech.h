@@ -21,7 +21,8 @@ enum class SpeechLanguage { English, Russian };
 SpeechLanguage speechLanguageOf(const QString& text);
 
 // When a recorder is set, voices made from then on speak to it instead of to
-// an engine (and always count as available).
+// an engine (and always count as available): each text as it would begin to
+// be said, so a paused voice records nothing until it goes on.
 using SpeechRecorder = std::function<void(SpeechLanguage, const QString&)>;
 void setSpeechRecorder(SpeechRecorder recorder);
 
@@ -48,6 +49,10 @@ class Voice final : public QObject {
     bool paused() const { return paused_; }
     // Whether the engine is saying something now.
     bool speaking() const { return speaking_; }
+    // Whether the engine has begun to say anything yet, and what went wrong
+    // last (empty while nothing did): a system without sound fails there.
+    bool hasSpoken() const { return hasSpoken_; }
+    const QString& lastError() const { return lastError_; }
     // Texts waiting to be said (the one being said not counted).
     int queued() const { return static_cast<int>(queue_.size()); }
 
@@ -60,6 +65,8 @@ class Voice final : public QObject {
     bool engineAsked_ = false;
     bool speaking_ = false;
     bool paused_ = false;
+    bool hasSpoken_ = false;
+    QString lastError_;
     QStringList queue_;
 };
 
