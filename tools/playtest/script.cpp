@@ -225,6 +225,10 @@ void Runner::wait(const std::string& ms, const std::string& where) {
     } while (clock.elapsed() < n);
 }
 
+namespace {
+constexpr qint64 kLongestSpeechWaitMs = 5000;
+}
+
 void Runner::expect(const std::string& rest, const std::string& where) {
     std::string args;
     const std::string what = firstWord(rest, args);
@@ -252,14 +256,25 @@ void Runner::expect(const std::string& rest, const std::string& where) {
                      "message " + args + (seen.empty() ? " (no message)" : " (seen:" + seen + ")"));
     }
     if (what == "said") {
-        // Like messages: a text said since the last such check.
+        // Like messages: a text said since the last such check. The voice
+        // may still be waiting for a game sound to end, so the text is given
+        // a few seconds to come (a loaded machine plays sounds late).
         const std::vector<std::string> none;
         const std::vector<std::string>& said = said_ ? *said_ : none;
-        for (std::size_t i = saidSeen_; i < said.size(); ++i) {
-            if (said[i] == args) {
-                saidSeen_ = i + 1;
-                return check(true, where, "said " + args);
+        QElapsedTimer clock;
+        clock.start();
+        for (std::size_t from = saidSeen_;;) {
+            for (std::size_t i = from; i < said.size(); ++i) {
+                if (said[i] == args) {
+                    saidSeen_ = i + 1;
+                    return check(true, where, "said " + args);
+                }
             }
+            from = said.size();
+            if (clock.elapsed() >= kLongestSpeechWaitMs || !said_)
+                break;
+            platform::processEvents();
+            platform::sleepMs(5);
         }
         saidSeen_ = said.size();
         return check(false, where, "said " + args + " (not said)");
