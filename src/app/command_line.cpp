@@ -105,6 +105,8 @@ Options parseCommandLine(const std::vector<std::string>& args) {
         } else if (name == "--author" && noValue()) {
             if (o.authoring == Authoring::Off)
                 o.authoring = Authoring::On;
+        } else if (name == "--read-aloud" && noValue()) {
+            o.readAloud = ReadingAloud::On;
         } else if (name == "--watch" && noValue()) {
             // Watching is for authors only: it brings author mode with it.
             o.authoring = Authoring::Watch;
@@ -140,6 +142,8 @@ Phrase usage() {
                 "                         F12 shows or hides the inspector\n"
                 "  --watch                author mode, and the game is rebuilt whenever a\n"
                 "                         file of its data folder changes\n"
+                "  --read-aloud           read the screen's texts aloud from the start\n"
+                "                         (F2 turns reading aloud on and off)\n"
                 "  -h, --help             show this help and exit\n"
                 "  --version              show the version and exit\n"),
             {}};

@@ -26,6 +26,9 @@ struct WindowMode {
 // whenever a file of its data folder changes.
 enum class Authoring { Off, On, Watch };
 
+// Reading the screen aloud from the start (F2 turns it on and off anyway).
+enum class ReadingAloud { Off, On };
+
 struct Options {
     Action action = Action::Play;
     Phrase problem; // for BadUsage: what was wrong, one line
@@ -33,6 +36,7 @@ struct Options {
     std::optional<std::string> resultsFolder; // native path, as given
     Verbosity verbosity = Verbosity::Quiet;
     Authoring authoring = Authoring::Off;
+    ReadingAloud readAloud = ReadingAloud::Off;
     std::optional<std::string> game; // native path, as given
 };
 

@@ -5,6 +5,7 @@
 #include "app/game_chooser.h"
 #include "app/language.h"
 #include "app/quiet_start.h"
+#include "app/read_aloud.h"
 #include "app/recent_games.h"
 #include "app/taleforge_error.h"
 #include "app/taleforge_main.h"
@@ -194,6 +195,8 @@ int run(int argc, char** argv) {
                       << "\n";
         }
     }
+    if (options.readAloud == ReadingAloud::On)
+        form->readAloud().turnOn();
     if (options.authoring != Authoring::Off) {
         // Owned by the window.
         new AuthorMode(*form,

@@ -1,6 +1,9 @@
 // The main window: creation, activation, close, destruction and the error handler.
 #include "app/taleforge_main.h"
 
+#include "app/accessible_names.h"
+#include "app/keyboard_play.h"
+#include "app/read_aloud.h"
 #include "app/taleforge_error.h"
 #include "platform/qtext.h"
 #include "platform/system.h"
@@ -21,10 +24,17 @@ TForm1::TForm1(std::string startedAs) : startedAs_(std::move(startedAs)), game_(
     Timer1->setInterval(10);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
 
+    readAloud_ = new ReadAloud(*this);
+    keyboard_ = new KeyboardPlay(*this, *readAloud_);
+
     FormCreate();
 }
 
 TForm1::~TForm1() {
+    // They follow the application's focus, which moves while the window
+    // closes, after the game they look at is gone.
+    delete keyboard_;
+    delete readAloud_;
     FormDestroy();
 }
 
@@ -82,7 +92,13 @@ void TForm1::FormActivate() {
 }
 
 void TForm1::eventDone() {
-    if (--eventDepth_ > 0 || !rebuildWaiting_)
+    if (--eventDepth_ > 0)
+        return;
+    // What an event built or showed gets its names, and is read aloud.
+    nameControls(game_);
+    keyboard_->screenChanged();
+    readAloud_->screenChanged();
+    if (!rebuildWaiting_)
         return;
     rebuildWaiting_ = false;
     // After the handler that is returning now, from the event loop.

@@ -13,6 +13,8 @@
 
 namespace taleplay {
 
+class KeyboardPlay;
+class ReadAloud;
 class TForm2;
 
 class TForm1 final : public QWidget, public GameWindow {
@@ -81,6 +83,10 @@ class TForm1 final : public QWidget, public GameWindow {
 
     QTimer* Timer1 = nullptr;
 
+    // Playing with the keyboard, and reading the screen aloud.
+    KeyboardPlay& keyboard() const { return *keyboard_; }
+    ReadAloud& readAloud() const { return *readAloud_; }
+
   signals:
     // The start-up sequence has built the game screen (at the start, and
     // after each rebuild), whether or not an error stopped it on the way.
@@ -119,6 +125,8 @@ class TForm1 final : public QWidget, public GameWindow {
     static constexpr int kLongestWaitForExposure = 500; // ms
     int eventDepth_ = 0;
     bool rebuildWaiting_ = false;
+    ReadAloud* readAloud_ = nullptr;
+    KeyboardPlay* keyboard_ = nullptr;
 };
 
 } // namespace taleplay

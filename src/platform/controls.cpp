@@ -7,6 +7,7 @@
 #include "platform/metafile_renderer.h"
 #include "platform/qtext.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -219,21 +220,75 @@ void ImageControl::paintEvent(QPaintEvent* e) {
 }
 
 void ImageControl::mousePressEvent(QMouseEvent* e) {
-    down_ |= e->button();
-    if (onMouseDown)
-        onMouseDown(*this, e->button());
+    press(e->button());
 }
 
 void ImageControl::mouseReleaseEvent(QMouseEvent* e) {
-    const bool wasDown = down_.testFlag(e->button());
-    down_ &= ~e->button();
+    release(e->button(), rect().contains(e->position().toPoint()) ? Over::Yes : Over::No);
+}
+
+void ImageControl::press(Qt::MouseButton button) {
+    down_ |= button;
+    if (onMouseDown)
+        onMouseDown(*this, button);
+}
+
+void ImageControl::release(Qt::MouseButton button, Over over) {
+    const bool wasDown = down_.testFlag(button);
+    down_ &= ~button;
     // The click comes before the release, so the pressed picture stays while
     // the click's rules run.
-    if (e->button() == Qt::LeftButton && wasDown && rect().contains(e->position().toPoint()) &&
-        onClick)
+    if (button == Qt::LeftButton && wasDown && over == Over::Yes && onClick)
         onClick(*this);
     if (onMouseUp)
-        onMouseUp(*this, e->button());
+        onMouseUp(*this, button);
+}
+
+void ImageControl::click() {
+    if (down_.testFlag(Qt::LeftButton))
+        return;
+    press(Qt::LeftButton);
+    release(Qt::LeftButton, Over::Yes);
+}
+
+namespace {
+
+bool isClickKey(const QKeyEvent* e) {
+    const int key = e->key();
+    return (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
+           !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+} // namespace
+
+void ImageControl::keyPressEvent(QKeyEvent* e) {
+    if (!clickable() || !isClickKey(e))
+        return QWidget::keyPressEvent(e);
+    e->accept();
+    // A held key repeats; the button stays pressed until it goes up. A
+    // second click key while one is held does nothing either.
+    if (e->isAutoRepeat() || down_.testFlag(Qt::LeftButton))
+        return;
+    downKey_ = e->key();
+    press(Qt::LeftButton);
+}
+
+void ImageControl::keyReleaseEvent(QKeyEvent* e) {
+    if (!clickable() || !isClickKey(e))
+        return QWidget::keyReleaseEvent(e);
+    e->accept();
+    if (e->isAutoRepeat() || e->key() != downKey_)
+        return;
+    downKey_ = 0;
+    release(Qt::LeftButton, Over::Yes);
+}
+
+void ImageControl::focusOutEvent(QFocusEvent* e) {
+    QWidget::focusOutEvent(e);
+    if (downKey_ == 0)
+        return;
+    downKey_ = 0;
+    release(Qt::LeftButton, Over::No);
 }
 
 // ---------------------------------------------------------------- label

@@ -115,14 +115,30 @@ class ImageControl final : public QWidget, public Control {
     std::function<void(ImageControl&)> onClick;
     std::function<void(ImageControl&, Qt::MouseButton)> onMouseUp;
     bool pressable() const { return static_cast<bool>(onMouseDown); }
+    // A control that takes clicks is a button, for the keyboard and for
+    // screen readers.
+    bool clickable() const { return static_cast<bool>(onClick); }
+
+    // A whole left click at once, as a screen reader's "press" asks for it.
+    void click();
 
   protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
+    // Space, Return and Enter on a focused button are a left click: pressed
+    // while the key is held, clicked and released when it goes up.
+    void keyPressEvent(QKeyEvent*) override;
+    void keyReleaseEvent(QKeyEvent*) override;
+    // The focus leaving while the key is held lets the button go unclicked,
+    // as moving the mouse off it before the release does.
+    void focusOutEvent(QFocusEvent*) override;
     void releaseResources() override;
 
   private:
+    enum class Over { No, Yes };
+    void press(Qt::MouseButton button);
+    void release(Qt::MouseButton button, Over over);
     void rebuildView();
     bool keyed() const;
     const QImage& shownImage();
@@ -139,6 +155,8 @@ class ImageControl final : public QWidget, public Control {
     bool transparent_ = false;
     bool tiled_ = false;
     Qt::MouseButtons down_;
+    // The key holding the left button down, so that only its release clicks.
+    int downKey_ = 0;
 };
 
 class LabelControl final : public QWidget, public Control {

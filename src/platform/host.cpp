@@ -2,6 +2,7 @@
 #include "platform/host.h"
 
 #include "core/errors.h"
+#include "platform/accessibility.h"
 
 #include <algorithm>
 
@@ -12,6 +13,7 @@ Control* controlOf(QWidget* w) {
 }
 
 ControlHost::ControlHost(QWidget& window) : window_(window), graphicLayer_(new QWidget(&window)) {
+    installControlAccessibility();
     graphicLayer_->setObjectName(QStringLiteral("graphicLayer"));
     graphicLayer_->setGeometry(0, 0, window.width(), window.height());
     graphicLayer_->show();

@@ -6,13 +6,13 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTimer>
 #include <QUrl>
 #include <chrono>
@@ -24,6 +24,11 @@ namespace {
 ModalObserver& observer() {
     static ModalObserver o;
     return o;
+}
+
+Answer& observedAnswer() {
+    static Answer a = Answer::No;
+    return a;
 }
 
 std::function<void()>& endHandler() {
@@ -101,6 +106,19 @@ void messageBox(QWidget* parent, const std::string& title, const std::string& te
     QMessageBox box(QMessageBox::Critical, toQString(title), toQString(text), QMessageBox::Ok,
                     parent);
     box.exec();
+}
+
+Answer askYesNo(QWidget* parent, const std::string& title, const std::string& question) {
+    if (observeModal(ModalKind::Question, question))
+        return observedAnswer();
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(title),
+                    QString::fromStdString(question), QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+void setObservedAnswer(Answer answer) {
+    observedAnswer() = answer;
 }
 
 void setEndProgramHandler(std::function<void()> handler) {

@@ -33,7 +33,7 @@ bool waitKeepingWindowAlive(std::int64_t ms, const std::function<bool()>& stop);
 // interpreted. Failures are ignored.
 void shellOpen(const std::string& composedPath, const std::string& composedFolder);
 
-enum class ModalKind { ErrorWindow, MessageBox };
+enum class ModalKind { ErrorWindow, MessageBox, Question };
 
 // When an observer is set, modal windows are not shown: the observer gets
 // their text (UTF-8, as shown) and they count as closed at once.
@@ -44,6 +44,16 @@ bool observeModal(ModalKind kind, const std::string& text);
 // A modal message box with an OK button, or its observed stand-in. The
 // texts are Windows-1251, like the errors they report.
 void messageBox(QWidget* parent, const std::string& title, const std::string& text);
+
+enum class Answer { No, Yes };
+
+// A modal question with Yes and No buttons (No the default), or its observed
+// stand-in, which gets the answer set below. The question is the player's
+// own text, already in its language: UTF-8.
+Answer askYesNo(QWidget* parent, const std::string& title, const std::string& question);
+// What observed questions are answered from now on; No at first, so a
+// question nobody expected never ends a game.
+void setObservedAnswer(Answer answer);
 
 // What ending the program means: by default, leave the event loop. The
 // playtest driver sets its own so it can report and go on.

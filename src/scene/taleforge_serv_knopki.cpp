@@ -50,6 +50,8 @@ void BuildImageButtons(Game& game, const std::string& file, ButtonSet set) {
             };
         }
         button.onClick = [&events = game.window()](ImageControl& b) { events.AllButtonsClick(b); };
+        // Tab reaches a button; a mouse click does not give it the focus.
+        button.setFocusPolicy(Qt::TabFocus);
         if (at->hidden)
             button.hide();
     }

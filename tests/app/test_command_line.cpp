@@ -128,6 +128,13 @@ TEST(CommandLine, AuthorModeAndWatching) {
     }
 }
 
+TEST(CommandLine, ReadAloudFromTheStart) {
+    EXPECT_EQ(parseCommandLine({"g"}).readAloud, ReadingAloud::Off);
+    EXPECT_EQ(parseCommandLine({"--read-aloud", "g"}).readAloud, ReadingAloud::On);
+    EXPECT_EQ(parseCommandLine({"--read-aloud=yes"}).action, Action::BadUsage);
+    EXPECT_NE(usageText().find("--read-aloud"), std::string::npos);
+}
+
 TEST(CommandLine, BadUsageSaysWhatIsWrong) {
     struct Row {
         std::vector<std::string> args;

@@ -504,7 +504,8 @@ INSTANTIATE_TEST_SUITE_P(Faults, CheckRows, ::testing::ValuesIn(rows()),
 // Every kind of finding has a row. "unreadable" has none: a file the tests
 // could make unreadable is still read when they run as root.
 TEST(Check, EveryKindHasARow) {
-    std::set<std::string> covered{"unreadable"};
+    // "no-hint" runs only when asked for: it has a test of its own.
+    std::set<std::string> covered{"unreadable", "no-hint"};
     for (const Row& row : rows())
         for (const Expected& e : row.findings)
             covered.insert(e.kind);
@@ -584,6 +585,38 @@ TEST(Check, AcceptsEveryPictureFormatOfTheList) {
             all += f.message + "\n";
     EXPECT_EQ(all, "picture 'broken.psp' cannot be loaded: Paint Shop Pro picture is damaged (not "
                    "a Paint Shop Pro file)\n");
+}
+
+// Hints are keys like any other, and only --accessibility asks for them:
+// each built button without one is a warning at its name's line, on the
+// play screen and on the end screens.
+TEST(Check, ButtonsWithoutHintsOnlyWhenAskedFor) {
+    TempGame game;
+    for (const auto& [name, text] : kBase)
+        game.write(name, text);
+    game.write("allbuttons.txt", kBase.at("allbuttons.txt") +
+                                     "*button2*name*ok.png#*button2*hint*Check the answer#\n"
+                                     "*button3*name*missing.png#\n");
+    game.write("allbackpictures.txt",
+               kBase.at("allbackpictures.txt") + "*picture1*hint*The moon#\n");
+    game.write("victorypictures.txt", kBase.at("victorypictures.txt") + "*button1*name*ok.png#\n");
+    const std::vector<Finding> plain = checkGame(game.folder());
+    for (const Finding& f : plain)
+        EXPECT_NE(f.kind, "unknown-key") << f.message;
+    EXPECT_EQ(std::count_if(plain.begin(), plain.end(),
+                            [](const Finding& f) { return f.kind == "no-hint"; }),
+              0);
+
+    std::vector<std::string> hints;
+    for (const Finding& f : checkGame(game.folder(), Accessibility::Check))
+        if (f.kind == "no-hint")
+            hints.push_back(f.file + ":" + std::to_string(f.line) + " " + f.message);
+    EXPECT_EQ(hints,
+              (std::vector<std::string>{
+                  "allbuttons.txt:1 button 1 has no hint: a screen reader calls it by its "
+                  "picture's name 'ok.png'. Say what it does with *button1*hint*...#",
+                  "victorypictures.txt:2 button 1 has no hint: a screen reader calls it by its "
+                  "picture's name 'ok.png'. Say what it does with *button1*hint*...#"}));
 }
 
 TEST(Check, MissingDataFolderIsAnError) {

@@ -18,10 +18,15 @@ struct Finding {
     std::string message; // UTF-8, in the language of the messages (English without one)
 };
 
+// Whether the checks for players who use the keyboard, a screen reader or
+// reading aloud run too (a button without a hint).
+enum class Accessibility { Skip, Check };
+
 // Checks the game in `dataFolder` (UTF-8, as given on the command line).
 // Findings come in the order of the checks, and within a check in file and
 // line order.
-std::vector<Finding> checkGame(const std::string& dataFolder);
+std::vector<Finding> checkGame(const std::string& dataFolder,
+                               Accessibility accessibility = Accessibility::Skip);
 
 // The kinds of finding, in the order the checks run.
 std::vector<std::string> checkKinds();

@@ -1101,9 +1101,32 @@ void checkAmpersands(const Game& game, Report& report) {
     }
 }
 
+// --- Buttons a screen reader can only call by their picture's name ---------
+
+void checkHints(const Game& game, Report& report) {
+    for (const Screen& s : game.screens()) {
+        if (!s.buttons)
+            continue;
+        for (int n = 1; n <= kLastButton; ++n) {
+            if (!s.buildsButton(n))
+                continue;
+            const std::string stem = numberedKey("*button", n, "");
+            if (!s.buttons->value(stem + "*hint*").text.empty())
+                continue;
+            const DescrFile::Value name = s.buttons->value(stem + "*name*");
+            report.warning(s.buttons, name.line,
+                           format(tr("button {1} has no hint: a screen reader calls it by its "
+                                     "picture's name {2}. Say what it does with "
+                                     "*button{1}*hint*...#"),
+                                  {std::to_string(n), q(name.text)}));
+        }
+    }
+}
+
 struct Check {
     const char* kind;
     void (*run)(const Game&, Report&);
+    Accessibility only = Accessibility::Skip;
 };
 
 const auto kChecks = std::to_array<Check>({
@@ -1128,6 +1151,7 @@ const auto kChecks = std::to_array<Check>({
     {"checktext", checkRightAnswers},
     {"end-screen", checkEndScreens},
     {"no-ending", checkEnding},
+    {"no-hint", checkHints, Accessibility::Check},
 });
 
 } // namespace
@@ -1139,7 +1163,7 @@ std::vector<std::string> checkKinds() {
     return kinds;
 }
 
-std::vector<Finding> checkGame(const std::string& dataFolder) {
+std::vector<Finding> checkGame(const std::string& dataFolder, Accessibility accessibility) {
     std::vector<Finding> findings;
     Game game(dataFolder);
     if (!game.folderExists()) {
@@ -1148,6 +1172,8 @@ std::vector<Finding> checkGame(const std::string& dataFolder) {
         return findings;
     }
     for (const Check& c : kChecks) {
+        if (c.only == Accessibility::Check && accessibility != Accessibility::Check)
+            continue;
         const std::size_t from = findings.size();
         Report report(findings, c.kind);
         c.run(game, report);

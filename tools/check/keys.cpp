@@ -28,9 +28,10 @@ const Words kHeight{"*heightindivision*", "*heightinpixels*"};
 const Words kPlace{"*leftindivision*", "*leftinpixels*", "*topindivision*", "*topinpixels*"};
 const Words kFont{"*fontsize*", "font*", "fontcolor*", "color*"};
 
+// "*hint*" names a button or picture for screen readers; older players skip it.
 const KeyFamily kPicture{"picture",
                          kLastPicture,
-                         joined({{"*name*"}, kWidth, kHeight, kPlace}),
+                         joined({{"*name*"}, kWidth, kHeight, kPlace, {"*hint*"}}),
                          {"transparent*yes#", "visible*no#"},
                          {},
                          {}};
@@ -42,7 +43,7 @@ const KeyFamily kShape{"shape",
                        {}};
 const KeyFamily kButton{"button",
                         kLastButton,
-                        joined({{"*name*", "*pressedname*"}, kWidth, kHeight, kPlace}),
+                        joined({{"*name*", "*pressedname*"}, kWidth, kHeight, kPlace, {"*hint*"}}),
                         {"transparent*yes#", "visible*no#"},
                         {"*click*", "*clickALLGOOD*", "*clickALLBAD*"},
                         {}};

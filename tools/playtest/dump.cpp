@@ -2,6 +2,7 @@
 
 #include "app/taleforge_main.h"
 #include "core/paths.h"
+#include "platform/accessibility.h"
 #include "platform/qtext.h"
 #include "platform/system.h"
 
@@ -58,7 +59,11 @@ QJsonObject dumpControl(ControlHost& host, Control& c) {
         {"visible", !w->isHidden()},
         {"layer", c.layer() == Layer::Graphic ? "graphic" : "windowed"},
         {"z", host.zOrder(c)},
+        {"focused", w->hasFocus()},
     };
+    // As the accessibility tree tells a screen reader.
+    const AccessibleFacts facts = accessibleFactsOf(w);
+    o["accessible"] = QJsonObject{{"role", roleWord(facts.role)}, {"name", facts.name}};
     switch (c.kind()) {
     case ControlKind::Image: {
         auto& i = static_cast<ImageControl&>(c);

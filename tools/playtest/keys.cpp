@@ -51,6 +51,12 @@ std::optional<KeyStroke> parseKey(const std::string& name) {
             return KeyStroke{static_cast<Qt::Key>(Qt::Key_A + (c - 'A')), Qt::ShiftModifier,
                              QString(QChar(c))};
     }
+    // A letter of any other alphabet (a Cyrillic answer), as a keyboard
+    // laid out for it types it.
+    const QString letter = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    if (letter.size() == 1 && letter[0].isLetter() && letter[0].unicode() > 0x7F)
+        return KeyStroke{static_cast<Qt::Key>(letter[0].toUpper().unicode()),
+                         letter[0].isUpper() ? Qt::ShiftModifier : Qt::NoModifier, letter};
     return std::nullopt;
 }
 

@@ -17,7 +17,8 @@ struct KeyStroke {
 
 // F1 to F12, Tab, Backtab, Return, Enter, Escape, Space, Backspace, Up,
 // Down, Left, Right, or one letter or digit (a capital letter comes with
-// Shift). Nothing for any other name.
+// Shift; letters of other alphabets, such as Cyrillic, too). Nothing for any
+// other name.
 std::optional<KeyStroke> parseKey(const std::string& name);
 
 // Presses and releases the key on the widget of `window` that has the

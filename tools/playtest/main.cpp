@@ -9,6 +9,7 @@
 #include "app/taleforge_error.h"
 #include "app/taleforge_main.h"
 #include "core/paths.h"
+#include "platform/speech.h"
 #include "platform/system.h"
 #include "playtest/offscreen.h"
 #include "playtest/scratch.h"
@@ -117,16 +118,28 @@ int main(int argc, char** argv) {
     playtest::removeOffscreenScreenFile();
     launch::installTranslation();
 
+    // Nothing is spoken: what reading aloud would say is printed, and
+    // `expect said` looks for it.
+    std::vector<std::string> said;
+    setSpeechRecorder([&said](SpeechLanguage language, const QString& text) {
+        said.push_back(text.toStdString());
+        std::cout << (language == SpeechLanguage::Russian ? "said (ru): " : "said (en): ")
+                  << said.back() << "\n";
+    });
+
     TForm1 form(name);
     TForm2 errorWindow(form);
     form.setErrorWindow(&errorWindow);
     if (author)
         new AuthorMode(form, *author); // owned by the window
     playtest::Runner runner(form, startFolder, std::cout);
+    runner.hearSpeechFrom(said);
 
     platform::setModalObserver([](platform::ModalKind kind, const std::string& text) {
-        std::cout << (kind == platform::ModalKind::ErrorWindow ? "error window: " : "message box: ")
-                  << text << "\n";
+        const char* what = kind == platform::ModalKind::ErrorWindow ? "error window: "
+                           : kind == platform::ModalKind::Question  ? "question: "
+                                                                    : "message box: ";
+        std::cout << what << text << "\n";
     });
     platform::setEndProgramHandler([&] {
         runner.setEnded(form.game().messages().empty() ? std::string("halted")

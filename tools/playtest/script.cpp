@@ -101,6 +101,8 @@ void Runner::runCommand(const std::string& command, const std::string& rest,
         expect(rest, where);
     } else if (command == "key") {
         key(rest, where);
+    } else if (command == "answer") {
+        answer(rest, where);
     } else {
         fail(where, "unknown command '" + command + "'");
     }
@@ -223,6 +225,10 @@ void Runner::wait(const std::string& ms, const std::string& where) {
     } while (clock.elapsed() < n);
 }
 
+namespace {
+constexpr qint64 kLongestSpeechWaitMs = 5000;
+}
+
 void Runner::expect(const std::string& rest, const std::string& where) {
     std::string args;
     const std::string what = firstWord(rest, args);
@@ -248,6 +254,30 @@ void Runner::expect(const std::string& rest, const std::string& where) {
         messagesSeen_ = messages.size();
         return check(false, where,
                      "message " + args + (seen.empty() ? " (no message)" : " (seen:" + seen + ")"));
+    }
+    if (what == "said") {
+        // Like messages: a text said since the last such check. The voice
+        // may still be waiting for a game sound to end, so the text is given
+        // a few seconds to come (a loaded machine plays sounds late).
+        const std::vector<std::string> none;
+        const std::vector<std::string>& said = said_ ? *said_ : none;
+        QElapsedTimer clock;
+        clock.start();
+        for (std::size_t from = saidSeen_;;) {
+            for (std::size_t i = from; i < said.size(); ++i) {
+                if (said[i] == args) {
+                    saidSeen_ = i + 1;
+                    return check(true, where, "said " + args);
+                }
+            }
+            from = said.size();
+            if (clock.elapsed() >= kLongestSpeechWaitMs || !said_)
+                break;
+            platform::processEvents();
+            platform::sleepMs(5);
+        }
+        saidSeen_ = said.size();
+        return check(false, where, "said " + args + " (not said)");
     }
     if (what == "result") {
         std::string got;
@@ -313,6 +343,18 @@ void Runner::key(const std::string& name, const std::string& where) {
                         {name}}));
     pressKey(form_, *stroke);
     platform::processEvents();
+    // Escape answered yes closes the window, as its close button does.
+    if (!form_.isVisible())
+        setEnded("the window was closed");
+}
+
+void Runner::answer(const std::string& yesOrNo, const std::string& where) {
+    if (yesOrNo == "yes")
+        platform::setObservedAnswer(platform::Answer::Yes);
+    else if (yesOrNo == "no")
+        platform::setObservedAnswer(platform::Answer::No);
+    else
+        fail(where, "answer takes yes or no");
 }
 
 std::string Runner::summary() const {

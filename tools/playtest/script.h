@@ -29,6 +29,9 @@ class Runner {
     // The closing line: "N passed, N failed".
     std::string summary() const;
 
+    // What reading aloud has said so far, in order, for `expect said`.
+    void hearSpeechFrom(const std::vector<std::string>& said) { said_ = &said; }
+
     // Set when the program has ended (a halting report, the window closed).
     void setEnded(const std::string& why);
     bool ended() const { return ended_; }
@@ -45,6 +48,9 @@ class Runner {
     void expect(const std::string& rest, const std::string& where);
     // A person's press and release of one key, on what has the focus.
     void key(const std::string& name, const std::string& where);
+    // How the questions the game asks (Escape's "Leave the game?") are
+    // answered from now on: yes or no (no at first).
+    void answer(const std::string& yesOrNo, const std::string& where);
     void check(bool ok, const std::string& where, const std::string& what);
     std::vector<Control*> controlsNamed(const std::string& name);
 
@@ -55,6 +61,8 @@ class Runner {
     int failed_ = 0;
     bool ended_ = false;
     std::size_t messagesSeen_ = 0;
+    const std::vector<std::string>* said_ = nullptr;
+    std::size_t saidSeen_ = 0;
 };
 
 } // namespace taleplay::playtest

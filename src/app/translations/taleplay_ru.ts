@@ -42,6 +42,8 @@ Options:
                          F12 shows or hides the inspector
   --watch                author mode, and the game is rebuilt whenever a
                          file of its data folder changes
+  --read-aloud           read the screen&apos;s texts aloud from the start
+                         (F2 turns reading aloud on and off)
   -h, --help             show this help and exit
   --version              show the version and exit
 </source>
@@ -63,9 +65,62 @@ data_ИМЯ текущей папки.
                           F12 показывает и прячет инспектор
   --watch                 режим автора, и игра строится заново при любом
                           изменении файла её папки данных
+  --read-aloud            читать тексты экрана вслух с самого начала
+                          (F2 включает и выключает чтение вслух)
   -h, --help              показать эту справку и выйти
   --version               показать версию и выйти
 </translation>
+    </message>
+</context>
+<context>
+    <name>AccessibleNames</name>
+    <message>
+        <source>Rectangle</source>
+        <translation>Прямоугольник</translation>
+    </message>
+    <message>
+        <source>Square</source>
+        <translation>Квадрат</translation>
+    </message>
+    <message>
+        <source>Rounded rectangle</source>
+        <translation>Скруглённый прямоугольник</translation>
+    </message>
+    <message>
+        <source>Rounded square</source>
+        <translation>Скруглённый квадрат</translation>
+    </message>
+    <message>
+        <source>Ellipse</source>
+        <translation>Эллипс</translation>
+    </message>
+    <message>
+        <source>Circle</source>
+        <translation>Круг</translation>
+    </message>
+    <message>
+        <source>Button</source>
+        <translation>Кнопка</translation>
+    </message>
+    <message>
+        <source>Picture</source>
+        <translation>Картинка</translation>
+    </message>
+    <message>
+        <source>Empty line</source>
+        <translation>Пустая строка</translation>
+    </message>
+    <message>
+        <source>List</source>
+        <translation>Список</translation>
+    </message>
+    <message>
+        <source>Answer</source>
+        <translation>Ответ</translation>
+    </message>
+    <message>
+        <source>Video</source>
+        <translation>Видео</translation>
     </message>
 </context>
 <context>
@@ -85,6 +140,13 @@ data_ИМЯ текущей папки.
     <message>
         <source>%1: there is no data_%2 folder beside it</source>
         <translation>%1: рядом нет папки data_%2</translation>
+    </message>
+</context>
+<context>
+    <name>KeyboardPlay</name>
+    <message>
+        <source>Leave the game?</source>
+        <translation>Выйти из игры?</translation>
     </message>
 </context>
 <context>
@@ -153,6 +215,13 @@ data_ИМЯ текущей папки.
     <message>
         <source>cannot make a scratch folder for %1</source>
         <translation>не удаётся создать временную папку для %1</translation>
+    </message>
+</context>
+<context>
+    <name>ReadAloud</name>
+    <message>
+        <source>no speech engine is installed: nothing can be read aloud</source>
+        <translation>не установлен синтезатор речи: читать вслух нечем</translation>
     </message>
 </context>
 <context>
