@@ -10,7 +10,6 @@
 
 #include <QCloseEvent>
 #include <QScreen>
-#include <QWindow>
 
 namespace taleplay {
 
@@ -81,10 +80,6 @@ void TForm1::FormActivate() {
     // components yet, so it runs once, at the first activation.
     if (startUpBegun_ || !isVisible())
         return;
-    if (!waitedForExposure_ && windowHandle() && !windowHandle()->isExposed()) {
-        waitForExposure();
-        return;
-    }
     startUpBegun_ = true;
     runEvent([this] { StartUp(Halt::Yes); });
     startUpDone_ = true;
@@ -103,35 +98,6 @@ void TForm1::eventDone() {
     rebuildWaiting_ = false;
     // After the handler that is returning now, from the event loop.
     QTimer::singleShot(0, this, [this] { Rebuild(); });
-}
-
-void TForm1::waitForExposure() {
-    // Qt paints a window that was built before it was on the screen twice
-    // over, once when it appears and once for every change the build made.
-    // Built once the window is on the screen, the screen is painted once.
-    // A window that never appears (some platforms leave a window nobody
-    // looks at alone) starts up after a moment all the same.
-    if (waitingForExposure_)
-        return;
-    waitingForExposure_ = true;
-    windowHandle()->installEventFilter(this);
-    QTimer::singleShot(kLongestWaitForExposure, this, [this] { stopWaitingForExposure(); });
-}
-
-void TForm1::stopWaitingForExposure() {
-    if (waitedForExposure_)
-        return;
-    waitedForExposure_ = true;
-    if (windowHandle())
-        windowHandle()->removeEventFilter(this);
-    // After the exposure's own paint, in the next pass of the event loop.
-    QTimer::singleShot(0, this, [this] { FormActivate(); });
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed())
-        stopWaitingForExposure();
-    return QWidget::eventFilter(watched, e);
 }
 
 void TForm1::FormClose() {
