@@ -33,7 +33,9 @@ class PaintWatch : public QObject {
     // painting has stopped, as working out what is in view takes long on a
     // screen of thousands of controls and is no part of showing it.
     double waitUntilPainted(const std::function<std::vector<const QWidget*>()>& shown) {
-        double lastPaintAt = -1;
+        // Painted already, in the events processed before: at the latest
+        // it was done by now.
+        double lastPaintAt = paints_ > 0 ? nowMs() : -1;
         for (int round = 0; round < 5000; ++round) {
             const int before = paints_;
             QCoreApplication::sendPostedEvents();
@@ -47,6 +49,15 @@ class PaintWatch : public QObject {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1);
         }
         return -1;
+    }
+
+    // The widgets of `shown` not painted since the last reset.
+    std::vector<const QWidget*> unpainted(const std::vector<const QWidget*>& shown) const {
+        std::vector<const QWidget*> out;
+        for (const QWidget* w : shown)
+            if (!painted(w))
+                out.push_back(w);
+        return out;
     }
 
   protected:

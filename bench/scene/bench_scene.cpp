@@ -83,6 +83,11 @@ int main(int argc, char** argv) {
     const double built = bench::sinceLaunchMs();
     const double paintedAt = watch.waitUntilPainted(shown);
     const bool complete = paintedAt >= 0;
+    if (!complete)
+        for (const QWidget* w : watch.unpainted(shown()))
+            std::cerr << "not painted: " << w->metaObject()->className() << " "
+                      << w->objectName().toStdString() << " at " << w->x() << "," << w->y() << " "
+                      << w->width() << "x" << w->height() << "\n";
     const double painted = paintedAt - bench::launchedAtMs();
     const double playPeak = bench::peakMiB();
 
