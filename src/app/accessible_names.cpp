@@ -28,11 +28,13 @@ QString fileTitle(const std::string& composed) {
     return toQString(name);
 }
 
-// The hint an author wrote for a button or a picture, if any.
+// The hint an author wrote for a button, a picture, a text window or a list,
+// if any.
 QString hintOf(const Game& game, const Control& control) {
     const ControlOrigin origin = originOf(game, control);
+    const auto named = [&origin](std::string_view kind) { return origin.name.rfind(kind, 0) == 0; };
     if (origin.file.empty() ||
-        (origin.name.rfind("button", 0) != 0 && origin.name.rfind("picture", 0) != 0))
+        !(named("button") || named("picture") || named("textwindow") || named("list")))
         return {};
     return toQString(trimSpaces(keyValue(origin.file, origin.stem + "*hint*")));
 }
@@ -116,6 +118,8 @@ QString accessibleNameOf(const Game& game, const Control& control) {
         return shapeName(static_cast<const ShapeControl&>(control).shape());
     case ControlKind::List:
     case ControlKind::Edit:
+        if (QString hint = hintOf(game, control); !hint.isEmpty())
+            return hint;
         if (const LabelControl* above = lineAbove(game, *control.widget()))
             return spokenCaption(above->text()).simplified();
         return control.kind() == ControlKind::List

@@ -239,7 +239,7 @@ void collect(QAccessibleInterface* a, std::vector<QAccessibleInterface*>& out) {
 
 // What a screen reader finds on the demo's play screen, walking the tree
 // from the window down: every visible control, each with a role and a name,
-// the buttons by the demo's hints.
+// the buttons, answer boxes and the log by the demo's hints.
 TEST(AccessibleNames, TheDemosPlayScreenIsNamedThroughout) {
     TestGame g;
     std::filesystem::create_directory_symlink(TALEPLAY_DEMO_FOLDER, g.dir.path() / "data_demo");
@@ -273,7 +273,10 @@ TEST(AccessibleNames, TheDemosPlayScreenIsNamedThroughout) {
           Named{"Nazhimalka2", QAccessible::Button, "Проверить ответ на вторую загадку"},
           Named{"RIS2", QAccessible::Graphic, "The stars of the Hunter"},
           Named{"TLine0", QAccessible::StaticText, "The Star Keeper · Звездочёт"},
-          Named{"LIST0", QAccessible::List, "III · Three Crystals"}}) {
+          Named{"LIST0", QAccessible::List, "The observatory log"}, // hints before the line
+          Named{"TW0", QAccessible::EditableText,
+                "Answer to the first riddle: who hunts across the winter sky?"},
+          Named{"TW1", QAccessible::EditableText, "Ответ на вторую загадку"}}) {
         QAccessibleInterface* a = found[widgetOf(form, n.control)];
         ASSERT_NE(a, nullptr) << n.control;
         EXPECT_EQ(a->role(), n.role) << n.control;

@@ -28,7 +28,8 @@ const Words kHeight{"*heightindivision*", "*heightinpixels*"};
 const Words kPlace{"*leftindivision*", "*leftinpixels*", "*topindivision*", "*topinpixels*"};
 const Words kFont{"*fontsize*", "font*", "fontcolor*", "color*"};
 
-// "*hint*" names a button or picture for screen readers; older players skip it.
+// "*hint*" names a button, picture, text window or list for screen readers;
+// older players skip it.
 const KeyFamily kPicture{"picture",
                          kLastPicture,
                          joined({{"*name*"}, kWidth, kHeight, kPlace, {"*hint*"}}),
@@ -56,13 +57,17 @@ const KeyFamily kText{"text",
                       {},
                       true};
 const KeyFamily kEndText{"text", kLastEndText, kText.values, kText.flags, {}, {}, kText.strings};
-const KeyFamily kList{
-    "list", kLastList, joined({kWidth, kHeight, kPlace, kFont}), {"bold*yes#", "visible*no#"}, {},
-    {},     true};
+const KeyFamily kList{"list",
+                      kLastList,
+                      joined({kWidth, kHeight, kPlace, kFont, {"*hint*"}}),
+                      {"bold*yes#", "visible*no#"},
+                      {},
+                      {},
+                      true};
 // Text windows have no height either: it comes from the font.
 const KeyFamily kTextWindow{"textwindow",
                             kLastTextWindow,
-                            joined({kWidth, kPlace, kFont, {"*text*"}}),
+                            joined({kWidth, kPlace, kFont, {"*text*", "*hint*"}}),
                             {"noborder*yes#", "bold*yes#", "visible*no#"},
                             {},
                             {"*rightanswer*"}};
