@@ -6,13 +6,13 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTimer>
 #include <QUrl>
 #include <chrono>
@@ -23,6 +23,11 @@ namespace {
 
 ModalObserver& observer() {
     static ModalObserver o;
+    return o;
+}
+
+ShellObserver& shellObserver() {
+    static ShellObserver o;
     return o;
 }
 
@@ -74,6 +79,10 @@ bool waitKeepingWindowAlive(std::int64_t ms, const std::function<bool()>& stop) 
 }
 
 void shellOpen(const std::string& composedPath, const std::string& composedFolder) {
+    if (shellObserver()) {
+        shellObserver()(composedPath, composedFolder);
+        return;
+    }
     const QFileInfo info(QString::fromStdString(paths::resolve(composedPath)));
     const QString folder =
         composedFolder.empty() ? QString() : QString::fromStdString(paths::resolve(composedFolder));
@@ -82,6 +91,10 @@ void shellOpen(const std::string& composedPath, const std::string& composedFolde
         return;
     }
     QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+}
+
+void setShellObserver(ShellObserver o) {
+    shellObserver() = std::move(o);
 }
 
 void setModalObserver(ModalObserver o) {
