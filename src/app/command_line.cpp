@@ -10,10 +10,10 @@
 namespace taleplay::launch {
 namespace {
 
-Options badUsage(std::string problem) {
+Options badUsage(const char* text, std::vector<std::string> values = {}) {
     Options o;
     o.action = Action::BadUsage;
-    o.problem = std::move(problem);
+    o.problem = Phrase{"CommandLine", text, std::move(values)};
     return o;
 }
 
@@ -48,7 +48,8 @@ Options parseCommandLine(const std::vector<std::string>& args) {
         const std::string& a = args[i];
         if (optionsEnded || a.empty() || a[0] != '-') {
             if (o.game)
-                return badUsage("only one GAME can be played at a time");
+                return badUsage(
+                    TALEPLAY_TEXT("CommandLine", "only one GAME can be played at a time"));
             o.game = a;
             continue;
         }
@@ -90,41 +91,62 @@ Options parseCommandLine(const std::vector<std::string>& args) {
             if (takeValue())
                 size = parseScreenSize(value);
             if (!size)
-                return badUsage("--screen takes WIDTHxHEIGHT, such as 1024x768, each side from 1 "
-                                "to " +
-                                std::to_string(kLargestScreenSide));
+                return badUsage(TALEPLAY_TEXT("CommandLine",
+                                              "--screen takes WIDTHxHEIGHT, such as 1024x768, "
+                                              "each side from 1 to %1"),
+                                {std::to_string(kLargestScreenSide)});
             screenGiven = true;
             o.window = *size;
         } else if (name == "--results") {
             if (!takeValue() || value.empty())
-                return badUsage("--results takes the folder for result files");
+                return badUsage(
+                    TALEPLAY_TEXT("CommandLine", "--results takes the folder for result files"));
             o.resultsFolder = value;
+        } else if (name == "--author" && noValue()) {
+            if (o.authoring == Authoring::Off)
+                o.authoring = Authoring::On;
+        } else if (name == "--watch" && noValue()) {
+            // Watching is for authors only: it brings author mode with it.
+            o.authoring = Authoring::Watch;
         } else {
-            return badUsage("unknown option '" + a + "'");
+            return badUsage(TALEPLAY_TEXT("CommandLine", "unknown option '%1'"), {a});
         }
     }
     if (screenGiven && fullScreenGiven)
-        return badUsage("--screen and --fullscreen cannot be used together");
+        return badUsage(
+            TALEPLAY_TEXT("CommandLine", "--screen and --fullscreen cannot be used together"));
     return o;
 }
 
+Phrase usage() {
+    return {"CommandLine",
+            TALEPLAY_TEXT(
+                "CommandLine",
+                "Usage: taleplay [OPTIONS] [GAME]\n"
+                "\n"
+                "Plays a Taleplay game. GAME is a game's data folder (data_NAME), a folder\n"
+                "holding one, or a game's Windows program file (NAME.exe beside data_NAME);\n"
+                "the game is played as if NAME had been started in the folder above data_NAME.\n"
+                "Without GAME, a window lists the games of the current folder and the games\n"
+                "played lately. Started under a game's name (a link or copy named NAME), it\n"
+                "plays data_NAME of the current folder.\n"
+                "\n"
+                "Options:\n"
+                "  --screen WIDTHxHEIGHT  play in a window whose inside has that size\n"
+                "  --fullscreen           play on the whole screen\n"
+                "  --results DIR          write result files into DIR (as TALEPLAY_RESULTS does)\n"
+                "  --verbose              show the messages of the toolkit and of GStreamer\n"
+                "  --author               author mode: F5 rebuilds the game from its files,\n"
+                "                         F12 shows or hides the inspector\n"
+                "  --watch                author mode, and the game is rebuilt whenever a\n"
+                "                         file of its data folder changes\n"
+                "  -h, --help             show this help and exit\n"
+                "  --version              show the version and exit\n"),
+            {}};
+}
+
 std::string usageText() {
-    return "Usage: taleplay [OPTIONS] [GAME]\n"
-           "\n"
-           "Plays a Taleplay game. GAME is a game's data folder (data_NAME), a folder\n"
-           "holding one, or a game's Windows program file (NAME.exe beside data_NAME);\n"
-           "the game is played as if NAME had been started in the folder above data_NAME.\n"
-           "Without GAME, a window lists the games of the current folder and the games\n"
-           "played lately. Started under a game's name (a link or copy named NAME), it\n"
-           "plays data_NAME of the current folder.\n"
-           "\n"
-           "Options:\n"
-           "  --screen WIDTHxHEIGHT  play in a window whose inside has that size\n"
-           "  --fullscreen           play on the whole screen\n"
-           "  --results DIR          write result files into DIR (as TALEPLAY_RESULTS does)\n"
-           "  --verbose              show the messages of the toolkit and of GStreamer\n"
-           "  -h, --help             show this help and exit\n"
-           "  --version              show the version and exit\n";
+    return usage().english();
 }
 
 std::string versionText() {

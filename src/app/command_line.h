@@ -1,6 +1,8 @@
 #pragma once
 // What `taleplay [OPTIONS] [GAME]` asks for. No Qt here: the command line is
 // read, and bad usage reported, before any window or toolkit exists.
+#include "app/phrase.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,12 +21,18 @@ struct WindowMode {
     int width = 0, height = 0; // the client area, for Sized
 };
 
+// Author mode: keys that rebuild the game and show an inspector over it,
+// which do nothing in a student's game; with Watch the game is also rebuilt
+// whenever a file of its data folder changes.
+enum class Authoring { Off, On, Watch };
+
 struct Options {
     Action action = Action::Play;
-    std::string problem; // for BadUsage: what was wrong, one line
+    Phrase problem; // for BadUsage: what was wrong, one line
     WindowMode window;
     std::optional<std::string> resultsFolder; // native path, as given
     Verbosity verbosity = Verbosity::Quiet;
+    Authoring authoring = Authoring::Off;
     std::optional<std::string> game; // native path, as given
 };
 
@@ -37,6 +45,8 @@ Options parseCommandLine(const std::vector<std::string>& args);
 inline constexpr int kLargestScreenSide = 8192;
 std::optional<WindowMode> parseScreenSize(const std::string& text);
 
+// In English; the launcher shows it translated.
+Phrase usage();
 std::string usageText();
 std::string versionText();
 

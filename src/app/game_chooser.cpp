@@ -1,6 +1,8 @@
 // The game chooser: a list to pick from with the keyboard or the mouse.
 #include "app/game_chooser.h"
 
+#include "app/language.h"
+
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -21,7 +23,8 @@ QString native(const std::string& path) {
 }
 
 std::optional<std::string> askForFolder(QWidget* parent) {
-    const QString folder = QFileDialog::getExistingDirectory(parent, QStringLiteral("Open folder"));
+    const QString folder =
+        QFileDialog::getExistingDirectory(parent, GameChooser::tr("Open folder"));
     if (folder.isEmpty())
         return std::nullopt;
     return QFile::encodeName(folder).toStdString();
@@ -38,19 +41,19 @@ GameChooser::GameChooser(std::string folder, std::vector<GameLocation> here,
             recent_.push_back(std::move(g));
     }
 
-    setWindowTitle(QStringLiteral("Taleplay"));
-    auto* heading = new QLabel(QStringLiteral("Choose a game to play:"), this);
+    setWindowTitle(tr("Choose a game — Taleplay"));
+    auto* heading = new QLabel(tr("Choose a game to play:"), this);
     list_ = new QListWidget(this);
     list_->setWordWrap(true);
     heading->setBuddy(list_);
     note_ = new QLabel(this);
     note_->setWordWrap(true);
     note_->hide();
-    openFolder_ = new QPushButton(QStringLiteral("&Open folder…"), this);
+    openFolder_ = new QPushButton(tr("&Open folder…"), this);
     openFolder_->setAutoDefault(false);
-    play_ = new QPushButton(QStringLiteral("&Play"), this);
+    play_ = new QPushButton(tr("&Play"), this);
     play_->setDefault(true);
-    auto* close = new QPushButton(QStringLiteral("&Close"), this);
+    auto* close = new QPushButton(tr("&Close"), this);
     close->setAutoDefault(false);
 
     auto* buttons = new QHBoxLayout;
@@ -83,18 +86,18 @@ void GameChooser::fill() {
     list_->clear();
     entries_.clear();
     if (!here_.empty()) {
-        addHeading(QStringLiteral("Games in %1").arg(native(folder_)));
+        addHeading(tr("Games in %1").arg(native(folder_)));
         for (const GameLocation& g : here_)
             addGame(g, native(g.name));
     }
     if (!recent_.empty()) {
-        addHeading(QStringLiteral("Played lately"));
+        addHeading(tr("Played lately"));
         for (const GameLocation& g : recent_)
             addGame(g, QStringLiteral("%1    (%2)").arg(native(g.name), native(g.folder)));
     }
     if (entries_.empty()) {
-        addHeading(QStringLiteral("No game here yet. Open a game's folder (data_NAME) or the "
-                                  "folder that holds it."));
+        addHeading(tr("No game here yet. Open a game's folder (data_NAME) or the "
+                      "folder that holds it."));
     }
     for (int row = 0; row < list_->count(); ++row) {
         if (gameOf(list_->item(row))) {
@@ -154,7 +157,7 @@ void GameChooser::openFolder() {
         return;
     GameSearch search = findGame(*folder, "/");
     if (!search.problem.empty()) {
-        note_->setText(native(search.problem));
+        note_->setText(native(translate(search.problem)));
         note_->show();
         return;
     }
@@ -165,7 +168,7 @@ void GameChooser::openFolder() {
     }
     folder_ = search.games.front().folder;
     here_ = std::move(search.games);
-    note_->setText(QStringLiteral("%1 holds several games: choose one.").arg(native(folder_)));
+    note_->setText(tr("%1 holds several games: choose one.").arg(native(folder_)));
     note_->show();
     fill();
     list_->setFocus();

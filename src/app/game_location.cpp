@@ -52,6 +52,10 @@ std::string folderText(const fs::path& folder) {
     return folder.empty() ? std::string("/") : folder.string();
 }
 
+GameSearch noGame(const char* text, std::vector<std::string> values) {
+    return {{}, Phrase{"GameLocation", text, std::move(values)}};
+}
+
 } // namespace
 
 std::string GameLocation::dataFolder() const {
@@ -77,7 +81,7 @@ GameSearch findGame(const std::string& argument, const std::string& currentFolde
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (!fs::exists(status))
-        return {{}, argument + ": no such file or folder"};
+        return noGame(TALEPLAY_TEXT("GameLocation", "%1: no such file or folder"), {argument});
 
     const std::string last = path.filename().string();
     const std::string parent = folderText(path.parent_path());
@@ -86,14 +90,17 @@ GameSearch findGame(const std::string& argument, const std::string& currentFolde
             return {{{parent, last.substr(kPrefix.size())}}, {}};
         std::vector<GameLocation> games = gamesIn(path.string());
         if (games.empty())
-            return {{}, argument + " holds no game: there is no data_NAME folder in it"};
+            return noGame(TALEPLAY_TEXT("GameLocation",
+                                        "%1 holds no game: there is no data_NAME folder in it"),
+                          {argument});
         return {std::move(games), {}};
     }
 
     if (!endsWithExeIgnoringCase(last))
-        return {{},
-                argument + " is not a game: give a data_NAME folder, a folder holding one, or "
-                           "NAME.exe beside data_NAME"};
+        return noGame(TALEPLAY_TEXT("GameLocation",
+                                    "%1 is not a game: give a data_NAME folder, a folder holding "
+                                    "one, or NAME.exe beside data_NAME"),
+                      {argument});
     // A game copied from Windows: its program file beside its data folder,
     // which the file system there found in any letter case.
     const std::string name = last.substr(0, last.size() - 4);
@@ -103,7 +110,8 @@ GameSearch findGame(const std::string& argument, const std::string& currentFolde
         if (paths::sameNameIgnoringCase(g.name, name))
             return {{g}, {}};
     }
-    return {{}, argument + ": there is no data_" + name + " folder beside it"};
+    return noGame(TALEPLAY_TEXT("GameLocation", "%1: there is no data_%2 folder beside it"),
+                  {argument, name});
 }
 
 ClassicStart classicStart(const std::string& startedAs, const std::string& currentFolder) {

@@ -3,6 +3,8 @@
 // itself only knows the classic way: a current folder and a started name.
 // Every other way in is turned into that pair here, so the start-up rules
 // stay the same for all of them. No Qt: tests run it on folders of their own.
+#include "app/phrase.h"
+
 #include <string>
 #include <vector>
 
@@ -24,7 +26,7 @@ struct GameLocation {
 // problem, said in one line without the program's name in front.
 struct GameSearch {
     std::vector<GameLocation> games;
-    std::string problem;
+    Phrase problem;
 };
 
 // `argument` is a data folder (data_NAME), a folder holding data folders, or

@@ -1,7 +1,9 @@
 // From the command line to the game's window.
 #include "app/launcher.h"
 
+#include "app/author_mode.h"
 #include "app/game_chooser.h"
+#include "app/language.h"
 #include "app/quiet_start.h"
 #include "app/recent_games.h"
 #include "app/taleforge_error.h"
@@ -89,17 +91,18 @@ std::unique_ptr<TForm1> openGameWindow(const std::string& startedAs, const Windo
 
 int run(int argc, char** argv) {
     const std::string startedAs = argc > 0 && argv[0] ? argv[0] : "taleplay";
+    useLanguage(languageFrom([](const char* name) { return std::getenv(name); }));
     const Options options =
         parseCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
     switch (options.action) {
     case Action::Help:
-        std::cout << usageText();
+        std::cout << translate(usage());
         return 0;
     case Action::Version:
         std::cout << versionText();
         return 0;
     case Action::BadUsage:
-        std::cerr << "taleplay: " << options.problem << "\n" << usageText();
+        std::cerr << "taleplay: " << translate(options.problem) << "\n" << translate(usage());
         return 2;
     case Action::Play:
         break;
@@ -115,7 +118,7 @@ int run(int argc, char** argv) {
     if (options.game) {
         GameSearch search = findGame(*options.game, startFolder);
         if (!search.problem.empty()) {
-            std::cerr << "taleplay: " << search.problem << "\n";
+            std::cerr << "taleplay: " << translate(search.problem) << "\n";
             return 2;
         }
         if (search.games.size() == 1) {
@@ -147,6 +150,7 @@ int run(int argc, char** argv) {
     char* qtArgv[] = {program.data(), nullptr};
     QApplication app(qtArgc, qtArgv);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.taleplay.Taleplay"));
+    installTranslation();
 
     RecentGames recent = RecentGames::forUser();
     if (choose) {
@@ -159,7 +163,12 @@ int run(int argc, char** argv) {
     std::string playAs = startedAs;
     if (game) {
         if (!enterGameFolder(*game)) {
-            std::cerr << "taleplay: cannot enter the folder " << game->folder << "\n";
+            std::cerr << "taleplay: "
+                      << translate(
+                             Phrase{"Launcher",
+                                    QT_TRANSLATE_NOOP("Launcher", "cannot enter the folder %1"),
+                                    {game->folder}})
+                      << "\n";
             return 2;
         }
         playAs = game->name;
@@ -176,9 +185,32 @@ int run(int argc, char** argv) {
             std::filesystem::create_directories(*own, ec);
         if (own && !ec) {
             form->game().state.resultFolder = *own;
-            std::cerr << "taleplay: " << game->folder
-                      << " cannot be written; the result file goes to " << *own << "\n";
+            std::cerr << "taleplay: "
+                      << translate(Phrase{"Launcher",
+                                          QT_TRANSLATE_NOOP("Launcher",
+                                                            "%1 cannot be written; the result "
+                                                            "file goes to %2"),
+                                          {game->folder, *own}})
+                      << "\n";
         }
+    }
+    if (options.authoring != Authoring::Off) {
+        // Owned by the window.
+        new AuthorMode(*form,
+                       options.authoring == Authoring::Watch ? WatchFiles::Yes : WatchFiles::No);
+        std::cerr << "taleplay: "
+                  << translate(Phrase{
+                         "Launcher",
+                         options.authoring == Authoring::Watch
+                             ? QT_TRANSLATE_NOOP("Launcher",
+                                                 "author mode: F5 rebuilds the game from its "
+                                                 "files, F12 shows the inspector; a change to a "
+                                                 "file of the game rebuilds it too")
+                             : QT_TRANSLATE_NOOP("Launcher",
+                                                 "author mode: F5 rebuilds the game from its "
+                                                 "files, F12 shows the inspector"),
+                         {}})
+                  << "\n";
     }
     return app.exec();
 }

@@ -18,7 +18,7 @@ bool endsWithExeInAnyCase(const std::string& name) {
 
 } // namespace
 
-void TForm1::StartUp() {
+void TForm1::StartUp(Halt whenFolderMissing) {
     ProgramState& state = game_.state;
     // Native, both: the folder and the started name are the file system's
     // bytes and stay so; only game names appended later are Windows-1251.
@@ -40,8 +40,10 @@ void TForm1::StartUp() {
     }
     paths::setNativeFolders({state.workingFolder, state.dataFolder});
 
-    if (!paths::folderExists(state.dataFolder))
-        MissingFileReport(game_, state.dataFolder, Halt::Yes);
+    if (!paths::folderExists(state.dataFolder)) {
+        MissingFileReport(game_, state.dataFolder, whenFolderMissing);
+        return; // only when the report did not end the program
+    }
 
     state.start = StartRequest{};
     state.pauseCounter = 0;
@@ -52,6 +54,22 @@ void TForm1::StartUp() {
     BuildTexts(game_);
     BuildTextWindows(game_);
     BuildButtons(game_);
+}
+
+void TForm1::Rebuild() {
+    if (!startUpDone_)
+        return; // the first start-up is still to come, or under way
+    // A click still running (clicks nest through `pause`) or a modal window
+    // open must not find its screen gone under it.
+    if (handlingEvent()) {
+        rebuildWaiting_ = true;
+        return;
+    }
+    runEvent([this] {
+        game_.reset();
+        StartUp(Halt::No);
+    });
+    emit screenBuilt();
 }
 
 } // namespace taleplay

@@ -71,8 +71,17 @@ void TForm1::FormActivate() {
     if (startUpBegun_ || !isVisible())
         return;
     startUpBegun_ = true;
-    runEvent([this] { StartUp(); });
+    runEvent([this] { StartUp(Halt::Yes); });
     startUpDone_ = true;
+    emit screenBuilt();
+}
+
+void TForm1::eventDone() {
+    if (--eventDepth_ > 0 || !rebuildWaiting_)
+        return;
+    rebuildWaiting_ = false;
+    // After the handler that is returning now, from the event loop.
+    QTimer::singleShot(0, this, [this] { Rebuild(); });
 }
 
 void TForm1::FormClose() {

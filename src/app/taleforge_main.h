@@ -36,6 +36,7 @@ class TForm1 final : public QWidget, public GameWindow {
     // Runs one event's work: errors of the game stop it and are shown by the
     // default error handler; the program goes on.
     template <class F> void runEvent(F&& work) {
+        EventScope running(*this);
         try {
             work();
         } catch (const ProgramHalted&) {
@@ -46,6 +47,15 @@ class TForm1 final : public QWidget, public GameWindow {
             ShowException(e.what());
         }
     }
+    // Whether an event's work is under way (events nest through `pause` and
+    // modal windows).
+    bool handlingEvent() const { return eventDepth_ > 0; }
+
+    // Author mode: builds the game again from the files on disk as a fresh
+    // start would, in the same window. Asked for while an event is being
+    // handled, it waits until that event is done. A missing data folder is
+    // reported without ending the program, so its author can put it back.
+    void Rebuild();
 
     // The default error handler: the message in a modal message box.
     void ShowException(const std::string& message);
@@ -71,6 +81,11 @@ class TForm1 final : public QWidget, public GameWindow {
 
     QTimer* Timer1 = nullptr;
 
+  signals:
+    // The start-up sequence has built the game screen (at the start, and
+    // after each rebuild), whether or not an error stopped it on the way.
+    void screenBuilt();
+
   protected:
     bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
@@ -82,13 +97,22 @@ class TForm1 final : public QWidget, public GameWindow {
     void FormActivate();
     void FormClose();
     void FormDestroy();
-    void StartUp();
+    void StartUp(Halt whenFolderMissing);
+
+    struct EventScope {
+        explicit EventScope(TForm1& f) : form(f) { ++form.eventDepth_; }
+        ~EventScope() { form.eventDone(); }
+        TForm1& form;
+    };
+    void eventDone();
 
     std::string startedAs_;
     Game game_;
     TForm2* errorWindow_ = nullptr;
     bool startUpBegun_ = false;
     bool startUpDone_ = false;
+    int eventDepth_ = 0;
+    bool rebuildWaiting_ = false;
 };
 
 } // namespace taleplay

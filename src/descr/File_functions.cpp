@@ -24,7 +24,9 @@ void streamLines(const std::string& fsPath, std::string_view shownPath,
                  const std::string& foldedKey, Compare compare, OnMatch& onMatch) {
     files::LineReader reader(fsPath, std::string(shownPath));
     std::string line, folded, spare, pending;
+    std::size_t number = 0;
     while (reader.next(line)) {
+        ++number;
         std::string_view searched = line;
         switch (compare) {
         case Compare::Exact:
@@ -42,16 +44,19 @@ void streamLines(const std::string& fsPath, std::string_view shownPath,
             searched = folded;
             break;
         }
-        if (searched.find(foldedKey) != std::string_view::npos && onMatch(line) == Scan::Stop)
+        if (searched.find(foldedKey) != std::string_view::npos &&
+            onMatch(line, number) == Scan::Stop)
             return;
     }
 }
 
 // The one loop under every lookup: hands each line that contains the key,
-// compared as `compare` says, to `onMatch`, in file order, until it says
-// stop. The file comes from memory while it is unchanged on disk.
+// compared as `compare` says, to `onMatch` with its number (from 1), in file
+// order, until it says stop. The file comes from memory while it is
+// unchanged on disk.
 template <typename OnMatch>
-void scanLines(std::string_view file, std::string_view key, Compare compare, OnMatch onMatch) {
+void scanNumberedLines(std::string_view file, std::string_view key, Compare compare,
+                       OnMatch onMatch) {
     // An empty key is never found, as with the original's position search;
     // that includes an answer key that normalisation empties.
     const std::string foldedKey = descr::foldKey(key, compare);
@@ -67,9 +72,15 @@ void scanLines(std::string_view file, std::string_view key, Compare compare, OnM
     }
     for (const std::uint32_t index : kept->matches(compare, foldedKey)) {
         std::string line(kept->line(index));
-        if (onMatch(line) == Scan::Stop)
+        if (onMatch(line, std::size_t(index) + 1) == Scan::Stop)
             return;
     }
+}
+
+template <typename OnMatch>
+void scanLines(std::string_view file, std::string_view key, Compare compare, OnMatch onMatch) {
+    scanNumberedLines(file, key, compare,
+                      [&](std::string& line, std::size_t) { return onMatch(line); });
 }
 
 std::string firstLine(std::string_view file, std::string_view key, Compare compare) {
@@ -136,6 +147,27 @@ std::string keyValue(std::string_view file, std::string_view key) {
 bool flagSet(std::string_view file, std::string_view flagText) {
     // The first match settles it; the rest of the file cannot unset a flag.
     return !firstLine(file, flagText, Compare::AnyCase).empty();
+}
+
+std::vector<NumberedLine> numberedLinesWithKey(std::string_view file, std::string_view key,
+                                               KeyCase keyCase) {
+    std::vector<NumberedLine> found;
+    scanNumberedLines(file, key, keyCase == KeyCase::Exact ? Compare::Exact : Compare::AnyCase,
+                      [&](std::string& line, std::size_t number) {
+                          found.push_back({static_cast<int>(number), std::move(line)});
+                          return Scan::Continue;
+                      });
+    return found;
+}
+
+int firstLineNumberWithKey(std::string_view file, std::string_view key, KeyCase keyCase) {
+    int found = 0;
+    scanNumberedLines(file, key, keyCase == KeyCase::Exact ? Compare::Exact : Compare::AnyCase,
+                      [&](std::string&, std::size_t number) {
+                          found = static_cast<int>(number);
+                          return Scan::Stop;
+                      });
+    return found;
 }
 
 } // namespace taleplay

@@ -9,6 +9,7 @@
 // but cannot be read throws InOutError. An empty key never matches.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace taleplay {
 
@@ -37,5 +38,17 @@ std::string keyValue(std::string_view file, std::string_view key);
 
 // Whether any line contains `flagText` in any case.
 bool flagSet(std::string_view file, std::string_view flagText);
+
+// Where keys are written, for the tools that point an author at a line: the
+// lines holding `key` with their numbers (from 1), and the number of the
+// first, 0 when there is none. The player itself never asks.
+enum class KeyCase { Exact, Any };
+struct NumberedLine {
+    int number;
+    std::string text;
+};
+std::vector<NumberedLine> numberedLinesWithKey(std::string_view file, std::string_view key,
+                                               KeyCase keyCase);
+int firstLineNumberWithKey(std::string_view file, std::string_view key, KeyCase keyCase);
 
 } // namespace taleplay

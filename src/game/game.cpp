@@ -5,12 +5,20 @@ namespace taleplay {
 
 Game::Game(QWidget& window, GameWindow& events) : events_(events), host_(window) {
     ImageServant = &host_.createImage("ImageServant");
+    LabelServant = &host_.createLabel("LabelServant");
+    VideoWindow1 = &host_.createVideo("VideoWindow1");
+    FilterGraph1 = new FilterGraph(*VideoWindow1, &window);
+    setResourceState();
+}
+
+void Game::setResourceState() {
+    ImageServant->clearPicture();
     ImageServant->setGeometry(0, 0, 65, 37);
+    ImageServant->setStretch(false);
     ImageServant->setAutoSize(true);
     ImageServant->setTransparent(true);
     ImageServant->hide();
 
-    LabelServant = &host_.createLabel("LabelServant");
     LabelServant->move(0, 0);
     FontSpec servantFont;
     servantFont.height = 23;
@@ -18,10 +26,35 @@ Game::Game(QWidget& window, GameWindow& events) : events_(events), host_(window)
     LabelServant->setCaption("LabelServant");
     LabelServant->hide();
 
-    VideoWindow1 = &host_.createVideo("VideoWindow1");
     VideoWindow1->setGeometry(24, 136, 65, 57);
+    VideoWindow1->setFile({});
     VideoWindow1->hide();
-    FilterGraph1 = new FilterGraph(*VideoWindow1, &window);
+}
+
+void Game::reset() {
+    StopVideo();
+    FilterGraph1->clearGraph();
+    stopSound();
+
+    // From the last control to the first, as the end screen goes; the
+    // window resource's own stay and get their first state back.
+    const std::vector<Control*> all = host_.controls();
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        Control* c = *it;
+        if (c != ImageServant && c != LabelServant && c != VideoWindow1)
+            host_.destroy(*c);
+    }
+    tables = ComponentTables{};
+    host_.setColour(clBtnFace);
+    setResourceState();
+    // Stacked as at the start: the video window at the bottom of its layer,
+    // and that layer above the painted one.
+    host_.sendToBack(*VideoWindow1);
+
+    // Where the result file goes was decided before the game started.
+    ProgramState fresh;
+    fresh.resultFolder = std::move(state.resultFolder);
+    state = std::move(fresh);
 }
 
 void Game::releaseMedia() {

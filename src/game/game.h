@@ -110,6 +110,15 @@ class Game {
     void StopVideo();
     // Frees the video graph (which stops any video), then the audio library.
     void releaseMedia();
+    // Stops the sound PlayAudio started and frees its stream.
+    void stopSound();
+
+    // Takes the game back to where a fresh start begins: video and sound
+    // stopped, every control the builders made destroyed, the tables empty,
+    // the controls of the window resource and the program state as at the
+    // start. The reports so far are kept. For author mode's rebuild; call it
+    // only while no event of the game is being handled.
+    void reset();
 
     // Whether the text typed into a text window is one of its right answers;
     // `target` is the rule's target text that named it, such as textwindow1.
@@ -122,6 +131,8 @@ class Game {
     void recordMessage(const std::string& utf8) { messages_.push_back(utf8); }
 
   private:
+    void setResourceState();
+
     GameWindow& events_;
     ControlHost host_;
     AudioLibrary audio_;

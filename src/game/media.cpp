@@ -54,6 +54,14 @@ void Game::StopVideo() {
         VideoWindow1->hide();
 }
 
+void Game::stopSound() {
+    if (soundStream_ == 0)
+        return;
+    audio_.channelStop(soundStream_);
+    audio_.streamFree(soundStream_);
+    soundStream_ = 0;
+}
+
 void Game::PlayAudio(const std::string& fullPath) {
     if (soundStream_ != 0) {
         audio_.channelStop(soundStream_);

@@ -273,6 +273,7 @@ Picture decodeFlic(Reader& r) {
     if (frameEnd - at < 16)
         r.fail("frame too short");
     Picture pic;
+    chargeWorkingMemory(std::int64_t(w) * h, kAnimator);
     allocate(pic, w, h, kAnimator);
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(w * h), 0);
     Palette pal = blackPalette();

@@ -224,9 +224,14 @@ Picture decodeJpeg(Bytes data, std::size_t size) {
     // its pixels, then the picture's own size (sides beyond kMaxSide go
     // straight to allocate's message). No scaling is asked for, so the
     // output size is the file's size.
-    if (cinfo.image_width <= kMaxSide && cinfo.image_height <= kMaxSide &&
-        coefficientBytes(cinfo, d.multipleScans) > std::uint64_t(kMaxJpegMemory))
-        throw PictureError(kTooMuchMemory);
+    if (cinfo.image_width <= kMaxSide && cinfo.image_height <= kMaxSide) {
+        const std::uint64_t coefficients = coefficientBytes(cinfo, d.multipleScans);
+        if (coefficients > std::uint64_t(kMaxJpegMemory))
+            throw PictureError(kTooMuchMemory);
+        // The coefficients of a progressive file live beside the pixels:
+        // together they stay within one decode's memory.
+        chargeWorkingMemory(static_cast<std::int64_t>(coefficients), "JPEG");
+    }
     // An incomplete file fails below, so every pixel of a returned picture
     // is written.
     allocate(pic, cinfo.image_width, cinfo.image_height, "JPEG", Fill::Unwritten);

@@ -160,6 +160,13 @@ class PictureCache {
         }
     }
 
+    // Lets go of the pictures kept only for reuse; those shown stay.
+    void dropKept() {
+        std::lock_guard lock(mutex_);
+        recent_.clear();
+        recentBytes_ = 0;
+    }
+
     void clear() {
         std::lock_guard lock(mutex_);
         entries_.clear();
@@ -210,6 +217,12 @@ class PictureCache {
 
 PictureCache& cache() {
     static PictureCache instance;
+    // Pictures kept for reuse go before any picture is refused for memory.
+    static const bool reclaims = [] {
+        setMemoryReclaimer([] { cache().dropKept(); });
+        return true;
+    }();
+    (void)reclaims;
     return instance;
 }
 
@@ -242,6 +255,8 @@ std::optional<std::string> paletteFileOf(const Format& format, const std::string
 
 Picture decodeFile(const Format& format, const std::string& fsPath, const std::string& shownName,
                    const std::optional<std::string>& palette, Checker check) {
+    cache(); // its reclaimer is set before anything is decoded
+    const DecodeScope decode;
     std::vector<unsigned char> bytes;
     files::readWholeFile(fsPath, shownName, bytes, kMaxFileBytes);
     if (palette) {

@@ -22,6 +22,9 @@ Picture render(const Metafile& m, const char* format) {
     const Renderer renderer = registered;
     if (!renderer)
         throw PictureError(std::string(format) + " pictures cannot be drawn here (no renderer)");
+    // The renderer draws the picture twice, on white and on black, to tell
+    // what it leaves out.
+    chargeWorkingMemory(2 * std::int64_t(m.width) * m.height * 4, format);
     return renderer(m);
 }
 

@@ -112,24 +112,6 @@ std::shared_ptr<const Picture> readDib(Bytes data, std::size_t size, Player& pla
 
 namespace {
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Windows-1252 where it differs from Latin-1.
 constexpr char16_t k1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
@@ -152,7 +134,7 @@ std::string textToUtf8(const std::string& bytes, unsigned charset) {
         char32_t cp = b;
         if (charset == kAnsiCharset && b >= 0x80 && b < 0xA0)
             cp = k1252High[b - 0x80];
-        appendUtf8(out, cp);
+        utf8::append(out, cp);
     }
     return out;
 }
@@ -173,7 +155,7 @@ std::string utf16ToUtf8(const std::string& bytes) {
         } else if (u >= 0xD800 && u < 0xE000) {
             u = 0xFFFD;
         }
-        appendUtf8(out, u);
+        utf8::append(out, u);
     }
     return out;
 }

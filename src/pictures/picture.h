@@ -15,15 +15,33 @@ namespace taleplay::pictures {
 // Hard limits checked before any pixel memory is allocated.
 inline constexpr std::int64_t kMaxSide = 16384;
 inline constexpr std::int64_t kMaxPixelBytes = 256ll * 1024 * 1024;
+// What one decode may take, its pixels and every buffer of the decoder and
+// of its library together.
+inline constexpr std::int64_t kMaxDecodeBytes = kMaxPixelBytes;
+
+// The pixel memory of every decoded picture alive now.
+std::int64_t livePictureBytes();
 
 // An allocator that leaves new elements as they are on resize: a decoder that
 // writes every pixel does not pay for zeroing a large buffer first.
+// It also counts what it holds, so that all pictures alive together stay
+// within their memory budget.
+namespace detail {
+void countPixelMemory(std::int64_t bytes);
+}
 template <class T> struct UninitialisedAllocator : std::allocator<T> {
-    template <class U> struct rebind {
-        using other = UninitialisedAllocator<U>;
-    };
+    template <class U> struct rebind { using other = UninitialisedAllocator<U>; };
     UninitialisedAllocator() = default;
     template <class U> UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    T* allocate(std::size_t n) {
+        T* p = std::allocator<T>::allocate(n);
+        detail::countPixelMemory(static_cast<std::int64_t>(n * sizeof(T)));
+        return p;
+    }
+    void deallocate(T* p, std::size_t n) noexcept {
+        detail::countPixelMemory(-static_cast<std::int64_t>(n * sizeof(T)));
+        std::allocator<T>::deallocate(p, n);
+    }
     template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
     template <class U, class... Args> void construct(U* p, Args&&... args) {
         ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
@@ -53,9 +71,39 @@ struct Picture {
 enum class Fill { Zero, Unwritten };
 
 // Throws PictureError naming `format` when a picture of w x h would break the
-// limits above (computed in 64 bits); otherwise sizes `pic` for it.
+// limits above (computed in 64 bits), would take the decode past
+// kMaxDecodeBytes, or all pictures past their budget; otherwise sizes `pic`
+// for it.
 void allocate(Picture& pic, std::int64_t w, std::int64_t h, const char* format,
               Fill fill = Fill::Zero);
+
+// Counts memory the decode under way takes besides pixels (a library's strip
+// buffer or coefficients, a decoder's planes); throws PictureError naming
+// `format` when the decode's total would pass kMaxDecodeBytes.
+void chargeWorkingMemory(std::int64_t bytes, const char* format);
+
+// Opened around one decode: what it takes is counted from nothing, and is
+// forgotten when it closes. Decoders called outside one check each charge
+// on its own.
+class DecodeScope {
+  public:
+    DecodeScope();
+    ~DecodeScope();
+    DecodeScope(const DecodeScope&) = delete;
+    DecodeScope& operator=(const DecodeScope&) = delete;
+
+  private:
+    std::int64_t saved_;
+    bool wasOpen_;
+};
+
+// The pixel memory all pictures alive at once may take: the environment
+// variable TALEPLAY_PICTURE_MEMORY in MiB, 1024 when it is not set. A picture
+// that would pass it fails (PictureError), after the pictures kept only for
+// reuse were let go (the reclaimer, which the loader sets).
+std::int64_t pictureMemoryBudget();
+void setPictureMemoryBudget(std::int64_t bytes); // tests; 0: from the environment again
+void setMemoryReclaimer(void (*reclaim)());
 
 // For tests: fill pixels that allocate() leaves unwritten with `pattern`, so
 // that decoding twice with two patterns shows any pixel a decoder forgot.

@@ -250,6 +250,8 @@ std::vector<std::uint8_t> PspReader::expand(const Channel& c, unsigned compressi
     const std::size_t padded = (rowBytes + 3) / 4 * 4;
     const std::size_t rows = static_cast<std::size_t>(height);
     stride = c.expanded >= padded * rows ? padded : rowBytes;
+    // A layer's planes live together, beside the pixels.
+    chargeWorkingMemory(static_cast<std::int64_t>(stride * rows), kPsp);
     std::vector<std::uint8_t> out(stride * rows, 0);
     Bytes src = r_.at(c.data.at, c.data.size);
     const std::size_t n = static_cast<std::size_t>(c.data.size);

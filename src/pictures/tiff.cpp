@@ -172,6 +172,14 @@ Picture decodeTiffAs(Bytes data, std::size_t size, const char* format, bool stri
     std::uint32_t width = 0, height = 0;
     TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height);
+    // libtiff reads a strip or a tile at a time (each plane's, when the
+    // planes are kept apart) beside the pixels.
+    std::uint16_t planar = PLANARCONFIG_CONTIG, samples = 1;
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+    const std::int64_t chunk =
+        TIFFIsTiled(tif.get()) ? TIFFTileSize64(tif.get()) : TIFFStripSize64(tif.get());
+    chargeWorkingMemory(chunk * (planar == PLANARCONFIG_SEPARATE ? samples : 1), format);
     Picture pic;
     allocate(pic, width, height, format);
     RgbaImage rgba(tif.get());

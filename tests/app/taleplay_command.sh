@@ -9,6 +9,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 export XDG_CONFIG_HOME="$work/config"
+# English, whatever the machine's own language: the texts below are English.
+export LANG=C.UTF-8
+unset LC_ALL LC_MESSAGES LANGUAGE
 mkdir -p games/data_quiz empty
 touch notes.txt
 # A short silent sound, so the media stack starts (it has most to say).
@@ -32,6 +35,17 @@ run() {
 run 0 "$player" --help
 head -n 1 out.txt | grep -qx 'Usage: taleplay \[OPTIONS\] \[GAME\]' || fail "--help: $(head -n 1 out.txt)"
 [ ! -s err.txt ] || fail "--help wrote to stderr"
+
+# In Russian where the locale asks for it; the option names stay.
+run 0 env LANG=ru_RU.UTF-8 "$player" --help
+head -n 1 out.txt | grep -qx 'Использование: taleplay \[ПАРАМЕТРЫ\] \[ИГРА\]' || fail "Russian --help: $(head -n 1 out.txt)"
+grep -q -- '--author' out.txt || fail "Russian --help lost an option"
+run 2 env LC_MESSAGES=ru_RU.UTF-8 "$player" --bogus
+[ "$(head -n 1 err.txt)" = "taleplay: неизвестный параметр '--bogus'" ] || fail "Russian bad usage: $(head -n 1 err.txt)"
+# The message scripts read stays as it is.
+run 1 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LANG=ru_RU.UTF-8 "$player" games/data_quiz
+[ "$(cat err.txt)" = "taleplay: no graphical display (DISPLAY and WAYLAND_DISPLAY are not set)" ] ||
+  fail "Russian no display: $(cat err.txt)"
 
 run 0 "$player" --version
 [ "$(cat out.txt)" = "taleplay $version" ] || fail "--version: $(cat out.txt)"
@@ -65,4 +79,9 @@ grep -q "folder=@ByteArray($work/games)" config/taleplay/taleplay.ini || fail "t
 
 run 124 env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen timeout 5 "$player" --verbose games/data_quiz
 [ -s err.txt ] || fail "--verbose showed nothing"
+
+# Author mode says which keys it brings, and nothing else.
+run 124 env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen timeout 5 "$player" --watch games/data_quiz
+[ "$(cat err.txt)" = "taleplay: author mode: F5 rebuilds the game from its files, F12 shows the inspector; a change to a file of the game rebuilds it too" ] ||
+  fail "author mode said: $(cat err.txt)"
 echo "taleplay command line: all good"

@@ -108,6 +108,26 @@ TEST(CommandLine, OptionsAndGame) {
     }
 }
 
+TEST(CommandLine, AuthorModeAndWatching) {
+    struct Row {
+        std::vector<std::string> args;
+        Authoring authoring;
+    } rows[] = {
+        {{"g"}, Authoring::Off},
+        {{"--author", "g"}, Authoring::On},
+        {{"g", "--author"}, Authoring::On},
+        // Watching is for authors: it brings author mode along.
+        {{"--watch", "g"}, Authoring::Watch},
+        {{"--author", "--watch"}, Authoring::Watch},
+        {{"--watch", "--author"}, Authoring::Watch},
+    };
+    for (const Row& r : rows) {
+        const Options o = parseCommandLine(r.args);
+        EXPECT_EQ(o.action, Action::Play) << ::testing::PrintToString(r.args);
+        EXPECT_EQ(o.authoring, r.authoring) << ::testing::PrintToString(r.args);
+    }
+}
+
 TEST(CommandLine, BadUsageSaysWhatIsWrong) {
     struct Row {
         std::vector<std::string> args;
@@ -117,6 +137,8 @@ TEST(CommandLine, BadUsageSaysWhatIsWrong) {
         {{"-x", "g"}, "unknown option '-x'"},
         {{"-"}, "unknown option '-'"},
         {{"--help=yes"}, "unknown option '--help=yes'"},
+        {{"--author=yes"}, "unknown option '--author=yes'"},
+        {{"--watch=5"}, "unknown option '--watch=5'"},
         {{"a", "b"}, "only one GAME"},
         {{"--screen"}, "--screen takes WIDTHxHEIGHT"},
         {{"--screen", "1024"}, "--screen takes"},
@@ -133,8 +155,9 @@ TEST(CommandLine, BadUsageSaysWhatIsWrong) {
     for (const Row& r : rows) {
         const Options o = parseCommandLine(r.args);
         EXPECT_EQ(o.action, Action::BadUsage) << ::testing::PrintToString(r.args);
-        EXPECT_NE(o.problem.find(r.says), std::string::npos) << o.problem;
-        EXPECT_EQ(o.problem.find('\n'), std::string::npos) << o.problem;
+        const std::string problem = o.problem.english();
+        EXPECT_NE(problem.find(r.says), std::string::npos) << problem;
+        EXPECT_EQ(problem.find('\n'), std::string::npos) << problem;
     }
     EXPECT_TRUE(parseScreenSize("8192x8192"));
     EXPECT_TRUE(parseScreenSize("1x1"));
@@ -142,8 +165,8 @@ TEST(CommandLine, BadUsageSaysWhatIsWrong) {
 
 TEST(CommandLine, UsageAndVersionTexts) {
     EXPECT_EQ(usageText().rfind("Usage: taleplay [OPTIONS] [GAME]\n", 0), 0u);
-    for (const char* option :
-         {"--screen", "--fullscreen", "--results", "--verbose", "--help", "--version"})
+    for (const char* option : {"--screen", "--fullscreen", "--results", "--verbose", "--author",
+                               "--watch", "--help", "--version"})
         EXPECT_NE(usageText().find(option), std::string::npos) << option;
     EXPECT_EQ(versionText().rfind("taleplay ", 0), 0u);
     EXPECT_EQ(versionText().back(), '\n');
@@ -201,7 +224,7 @@ TEST(GameLocation, EveryWayOfNamingAGame) {
     for (const Row& r : rows) {
         f.dir.write("win/planets.exe", "MZ"); // a second program file, lower case
         const GameSearch s = findGame(r.argument, r.currentFolder);
-        ASSERT_EQ(s.problem, "") << r.argument;
+        ASSERT_EQ(s.problem.english(), "") << r.argument;
         ASSERT_EQ(s.games.size(), 1u) << r.argument;
         EXPECT_EQ(s.games[0], (GameLocation{r.folder, r.name})) << r.argument;
     }
@@ -212,7 +235,7 @@ TEST(GameLocation, EveryWayOfNamingAGame) {
 TEST(GameLocation, SeveralGamesAreOfferedInOrder) {
     GamesFolder f;
     const GameSearch s = findGame(f.games, "/");
-    EXPECT_EQ(s.problem, "");
+    EXPECT_EQ(s.problem.english(), "");
     ASSERT_EQ(s.games.size(), 2u);
     EXPECT_EQ(s.games[0], (GameLocation{f.games, "maze"}));
     EXPECT_EQ(s.games[1], (GameLocation{f.games, "quiz"}));
@@ -235,8 +258,9 @@ TEST(GameLocation, WhatIsNoGameIsSaidInOneLine) {
     for (const Row& r : rows) {
         const GameSearch s = findGame(r.argument, "/");
         EXPECT_TRUE(s.games.empty()) << r.argument;
-        EXPECT_EQ(s.problem.rfind(r.says, 0), 0u) << s.problem;
-        EXPECT_EQ(s.problem.find('\n'), std::string::npos) << s.problem;
+        const std::string problem = s.problem.english();
+        EXPECT_EQ(problem.rfind(r.says, 0), 0u) << problem;
+        EXPECT_EQ(problem.find('\n'), std::string::npos) << problem;
     }
 }
 

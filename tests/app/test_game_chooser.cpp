@@ -48,7 +48,7 @@ TEST(GameChooser, ListsTheFolderAndTheGamesPlayedLately) {
     EXPECT_EQ(chooser.list().currentRow(), 1);
     EXPECT_TRUE(chooser.playButton().isEnabled());
     EXPECT_EQ(chooser.openFolderButton().text().remove('&').toStdString(), "Open folder…");
-    EXPECT_EQ(chooser.windowTitle().toStdString(), "Taleplay");
+    EXPECT_EQ(chooser.windowTitle().toStdString(), "Choose a game — Taleplay");
 }
 
 TEST(GameChooser, PlayedWithTheKeyboard) {

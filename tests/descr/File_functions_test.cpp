@@ -98,6 +98,38 @@ TEST_F(FileFunctions, LineLookupsAndCounts) {
     EXPECT_EQ(nthLineWithKey(file, cp("*Ёлка*"), 1), cp("*ЁЛКА*Ель#"));
 }
 
+// The numbers an editor shows, blank lines and a line end of any kind
+// counted; kept in memory or not, the same.
+TEST_F(FileFunctions, LineNumbersOfKeys) {
+    const std::string file = write("\r\n"
+                                   "*picture1*name*a.bmp#\r\n"
+                                   "\n"
+                                   "*Picture1*leftinpixels*5#\r\n"
+                                   "*picture1*topinpixels*7# *picture1*name*b.bmp#\n"
+                                   "*picture12*name*c.bmp#");
+    struct Row {
+        const char* key;
+        KeyCase keyCase;
+        int first;
+        std::vector<int> numbers;
+    } rows[] = {
+        {"*picture1*", KeyCase::Exact, 2, {2, 5}},   {"*picture1*", KeyCase::Any, 2, {2, 4, 5}},
+        {"*picture1", KeyCase::Exact, 2, {2, 5, 6}}, {"*picture12*name*", KeyCase::Exact, 6, {6}},
+        {"*picture2*", KeyCase::Any, 0, {}},         {"", KeyCase::Exact, 0, {}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.key);
+        EXPECT_EQ(firstLineNumberWithKey(file, r.key, r.keyCase), r.first);
+        std::vector<int> numbers;
+        for (const NumberedLine& l : numberedLinesWithKey(file, r.key, r.keyCase))
+            numbers.push_back(l.number);
+        EXPECT_EQ(numbers, r.numbers);
+    }
+    EXPECT_EQ(numberedLinesWithKey(file, "*Picture1*", KeyCase::Exact).at(0).text,
+              "*Picture1*leftinpixels*5#");
+    EXPECT_EQ(firstLineNumberWithKey(folder.composed("none.txt"), "*a*", KeyCase::Any), 0);
+}
+
 TEST_F(FileFunctions, AnswerComparison) {
     const std::string file =
         write("*textwindow1*rightanswer*Москва - столица#\n"

@@ -174,3 +174,88 @@ TEST_F(Loader, PicturesStillShownAreSharedAfterTheStrongListForgetsThem) {
     }
     EXPECT_EQ(loadPicture(path, "shown.png"), shown);
 }
+
+namespace {
+
+// `f` with the value of its TIFF tag `tag` (a SHORT or LONG in the first
+// directory of a little-endian file) set to `value`.
+File withTiffTag(File f, unsigned tag, std::uint32_t value) {
+    auto u16 = [&](std::size_t at) { return unsigned(f[at] | f[at + 1] << 8); };
+    const std::size_t ifd = f[4] | f[5] << 8 | f[6] << 16 | std::size_t(f[7]) << 24;
+    for (unsigned i = 0, n = u16(ifd); i < n; ++i) {
+        const std::size_t e = ifd + 2 + 12 * i;
+        if (u16(e) != tag)
+            continue;
+        const bool isShort = u16(e + 2) == 3;
+        for (int b = 0; b < (isShort ? 2 : 4); ++b)
+            f[e + 8 + b] = static_cast<unsigned char>(value >> (8 * b));
+        return f;
+    }
+    ADD_FAILURE() << "no tag " << tag;
+    return f;
+}
+
+// The budget back as it was when the test ends.
+struct Budget {
+    explicit Budget(std::int64_t bytes) { setPictureMemoryBudget(bytes); }
+    ~Budget() { setPictureMemoryBudget(0); }
+};
+
+} // namespace
+
+// What a library needs beside the pixels counts with them: a picture whose
+// pixels fit may still be refused before anything large is allocated.
+TEST_F(Loader, ADecodeStaysWithinItsMemoryLimit) {
+    // Grey, progressive, 7000 x 7000: 94 MiB of coefficients and 187 MiB of
+    // pixels, each within the limit, together past it.
+    File jpeg =
+        writeJpeg(16, 16, 1, std::vector<unsigned char>(256, 90), 90, JpegScans::Progressive);
+    for (std::size_t i = 2; i + 9 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC2) {
+            jpeg[i + 5] = 7000 >> 8, jpeg[i + 6] = 7000 & 0xFF;
+            jpeg[i + 7] = 7000 >> 8, jpeg[i + 8] = 7000 & 0xFF;
+            break;
+        }
+    write("big.jpg", jpeg);
+    EXPECT_EQ(errorOf("big.jpg"), "JPEG picture needs more than 256 MiB of memory to decode");
+
+    // One LZW strip of 6500 x 6500 RGB: a 121 MiB strip buffer beside
+    // 161 MiB of pixels.
+    File tiff = writeTiff(TiffSpec{.width = 16, .height = 16, .compression = 5, .rowsPerStrip = 16},
+                          std::vector<unsigned char>(16 * 16 * 3, 7));
+    for (unsigned tag : {256u, 257u, 278u})
+        tiff = withTiffTag(tiff, tag, 6500);
+    write("big.tif", tiff);
+    EXPECT_EQ(errorOf("big.tif"), "TIFF picture needs more than 256 MiB of memory to decode");
+}
+
+// All pictures alive together stay within the budget: pictures kept only for
+// reuse are let go first, and a picture that still does not fit fails with
+// a message that says so.
+TEST_F(Loader, AllPicturesShownStayWithinTheBudget) {
+    const Budget budget(4 << 20);
+    std::vector<std::shared_ptr<const Picture>> shown;
+    for (int i = 0; i < 4; ++i) {
+        const std::string name = "p" + std::to_string(i) + ".png";
+        shown.push_back(loadPicture(write(name, png(512, 512, 10 + i)), name)); // 1 MiB each
+    }
+    write("more.png", png(512, 512, 99));
+    EXPECT_EQ(errorOf("more.png"),
+              "Not enough memory for the PNG picture of 512 x 512: the pictures shown take 4 MiB "
+              "of the 4 MiB all pictures may take (TALEPLAY_PICTURE_MEMORY)");
+    EXPECT_LE(livePictureBytes(), 4 << 20);
+    // No longer shown, only kept for reuse: they make room.
+    shown.clear();
+    EXPECT_EQ(errorOf("more.png"), "(no error)");
+    EXPECT_LE(livePictureBytes(), 4 << 20);
+}
+
+TEST_F(Loader, TheBudgetComesFromTheEnvironment) {
+    const Budget fromEnvironment(0);
+    ::setenv("TALEPLAY_PICTURE_MEMORY", "300", 1);
+    EXPECT_EQ(pictureMemoryBudget(), std::int64_t(300) << 20);
+    setPictureMemoryBudget(0);
+    ::setenv("TALEPLAY_PICTURE_MEMORY", "lots", 1);
+    EXPECT_EQ(pictureMemoryBudget(), std::int64_t(1024) << 20);
+    ::unsetenv("TALEPLAY_PICTURE_MEMORY");
+}

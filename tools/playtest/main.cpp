@@ -1,9 +1,11 @@
-// taleplay-playtest [--screen WIDTHxHEIGHT] [--scratch] DATA_FOLDER [SCRIPT]
+// taleplay-playtest [--screen WIDTHxHEIGHT] [--scratch] [--author | --watch] DATA_FOLDER [SCRIPT]
 //
 // Plays the game in DATA_FOLDER (named data_NAME) offscreen, exactly as if
 // NAME had been started in the folder above it (with --scratch, in a new
 // temporary folder that links to it), runs the script's commands and closes
 // with "N passed, N failed".
+#include "app/author_mode.h"
+#include "app/language.h"
 #include "app/taleforge_error.h"
 #include "app/taleforge_main.h"
 #include "core/paths.h"
@@ -14,17 +16,29 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
-int usage(const std::string& why) {
-    std::cerr << "taleplay-playtest: " << why << "\n"
-              << "usage: taleplay-playtest [--screen WIDTHxHEIGHT] [--scratch] DATA_FOLDER "
-                 "[SCRIPT|-]\n";
+using taleplay::launch::Phrase;
+
+Phrase said(const char* text, std::vector<std::string> values = {}) {
+    return {"Playtest", text, std::move(values)};
+}
+
+int usage(const Phrase& why) {
+    using taleplay::launch::translate;
+    std::cerr << "taleplay-playtest: " << translate(why) << "\n"
+              << translate(said(QT_TRANSLATE_NOOP("Playtest",
+                                                  "usage: taleplay-playtest [--screen "
+                                                  "WIDTHxHEIGHT] [--scratch] [--author | --watch] "
+                                                  "DATA_FOLDER [SCRIPT|-]\n")));
     return 2;
 }
 
@@ -32,26 +46,33 @@ int usage(const std::string& why) {
 
 int main(int argc, char** argv) {
     using namespace taleplay;
+    launch::useLanguage(launch::languageFrom([](const char* name) { return std::getenv(name); }));
     int width = 1280, height = 1024;
     std::string folder, scriptName;
     bool scratch = false;
+    std::optional<WatchFiles> author;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--scratch") {
             scratch = true;
         } else if (a == "--screen") {
             if (i + 1 >= argc || !playtest::parseScreen(argv[++i], width, height))
-                return usage("--screen takes WIDTHxHEIGHT, such as 1280x1024");
+                return usage(said(QT_TRANSLATE_NOOP(
+                    "Playtest", "--screen takes WIDTHxHEIGHT, such as 1280x1024")));
+        } else if (a == "--author") {
+            author = author.value_or(WatchFiles::No);
+        } else if (a == "--watch") {
+            author = WatchFiles::Yes;
         } else if (folder.empty()) {
             folder = a;
         } else if (scriptName.empty()) {
             scriptName = a;
         } else {
-            return usage("too many arguments");
+            return usage(said(QT_TRANSLATE_NOOP("Playtest", "too many arguments")));
         }
     }
     if (folder.empty())
-        return usage("no data folder given");
+        return usage(said(QT_TRANSLATE_NOOP("Playtest", "no data folder given")));
 
     // Native paths all: the folders and names are used as the file system
     // gives them, whatever letters or '\\' they hold.
@@ -61,14 +82,17 @@ int main(int argc, char** argv) {
         absoluteFolder.pop_back();
     const std::string last = paths::lastComponent(absoluteFolder);
     if (last.rfind("data_", 0) != 0 || last.size() == 5)
-        return usage("the data folder must be named data_NAME: " + folder);
+        return usage(
+            said(QT_TRANSLATE_NOOP("Playtest", "the data folder must be named data_NAME: %1"),
+                 {folder}));
     const std::string name = last.substr(5);
     std::string parent = absoluteFolder.substr(0, absoluteFolder.size() - last.size());
     // Played from a folder of its own, the game leaves its result there.
     playtest::ScratchFolder scratchFolder;
     if (scratch) {
         if (!scratchFolder.make(absoluteFolder, last))
-            return usage("cannot make a scratch folder for " + folder);
+            return usage(said(QT_TRANSLATE_NOOP("Playtest", "cannot make a scratch folder for %1"),
+                              {folder}));
         parent = scratchFolder.path();
     }
 
@@ -77,22 +101,27 @@ int main(int argc, char** argv) {
         scriptFile.open(scriptName);
         std::error_code error;
         if (!scriptFile || std::filesystem::is_directory(scriptName, error))
-            return usage("cannot read script " + scriptName);
+            return usage(
+                said(QT_TRANSLATE_NOOP("Playtest", "cannot read script %1"), {scriptName}));
     }
     if (!playtest::useOffscreenScreen(width, height))
-        return usage("cannot write the offscreen screen description");
+        return usage(
+            said(QT_TRANSLATE_NOOP("Playtest", "cannot write the offscreen screen description")));
     if (::chdir(parent.c_str()) != 0)
-        return usage("cannot enter " + parent);
+        return usage(said(QT_TRANSLATE_NOOP("Playtest", "cannot enter %1"), {parent}));
 
     int qtArgc = 1;
     std::string program = name;
     char* qtArgv[] = {program.data(), nullptr};
     QApplication app(qtArgc, qtArgv);
     playtest::removeOffscreenScreenFile();
+    launch::installTranslation();
 
     TForm1 form(name);
     TForm2 errorWindow(form);
     form.setErrorWindow(&errorWindow);
+    if (author)
+        new AuthorMode(form, *author); // owned by the window
     playtest::Runner runner(form, startFolder, std::cout);
 
     platform::setModalObserver([](platform::ModalKind kind, const std::string& text) {

@@ -1,11 +1,13 @@
 #include "playtest/script.h"
 
+#include "app/language.h"
 #include "app/taleforge_main.h"
 #include "commands/taleforge_serv_serv.h"
 #include "core/codepage.h"
 #include "endscreen/taleforge_serv_URA.h"
 #include "platform/system.h"
 #include "playtest/dump.h"
+#include "playtest/keys.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -97,6 +99,8 @@ void Runner::runCommand(const std::string& command, const std::string& rest,
         wait(rest, where);
     } else if (command == "expect") {
         expect(rest, where);
+    } else if (command == "key") {
+        key(rest, where);
     } else {
         fail(where, "unknown command '" + command + "'");
     }
@@ -292,6 +296,23 @@ void Runner::expect(const std::string& rest, const std::string& where) {
                      "prop " + name + " " + key + " " + value + (ok ? "" : " (got " + got + ")"));
     }
     fail(where, "unknown expectation '" + what + "'");
+}
+
+void Runner::key(const std::string& name, const std::string& where) {
+    using launch::translate;
+    if (ended_)
+        return fail(where, translate("Playtest", "the program has ended").toStdString());
+    const std::optional<KeyStroke> stroke = parseKey(name);
+    if (!stroke)
+        return fail(where,
+                    translate(launch::Phrase{
+                        "Playtest",
+                        QT_TRANSLATE_NOOP("Playtest", "key takes F1 to F12, Tab, Backtab, Return, "
+                                                      "Enter, Escape, Space, Backspace, Up, Down, "
+                                                      "Left, Right, a letter or a digit, not '%1'"),
+                        {name}}));
+    pressKey(form_, *stroke);
+    platform::processEvents();
 }
 
 std::string Runner::summary() const {

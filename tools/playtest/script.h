@@ -43,6 +43,8 @@ class Runner {
     void type(const std::string& rest, const std::string& where);
     void wait(const std::string& ms, const std::string& where);
     void expect(const std::string& rest, const std::string& where);
+    // A person's press and release of one key, on what has the focus.
+    void key(const std::string& name, const std::string& where);
     void check(bool ok, const std::string& where, const std::string& what);
     std::vector<Control*> controlsNamed(const std::string& name);
 

@@ -1,0 +1,41 @@
+#pragma once
+// Tells when a file of a folder (its subfolders included) has changed, once
+// the changes have settled: an editor's save is often several writes, or a
+// new file renamed over the old one.
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+namespace taleplay {
+
+class FolderWatcher final : public QObject {
+    Q_OBJECT
+  public:
+    // How long the folder must stay still before changed() is said.
+    static constexpr int kSettleMs = 200;
+    // At most this many files are watched; a folder that holds more is
+    // still watched for files added, removed and renamed.
+    static constexpr int kMostFiles = 4000;
+
+    explicit FolderWatcher(QObject* parent = nullptr);
+
+    // Watches `folder` (native path) from now on, instead of any other.
+    void watch(const QString& folder);
+    const QString& folder() const { return folder_; }
+
+  signals:
+    void changed();
+
+  private:
+    void arm();
+    void settled();
+
+    QFileSystemWatcher watcher_;
+    QTimer settle_;
+    QString folder_;
+    QString above_; // the folder that holds it
+    bool folderPresent_ = false;
+};
+
+} // namespace taleplay
