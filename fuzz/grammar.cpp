@@ -11,7 +11,10 @@ namespace taleplay::fuzz {
 namespace {
 
 // The input read as a stream of choices; past its end every choice is 0,
-// so any input makes a game and a longer one a larger game.
+// so any input makes a game and a longer one a larger game. Each choice is
+// taken in a statement of its own, never two in one expression: the order
+// of the operands of + is the compiler's, and the fuzz build (clang) and the
+// seed replay (g++) must make the same game of the same bytes.
 class Choices {
   public:
     explicit Choices(std::string_view input) : in_(input) {}
@@ -71,8 +74,10 @@ std::string colourText(Choices& c) {
     case 0:
         return oneOf(c, {"clRed", "clred", "CLBLUE", "clBtnFace", "clNone", "clDefault",
                          "clWindowText", "clInfoBk", "clMenuBar", "clCream"});
-    case 1:
-        return "$" + std::to_string(c.byte()) + std::to_string(c.byte());
+    case 1: {
+        const unsigned high = c.byte();
+        return "$" + std::to_string(high) + std::to_string(c.byte());
+    }
     case 2:
         return std::to_string(c.byte() * 65793u);
     case 3:
@@ -91,9 +96,12 @@ std::string text(Choices& c) {
         return oneOf(c, {"", " ", "&", "&&", "a&b", "\xCC\xEE\xF1\xEA\xE2\xE0",
                          "\xB8\xEB\xEA\xE0 - \xE5\xEB\xEA\xE0", "Hello, World!", "well-known",
                          "yes \x96 no", "(a)", "   spaced   "});
-    default:
-        return oneOf(c, {"Moon", "Sun", "star", "Answer", "\xCB\xF3\xED\xE0", "Orion"}) +
-               (c.below(2) ? " " + oneOf(c, {"is", "and", "or", "42"}) : std::string());
+    default: {
+        std::string word = oneOf(c, {"Moon", "Sun", "star", "Answer", "\xCB\xF3\xED\xE0", "Orion"});
+        if (c.below(2))
+            word += " " + oneOf(c, {"is", "and", "or", "42"});
+        return word;
+    }
     }
 }
 
@@ -110,8 +118,10 @@ std::string placement(Choices& c, bool division) {
     case 0:
         return oneOf(c, {"#center#", "2#center#", "center#", "4", "4#", "0#1#", "3000#1#",
                          "1#2000000000#", " 1 0 # 3 #", "-2#1#", "1#-1#"});
-    default:
-        return std::to_string(1 + c.below(12)) + "#" + std::to_string(c.below(12)) + "#";
+    default: {
+        const unsigned numerator = 1 + c.below(12);
+        return std::to_string(numerator) + "#" + std::to_string(c.below(12)) + "#";
+    }
     }
 }
 
@@ -143,8 +153,11 @@ std::string target(Choices& c) {
     case 1:
         return oneOf(c, {"video", "VIDEO", "video2", "", "Picture1", "text", "picture0",
                          "text-2147483648", "textwindow$1", "picture 1"});
-    default:
-        return oneOf(c, {"picture", "text", "textwindow", "list", "button", "shape"}) + c.number();
+    default: {
+        const std::string word =
+            oneOf(c, {"picture", "text", "textwindow", "list", "button", "shape"});
+        return word + c.number();
+    }
     }
 }
 
@@ -177,9 +190,11 @@ std::string command(Choices& c) {
 std::string ruleLine(Choices& c) {
     const std::string stem = "*button" + c.number();
     const unsigned form = c.below(8);
-    if (form == 0)
-        return stem + oneOf(c, {"*clickALLGOOD*", "*clickALLBAD*", "*clickallgood*"}) + target(c) +
-               "#" + command(c) + "^";
+    if (form == 0) {
+        const std::string key = oneOf(c, {"*clickALLGOOD*", "*clickALLBAD*", "*clickallgood*"});
+        const std::string what = target(c);
+        return stem + key + what + "#" + command(c) + "^";
+    }
     std::string line = stem + (form == 1 ? "*Click*" : "*click*") + target(c);
     static constexpr std::array<const char*, 6> kSeparators{"#", "^", "&", "+", "=", "~"};
     for (std::size_t i = 0; i < kSeparators.size(); ++i) {
@@ -220,12 +235,23 @@ GeneratedGame generateGame(std::string_view input) {
             // The family's number again, from the choices: "*picture3*" and
             // beyond the last are written as well as "*picture1*".
             std::string key = values[c.below(static_cast<unsigned>(values.size()))]->text;
+            // A component is built only when it has a picture or a text: a
+            // quarter of the keys are those, or few games would have a
+            // button to click.
+            if (c.below(4) == 0)
+                for (const RealKey* k : values)
+                    if (k->text.ends_with("*name*") || k->text.ends_with("*string1*")) {
+                        key = k->text;
+                        break;
+                    }
             if (c.below(4) == 0) {
                 const std::size_t digits = key.find_first_of("0123456789");
                 if (digits != std::string::npos)
                     key.replace(digits, 1, c.number());
             }
-            line = key + valueFor(c, key) + (c.below(12) ? "#" : "");
+            line = key + valueFor(c, key);
+            if (c.below(12))
+                line += "#";
         } else if (kind < 22) {
             const std::vector<RealKey> keys = realKeys(check::roleOf(name), 1 + c.below(4));
             std::vector<std::string> flags;

@@ -354,7 +354,12 @@ void fuzzGame(const std::uint8_t* data, std::size_t size) {
             std::fprintf(stderr, "--- %s\n%s", name.c_str(), bytes.c_str());
         for (const std::string& t : g.typed)
             std::fprintf(stderr, "--- typed: %s\n", t.c_str());
-        std::fprintf(stderr, "--- %d clicks%s\n", clicks, session().ended ? ", ended" : "");
+        std::fprintf(stderr, "--- %d clicks of %zu buttons%s\n", clicks, buttons().size(),
+                     session().ended ? ", ended" : "");
+        if (session().form)
+            std::fprintf(stderr, "--- data folder %s, %zu buttons in the table\n",
+                         session().form->game().state.dataFolder.c_str(),
+                         session().form->game().tables.buttons.size());
         if (session().form)
             for (const std::string& m : session().form->game().messages())
                 std::fprintf(stderr, "--- message: %s\n", m.c_str());

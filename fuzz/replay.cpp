@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
     std::vector<fs::path> seeds;
     for (const auto& entry : fs::recursive_directory_iterator(argv[2]))
         if (entry.is_regular_file())
-            seeds.push_back(entry.path());
+            // Absolute: the player's targets change the working folder.
+            seeds.push_back(fs::absolute(entry.path()));
     std::sort(seeds.begin(), seeds.end());
     if (seeds.empty()) {
         std::fprintf(stderr, "no seeds in %s\n", argv[2]);
@@ -34,6 +35,10 @@ int main(int argc, char** argv) {
         std::ifstream in(seed, std::ios::binary);
         std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
                                          std::istreambuf_iterator<char>());
+        if (!in.good() && !in.eof()) {
+            std::fprintf(stderr, "cannot read %s\n", seed.c_str());
+            return 1;
+        }
         std::printf("%s\n", seed.c_str());
         std::fflush(stdout);
 #ifdef TALEPLAY_FUZZ_QT
