@@ -1,4 +1,5 @@
 #include "fuzz_entry.h"
+#include "targets.h"
 
 #include "core/errors.h"
 #include "pictures/metafile.h"
@@ -149,6 +150,19 @@ void decodeOne(std::string_view format, const std::uint8_t* data, std::size_t si
         }
     } catch (const PictureError&) {
     }
+}
+
+void runTarget(std::string_view name, const std::uint8_t* data, std::size_t size) {
+    if (name == "lookups")
+        fuzzLookups(data, size);
+    else if (name == "values")
+        fuzzValues(data, size);
+    else if (name == "rules")
+        fuzzRules(data, size);
+    else if (name == "checker")
+        fuzzChecker(data, size);
+    else
+        decodeOne(name, data, size);
 }
 
 } // namespace taleplay::fuzz

@@ -1,7 +1,19 @@
-// A libFuzzer target for one decoder, chosen when the target is built.
-#include "fuzz_entry.h"
+// A libFuzzer program for one target, chosen when it is built
+// (TALEPLAY_FUZZ_TARGET; TALEPLAY_FUZZ_QT for those that start the player).
+#include "targets.h"
+
+#ifdef TALEPLAY_FUZZ_QT
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    taleplay::fuzz::startQt(*argc, *argv);
+    return 0;
+}
+#endif
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    taleplay::fuzz::decodeOne(TALEPLAY_FUZZ_FORMAT, data, size);
+#ifdef TALEPLAY_FUZZ_QT
+    taleplay::fuzz::runQtTarget(TALEPLAY_FUZZ_TARGET, data, size);
+#else
+    taleplay::fuzz::runTarget(TALEPLAY_FUZZ_TARGET, data, size);
+#endif
     return 0;
 }

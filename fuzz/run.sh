@@ -1,43 +1,70 @@
 #!/bin/sh
-# Fuzzes each decoder for SECONDS, one target at a time (the machine's cores
-# are shared). Usage: fuzz/run.sh SECONDS [FORMAT...]
-# New inputs go to build-fuzz/corpus/<format>, crashes to
-# build-fuzz/crashes/<format>/; a crash worth keeping is fixed and then
-# copied into fuzz/corpus/<format>/ so every build replays it.
+# Fuzzes each target for SECONDS, one target at a time and at low priority
+# (the machine's cores are shared). Usage: fuzz/run.sh SECONDS [TARGET...]
+# where a target is a picture format (png, jpeg, ...) or lookups, values,
+# rules, checker, scene or game; without targets, all of them.
+# New inputs go to build-fuzz/corpus/<target>, failures to
+# build-fuzz/crashes/<target>/; each failure is fixed, then copied into
+# fuzz/corpus/<target>/ so every build replays it (fuzz/README.md).
 set -eu
-[ $# -ge 1 ] || { echo "usage: $0 SECONDS [FORMAT...]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: $0 SECONDS [TARGET...]" >&2; exit 2; }
 seconds=$1
 shift
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(dirname "$here")
 build=$repo/build-fuzz
-formats=${*:-"png jpeg gif tiff fax bmp ico tga pcx pnm sgi psd cut cel rla pcd psp eps wmf emf"}
+pictures="png jpeg gif tiff fax bmp ico tga pcx pnm sgi psd cut cel rla pcd psp eps wmf emf"
+targets=${*:-"$pictures lookups values rules checker scene game"}
 
 if [ ! -f "$build/build.ninja" ]; then
-    CC=clang CXX=clang++ cmake -S "$repo" -B "$build" -G Ninja -DTALEPLAY_FUZZ=ON
+    launcher=""
+    command -v ccache >/dev/null &&
+        launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
+    # shellcheck disable=SC2086
+    CC=clang CXX=clang++ cmake -S "$repo" -B "$build" -G Ninja -DTALEPLAY_FUZZ=ON \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo $launcher
 fi
-targets=""
-for f in $formats; do targets="$targets fuzz_$f"; done
+names=""
+for t in $targets; do names="$names fuzz_$t"; done
 # shellcheck disable=SC2086
-cmake --build "$build" -j2 --target $targets
+nice -n 15 cmake --build "$build" -j2 --target $names
+
+# Leaks inside system libraries (Qt's media back end, GLib) are not ours:
+# the same suppressions as the sanitizer build of the tests.
+# A smaller quarantine than ASan's 256 MiB: the text targets free many
+# large strings per input, and a full quarantine alone came near the RSS
+# limit while live memory stayed under 30 MiB.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:quarantine_size_mb=64
+export LSAN_OPTIONS=suppressions=$repo/scripts/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 status=0
-for f in $formats; do
-    mkdir -p "$build/corpus/$f" "$build/crashes/$f"
+for t in $targets; do
+    mkdir -p "$build/corpus/$t" "$build/crashes/$t"
     seeds=""
-    [ -d "$here/corpus/$f" ] && seeds="$here/corpus/$f"
-    # Inputs as large as real files of the formats that run to many records
-    # or layers; the others take libFuzzer's guess from their seeds.
-    case $f in
-        wmf|emf|eps|psp) maxlen=-max_len=1048576 ;;
-        *) maxlen= ;;
+    [ -d "$here/corpus/$t" ] && seeds="$here/corpus/$t"
+    # Inputs as large as real files: 1 MiB for pictures, a description
+    # file past the line reader's 64 KiB reads and the lookups' long lines,
+    # games of a few hundred lines. 1 GiB of RSS is room for the largest
+    # picture the limits allow and the decoder's working memory; the
+    # player's targets run Qt and a media back end besides.
+    case $t in
+        lookups|checker) options="-rss_limit_mb=2048 -max_len=262144 -dict=$here/description.dict -use_value_profile=1" ;;
+        values) options="-max_len=16384 -use_value_profile=1" ;;
+        rules) options="-max_len=65536 -dict=$here/description.dict -use_value_profile=1" ;;
+        scene) options="-max_len=8192 -len_control=0 -dict=$here/description.dict -timeout=60 -rss_limit_mb=3072" ;;
+        game) options="-max_len=4096 -len_control=0 -timeout=60 -rss_limit_mb=3072" ;;
+        *) options="-max_len=1048576 -malloc_limit_mb=700" ;;
     esac
-    echo "== fuzz_$f for ${seeds:+seeded }${seconds}s"
-    # 1 GiB of RSS is room for the largest picture the limits allow (256 MiB
-    # of pixels) and the decoder's working memory; more is a leak or a bomb.
+    # Leaks in the player's targets are told by whole stacks, as in the
+    # sanitizer build, so that a suppression matches only memory a system
+    # library allocated.
+    unwind=
+    case $t in scene|game) unwind=fast_unwind_on_malloc=0: ;; esac
+    echo "== fuzz_$t for ${seeds:+seeded }${seconds}s"
     # shellcheck disable=SC2086
-    "$build/fuzz/fuzz_$f" -max_total_time="$seconds" $maxlen -timeout=10 -rss_limit_mb=1024 \
-        -malloc_limit_mb=700 -print_final_stats=1 \
-        -artifact_prefix="$build/crashes/$f/" "$build/corpus/$f" $seeds || status=1
+    ASAN_OPTIONS=$unwind$ASAN_OPTIONS nice -n 15 "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=1024 \
+        $options -print_final_stats=1 \
+        -artifact_prefix="$build/crashes/$t/" "$build/corpus/$t" $seeds || status=1
 done
 exit $status

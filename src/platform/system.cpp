@@ -31,6 +31,11 @@ Answer& observedAnswer() {
     return a;
 }
 
+ShellObserver& shellObserver() {
+    static ShellObserver o;
+    return o;
+}
+
 std::function<void()>& endHandler() {
     static std::function<void()> h;
     return h;
@@ -79,6 +84,10 @@ bool waitKeepingWindowAlive(std::int64_t ms, const std::function<bool()>& stop) 
 }
 
 void shellOpen(const std::string& composedPath, const std::string& composedFolder) {
+    if (shellObserver()) {
+        shellObserver()(composedPath, composedFolder);
+        return;
+    }
     const QFileInfo info(QString::fromStdString(paths::resolve(composedPath)));
     const QString folder =
         composedFolder.empty() ? QString() : QString::fromStdString(paths::resolve(composedFolder));
@@ -87,6 +96,10 @@ void shellOpen(const std::string& composedPath, const std::string& composedFolde
         return;
     }
     QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+}
+
+void setShellObserver(ShellObserver o) {
+    shellObserver() = std::move(o);
 }
 
 void setModalObserver(ModalObserver o) {

@@ -33,6 +33,13 @@ bool waitKeepingWindowAlive(std::int64_t ms, const std::function<bool()>& stop);
 // interpreted. Failures are ignored.
 void shellOpen(const std::string& composedPath, const std::string& composedFolder);
 
+// When an observer is set, the shell's open starts nothing: the observer gets
+// the path and folder it was asked for. A game played by a machine (the fuzz
+// targets) may name any program on it; nothing of it may run.
+using ShellObserver =
+    std::function<void(const std::string& composedPath, const std::string& composedFolder)>;
+void setShellObserver(ShellObserver observer);
+
 enum class ModalKind { ErrorWindow, MessageBox, Question };
 
 // When an observer is set, modal windows are not shown: the observer gets

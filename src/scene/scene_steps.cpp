@@ -5,6 +5,8 @@
 #include "descr/File_functions.h"
 #include "game/game.h"
 
+#include <algorithm>
+
 namespace taleplay {
 
 int clientLength(const Game& game, Axis axis) {
@@ -18,6 +20,19 @@ std::string numberedKey(std::string_view prefix, int number, std::string_view su
     return key;
 }
 
+namespace {
+
+// Far past any screen. A position or size beyond it is kept at it, so that
+// an edge (position plus size) still fits an int: "*leftinpixels*2147483647#"
+// must place a component out of sight, not overflow its rectangle.
+constexpr int kFarthest = 1 << 29;
+
+int withinReach(int value) {
+    return std::clamp(value, -kFarthest, kFarthest);
+}
+
+} // namespace
+
 int resolveSize(std::string_view file, std::string_view stem, Axis axis, int reference) {
     const bool across = axis == Axis::Horizontal;
     std::string key(stem);
@@ -25,8 +40,8 @@ int resolveSize(std::string_view file, std::string_view stem, Axis axis, int ref
         divisionValue(file, key + (across ? "*widthindivision*" : "*heightindivision*"), reference)
             .value;
     if (value != 0)
-        return value;
-    return pixelValue(file, key + (across ? "*widthinpixels*" : "*heightinpixels*"));
+        return withinReach(value);
+    return withinReach(pixelValue(file, key + (across ? "*widthinpixels*" : "*heightinpixels*")));
 }
 
 int resolvePosition(std::string_view file, std::string_view stem, Axis axis, int reference,
@@ -39,8 +54,8 @@ int resolvePosition(std::string_view file, std::string_view stem, Axis axis, int
     if (division.centre)
         value = centredPosition(reference, size);
     if (value != 0)
-        return value;
-    return pixelValue(file, key + (across ? "*leftinpixels*" : "*topinpixels*"));
+        return withinReach(value);
+    return withinReach(pixelValue(file, key + (across ? "*leftinpixels*" : "*topinpixels*")));
 }
 
 Size measurePicture(Game& game, const std::string& composedPath) {

@@ -366,6 +366,12 @@ std::vector<Row> rows() {
          {{"allbacktexts.txt", "allbacktext.txt"},
           {"allbuttons.txt", "allbuttons.txt.txt"},
           {"victorytexts.txt", "victorytеxts.txt"}}},
+        // A name in bytes that are not UTF-8 is reported in UTF-8.
+        {"file_name_not_in_utf8",
+         {},
+         {{"victorytexts›.txt", 0, W, "file-name", "did you mean victorytexts.txt?"},
+          {"allbuttons.txt", 3, W, "end-screen", "victorytexts.txt does not exist"}},
+         {{"victorytexts.txt", "victorytexts\x9B.txt"}}},
         // Rules of a button the play screen does not build never run, so
         // their "victory" does not count.
         {"no_ending",

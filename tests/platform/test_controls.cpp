@@ -286,6 +286,24 @@ TEST(Shell, AProgramNamedAsTheGameWroteItIsFoundInItsFolder) {
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "tools" / "started-in-tools"));
 }
 
+// With an observer the request is only told: nothing starts.
+TEST(Shell, AnObservedOpenStartsNothing) {
+    TempFolder dir;
+    dir.write("setup.sh", "#!/bin/sh\ntouch started\n");
+    std::filesystem::permissions(dir.path() / "setup.sh", std::filesystem::perms::owner_all);
+    std::vector<std::pair<std::string, std::string>> asked;
+    platform::setShellObserver([&](const std::string& path, const std::string& folder) {
+        asked.emplace_back(path, folder);
+    });
+    platform::shellOpen(dir.str() + "/setup.sh", dir.str() + "/");
+    platform::setShellObserver({});
+    platform::sleepMs(300);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "started"));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].first, dir.str() + "/setup.sh");
+    EXPECT_EQ(asked[0].second, dir.str() + "/");
+}
+
 // Word wrap measures a line whole only near the edge; the lines it makes
 // must be exactly those of measuring the whole line at every word.
 TEST(Label, WordWrapBreaksExactlyAsMeasuringEveryLineWhole) {
@@ -320,8 +338,8 @@ TEST(Label, WordWrapBreaksExactlyAsMeasuringEveryLineWhole) {
         return lines;
     };
     // Words that kern at their edges ("AV", "To", "Ya") and Cyrillic ones.
-    const QStringList words = {"AVATAR", "To", "Ya", "we", "Привет", "Ёж", "LT", "a", "Wave",
-                               "\"quoted\"", "fly.", "x"};
+    const QStringList words = {"AVATAR", "To", "Ya",   "we",         "Привет", "Ёж",
+                               "LT",     "a",  "Wave", "\"quoted\"", "fly.",   "x"};
     std::uint32_t seed = 12345;
     for (int round = 0; round < 40; ++round) {
         QString text;

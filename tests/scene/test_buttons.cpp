@@ -103,6 +103,26 @@ TEST(Buttons, CentringAsWideAsTheWindowFallsBackToPixels) {
     EXPECT_EQ(buttonOf(form, 3)->pos(), QPoint(0, 487)); // (1024 - 50) / 2
 }
 
+// Positions and sizes past any screen keep the button's edges inside an
+// int: the button is built out of sight, its rectangle never overflows.
+TEST(Buttons, PlacedPastAnyScreenIsBuiltOutOfSight) {
+    TestGame g;
+    picture(g, "b.png", 10, 6);
+    TForm1& form = startWith(g, "*button1*name*b.png#*button1*leftinpixels*2147483647#"
+                                "*button1*topinpixels*2147483647#\n"
+                                "*button2*name*b.png#*button2*leftinpixels*-2147483648#"
+                                "*button2*heightinpixels*-2147483648#\n");
+    for (std::size_t n : {1u, 2u}) {
+        ImageControl* b = buttonOf(form, n);
+        ASSERT_NE(b, nullptr) << n;
+        const QRect r = b->geometry();
+        EXPECT_FALSE(r.intersects(form.rect())) << n;
+        EXPECT_LE(std::int64_t(r.x()) + r.width(), std::int64_t(INT_MAX)) << n;
+        EXPECT_GE(std::int64_t(r.x()) + r.width(), std::int64_t(INT_MIN)) << n;
+    }
+    EXPECT_EQ(buttonOf(form, 1)->x(), 1 << 29);
+}
+
 TEST(Buttons, PressShowsThePressedPictureAndReleaseTheNormalOne) {
     TestGame g;
     picture(g, "b.png", 10, 10);

@@ -638,8 +638,15 @@ void checkFileNames(const Game& game, Report& report) {
         std::error_code ignored;
         if (!entry.is_regular_file(ignored))
             continue;
-        const std::string shown = entry.path().filename().string(); // native, UTF-8 as a rule
-        const std::string name = cp1251::fromUtf8(shown);
+        // Native names are UTF-8 as a rule; one that is not came from an
+        // archive of Windows-1251 names and is shown as those letters, so
+        // that every report stays UTF-8.
+        std::string shown = entry.path().filename().string();
+        utf8::Validator isUtf8;
+        isUtf8.feed(shown);
+        const std::string name = isUtf8.complete() ? cp1251::fromUtf8(shown) : shown;
+        if (!isUtf8.complete())
+            shown = utf8(name);
         // Pictures and sounds may share a description file's stem.
         static constexpr std::array<const char*, 13> kMedia{"bmp", "png", "jpg",  "jpeg", "gif",
                                                             "ico", "tif", "tiff", "wav",  "mp3",

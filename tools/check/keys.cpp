@@ -267,6 +267,12 @@ Verdict judge(std::string_view written, FileRole role) {
     const Pattern* best = nullptr;
     int bestDistance = 0;
     for (const Pattern& p : patterns) {
+        // No distance is below the difference of the lengths: most keys
+        // need no table at all (a line of many star words took seconds).
+        const std::size_t shorter = std::min(latin.size(), p.folded.size());
+        const std::size_t longer = std::max(latin.size(), p.folded.size());
+        if (longer - shorter > static_cast<std::size_t>(allowedSlips(p.folded.size())))
+            continue;
         const int d = editDistance(latin, p.folded);
         if (d <= allowedSlips(p.folded.size()) && (!best || d < bestDistance)) {
             best = &p;
