@@ -557,17 +557,7 @@ void EmfPlayer::play(std::uint32_t type, const Record& r) {
                                                                    : Colours::OfTheBitmap));
         break;
     case kExtCreateFontIndirectW: {
-        Object o;
-        o.kind = Object::Kind::Font;
-        o.font.height = r.i32(12);
-        o.font.width = r.i32(16);
-        o.font.escapement = r.i32(20);
-        o.font.weight = r.i32(28);
-        Bytes f = r.bytes(32, 8);
-        o.font.italic = f[0] != 0;
-        o.font.underline = f[1] != 0;
-        o.font.strikeOut = f[2] != 0;
-        o.font.charset = f[3];
+        Object o = fontObject(r.i32(12), r.i32(16), r.i32(20), r.i32(28), r.bytes(32, 8));
         std::string face;
         if (r.has(40, 64)) {
             Bytes name = r.bytes(40, 64);

@@ -123,6 +123,20 @@ constexpr unsigned kSymbolCharset = 2;
 
 } // namespace
 
+Object fontObject(double height, double width, double escapement, int weight, Bytes flags) {
+    Object o;
+    o.kind = Object::Kind::Font;
+    o.font.height = height;
+    o.font.width = width;
+    o.font.escapement = escapement;
+    o.font.weight = weight;
+    o.font.italic = flags[0] != 0;
+    o.font.underline = flags[1] != 0;
+    o.font.strikeOut = flags[2] != 0;
+    o.font.charset = flags[3];
+    return o;
+}
+
 // The game's own code page is Windows-1251, and so is any font that does
 // not say otherwise; Western (ANSI) fonts read their bytes as Windows-1252,
 // as Windows does for them; symbol fonts keep the byte values.

@@ -239,6 +239,12 @@ std::uint32_t colourRef(std::uint32_t ref);
 // when it cannot be read, as GDI then draws nothing.
 std::shared_ptr<const Picture> readDib(Bytes data, std::size_t size, Player& player);
 
+// A font object from a LOGFONT's sizes and weight and its eight bytes from
+// lfItalic on (italic, underline, strike-out, character set, ...), which WMF
+// and EMF store alike; the face name is the caller's, as their encodings
+// differ.
+Object fontObject(double height, double width, double escapement, int weight, Bytes flags);
+
 // Text bytes of a font's character set as UTF-8.
 std::string textToUtf8(const std::string& bytes, unsigned charset);
 std::string utf16ToUtf8(const std::string& bytes);

@@ -220,17 +220,7 @@ Object brushObject(const Params& p) {
 }
 
 Object fontObject(const Params& p) {
-    Object o;
-    o.kind = Object::Kind::Font;
-    o.font.height = p.s(0);
-    o.font.width = p.s(1);
-    o.font.escapement = p.s(2);
-    o.font.weight = p.s(4);
-    Bytes f = p.bytes(5, 8);
-    o.font.italic = f[0] != 0;
-    o.font.underline = f[1] != 0;
-    o.font.strikeOut = f[2] != 0;
-    o.font.charset = f[3];
+    Object o = detail::fontObject(p.s(0), p.s(1), p.s(2), p.s(4), p.bytes(5, 8));
     std::string face;
     const std::size_t room = std::min<std::size_t>(p.bytesFrom(9), 32);
     Bytes name = room ? p.bytes(9, room) : nullptr;
