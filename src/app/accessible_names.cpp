@@ -31,7 +31,7 @@ QString fileTitle(const std::string& composed) {
 // The hint an author wrote for a button, a picture, a text window or a list,
 // if any.
 QString hintOf(const Game& game, const Control& control) {
-    const ControlOrigin origin = originOf(game, control);
+    const ControlOrigin origin = originOf(game, control, Line::Skipped);
     const auto named = [&origin](std::string_view kind) { return origin.name.rfind(kind, 0) == 0; };
     if (origin.file.empty() ||
         !(named("button") || named("picture") || named("textwindow") || named("list")))

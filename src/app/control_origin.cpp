@@ -34,11 +34,14 @@ int lineOf(const std::string& file, std::string_view key) {
     return firstLineNumberWithKey(file, key, KeyCase::Any);
 }
 
-ControlOrigin numbered(const std::string& file, const char* word, int n, std::string_view key) {
+ControlOrigin numbered(const std::string& file, const char* word, int n, std::string_view key,
+                       Line wanted) {
     ControlOrigin o;
     o.name = word + std::to_string(n);
     o.file = file;
     o.stem = "*" + o.name;
+    if (wanted == Line::Skipped)
+        return o;
     o.line = lineOf(file, o.stem + std::string(key));
     if (o.line == 0)
         o.line = lineOf(file, o.stem + "*");
@@ -61,7 +64,7 @@ int stringLine(const std::string& file, const std::string& stem, int lineOfText)
 }
 
 ControlOrigin decoration(const std::string& file, const std::string& controlName,
-                         std::string_view kind) {
+                         std::string_view kind, Line wanted) {
     struct Decoration {
         std::string_view prefix, stem, key;
     };
@@ -82,7 +85,8 @@ ControlOrigin decoration(const std::string& file, const std::string& controlName
     for (const Decoration& d : decorations) {
         if (startsWith(kind, d.prefix)) {
             o.stem = d.stem;
-            o.line = lineOf(file, d.key);
+            if (wanted == Line::Found)
+                o.line = lineOf(file, d.key);
             break;
         }
     }
@@ -91,7 +95,7 @@ ControlOrigin decoration(const std::string& file, const std::string& controlName
 
 } // namespace
 
-ControlOrigin originOf(const Game& game, const Control& control) {
+ControlOrigin originOf(const Game& game, const Control& control, Line wanted) {
     const ProgramState& state = game.state;
     const ComponentTables& t = game.tables;
     const QWidget* w = control.widget();
@@ -109,33 +113,35 @@ ControlOrigin originOf(const Game& game, const Control& control) {
 
     if (&control == game.VideoWindow1) {
         const std::string file = state.endPicturesFile.empty() ? pictures : state.endPicturesFile;
-        return {"video", file, lineOf(file, "*video*"), "*video"};
+        return {"video", file, wanted == Line::Found ? lineOf(file, "*video*") : 0, "*video"};
     }
     if (int n = numberIn(t.pictures, w))
-        return numbered(pictures, "picture", n, "*name*");
+        return numbered(pictures, "picture", n, "*name*", wanted);
     if (int n = numberIn(t.shapes, w))
-        return numbered(pictures, "shape", n, "*form*");
+        return numbered(pictures, "shape", n, "*form*", wanted);
     if (int n = numberIn(t.lists, w))
-        return numbered(texts, "list", n, "*string1*");
+        return numbered(texts, "list", n, "*string1*", wanted);
     if (int n = numberIn(t.textWindows, w))
-        return numbered(state.dataFolder + "alltextwindows.txt", "textwindow", n, "*");
+        return numbered(state.dataFolder + "alltextwindows.txt", "textwindow", n, "*", wanted);
     if (int n = numberIn(t.buttons, w))
-        return numbered(state.dataFolder + "allbuttons.txt", "button", n, "*name*");
+        return numbered(state.dataFolder + "allbuttons.txt", "button", n, "*name*", wanted);
     if (int n = numberIn(t.endButtons, w))
-        return numbered(state.endPicturesFile, "button", n, "*name*");
+        return numbered(state.endPicturesFile, "button", n, "*name*", wanted);
     if (const int label = numberIn(t.labels, w) - 1; label >= 0) {
         for (std::size_t i = 0; i < t.texts.size(); ++i) {
             const auto [first, count] = t.texts[i];
             if (label < first || label >= first + count)
                 continue;
-            ControlOrigin o = numbered(texts, "text", static_cast<int>(i) + 1, "*string1*");
+            ControlOrigin o = numbered(texts, "text", static_cast<int>(i) + 1, "*string1*", wanted);
+            if (wanted == Line::Skipped)
+                return o;
             if (const int line = stringLine(texts, o.stem, label - first))
                 o.line = line;
             return o;
         }
     }
     const std::string_view kind = std::string_view(name).substr(endScreen ? 3 : 0);
-    return decoration(pictures, name, kind);
+    return decoration(pictures, name, kind, wanted);
 }
 
 std::vector<NumberedLine> keyLinesOf(const ControlOrigin& origin) {

@@ -26,9 +26,13 @@ struct ControlOrigin {
     std::string stem;
 };
 
+// Whether the line is looked for: it costs a look into the file, and names
+// alone are wanted after every event.
+enum class Line { Found, Skipped };
+
 // Nothing (an empty name) for controls that show nothing of the game: the
 // window resource's measuring controls.
-ControlOrigin originOf(const Game& game, const Control& control);
+ControlOrigin originOf(const Game& game, const Control& control, Line line = Line::Found);
 
 // The lines of the origin's file that hold its keys, in file order.
 std::vector<NumberedLine> keyLinesOf(const ControlOrigin& origin);
