@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QScreen>
+#include <QWindow>
 
 namespace taleplay {
 
@@ -80,10 +81,30 @@ void TForm1::FormActivate() {
     // components yet, so it runs once, at the first activation.
     if (startUpBegun_ || !isVisible())
         return;
+    if (!waitedForExposure_ && windowHandle() && !windowHandle()->isExposed()) {
+        waitForExposure();
+        return;
+    }
     startUpBegun_ = true;
     runEvent([this] { StartUp(Halt::Yes); });
     startUpDone_ = true;
+    focusFirstControl();
     emit screenBuilt();
+}
+
+void TForm1::focusFirstControl() {
+    // What activating the window does when it already holds its controls:
+    // a screen built after the activation (once the window was exposed)
+    // would otherwise begin with nothing focused, and keyboard play with it.
+    if (!isActiveWindow() || (focusWidget() && focusWidget() != this))
+        return;
+    for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled() &&
+            w->window() == this) {
+            w->setFocus(Qt::ActiveWindowFocusReason);
+            return;
+        }
+    }
 }
 
 void TForm1::eventDone() {
@@ -98,6 +119,35 @@ void TForm1::eventDone() {
     rebuildWaiting_ = false;
     // After the handler that is returning now, from the event loop.
     QTimer::singleShot(0, this, [this] { Rebuild(); });
+}
+
+void TForm1::waitForExposure() {
+    // Qt paints a window that was built before it was on the screen twice
+    // over, once when it appears and once for every change the build made.
+    // Built once the window is on the screen, the screen is painted once.
+    // A window that never appears (some platforms leave a window nobody
+    // looks at alone) starts up after a moment all the same.
+    if (waitingForExposure_)
+        return;
+    waitingForExposure_ = true;
+    windowHandle()->installEventFilter(this);
+    QTimer::singleShot(kLongestWaitForExposure, this, [this] { stopWaitingForExposure(); });
+}
+
+void TForm1::stopWaitingForExposure() {
+    if (waitedForExposure_)
+        return;
+    waitedForExposure_ = true;
+    if (windowHandle())
+        windowHandle()->removeEventFilter(this);
+    // After the exposure's own paint, in the next pass of the event loop.
+    QTimer::singleShot(0, this, [this] { FormActivate(); });
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed())
+        stopWaitingForExposure();
+    return QWidget::eventFilter(watched, e);
 }
 
 void TForm1::FormClose() {

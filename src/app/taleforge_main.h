@@ -94,6 +94,7 @@ class TForm1 final : public QWidget, public GameWindow {
 
   protected:
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
@@ -101,6 +102,9 @@ class TForm1 final : public QWidget, public GameWindow {
   private:
     void FormCreate();
     void FormActivate();
+    void waitForExposure();
+    void stopWaitingForExposure();
+    void focusFirstControl();
     void FormClose();
     void FormDestroy();
     void StartUp(Halt whenFolderMissing);
@@ -117,6 +121,9 @@ class TForm1 final : public QWidget, public GameWindow {
     TForm2* errorWindow_ = nullptr;
     bool startUpBegun_ = false;
     bool startUpDone_ = false;
+    bool waitingForExposure_ = false;
+    bool waitedForExposure_ = false;
+    static constexpr int kLongestWaitForExposure = 500; // ms
     int eventDepth_ = 0;
     bool rebuildWaiting_ = false;
     ReadAloud* readAloud_ = nullptr;

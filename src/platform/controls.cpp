@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace taleplay {
@@ -93,6 +94,16 @@ void ImageControl::loadPicture(const std::string& composedPath) {
     update();
 }
 
+void ImageControl::showPictureOf(const ImageControl& other) {
+    picture_ = other.picture_;
+    pictureName_ = other.pictureName_;
+    view_ = other.view_;
+    keyedView_ = other.keyedView_;
+    if (autoSize_)
+        resize(naturalSize());
+    update();
+}
+
 void ImageControl::clearPicture() {
     picture_.reset();
     pictureName_.clear();
@@ -103,7 +114,7 @@ void ImageControl::clearPicture() {
 void ImageControl::releaseResources() {
     picture_.reset();
     view_ = QImage();
-    keyedView_ = QImage();
+    keyedView_.reset();
 }
 
 QSize ImageControl::naturalSize() const {
@@ -125,7 +136,6 @@ void ImageControl::setTransparent(bool on) {
     if (transparent_ == on)
         return;
     transparent_ = on;
-    keyedView_ = QImage();
     update();
 }
 
@@ -141,33 +151,37 @@ bool ImageControl::keyed() const {
 }
 
 void ImageControl::rebuildView() {
-    keyedView_ = QImage();
+    keyedView_.reset();
     if (!picture_ || picture_->pixels.empty()) {
         view_ = QImage();
         return;
     }
+    // The keyed copy depends on the pixels alone; it is made at the first
+    // paint that needs it, into this holder the sharing controls all see.
+    keyedView_ = std::make_shared<QImage>();
     const auto& p = *picture_;
     view_ = QImage(reinterpret_cast<const uchar*>(p.pixels.data()), p.width, p.height, p.width * 4,
                    p.hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
 }
 
 const QImage& ImageControl::shownImage() {
-    if (!keyed())
+    if (!keyed() || !keyedView_) // no holder: a picture without pixels
         return view_;
-    if (keyedView_.isNull()) {
+    QImage& keyedView = *keyedView_;
+    if (keyedView.isNull()) {
         // An opaque picture is made transparent by its bottom-left pixel's colour.
-        keyedView_ = view_.convertToFormat(QImage::Format_ARGB32);
+        keyedView = view_.convertToFormat(QImage::Format_ARGB32);
         const auto& p = *picture_;
         const std::uint32_t key =
             p.pixels[static_cast<std::size_t>(p.height - 1) * p.width] | 0xFF000000u;
-        for (int y = 0; y < keyedView_.height(); ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(keyedView_.scanLine(y));
-            for (int x = 0; x < keyedView_.width(); ++x)
+        for (int y = 0; y < keyedView.height(); ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(keyedView.scanLine(y));
+            for (int x = 0; x < keyedView.width(); ++x)
                 if ((row[x] | 0xFF000000u) == key)
                     row[x] = 0;
         }
     }
-    return keyedView_;
+    return keyedView;
 }
 
 namespace {
@@ -179,16 +193,29 @@ namespace {
 // few pixels on large stretches).
 QImage replicate(const QImage& image, QSize size, const QRect& area) {
     QImage out(area.size(), image.format());
-    std::vector<int> columns(static_cast<std::size_t>(area.width()));
-    for (int i = 0; i < area.width(); ++i)
+    const int width = area.width();
+    const long long sourceWidth = image.width();
+    const long long sourceHeight = image.height();
+    std::vector<int> columns(static_cast<std::size_t>(width));
+    for (int i = 0; i < width; ++i)
         columns[static_cast<std::size_t>(i)] =
-            static_cast<int>((2LL * (area.left() + i) + 1) * image.width() / (2LL * size.width()));
+            static_cast<int>((2LL * (area.left() + i) + 1) * sourceWidth / (2LL * size.width()));
+    const auto* source = image.constBits();
+    const qsizetype sourceStride = image.bytesPerLine();
+    auto* target = out.bits();
+    const qsizetype targetStride = out.bytesPerLine();
+    int lastRow = -1;
     for (int j = 0; j < area.height(); ++j) {
         const int row =
-            static_cast<int>((2LL * (area.top() + j) + 1) * image.height() / (2LL * size.height()));
-        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(row));
-        auto* to = reinterpret_cast<QRgb*>(out.scanLine(j));
-        for (int i = 0; i < area.width(); ++i)
+            static_cast<int>((2LL * (area.top() + j) + 1) * sourceHeight / (2LL * size.height()));
+        auto* to = reinterpret_cast<QRgb*>(target + j * targetStride);
+        if (row == lastRow) { // an enlarged row repeats the one above it
+            std::memcpy(to, target + (j - 1) * targetStride, std::size_t(width) * sizeof(QRgb));
+            continue;
+        }
+        lastRow = row;
+        const auto* in = reinterpret_cast<const QRgb*>(source + row * sourceStride);
+        for (int i = 0; i < width; ++i)
             to[i] = in[columns[static_cast<std::size_t>(i)]];
     }
     return out;

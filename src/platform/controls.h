@@ -92,6 +92,10 @@ class ImageControl final : public QWidget, public Control {
     // Loads the picture named `composedPath` (Windows-1251, as composed by the
     // program). Throws PictureError or InOutError; the old picture stays then.
     void loadPicture(const std::string& composedPath);
+    // Shows what `other` shows, as if the same picture had been loaded: the
+    // pixels and the colour-keyed copy are shared, not looked up or made
+    // again (a background of hundreds of tiles loads its picture once).
+    void showPictureOf(const ImageControl& other);
     void clearPicture();
     const std::string& pictureName() const { return pictureName_; }
     std::shared_ptr<const pictures::Picture> picture() const { return picture_; }
@@ -147,9 +151,10 @@ class ImageControl final : public QWidget, public Control {
     std::shared_ptr<const pictures::Picture> picture_;
     // The shared pixels as an image, without a copy; the colour-keyed copy is
     // made only when a transparent control is first painted, so hidden and
-    // measuring controls never pay for it.
+    // measuring controls never pay for it, and once for all the controls
+    // that show the picture through showPictureOf.
     QImage view_;
-    QImage keyedView_;
+    std::shared_ptr<QImage> keyedView_;
     bool stretch_ = false;
     bool autoSize_ = false;
     bool transparent_ = false;

@@ -76,6 +76,8 @@ void BuildBackgroundTiles(Game& game, const PictureScreen& screen) {
         tiling.loadPicture(path);
         return;
     }
+    // Every tile shows the first tile's picture: one file, read once.
+    ImageControl* first = nullptr;
     for (std::size_t i = 0; i < tiles.size(); ++i) {
         const TilePlace& place = tiles[i];
         ImageControl& tile = createImage(game, screen.namePrefix + "BP" + std::to_string(i),
@@ -87,7 +89,12 @@ void BuildBackgroundTiles(Game& game, const PictureScreen& screen) {
         // Below everything else on the window, also below what the window
         // resource made.
         game.host().sendToBack(tile);
-        tile.loadPicture(path);
+        if (first) {
+            tile.showPictureOf(*first);
+        } else {
+            tile.loadPicture(path);
+            first = &tile;
+        }
     }
 }
 
@@ -137,17 +144,26 @@ void BuildFrames(Game& game, const PictureScreen& screen) {
     const bool transparent = flagSet(file, "*frametransparent*yes#");
     const FrameTiles tiles = frameTiles(cw, ch, horizontal, vertical);
     int index = 0;
-    auto place = [&](const char* prefix, const std::string& name, const TilePlace& at) {
+    // The tiles of one edge picture share it, read once.
+    auto place = [&](const char* prefix, const std::string& name, const TilePlace& at,
+                     ImageControl*& first) {
         ImageControl& tile = createImage(game, screen.namePrefix + prefix + std::to_string(index++),
                                          Stretch::On, false, transparent);
         game.tables.frames.emplace_back(&tile);
         tile.setGeometry(at.left, at.top, at.width, at.height);
-        tile.loadPicture(folder + name);
+        if (first) {
+            tile.showPictureOf(*first);
+        } else {
+            tile.loadPicture(folder + name);
+            first = &tile;
+        }
     };
+    ImageControl* firstHorizontal = nullptr;
     for (const TilePlace& at : tiles.horizontal)
-        place("RH", horizontalName, at);
+        place("RH", horizontalName, at, firstHorizontal);
+    ImageControl* firstVertical = nullptr;
     for (const TilePlace& at : tiles.vertical)
-        place("RV", verticalName, at);
+        place("RV", verticalName, at, firstVertical);
 }
 
 // (5) Up to 50 freely placed pictures.

@@ -59,6 +59,11 @@ TEST(Background, ScreenColourTilesAndTheirStacking) {
     EXPECT_EQ(rectOf(form, "BP25"), QRect(0, 1000, 300, 24));
     EXPECT_EQ(rectOf(form, "BP29"), QRect(1200, 1000, 80, 24));
     EXPECT_FALSE(image(form, "BP29").autoSize());
+    // One file read once: every tile shows the same decoded picture.
+    for (const std::string& name : namesStartingWith(form, "BP")) {
+        EXPECT_EQ(image(form, name).picture(), image(form, "BP0").picture()) << name;
+        EXPECT_EQ(image(form, name).pictureName(), image(form, "BP0").pictureName()) << name;
+    }
     // Sent to the back: below even the window resource's measuring image.
     EXPECT_LT(form.game().host().zOrder(image(form, "BP0")),
               form.game().host().zOrder(*form.game().ImageServant));
@@ -176,6 +181,11 @@ TEST(Frames, TilesAlongTheFourEdgesOnTheWindow) {
     EXPECT_TRUE(image(form, "RH0").transparent());
     EXPECT_TRUE(image(form, "RV45").stretch());
     EXPECT_EQ(form.game().tables.frames.size(), 46u);
+    // Each edge picture is decoded once and shared by its tiles.
+    EXPECT_EQ(image(form, "RH25").picture(), image(form, "RH0").picture());
+    EXPECT_EQ(image(form, "RV45").picture(), image(form, "RV26").picture());
+    EXPECT_NE(image(form, "RV26").picture(), image(form, "RH0").picture());
+    EXPECT_EQ(image(form, "RV45").naturalSize(), QSize(20, 100));
     // The vertical frames lie over the ends of the horizontal ones.
     EXPECT_GT(form.game().host().zOrder(image(form, "RV26")),
               form.game().host().zOrder(image(form, "RH25")));
