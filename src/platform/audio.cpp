@@ -1,38 +1,13 @@
-// The audio library's six calls over Qt Multimedia; silent where there is no device.
+// The audio library's six calls over the media module's sound streams.
 #include "platform/audio.h"
 
-#include "platform/media_probe.h"
-
-#include <QAudioDevice>
-#include <QAudioOutput>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QMediaDevices>
-#include <QMediaPlayer>
-#include <QUrl>
+#include "platform/media_module.h"
 
 namespace taleplay {
-namespace {
-
-// How long opening a file may block: the library answers at once on
-// Windows, so keep the wait short and never handle input meanwhile.
-constexpr int kOpenWaitMs = 2000;
-
-} // namespace
 
 struct AudioLibrary::Stream {
     std::string file;
-    // Decoding the file proves that it is a sound and, without a device,
-    // measures its length. Every format the machine's media framework
-    // decodes counts (WAV, MP3, MP2, Ogg Vorbis, AIFF, ...), whatever the
-    // sample format it decodes to.
-    std::unique_ptr<platform::MediaProbe> probe;
-    // With a device, the real player.
-    std::unique_ptr<QMediaPlayer> player;
-    std::unique_ptr<QAudioOutput> output;
-    // Without one, the time since play.
-    QElapsedTimer clock;
-    bool playing = false;
+    std::unique_ptr<media::SoundStream> sound;
 };
 
 AudioLibrary::AudioLibrary(QObject* parent) : QObject(parent) {}
@@ -49,44 +24,22 @@ bool AudioLibrary::init(int, int, unsigned, QWidget*) {
 // Asked when the first sound is made, not at start: the question loads the
 // whole media stack, which a game without sound never needs.
 bool AudioLibrary::hasDevice() const {
-    if (!deviceKnown_) {
-        device_ = !QMediaDevices::audioOutputs().isEmpty();
-        deviceKnown_ = true;
-    }
-    return device_;
+    const media::Module* module = platform::mediaModule();
+    return module && module->hasAudioDevice();
 }
 
 AudioLibrary::Handle AudioLibrary::streamCreateFile(const std::string& fsPath) {
     if (!started_)
         return 0;
-    // The media framework starts with the first sound, not with the window.
-    platform::startMediaFramework();
-    auto s = std::make_unique<Stream>();
-    s->file = fsPath;
-    s->probe = std::make_unique<platform::MediaProbe>(fsPath, platform::MediaProbe::Streams::Sound);
-    platform::MediaProbe& probe = *s->probe;
-    QElapsedTimer wait;
-    wait.start();
-    while (!probe.heardSound() && !probe.poll(10) && wait.elapsed() < kOpenWaitMs)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    if (!probe.heardSound()) {
-        // Nothing is reported to the player; the author learns why here.
-        if (std::string why = probe.trouble(); !why.empty())
-            platform::reportUnplayable(fsPath, why);
-        else if (probe.ended())
-            platform::reportUnplayable(fsPath, "it holds no sound");
+    // The media stack is loaded with the first sound, not with the window.
+    const media::Module* module = platform::mediaModule();
+    if (!module)
         return 0;
-    }
-    if (hasDevice()) {
-        // The player plays; the probe is done with its job.
-        s->probe.reset();
-        s->output = std::make_unique<QAudioOutput>();
-        s->player = std::make_unique<QMediaPlayer>();
-        s->player->setAudioOutput(s->output.get());
-        s->player->setSource(QUrl::fromLocalFile(QString::fromStdString(fsPath)));
-    }
+    auto sound = module->openSound(fsPath);
+    if (!sound)
+        return 0;
     const Handle h = next_++;
-    streams_[h] = std::move(s);
+    streams_[h] = std::make_unique<Stream>(Stream{fsPath, std::move(sound)});
     return h;
 }
 
@@ -99,14 +52,7 @@ bool AudioLibrary::channelPlay(Handle stream, bool restart) {
     Stream* s = find(stream);
     if (!s)
         return false;
-    if (s->player) {
-        if (restart)
-            s->player->setPosition(0);
-        s->player->play();
-    } else if (restart || !s->playing) {
-        s->clock.start();
-    }
-    s->playing = true;
+    s->sound->play(restart);
     return true;
 }
 
@@ -114,9 +60,7 @@ bool AudioLibrary::channelStop(Handle stream) {
     Stream* s = find(stream);
     if (!s)
         return false;
-    if (s->player)
-        s->player->pause(); // a stopped channel resumes where it was, as Windows' does
-    s->playing = false;
+    s->sound->stop();
     return true;
 }
 
@@ -131,13 +75,7 @@ void AudioLibrary::free() {
 
 bool AudioLibrary::isPlaying(Handle stream) const {
     Stream* s = find(stream);
-    if (!s || !s->playing)
-        return false;
-    if (s->player)
-        return s->player->playbackState() == QMediaPlayer::PlayingState;
-    // Silent: playing until its length has passed (unknown length: playing).
-    s->probe->poll(0);
-    return !s->probe->ended() || s->clock.elapsed() * 1000 < s->probe->decodedUs();
+    return s && s->sound->playing();
 }
 
 std::string AudioLibrary::fileOf(Handle stream) const {

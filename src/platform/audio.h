@@ -44,8 +44,6 @@ class AudioLibrary final : public QObject {
     std::map<Handle, std::unique_ptr<Stream>> streams_;
     Handle next_ = 1;
     bool started_ = false;
-    mutable bool device_ = false;
-    mutable bool deviceKnown_ = false;
 };
 
 } // namespace taleplay

@@ -1,8 +1,7 @@
-// The voice over Qt's text to speech, and its recorder.
+// The voice over the media module's speech engine, and its recorder.
 #include "platform/speech.h"
 
-#include <QLocale>
-#include <QTextToSpeech>
+#include "platform/media_module.h"
 
 namespace taleplay {
 namespace {
@@ -10,10 +9,6 @@ namespace {
 SpeechRecorder& recorder() {
     static SpeechRecorder r;
     return r;
-}
-
-QLocale::Language qtLanguage(SpeechLanguage language) {
-    return language == SpeechLanguage::Russian ? QLocale::Russian : QLocale::English;
 }
 
 std::optional<QStringList>& engineChoice() {
@@ -54,29 +49,20 @@ void Voice::startEngine() {
     if (engineAsked_)
         return;
     engineAsked_ = true;
-    // speech-dispatcher first: it is what the desktop's screen reader speaks
-    // through, with the voices and languages its user has set up; the
-    // others as they come.
-    QStringList engines = engineChoice().value_or(QTextToSpeech::availableEngines());
-    if (!engineChoice() && engines.removeAll(QStringLiteral("speechd")) > 0)
-        engines.prepend(QStringLiteral("speechd"));
-    for (const QString& name : engines) {
-        auto engine = std::make_unique<QTextToSpeech>(name);
-        if (engine->state() == QTextToSpeech::Error)
-            continue;
-        engine_ = std::move(engine);
-        connect(engine_.get(), &QTextToSpeech::stateChanged, this, [this](QTextToSpeech::State s) {
-            if (s == QTextToSpeech::Speaking)
-                hasSpoken_ = true;
-            if (s == QTextToSpeech::Error)
-                lastError_ = engine_->errorString();
-            if (s == QTextToSpeech::Ready || s == QTextToSpeech::Error) {
-                speaking_ = false;
-                speakNext();
-            }
-        });
+    const media::Module* module = platform::mediaModule();
+    if (!module)
         return;
-    }
+    engine_ = module->startSpeech(engineChoice(), [this](media::SpeechEngine::State s) {
+        using State = media::SpeechEngine::State;
+        if (s == State::Speaking)
+            hasSpoken_ = true;
+        if (s == State::Error && engine_)
+            lastError_ = engine_->errorString();
+        if (s == State::Ready || s == State::Error) {
+            speaking_ = false;
+            speakNext();
+        }
+    });
 }
 
 void Voice::say(const QString& text) {
@@ -100,17 +86,8 @@ void Voice::speakNext() {
     if (!engine_)
         return;
     const QString text = queue_.takeFirst();
-    const QLocale::Language wanted = qtLanguage(speechLanguageOf(text));
-    if (engine_->locale().language() != wanted) {
-        for (const QLocale& l : engine_->availableLocales()) {
-            if (l.language() == wanted) {
-                engine_->setLocale(l);
-                break;
-            }
-        }
-    }
     speaking_ = true;
-    engine_->say(text);
+    engine_->say(text, speechLanguageOf(text) == SpeechLanguage::Russian);
 }
 
 void Voice::stop() {
@@ -130,7 +107,7 @@ void Voice::setPaused(bool paused) {
     }
     if (paused && speaking_)
         engine_->pause();
-    else if (!paused && engine_->state() == QTextToSpeech::Paused)
+    else if (!paused && engine_->state() == media::SpeechEngine::State::Paused)
         engine_->resume();
     else
         speakNext();

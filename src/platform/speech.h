@@ -11,9 +11,11 @@
 #include <memory>
 #include <optional>
 
-class QTextToSpeech;
-
 namespace taleplay {
+
+namespace media {
+class SpeechEngine;
+}
 
 enum class SpeechLanguage { English, Russian };
 
@@ -61,7 +63,7 @@ class Voice final : public QObject {
     void speakNext();
 
     SpeechRecorder recorder_;
-    std::unique_ptr<QTextToSpeech> engine_;
+    std::unique_ptr<media::SpeechEngine> engine_;
     bool engineAsked_ = false;
     bool speaking_ = false;
     bool paused_ = false;

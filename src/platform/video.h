@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
-class QMediaPlayer;
-class QVideoSink;
-class QAudioOutput;
-
 namespace taleplay {
+
+namespace media {
+class VideoPlayer;
+}
 
 class VideoControl;
 
@@ -39,18 +39,13 @@ class FilterGraph final : public QObject {
     qint64 position() const;
 
   private:
-    QMediaPlayer& player();
-    void onFrame();
+    // Made when a video is first rendered: most games have none, and making
+    // one loads the whole media stack. Null also when the media module is
+    // missing: nothing plays then.
+    media::VideoPlayer* player();
 
     VideoControl& window_;
-    std::unique_ptr<QMediaPlayer> player_;
-    std::unique_ptr<QVideoSink> sink_;
-    std::unique_ptr<QAudioOutput> audio_;
-    QSize size_;
-    bool rendered_ = false;
-    // Asked to play while the file was still loading (a slow machine): it
-    // starts as soon as the file is loaded.
-    bool playWhenLoaded_ = false;
+    std::unique_ptr<media::VideoPlayer> player_;
     bool active_ = false;
 };
 

@@ -9,6 +9,7 @@ set(layers
   "src/descr|core descr|no-qt"
   "src/commands/command_text|core descr commands/command_text|no-qt"
   "src/platform|core pictures platform|qt"
+  "src/platform/media|platform/media platform/media_module|qt"
   "src/game|core pictures descr platform game|qt"
   "src/scene|core pictures descr platform game scene|qt"
   "src/endscreen|core pictures descr platform game scene endscreen|qt"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace taleplay::platform {
+namespace taleplay::media {
 
 // Starts the media framework once, with the readers that play steadily
 // preferred; Qt's media classes use the same framework. False when it does
@@ -68,4 +68,4 @@ std::string whyUnplayable(const std::string& fsPath, int ms);
 // why: "taleplay: cannot play PATH: REASON".
 void reportUnplayable(const std::string& fsPath, const std::string& reason);
 
-} // namespace taleplay::platform
+} // namespace taleplay::media

@@ -1,6 +1,6 @@
 // The media framework asked directly: GStreamer's decoding pipeline with
 // sinks that throw everything away.
-#include "platform/media_probe.h"
+#include "platform/media/media_probe.h"
 
 #include <gst/audio/audio.h>
 #include <gst/gst.h>
@@ -9,7 +9,7 @@
 #include <QElapsedTimer>
 #include <cstdio>
 
-namespace taleplay::platform {
+namespace taleplay::media {
 namespace {
 
 // GStreamer 1.22's own AIFF reader now and then stalls before its first
@@ -302,4 +302,4 @@ void reportUnplayable(const std::string& fsPath, const std::string& reason) {
     std::fflush(stderr);
 }
 
-} // namespace taleplay::platform
+} // namespace taleplay::media
