@@ -174,9 +174,11 @@ const QImage& ImageControl::shownImage() {
         const auto& p = *picture_;
         const std::uint32_t key =
             p.pixels[static_cast<std::size_t>(p.height - 1) * p.width] | 0xFF000000u;
-        for (int y = 0; y < keyedView.height(); ++y) {
+        const int width = keyedView.width();
+        const int height = keyedView.height();
+        for (int y = 0; y < height; ++y) {
             auto* row = reinterpret_cast<std::uint32_t*>(keyedView.scanLine(y));
-            for (int x = 0; x < keyedView.width(); ++x)
+            for (int x = 0; x < width; ++x)
                 if ((row[x] | 0xFF000000u) == key)
                     row[x] = 0;
         }
