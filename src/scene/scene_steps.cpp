@@ -20,18 +20,10 @@ std::string numberedKey(std::string_view prefix, int number, std::string_view su
     return key;
 }
 
-namespace {
-
-// Far past any screen. A position or size beyond it is kept at it, so that
-// an edge (position plus size) still fits an int: "*leftinpixels*2147483647#"
-// must place a component out of sight, not overflow its rectangle.
-constexpr int kFarthest = 1 << 29;
-
 int withinReach(int value) {
+    constexpr int kFarthest = 1 << 29;
     return std::clamp(value, -kFarthest, kFarthest);
 }
-
-} // namespace
 
 int resolveSize(std::string_view file, std::string_view stem, Axis axis, int reference) {
     const bool across = axis == Axis::Horizontal;

@@ -24,6 +24,11 @@ int clientLength(const Game& game, Axis axis);
 // "*name*") gives "*picture3*name*".
 std::string numberedKey(std::string_view prefix, int number, std::string_view suffix);
 
+// A position or size read for a component, kept within 2^29 either way: far
+// past any screen, so "*leftinpixels*2147483647#" places a component out of
+// sight, and an edge (position plus size) still fits an int.
+int withinReach(int value);
+
 // The width (Horizontal) or height (Vertical) that `stem` gives in `file`:
 // stem + "*widthindivision*" as a fraction of `reference`, else
 // stem + "*widthinpixels*". 0 when neither gives one; the caller's default

@@ -184,6 +184,7 @@ Edge readEdge(std::string_view file, const std::string& stem, Axis axis, int ref
     Edge e{d.value, d.centre};
     if (e.value == 0)
         e.value = pixelValue(file, edge + "inpixels*");
+    e.value = withinReach(e.value);
     return e;
 }
 

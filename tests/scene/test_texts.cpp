@@ -129,6 +129,20 @@ TEST(TextLines, ATextReachingTheRightEdgeIsNarrowedByThreePixels) {
     }
 }
 
+TEST(TextLines, PlacedPastAnyScreenIsBuiltOutOfSight) {
+    // Narrowing at the right edge adds the width to the left edge: with the
+    // largest left edge a file can give, that must not overflow.
+    TestGame g;
+    TForm1& form = startWithTexts(g, "*text1*string1*Far#\n*text1*leftinpixels*2147483647#\n"
+                                     "*text1*topinpixels*2147483647#\n"
+                                     "*text2*string1*Near#\n*text2*leftinpixels*-2147483648#\n");
+    ASSERT_EQ(form.game().tables.labels.size(), 2u);
+    EXPECT_EQ(label(form, 0).x(), 1 << 29);
+    EXPECT_EQ(label(form, 1).x(), -(1 << 29));
+    for (std::size_t i : {0u, 1u})
+        EXPECT_FALSE(label(form, i).geometry().intersects(form.rect())) << i;
+}
+
 TEST(TextLines, ACentredTextCentresEachLabelByItsOwnWidth) {
     TestGame g;
     TForm1& form = startWithTexts(g, "*text1*string1*Hi#\n"
