@@ -44,10 +44,10 @@ for f in bin/taleplay bin/taleplay-check bin/taleplay-playtest \
   share/doc/taleplay/authoring.ru.md \
   share/locale/ru/LC_MESSAGES/taleplay-check.mo \
   share/taleplay/examples/data_demo/allbuttons.txt share/taleplay/examples/demo.playtest \
-  lib/taleplay/libtaleplay-media.so; do
+  lib/taleplay/modules/libtaleplay-media.so; do
   [ -f "$root/usr/$f" ] || fail "the package lacks /usr/$f"
 done
-for b in bin/taleplay bin/taleplay-check bin/taleplay-playtest lib/taleplay/libtaleplay-media.so; do
+for b in bin/taleplay bin/taleplay-check bin/taleplay-playtest lib/taleplay/modules/libtaleplay-media.so; do
   if readelf -d "$root/usr/$b" | grep -qE 'RPATH|RUNPATH'; then
     fail "$b carries a library path: $(readelf -d "$root/usr/$b" | grep -E 'RPATH|RUNPATH')"
   fi
@@ -71,7 +71,7 @@ tail -n 1 walk.txt
 [ "$status" = 0 ] || { cat walk.txt; fail "the walkthrough exited $status"; }
 tail -n 1 walk.txt | grep -qE '^[1-9][0-9]* passed, 0 failed$' || fail "the walkthrough checked nothing"
 ! grep -q "no sound, video or speech" walk.txt || fail "the walkthrough played without the media module"
-grep -qsF "file=$root/usr/lib/taleplay/libtaleplay-media.so " "$work"/loader.* ||
+grep -qsF "file=$root/usr/lib/taleplay/modules/libtaleplay-media.so " "$work"/loader.* ||
   fail "the walkthrough did not load the package's media module"
 if readelf -d "$root/usr/bin/taleplay" | grep -qiE 'NEEDED.*(multimedia|gstreamer|texttospeech)'; then
   fail "taleplay links the media libraries itself: they would load at every start"
