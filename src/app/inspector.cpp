@@ -174,14 +174,9 @@ QRect Inspector::rectOf(const QWidget& w) const {
 
 std::size_t Inspector::fingerprint() const {
     std::size_t seed = 0;
-    // Children in stacking order, so a control raised or lowered counts.
-    for (const QWidget* layer :
-         {&form_.game().host().graphicLayer(), &form_.game().host().window()}) {
-        for (const QObject* o : layer->children()) {
-            const Control* c = controlOf(qobject_cast<QWidget*>(const_cast<QObject*>(o)));
-            if (!c || c->destroyed())
-                continue;
-            const QWidget* w = c->widget();
+    // Controls in stacking order, so a control raised or lowered counts.
+    for (const Layer layer : {Layer::Graphic, Layer::Windowed}) {
+        for (const QWidget* w : form_.game().host().stacking(layer)) {
             hashIn(seed, std::hash<const void*>{}(w));
             hashIn(seed, std::hash<int>{}(w->x() * 7919 + w->y()));
             hashIn(seed, std::hash<int>{}(w->width() * 7919 + w->height()));
@@ -194,11 +189,9 @@ std::size_t Inspector::fingerprint() const {
 void Inspector::collect() {
     items_.clear();
     const Game& game = form_.game();
-    for (const QWidget* layer : {&game.host().graphicLayer(), &game.host().window()}) {
-        for (QObject* o : layer->children()) {
-            Control* c = controlOf(qobject_cast<QWidget*>(o));
-            if (!c || c->destroyed())
-                continue;
+    for (const Layer layer : {Layer::Graphic, Layer::Windowed}) {
+        for (QWidget* w : game.host().stacking(layer)) {
+            Control* c = controlOf(w);
             Item item;
             item.origin = originOf(game, *c);
             if (item.origin.name.empty())

@@ -17,6 +17,10 @@ ControlHost::ControlHost(QWidget& window) : window_(window), graphicLayer_(new Q
     graphicLayer_->setObjectName(QStringLiteral("graphicLayer"));
     graphicLayer_->setGeometry(0, 0, window.width(), window.height());
     graphicLayer_->show();
+    tileFloor_ = new QWidget(graphicLayer_);
+    tileFloor_->setObjectName(QStringLiteral("tileFloor"));
+    tileFloor_->setGeometry(graphicLayer_->rect());
+    tileFloor_->show();
     QPalette pal = window_.palette();
     pal.setColor(QPalette::Window, toQColor(colour_));
     window_.setPalette(pal);
@@ -25,6 +29,7 @@ ControlHost::ControlHost(QWidget& window) : window_(window), graphicLayer_(new Q
 
 void ControlHost::resizeLayer() {
     graphicLayer_->setGeometry(0, 0, window_.width(), window_.height());
+    tileFloor_->setGeometry(graphicLayer_->rect());
 }
 
 void ControlHost::setColour(Colour c) {
@@ -41,16 +46,10 @@ QWidget* ControlHost::parentFor(Layer layer) const {
     return layer == Layer::Graphic ? graphicLayer_ : &window_;
 }
 
-template <class T> T& ControlHost::make(const std::string& name) {
+template <class T> T& ControlHost::make(const std::string& name, QWidget* parent) {
     if (Control* holder = find(name); holder && !holder->setAside())
         throw ComponentError("A component named " + name + " already exists.");
-    T* control = nullptr;
-    // The layer is known from the type before the object exists.
-    if constexpr (std::is_same_v<T, ListControl> || std::is_same_v<T, EditControl> ||
-                  std::is_same_v<T, VideoControl>)
-        control = new T(*this, name, parentFor(Layer::Windowed));
-    else
-        control = new T(*this, name, parentFor(Layer::Graphic));
+    T* control = new T(*this, name, parent);
     control->setObjectName(QString::fromStdString(name));
     control->show();
     // A new child is already the topmost of its parent.
@@ -66,22 +65,29 @@ template <class T> T& ControlHost::make(const std::string& name) {
 }
 
 ImageControl& ControlHost::createImage(const std::string& n) {
-    return make<ImageControl>(n);
+    return make<ImageControl>(n, graphicLayer_);
+}
+ImageControl& ControlHost::createBackgroundTile(const std::string& n) {
+    // On the graphic layer only tiles go to the back, but should anything
+    // else have gone below the floor, a new tile still goes below it.
+    if (graphicLayer_->children().constFirst() != tileFloor_)
+        tileFloor_->lower();
+    return make<ImageControl>(n, tileFloor_);
 }
 LabelControl& ControlHost::createLabel(const std::string& n) {
-    return make<LabelControl>(n);
+    return make<LabelControl>(n, graphicLayer_);
 }
 ShapeControl& ControlHost::createShape(const std::string& n) {
-    return make<ShapeControl>(n);
+    return make<ShapeControl>(n, graphicLayer_);
 }
 ListControl& ControlHost::createList(const std::string& n) {
-    return make<ListControl>(n);
+    return make<ListControl>(n, &window_);
 }
 EditControl& ControlHost::createEdit(const std::string& n) {
-    return make<EditControl>(n);
+    return make<EditControl>(n, &window_);
 }
 VideoControl& ControlHost::createVideo(const std::string& n) {
-    return make<VideoControl>(n);
+    return make<VideoControl>(n, &window_);
 }
 
 void ControlHost::destroy(Control& control) {
@@ -162,20 +168,30 @@ std::vector<Control*> ControlHost::controls() const {
     return out;
 }
 
-std::vector<QWidget*> ControlHost::layerWidgets(Layer layer) const {
+std::vector<QWidget*> ControlHost::stacking(Layer layer) const {
     std::vector<QWidget*> out;
-    // QObject::children() lists siblings bottom to top.
-    for (QObject* o : parentFor(layer)->children()) {
+    auto add = [&](QObject* o) {
         auto* w = qobject_cast<QWidget*>(o);
         Control* c = w ? controlOf(w) : nullptr;
         if (c && !c->destroyed() && c->layer() == layer)
             out.push_back(w);
+    };
+    // QObject::children() lists siblings bottom to top; the tiles, each as
+    // if sent to the back when made, the last made lowest.
+    for (QObject* o : parentFor(layer)->children()) {
+        if (o != tileFloor_) {
+            add(o);
+            continue;
+        }
+        const QObjectList& tiles = tileFloor_->children();
+        for (auto it = tiles.rbegin(); it != tiles.rend(); ++it)
+            add(*it);
     }
     return out;
 }
 
 int ControlHost::zOrder(const Control& control) const {
-    auto ws = layerWidgets(control.layer());
+    auto ws = stacking(control.layer());
     auto it = std::find(ws.begin(), ws.end(), control.widget());
     return it == ws.end() ? -1 : static_cast<int>(it - ws.begin());
 }
@@ -185,7 +201,15 @@ void ControlHost::bringToFront(Control& control) {
 }
 
 void ControlHost::sendToBack(Control& control) {
-    control.widget()->lower();
+    QWidget* w = control.widget();
+    if (w->parentWidget() == tileFloor_) {
+        // The tiles are reported last made lowest: the top of the floor is
+        // its bottom.
+        w->raise();
+        tileFloor_->lower();
+        return;
+    }
+    w->lower();
     // A windowed control never goes below the painted ones.
     if (control.layer() == Layer::Windowed)
         graphicLayer_->lower();

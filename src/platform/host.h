@@ -21,6 +21,14 @@ class ControlHost {
     ControlHost& operator=(const ControlHost&) = delete;
 
     ImageControl& createImage(const std::string& name);
+    // A background tile: below every other control of the graphic layer and
+    // below every tile made before it, as if each were sent to the back when
+    // made, but made without moving any other control in the stacking order
+    // (which made a screen of thousands of tiles quadratic). Tiles do not
+    // overlap, so how they stack among themselves never shows; the stacking
+    // order reports them as sent to the back all the same. No command names
+    // a tile, so none is ever raised.
+    ImageControl& createBackgroundTile(const std::string& name);
     LabelControl& createLabel(const std::string& name);
     ShapeControl& createShape(const std::string& name);
     ListControl& createList(const std::string& name);
@@ -41,6 +49,8 @@ class ControlHost {
     std::vector<Control*> controls() const;
     // Position in its layer's stacking order, 0 at the bottom.
     int zOrder(const Control& control) const;
+    // The live controls of a layer, bottom to top.
+    std::vector<QWidget*> stacking(Layer layer) const;
     void bringToFront(Control& control);
     void sendToBack(Control& control);
 
@@ -54,12 +64,14 @@ class ControlHost {
     void resizeLayer();
 
   private:
-    template <class T> T& make(const std::string& name);
+    template <class T> T& make(const std::string& name, QWidget* parent);
     QWidget* parentFor(Layer layer) const;
-    std::vector<QWidget*> layerWidgets(Layer layer) const;
 
     QWidget& window_;
     QWidget* graphicLayer_;
+    // The graphic layer's first child, under every control, holding the
+    // background tiles in the order they were made (reported reversed).
+    QWidget* tileFloor_;
     std::vector<QPointer<QWidget>> created_;
     // Live controls by name: a screen of thousands of tiles must not look
     // through every control made so far for each new name.

@@ -67,12 +67,10 @@ void BuildBackgroundTiles(Game& game, const PictureScreen& screen) {
         // tile, two million) that look exactly like one control showing
         // the picture repeated; no command can name a tile, so nothing but
         // their count tells them apart.
-        ImageControl& tiling =
-            createImage(game, screen.namePrefix + "BP0", Stretch::Off, false, false);
+        ImageControl& tiling = game.host().createBackgroundTile(screen.namePrefix + "BP0");
         game.tables.backgroundTiles.emplace_back(&tiling);
         tiling.setTiled(true);
         tiling.setGeometry(0, 0, game.clientWidth(), game.clientHeight());
-        game.host().sendToBack(tiling);
         tiling.loadPicture(path);
         return;
     }
@@ -80,15 +78,15 @@ void BuildBackgroundTiles(Game& game, const PictureScreen& screen) {
     ImageControl* first = nullptr;
     for (std::size_t i = 0; i < tiles.size(); ++i) {
         const TilePlace& place = tiles[i];
-        ImageControl& tile = createImage(game, screen.namePrefix + "BP" + std::to_string(i),
-                                         Stretch::Off, place.autoSize, false);
+        // Below everything else on the window, also below what the window
+        // resource made, and below the tiles made before it.
+        ImageControl& tile =
+            game.host().createBackgroundTile(screen.namePrefix + "BP" + std::to_string(i));
+        tile.setAutoSize(place.autoSize);
         game.tables.backgroundTiles.emplace_back(&tile);
         if (!place.autoSize)
             tile.resize(place.width, place.height);
         tile.move(place.left, place.top);
-        // Below everything else on the window, also below what the window
-        // resource made.
-        game.host().sendToBack(tile);
         if (first) {
             tile.showPictureOf(*first);
         } else {

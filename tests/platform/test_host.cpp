@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 using namespace taleplay;
 
@@ -83,6 +85,45 @@ TEST(ControlHost, WindowedControlsStayAbovePaintedOnes) {
     ASSERT_EQ(all.size(), 4u);
     EXPECT_EQ(all[0]->name(), "A");
     EXPECT_EQ(all[3]->name(), "E");
+}
+
+TEST(ControlHost, BackgroundTilesStackAsIfEachWereSentToTheBackWhenMade) {
+    // The same screen made the plain way, each tile sent to the back as it
+    // comes, and through the tile floor: the same stacking order, also
+    // after the tiles are destroyed and made again (a screen switch).
+    auto names = [](const ControlHost& host) {
+        std::vector<std::string> out;
+        for (QWidget* w : host.stacking(Layer::Graphic))
+            out.push_back(controlOf(w)->name());
+        return out;
+    };
+    QWidget plainWindow, window;
+    ControlHost plain(plainWindow), host(window);
+    plain.createImage("servant");
+    host.createImage("servant");
+    for (const char* n : {"BP0", "BP1", "BP2"}) {
+        plain.sendToBack(plain.createImage(n));
+        host.createBackgroundTile(n);
+    }
+    plain.createImage("picture");
+    host.createImage("picture");
+    EXPECT_EQ(names(host), names(plain));
+    EXPECT_EQ(names(host), (std::vector<std::string>{"BP2", "BP1", "BP0", "servant", "picture"}));
+    EXPECT_EQ(host.zOrder(*host.find("BP0")), 2);
+
+    for (const char* n : {"BP0", "BP1", "BP2"}) {
+        plain.destroy(*plain.find(n));
+        host.destroy(*host.find(n));
+    }
+    for (const char* n : {"uraBP0", "uraBP1"}) {
+        plain.sendToBack(plain.createImage(n));
+        host.createBackgroundTile(n);
+    }
+    EXPECT_EQ(names(host), names(plain));
+    EXPECT_EQ(names(host).front(), "uraBP1");
+    // Every tile keeps its place on the window.
+    host.find("uraBP0")->widget()->move(30, 40);
+    EXPECT_EQ(host.find("uraBP0")->widget()->mapTo(&window, QPoint(0, 0)), QPoint(30, 40));
 }
 
 TEST(ControlHost, AControlWithARunningHandlerOutlivesItsDestruction) {
