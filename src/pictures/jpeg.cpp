@@ -113,12 +113,7 @@ void cmykRowToPixels(const JSAMPLE* row, std::uint32_t* out, JDIMENSION width, b
 
 // libjpeg-turbo's grey-to-BGRA conversion is plain C; decoding grey and
 // widening it here lets the compiler vectorise the loop.
-void greyRowToPixels(const JSAMPLE* row, std::uint32_t* out, JDIMENSION width) {
-    for (JDIMENSION x = 0; x < width; ++x)
-        out[x] = 0xFF000000u | (std::uint32_t(row[x]) * 0x010101u);
-}
-
-enum class Output { Bgra, Grey, Cmyk };
+enum class Output { Bgra, Cmyk };
 
 // For a progressive file this reads the whole input into libjpeg's
 // coefficient buffers, within its memory limit, before our pixels exist.
@@ -138,14 +133,11 @@ bool readPixels(Decompressor* d, Output output, std::uint32_t* pixels, JSAMPLE* 
     const bool inverted = cinfo->saw_Adobe_marker;
     while (cinfo->output_scanline < cinfo->output_height) {
         std::uint32_t* dest = pixels + std::size_t(cinfo->output_scanline) * width;
-        if (output != Output::Bgra) {
+        if (output == Output::Cmyk) {
             JSAMPROW rows[1] = {rowBuffer};
             if (jpeg_read_scanlines(cinfo, rows, 1) != 1)
                 break;
-            if (output == Output::Grey)
-                greyRowToPixels(rowBuffer, dest, width);
-            else
-                cmykRowToPixels(rowBuffer, dest, width, inverted);
+            cmykRowToPixels(rowBuffer, dest, width, inverted);
             continue;
         }
         // Decode straight into the picture, as many rows at a time as the
@@ -210,14 +202,13 @@ Picture decodeJpeg(Bytes data, std::size_t size) {
         fail(d);
 
     jpeg_decompress_struct& cinfo = d.cinfo;
-    Output output = Output::Bgra;
-    if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK)
-        output = Output::Cmyk;
-    else if (cinfo.jpeg_color_space == JCS_GRAYSCALE)
-        output = Output::Grey;
-    cinfo.out_color_space = output == Output::Cmyk   ? JCS_CMYK
-                            : output == Output::Grey ? JCS_GRAYSCALE
-                                                     : JCS_EXT_BGRA;
+    // Colour and grey pictures are decoded straight into B, G, R, A pixels
+    // (libjpeg-turbo repeats a grey value into the three colours and sets
+    // alpha opaque); CMYK goes through a row of its own.
+    const Output output = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK
+                              ? Output::Cmyk
+                              : Output::Bgra;
+    cinfo.out_color_space = output == Output::Cmyk ? JCS_CMYK : JCS_EXT_BGRA;
     Picture pic;
     // Both limits are checked before libjpeg allocates anything for the
     // image: the working memory first, so a file refused for it never gets
