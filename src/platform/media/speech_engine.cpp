@@ -30,6 +30,11 @@ class Engine final : public SpeechEngine {
                          });
     }
 
+    ~Engine() override {
+        // The voice that listens may be going too: it hears nothing more.
+        QObject::disconnect(engine_.get(), nullptr, engine_.get(), nullptr);
+    }
+
     void say(const QString& text, bool russian) override {
         const QLocale::Language wanted = russian ? QLocale::Russian : QLocale::English;
         if (engine_->locale().language() != wanted) {
