@@ -98,7 +98,11 @@ void TForm1::focusFirstControl() {
     // would otherwise begin with nothing focused, and keyboard play with it.
     if (!isActiveWindow() || (focusWidget() && focusWidget() != this))
         return;
-    for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+    // The chain is a ring through the window; counting its steps keeps a
+    // broken ring from looping.
+    const auto steps = findChildren<QWidget*>().size();
+    QWidget* w = nextInFocusChain();
+    for (qsizetype i = 0; w && w != this && i < steps; ++i, w = w->nextInFocusChain()) {
         if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled() &&
             w->window() == this) {
             w->setFocus(Qt::ActiveWindowFocusReason);

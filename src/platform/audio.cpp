@@ -21,13 +21,6 @@ bool AudioLibrary::init(int, int, unsigned, QWidget*) {
     return true;
 }
 
-// Asked when the first sound is made, not at start: the question loads the
-// whole media stack, which a game without sound never needs.
-bool AudioLibrary::hasDevice() const {
-    const media::Module* module = platform::mediaModule();
-    return module && module->hasAudioDevice();
-}
-
 AudioLibrary::Handle AudioLibrary::streamCreateFile(const std::string& fsPath) {
     if (!started_)
         return 0;

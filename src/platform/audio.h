@@ -33,7 +33,6 @@ class AudioLibrary final : public QObject {
     void free();
 
     bool started() const { return started_; }
-    bool hasDevice() const;
     bool isPlaying(Handle stream) const;
     std::string fileOf(Handle stream) const;
 

@@ -28,8 +28,9 @@ std::vector<std::string> candidates() {
 const media::Module* load() {
     std::string why;
     for (const std::string& path : candidates()) {
-        if (!std::filesystem::is_regular_file(path))
-            continue;
+        std::error_code missing;
+        if (!std::filesystem::is_regular_file(path, missing))
+            continue; // also a folder on the way that cannot be read
         void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!handle) {
             const char* error = ::dlerror();

@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
     setSpeechRecorder([&said](SpeechLanguage language, const QString& text) {
         said.push_back(text.toStdString());
         std::cout << (language == SpeechLanguage::Russian ? "said (ru): " : "said (en): ")
-                  << said.back() << "\n";
+                  << said.back() << std::endl;
     });
 
     TForm1 form(name);
@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
         const char* what = kind == platform::ModalKind::ErrorWindow ? "error window: "
                            : kind == platform::ModalKind::Question  ? "question: "
                                                                     : "message box: ";
-        std::cout << what << text << "\n";
+        std::cout << what << text << std::endl;
     });
     platform::setEndProgramHandler([&] {
         runner.setEnded(form.game().messages().empty() ? std::string("halted")

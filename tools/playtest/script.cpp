@@ -41,7 +41,9 @@ Runner::Runner(TForm1& form, std::string baseFolder, std::ostream& out)
 
 void Runner::fail(const std::string& where, const std::string& message) {
     ++failed_;
-    out_ << where << ": FAILED: " << message << "\n";
+    // Each line as it is decided, so a run that is stopped from outside
+    // still shows how far it came.
+    out_ << where << ": FAILED: " << message << std::endl;
 }
 
 std::string Runner::absolute(const std::string& file) const {
@@ -54,7 +56,7 @@ void Runner::setEnded(const std::string& why) {
     if (ended_)
         return;
     ended_ = true;
-    out_ << "program ended: " << why << "\n";
+    out_ << "program ended: " << why << std::endl;
 }
 
 void Runner::runScript(std::istream& in, const std::string& scriptName) {
@@ -166,7 +168,7 @@ std::string asText(const QJsonValue& v) {
 void Runner::check(bool ok, const std::string& where, const std::string& what) {
     if (ok) {
         ++passed_;
-        out_ << where << ": ok: " << what << "\n";
+        out_ << where << ": ok: " << what << std::endl;
     } else {
         fail(where, what);
     }
