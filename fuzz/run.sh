@@ -1,6 +1,8 @@
 #!/bin/sh
 # Fuzzes each target for SECONDS, one target at a time and at low priority
 # (the machine's cores are shared). Usage: fuzz/run.sh SECONDS [TARGET...]
+# With RUNS=N in the environment a target also stops after N executions,
+# whichever comes first.
 # where a target is a picture format (png, jpeg, ...) or lookups, values,
 # rules, checker, scene or game; without targets, all of them.
 # New inputs go to build-fuzz/corpus/<target>, failures to
@@ -10,6 +12,7 @@ set -eu
 [ $# -ge 1 ] || { echo "usage: $0 SECONDS [TARGET...]" >&2; exit 2; }
 seconds=$1
 shift
+runs=${RUNS:+-runs=$RUNS}
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(dirname "$here")
 build=$repo/build-fuzz
@@ -63,7 +66,7 @@ for t in $targets; do
     case $t in scene|game) unwind=fast_unwind_on_malloc=0: ;; esac
     echo "== fuzz_$t for ${seeds:+seeded }${seconds}s"
     # shellcheck disable=SC2086
-    ASAN_OPTIONS=$unwind$ASAN_OPTIONS nice -n 15 "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=1024 \
+    ASAN_OPTIONS=$unwind$ASAN_OPTIONS nice -n 15 "$build/fuzz/fuzz_$t" -max_total_time="$seconds" $runs -timeout=20 -rss_limit_mb=1024 \
         $options -print_final_stats=1 \
         -artifact_prefix="$build/crashes/$t/" "$build/corpus/$t" $seeds || status=1
 done

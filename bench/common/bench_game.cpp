@@ -43,6 +43,22 @@ bool writePictures(const std::filesystem::path& dir, std::ofstream& file, const 
     return ok;
 }
 
+// `bytes` of words of two to eleven letters between blanks.
+std::string words(std::size_t bytes) {
+    std::string text;
+    text.reserve(bytes + 12);
+    unsigned state = 12345;
+    while (text.size() < bytes) {
+        state = state * 1103515245u + 12345u;
+        const std::size_t length = 2 + (state >> 16) % 10;
+        for (std::size_t i = 0; i < length; ++i)
+            text += char('a' + (state >> (i % 16)) % 26);
+        text += ' ';
+    }
+    text.resize(bytes);
+    return text;
+}
+
 void writeList(const std::filesystem::path& path, const std::vector<std::string>& names) {
     std::ofstream list(path, std::ios::binary);
     for (const std::string& n : names)
@@ -71,6 +87,16 @@ std::string writeBenchGame(const std::filesystem::path& dir, const BenchGame& ga
 
     std::ofstream back(dir / "allbackpictures.txt", std::ios::binary);
     back << "*screencolor*clBlack#\n*frametransparent*yes#\n*cornertransparent*yes#\n";
+    if (game.longLineMiB > 0)
+        back << words(std::size_t(game.longLineMiB) << 20) << "\n";
+    if (game.longTextKiB > 0) {
+        std::ofstream texts(dir / "allbacktexts.txt", std::ios::binary);
+        texts << "*text1*string1*" << words(std::size_t(game.longTextKiB) << 10) << "#\n"
+              << "*text1*topindivision*1000#100#\n*text1*leftindivision*#center#\n"
+              << "*text1*widthindivision*100#64#\n*text1*fontsize*20#1#\n"
+              << "*text1fontcolor*$FFFFFF#\n*text1transparent*yes# \n";
+        ok = ok && bool(texts);
+    }
     ok = ok && writePictures(dir, back, "picture", game.pictures, 10, play);
 
     std::ofstream buttons(dir / "allbuttons.txt", std::ios::binary);
@@ -122,6 +148,10 @@ bool parseBenchGameOption(int argc, char** argv, int& i, BenchGame& game) {
         game.endScreen = false;
         return true;
     }
+    if (a == "--long-line")
+        return number(game.longLineMiB, 1, 1024);
+    if (a == "--long-text")
+        return number(game.longTextKiB, 1, 1 << 20);
     if (a == "--no-end") {
         game.endScreen = false;
         return true;

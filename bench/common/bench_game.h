@@ -16,6 +16,12 @@ struct BenchGame {
     // screen is nothing but its background tiles.
     bool decorations = true;
     bool endScreen = true;
+    // A line of this many MiB of plain words (no key) in allbackpictures.txt,
+    // as a text pasted by mistake would make; 0 for none.
+    int longLineMiB = 0;
+    // A text line of this many KiB of words, wrapped to two thirds of the
+    // screen's width; 0 for none.
+    int longTextKiB = 0;
 };
 
 // Writes the game into `dir` (named data_NAME), with two lists beside its
@@ -24,7 +30,8 @@ struct BenchGame {
 // Returns an empty text or what went wrong.
 std::string writeBenchGame(const std::filesystem::path& dir, const BenchGame& game);
 
-// The text of "--pictures N --tile N --tiles-only --no-end" options into
+// The text of "--pictures N --tile N --tiles-only --no-end --long-line MIB
+// --long-text KIB" options into
 // `game`; false on a word it does not know.
 bool parseBenchGameOption(int argc, char** argv, int& i, BenchGame& game);
 

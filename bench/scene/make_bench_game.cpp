@@ -1,10 +1,12 @@
-// make_bench_game [--pictures N] [--tile N] [--tiles-only] [--no-end] FOLDER
+// make_bench_game [--pictures N] [--tile N] [--tiles-only] [--no-end]
+//                 [--long-line MIB] [--long-text KIB] FOLDER
 //
 // Writes the benchmark game into FOLDER (named data_NAME): by default 50
 // pictures of 800 x 600 on the play screen and 50 more on the victory
 // screen, 30 image buttons with pressed pictures, full frames, four corners
 // and a 64 x 64 background tile. --tiles-only writes nothing but the
-// background tile.
+// background tile. --long-line adds a line of MIB MiB of plain words to
+// allbackpictures.txt, --long-text a text line of KIB KiB of words.
 #include "bench_game.h"
 
 #include <QGuiApplication>
@@ -23,7 +25,7 @@ int main(int argc, char** argv) {
     }
     if (folder.empty()) {
         std::cerr << "usage: make_bench_game [--pictures N] [--tile N] [--tiles-only] [--no-end] "
-                     "FOLDER   (FOLDER named data_NAME)\n";
+                     "[--long-line MIB] [--long-text KIB] FOLDER   (FOLDER named data_NAME)\n";
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen"); // text is drawn into the pictures, no window

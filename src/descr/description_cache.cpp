@@ -18,8 +18,9 @@ constexpr std::int64_t kLargestKeptFile = 256 << 20;
 // Files up to this size keep their bytes, so a recently changed one is
 // compared rather than cut and folded again at every lookup.
 constexpr std::int64_t kLargestCompared = 1 << 20;
-// Kept files beyond the one in use are dropped, oldest first, past this.
-constexpr std::size_t kBudgetBytes = 96u << 20;
+// Kept files are dropped, least recently used first, while those beyond the
+// largest take more than this (tests make it smaller).
+std::size_t budgetBytes = 96u << 20;
 // Lines longer than this carry the set of bytes they hold.
 constexpr std::size_t kLongLine = 4096;
 constexpr std::size_t kMostFiles = 32;
@@ -90,15 +91,25 @@ std::vector<Entry>& entries() {
 
 std::uint64_t useCounter = 0;
 
+// The file just used is never dropped, and the largest kept file does not
+// count against the budget: a file larger than the whole budget (a text
+// pasted by mistake, a hundred megabytes on one line) would otherwise be
+// dropped as soon as another file was read, and read and cut again at each
+// of the hundreds of lookups of a start-up, for minutes.
 void keepWithinBudget() {
     auto& kept = entries();
-    auto total = [&] {
+    auto overBudget = [&] {
         std::size_t sum = 0;
-        for (const Entry& e : kept)
-            sum += e.file->bytes() + e.raw.capacity();
-        return sum;
+        std::size_t largest = 0;
+        for (const Entry& e : kept) {
+            const std::size_t bytes = e.file->bytes() + e.raw.capacity();
+            sum += bytes;
+            largest = std::max(largest, bytes);
+        }
+        return sum - largest > budgetBytes;
     };
-    while (!kept.empty() && (kept.size() > kMostFiles || total() > kBudgetBytes)) {
+    // The file just used has the newest use, so it is never the oldest of two.
+    while (kept.size() > 1 && (kept.size() > kMostFiles || overBudget())) {
         auto oldest =
             std::min_element(kept.begin(), kept.end(),
                              [](const Entry& a, const Entry& b) { return a.lastUse < b.lastUse; });
@@ -301,6 +312,10 @@ std::shared_ptr<DescriptionFile> cachedDescriptionFile(const std::string& fsPath
 
 void clearDescriptionCache() {
     entries().clear();
+}
+
+void setDescriptionCacheBudget(std::size_t bytes) {
+    budgetBytes = bytes;
 }
 
 void setRecentChangeWindow(std::int64_t fineNanoseconds, std::int64_t coarseNanoseconds) {

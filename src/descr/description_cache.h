@@ -83,6 +83,10 @@ std::shared_ptr<DescriptionFile> cachedDescriptionFile(const std::string& fsPath
 // Forgets every kept file.
 void clearDescriptionCache();
 
+// How much the kept files beyond the largest may hold before the least
+// recently used are dropped (96 MiB; tests set less).
+void setDescriptionCacheBudget(std::size_t bytes);
+
 // How long after its last change a file is read afresh on every lookup: file
 // times are only as fine as the clock that stamps them (a few milliseconds on
 // disks that keep nanoseconds, two seconds on FAT), so a file rewritten

@@ -17,6 +17,7 @@ using test::TempFolder;
 struct Kept : ::testing::Test {
     ~Kept() override {
         descr::setRecentChangeWindow(50'000'000, 3'000'000'000);
+        descr::setDescriptionCacheBudget(96u << 20);
         descr::clearDescriptionCache();
     }
     TempFolder folder;
@@ -63,6 +64,36 @@ TEST_F(Kept, ARecentFileIsComparedEvenWhenItsTimesAreRestored) {
     folder.write("allbuttons.txt", "*a*two#\r\n");
     setModified(disk, before);
     EXPECT_EQ(keyValue(file, "*a*"), "two");
+}
+
+// A file larger than the whole budget stays kept while other files are
+// read (it was read and cut again at every lookup of a start-up); files
+// beyond it still go, least recently used first.
+TEST_F(Kept, AFileLargerThanTheBudgetStaysWhileOthersAreRead) {
+    descr::setRecentChangeWindow(0, 0);
+    // Each smaller file holds its 5 KiB twice (its lines and its bytes).
+    descr::setDescriptionCacheBudget(16 * 1024);
+    folder.write("allbackpictures.txt", "*fon*name*a.bmp#\r\n" + std::string(64 * 1024, 'x'));
+    folder.write("allbuttons.txt", "*button1*name*b.bmp#\r\n" + std::string(5 * 1024, 'y'));
+    folder.write("allbacktexts.txt", "*text1*string1*c#\r\n" + std::string(5 * 1024, 'z'));
+    auto read = [&](const std::string& name) {
+        const std::string disk = folder.onDisk(name);
+        struct stat st {};
+        ::stat(disk.c_str(), &st);
+        return descr::cachedDescriptionFile(disk, st, name);
+    };
+    const auto large = read("allbackpictures.txt");
+    const auto buttons = read("allbuttons.txt");
+    ASSERT_TRUE(large && buttons);
+    EXPECT_EQ(read("allbackpictures.txt"), large);
+    EXPECT_EQ(read("allbuttons.txt"), buttons);
+    // The two smaller files together are over the budget: the one used
+    // longest ago goes, the large one stays.
+    read("allbackpictures.txt");
+    const auto texts = read("allbacktexts.txt");
+    EXPECT_EQ(read("allbacktexts.txt"), texts);
+    EXPECT_EQ(read("allbackpictures.txt"), large);
+    EXPECT_NE(read("allbuttons.txt"), buttons);
 }
 
 TEST_F(Kept, ManyKeysAndComparisonsStayExact) {
