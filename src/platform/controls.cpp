@@ -9,6 +9,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QHash>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
@@ -477,6 +478,17 @@ LabelControl::Layout LabelControl::computeLayout(int width) const {
         qreal lineWidth = 0;
         int seams = 0;
         const qreal perSeam = std::max<qreal>(1, fm.height() / 8.0);
+        // Texts repeat their words: each distinct piece is measured once (a
+        // megabyte of text holds a few tens of thousands), up to a bound.
+        QHash<QString, qreal> pieceWidths;
+        const auto pieceWidth = [&](const QString& text) {
+            if (const auto it = pieceWidths.constFind(text); it != pieceWidths.constEnd())
+                return it.value();
+            const qreal w = piece.horizontalAdvance(text);
+            if (pieceWidths.size() < 65'536)
+                pieceWidths.insert(text, w);
+            return w;
+        };
         const auto nearEdge = [&](qreal estimate) {
             return estimate > width - 4 - seams * perSeam;
         };
@@ -491,11 +503,11 @@ LabelControl::Layout LabelControl::computeLayout(int width) const {
             const QString word = shown.mid(j, k - j);
             if (!lineStarted) {
                 line = blanks + word;
-                lineWidth = piece.horizontalAdvance(line);
+                lineWidth = pieceWidth(line);
                 seams = 0;
                 lineStarted = true;
             } else {
-                const qreal estimate = lineWidth + piece.horizontalAdvance(blanks + word);
+                const qreal estimate = lineWidth + pieceWidth(blanks + word);
                 ++seams;
                 bool fits = true;
                 qreal measured = estimate;
@@ -511,7 +523,7 @@ LabelControl::Layout LabelControl::computeLayout(int width) const {
                 } else {
                     lines << line;
                     line = word; // the blanks at a break are not drawn
-                    lineWidth = piece.horizontalAdvance(line);
+                    lineWidth = pieceWidth(line);
                     seams = 0;
                 }
             }
