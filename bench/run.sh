@@ -131,11 +131,10 @@ met() { # VALUE OP LIMIT
     awk -v v="$1" -v op="$2" -v l="$3" 'BEGIN {
         ok = (op == "<=") ? v <= l : (op == "<") ? v < l : v >= l; print ok ? "yes" : "no" }'
 }
-ms() { # SERIES → "median (min) ms"
-    printf "%.3g (%.3g) ms" "$(stat "$1" median)" "$(stat "$1" min)"
-}
-whole() { # SERIES → "median (min) ms" in whole milliseconds
-    printf "%.0f (%.0f) ms" "$(stat "$1" median)" "$(stat "$1" min)"
+ms() { # SERIES [FORMAT] → "median (min) ms", three digits unless told
+    local f=${2:-%.3g}
+    # shellcheck disable=SC2059
+    printf "$f ($f) ms" "$(stat "$1" median)" "$(stat "$1" min)"
 }
 ratio() { # A B
     awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'
@@ -180,9 +179,9 @@ row "$n8000 tiles built vs $n800 (scaled to 10x)" "$b8000 ($m8000) ms" "$b800 ($
     "$r ($rMin)" "<= 12" "$(met "$r" "<=" 12)"
 row "start-up with a 10x10 tile on 1920x1080" "$(ms tiny)" "-" "-" "< 500 ms" \
     "$(met "$(stat tiny median)" "<" 500)"
-row "start-up with a 100 MiB description line" "$(whole line100)" "-" "-" "< 5000 ms" \
+row "start-up with a 100 MiB description line" "$(ms line100 %.0f)" "-" "-" "< 5000 ms" \
     "$(met "$(stat line100 median)" "<" 5000)"
-row "start-up with a 1 MiB text line" "$(whole text1)" "-" "-" "< 1000 ms" \
+row "start-up with a 1 MiB text line" "$(ms text1 %.0f)" "-" "-" "< 1000 ms" \
     "$(met "$(stat text1 median)" "<" 1000)"
 ratios switch floorSwitch
 row "end-screen switch to first paint" "$(ms switch)" "$(ms floorSwitch)" "$shown" \

@@ -1,10 +1,10 @@
 #!/bin/sh
 # Fuzzes each target for SECONDS, one target at a time and at low priority
 # (the machine's cores are shared). Usage: fuzz/run.sh SECONDS [TARGET...]
-# With RUNS=N in the environment a target also stops after N executions,
-# whichever comes first.
 # where a target is a picture format (png, jpeg, ...) or lookups, values,
-# rules, checker, scene or game; without targets, all of them.
+# rules, checker, scene or game; without targets, all of them. With RUNS=N
+# in the environment a target also stops after N executions, whichever
+# comes first.
 # New inputs go to build-fuzz/corpus/<target>, failures to
 # build-fuzz/crashes/<target>/; each failure is fixed, then copied into
 # fuzz/corpus/<target>/ so every build replays it (fuzz/README.md).

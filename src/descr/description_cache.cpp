@@ -20,7 +20,7 @@ constexpr std::int64_t kLargestKeptFile = 256 << 20;
 constexpr std::int64_t kLargestCompared = 1 << 20;
 // Kept files are dropped, least recently used first, while those beyond the
 // largest take more than this (tests make it smaller).
-std::size_t budgetBytes = 96u << 20;
+std::size_t budgetBytes = kDescriptionCacheBudget;
 // Lines longer than this carry the set of bytes they hold.
 constexpr std::size_t kLongLine = 4096;
 constexpr std::size_t kMostFiles = 32;

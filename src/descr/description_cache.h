@@ -84,7 +84,8 @@ std::shared_ptr<DescriptionFile> cachedDescriptionFile(const std::string& fsPath
 void clearDescriptionCache();
 
 // How much the kept files beyond the largest may hold before the least
-// recently used are dropped (96 MiB; tests set less).
+// recently used are dropped; tests set less.
+inline constexpr std::size_t kDescriptionCacheBudget = 96u << 20;
 void setDescriptionCacheBudget(std::size_t bytes);
 
 // How long after its last change a file is read afresh on every lookup: file

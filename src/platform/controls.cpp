@@ -7,9 +7,9 @@
 #include "platform/metafile_renderer.h"
 #include "platform/qtext.h"
 
+#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QHash>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>

@@ -17,7 +17,7 @@ using test::TempFolder;
 struct Kept : ::testing::Test {
     ~Kept() override {
         descr::setRecentChangeWindow(50'000'000, 3'000'000'000);
-        descr::setDescriptionCacheBudget(96u << 20);
+        descr::setDescriptionCacheBudget(descr::kDescriptionCacheBudget);
         descr::clearDescriptionCache();
     }
     TempFolder folder;
