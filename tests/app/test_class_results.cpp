@@ -302,6 +302,9 @@ TEST(ClassResultsWindow, SpeaksRussianWhereTheLocaleDoes) {
 TEST(GameChooser, ClassResultsAsksForTheFolderAndShowsIt) {
     TempFolder dir;
     GameChooser chooser(dir.str(), {}, {});
+    chooser.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&chooser));
+    keepPicture(chooser, "chooser");
     std::vector<std::string> opened;
     chooser.setResultsOpener(
         [&](const std::string& folder, QWidget*) { opened.push_back(folder); });
