@@ -2,6 +2,7 @@
 #include "classresults/table_output.h"
 
 #include "core/codepage.h"
+#include "core/results.h"
 
 #include <algorithm>
 #include <array>
@@ -53,20 +54,11 @@ std::array<std::string, kColumns> cells(const Row& r, const Words& w) {
             shownTime(r.latest)};
 }
 
+// A text a spreadsheet would take for a formula stays text.
 std::string csvText(const std::string& text, char separator) {
-    std::string field = text;
-    if (!field.empty() && (field[0] == '=' || field[0] == '+' || field[0] == '-' ||
-                           field[0] == '@' || field[0] == '\t' || field[0] == '\r'))
-        field.insert(0, 1, '\'');
-    if (field.find_first_of(std::string("\"\r\n") + separator) == std::string::npos)
-        return field;
-    std::string out = "\"";
-    for (char c : field) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + '"';
+    const bool formula = !text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' ||
+                                           text[0] == '@' || text[0] == '\t' || text[0] == '\r');
+    return results::csvField(formula ? "'" + text : text, separator);
 }
 
 std::string html(const std::string& text) {

@@ -137,8 +137,9 @@ Entry entryNow(std::string game, std::string mark) {
     return {time, loginName(), computerName(), std::move(game), std::move(mark)};
 }
 
-std::string csvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+std::string csvField(std::string_view text, char separator) {
+    const char special[] = {separator, '"', '\r', '\n', '\0'};
+    if (text.find_first_of(special) == std::string_view::npos)
         return std::string(text);
     std::string out = "\"";
     for (char c : text) {

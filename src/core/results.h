@@ -70,8 +70,8 @@ struct Entry {
 Entry entryNow(std::string game, std::string mark);
 
 // A field as RFC 4180 writes it: in double quotes, its own doubled, when it
-// holds a comma, a double quote, a CR or an LF; as it is otherwise.
-std::string csvField(std::string_view text);
+// holds the separator, a double quote, a CR or an LF; as it is otherwise.
+std::string csvField(std::string_view text, char separator = ',');
 
 // The header line and an entry's line, each ended by CR LF.
 std::string csvHeader();

@@ -5,6 +5,7 @@
 set -euo pipefail
 player=$1
 version=$2
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -18,19 +19,8 @@ touch notes.txt
 printf 'RIFF\x2c\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00\x80\x3e\x00\x00\x02\x00\x10\x00data\x08\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00' >games/data_quiz/beep.wav
 printf '*sound*beep.wav#\r\n' >games/data_quiz/allbackpictures.txt
 
-fail() {
-  echo "FAILED: $*"
-  exit 1
-}
-
-# run STATUS ARGS...: runs the player, checks its exit status, keeps its
-# output in out.txt and err.txt.
-run() {
-  local want=$1 got=0
-  shift
-  "$@" >out.txt 2>err.txt || got=$?
-  [ "$got" = "$want" ] || fail "$* exited $got, not $want; stderr: $(cat err.txt)"
-}
+# shellcheck source=../support/command_test.sh
+source "$here/../support/command_test.sh"
 
 run 0 "$player" --help
 head -n 1 out.txt | grep -qx 'Usage: taleplay \[OPTIONS\] \[GAME\]' || fail "--help: $(head -n 1 out.txt)"
