@@ -37,10 +37,12 @@ enum class Refusal {
 
 // The pupil's own folder in the results folder `folder`: FOLDER/LOGIN/, made
 // when it is not there yet, readable by everyone and writable by the pupil
-// alone whatever the umask. A folder of that name that another account owns
+// alone whatever the umask. A folder of that name that another pupil owns
 // (or a link) is never used: in a folder with the sticky bit, as the guide
 // makes it, nobody else can then rename or delete the pupil's folder or
-// change what is in it.
+// change what is in it. One that the results folder's owner owns is the
+// pupil's: the teacher made it, or the folder lies on a network share that
+// shows every file as one account's.
 struct PupilFolder {
     Refusal refusal = Refusal::None;
     std::string path; // FOLDER/LOGIN, also when refused

@@ -313,6 +313,18 @@ TEST(PupilFolder, IsMadeForThePupilAloneOrRefused) {
         EXPECT_EQ(results::pupilFolder((f.dir / r.folder).string()).refusal, r.refusal) << r.folder;
     EXPECT_FALSE(fs::exists(f.dir / "read-only" / login));
     EXPECT_TRUE(fs::is_empty(f.dir / "a link" / "elsewhere"));
+    // Another account's folder in the pupil's name is refused, unless that
+    // account owns the results folder too (the teacher, or a share that
+    // shows one owner for all). Only root can give folders away.
+    if (::geteuid() == 0) {
+        const uid_t other = 65534;
+        fs::create_directories(f.dir / "taken" / login);
+        ASSERT_EQ(::chown((f.dir / "taken" / login).c_str(), other, other), 0);
+        EXPECT_EQ(results::pupilFolder((f.dir / "taken").string()).refusal,
+                  results::Refusal::TakenByAnother);
+        ASSERT_EQ(::chown((f.dir / "taken").c_str(), other, other), 0);
+        EXPECT_EQ(results::pupilFolder((f.dir / "taken").string()).refusal, results::Refusal::None);
+    }
     fs::permissions(f.dir / "read-only", fs::perms::owner_all);
     fs::permissions(f.dir / "own read-only" / login, fs::perms::owner_all);
 }
