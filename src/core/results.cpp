@@ -97,12 +97,14 @@ PupilFolder pupilFolder(const std::string& folder) {
         if (errno != ENOENT || !files::folderWritable(folder))
             return {Refusal::NotWritable, path};
         if (::mkdir(path.c_str(), 0700) == 0) {
-            // Opened, not named, for the mode: a name can be swapped for a link.
+            // Opened, not named, for the mode: a name can be swapped for a
+            // link. A share that keeps modes of its own keeps its own.
             const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            const bool opened = fd >= 0 && ::fchmod(fd, 0755) == 0;
-            if (fd >= 0)
+            if (fd >= 0) {
+                ::fchmod(fd, 0755);
                 ::close(fd);
-            return {opened ? Refusal::None : Refusal::NotWritable, path};
+            }
+            return {Refusal::None, path};
         }
         if (errno != EEXIST)
             return {Refusal::NotWritable, path};
