@@ -102,6 +102,11 @@ Options parseCommandLine(const std::vector<std::string>& args) {
                 return badUsage(
                     TALEPLAY_TEXT("CommandLine", "--results takes the folder for result files"));
             o.resultsFolder = value;
+        } else if (name == "--class-results") {
+            if (!takeValue() || value.empty())
+                return badUsage(
+                    TALEPLAY_TEXT("CommandLine", "--class-results takes a results folder"));
+            o.classResults = value;
         } else if (name == "--author" && noValue()) {
             if (o.authoring == Authoring::Off)
                 o.authoring = Authoring::On;
@@ -114,6 +119,9 @@ Options parseCommandLine(const std::vector<std::string>& args) {
             return badUsage(TALEPLAY_TEXT("CommandLine", "unknown option '%1'"), {a});
         }
     }
+    if (o.classResults && o.game)
+        return badUsage(
+            TALEPLAY_TEXT("CommandLine", "--class-results shows results and plays no GAME"));
     if (screenGiven && fullScreenGiven)
         return badUsage(
             TALEPLAY_TEXT("CommandLine", "--screen and --fullscreen cannot be used together"));
@@ -137,6 +145,7 @@ Phrase usage() {
                 "  --screen WIDTHxHEIGHT  play in a window whose inside has that size\n"
                 "  --fullscreen           play on the whole screen\n"
                 "  --results DIR          write result files into DIR (as TALEPLAY_RESULTS does)\n"
+                "  --class-results DIR    show the class's results in the results folder DIR\n"
                 "  --verbose              show the messages of the toolkit and of GStreamer\n"
                 "  --author               author mode: F5 rebuilds the game from its files,\n"
                 "                         F12 shows or hides the inspector\n"

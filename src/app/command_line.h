@@ -34,6 +34,8 @@ struct Options {
     Phrase problem; // for BadUsage: what was wrong, one line
     WindowMode window;
     std::optional<std::string> resultsFolder; // native path, as given
+    // Shows the class's results of this results folder instead of playing.
+    std::optional<std::string> classResults; // native path, as given
     Verbosity verbosity = Verbosity::Quiet;
     Authoring authoring = Authoring::Off;
     ReadingAloud readAloud = ReadingAloud::Off;

@@ -1,6 +1,7 @@
 // The game chooser: a list to pick from with the keyboard or the mouse.
 #include "app/game_chooser.h"
 
+#include "app/class_results_window.h"
 #include "app/language.h"
 
 #include <QFile>
@@ -30,11 +31,17 @@ std::optional<std::string> askForFolder(QWidget* parent) {
     return QFile::encodeName(folder).toStdString();
 }
 
+void showClassResults(const std::string& folder, QWidget* parent) {
+    ClassResultsWindow window(folder, parent);
+    window.exec();
+}
+
 } // namespace
 
 GameChooser::GameChooser(std::string folder, std::vector<GameLocation> here,
                          std::vector<GameLocation> recent, QWidget* parent)
-    : QDialog(parent), folder_(std::move(folder)), here_(std::move(here)), picker_(askForFolder) {
+    : QDialog(parent), folder_(std::move(folder)), here_(std::move(here)), picker_(askForFolder),
+      resultsOpener_(showClassResults) {
     for (GameLocation& g : recent) {
         const bool listed = std::find(here_.begin(), here_.end(), g) != here_.end();
         if (!listed && QFileInfo(native(g.dataFolder())).isDir())
@@ -55,9 +62,13 @@ GameChooser::GameChooser(std::string folder, std::vector<GameLocation> here,
     play_->setDefault(true);
     auto* close = new QPushButton(tr("&Close"), this);
     close->setAutoDefault(false);
+    // For the teacher, beside the games.
+    classResults_ = new QPushButton(tr("Class &results…"), this);
+    classResults_->setAutoDefault(false);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(openFolder_);
+    buttons->addWidget(classResults_);
     buttons->addStretch();
     buttons->addWidget(play_);
     buttons->addWidget(close);
@@ -72,6 +83,7 @@ GameChooser::GameChooser(std::string folder, std::vector<GameLocation> here,
     connect(play_, &QPushButton::clicked, this, &GameChooser::play);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(openFolder_, &QPushButton::clicked, this, &GameChooser::openFolder);
+    connect(classResults_, &QPushButton::clicked, this, &GameChooser::openClassResults);
     connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         if (gameOf(item))
             play();
@@ -172,6 +184,12 @@ void GameChooser::openFolder() {
     note_->show();
     fill();
     list_->setFocus();
+}
+
+void GameChooser::openClassResults() {
+    const std::optional<std::string> folder = picker_ ? picker_(this) : std::nullopt;
+    if (folder && resultsOpener_)
+        resultsOpener_(*folder, this);
 }
 
 QString GameChooser::note() const {

@@ -32,6 +32,12 @@ class GameChooser final : public QDialog {
     // The folder dialog stands behind this, so tests can answer it.
     void setFolderPicker(FolderPicker picker) { picker_ = std::move(picker); }
 
+    // What "Class results…" does with the results folder chosen: by default
+    // shows its class-results window over the chooser.
+    using ResultsOpener = std::function<void(const std::string& folder, QWidget* parent)>;
+    void setResultsOpener(ResultsOpener opener) { resultsOpener_ = std::move(opener); }
+    QPushButton& classResultsButton() const { return *classResults_; }
+
     // The game to play, once one is chosen.
     const std::optional<GameLocation>& chosen() const { return chosen_; }
 
@@ -47,6 +53,7 @@ class GameChooser final : public QDialog {
     void addGame(const GameLocation& game, const QString& text);
     void play();
     void openFolder();
+    void openClassResults();
     void updatePlayButton();
     // The game behind a list item, if it is one.
     const GameLocation* gameOf(const QListWidgetItem* item) const;
@@ -56,9 +63,11 @@ class GameChooser final : public QDialog {
     std::vector<GameLocation> entries_; // the games behind the list's items
     std::optional<GameLocation> chosen_;
     FolderPicker picker_;
+    ResultsOpener resultsOpener_;
     QListWidget* list_;
     QLabel* note_;
     QPushButton* openFolder_;
+    QPushButton* classResults_;
     QPushButton* play_;
 };
 

@@ -2,6 +2,7 @@
 #include "app/launcher.h"
 
 #include "app/author_mode.h"
+#include "app/class_results_window.h"
 #include "app/game_chooser.h"
 #include "app/language.h"
 #include "app/quiet_start.h"
@@ -11,6 +12,7 @@
 #include "app/taleforge_main.h"
 #include "core/files.h"
 #include "core/results.h"
+#include "platform/system.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -44,19 +46,72 @@ bool enterGameFolder(const GameLocation& game) {
     return ::chdir(game.folder.c_str()) == 0;
 }
 
+std::optional<std::string> userResultFolder(const std::function<const char*(const char*)>& env) {
+    if (const char* data = env("XDG_DATA_HOME"); data && *data == '/')
+        return std::string(data) + "/taleplay/results/";
+    if (const char* home = env("HOME"); home && *home)
+        return std::string(home) + "/.local/share/taleplay/results/";
+    return std::nullopt;
+}
+
 std::optional<std::string>
 personalResultFolder(const GameLocation& game, const std::function<const char*(const char*)>& env) {
     const char* shared = env(results::kVariable);
     if ((shared && *shared) || files::folderWritable(game.folder))
         return std::nullopt;
-    std::string base;
-    if (const char* data = env("XDG_DATA_HOME"); data && *data == '/')
-        base = data;
-    else if (const char* home = env("HOME"); home && *home)
-        base = std::string(home) + "/.local/share";
-    else
+    return userResultFolder(env);
+}
+
+std::optional<ResultsFallback>
+checkResultsFolder(const std::function<const char*(const char*)>& env) {
+    const char* shared = env(results::kVariable);
+    if (!shared || !*shared)
         return std::nullopt;
-    return base + "/taleplay/results/";
+    const results::PupilFolder own = results::pupilFolder(shared);
+    ResultsFallback fallback;
+    switch (own.refusal) {
+    case results::Refusal::None:
+        return std::nullopt;
+    case results::Refusal::Missing:
+        fallback.problem = {"Launcher",
+                            QT_TRANSLATE_NOOP("Launcher", "The results folder %1 does not exist."),
+                            {shared}};
+        break;
+    case results::Refusal::NotAFolder:
+        fallback.problem = {"Launcher",
+                            QT_TRANSLATE_NOOP("Launcher", "The results folder %1 is no folder."),
+                            {shared}};
+        break;
+    case results::Refusal::NotWritable:
+        fallback.problem = {
+            "Launcher",
+            QT_TRANSLATE_NOOP("Launcher", "The results folder %1 cannot be written."),
+            {shared}};
+        break;
+    case results::Refusal::TakenByAnother:
+        fallback.problem = {"Launcher",
+                            QT_TRANSLATE_NOOP("Launcher", "In the results folder %1, %2 belongs "
+                                                          "to another account."),
+                            {shared, own.path}};
+        break;
+    }
+    std::error_code ec;
+    fallback.folder = userResultFolder(env);
+    if (fallback.folder)
+        std::filesystem::create_directories(*fallback.folder, ec);
+    if (fallback.folder && !ec) {
+        fallback.instead = {"Launcher",
+                            QT_TRANSLATE_NOOP("Launcher", "Your result is kept in %1 instead: "
+                                                          "tell your teacher."),
+                            {*fallback.folder}};
+    } else {
+        fallback.folder.reset();
+        fallback.instead = {"Launcher",
+                            QT_TRANSLATE_NOOP("Launcher", "Your result is written beside the game "
+                                                          "instead: tell your teacher."),
+                            {}};
+    }
+    return fallback;
 }
 
 std::unique_ptr<TForm1> openGameWindow(const std::string& startedAs, const WindowMode& mode) {
@@ -137,6 +192,15 @@ int run(int argc, char** argv) {
     // folder means the one the player was in when typing it.
     if (options.resultsFolder)
         ::setenv("TALEPLAY_RESULTS", absoluteFrom(startFolder, *options.resultsFolder).c_str(), 1);
+    std::optional<std::string> classResults;
+    if (options.classResults) {
+        classResults = absoluteFrom(startFolder, *options.classResults);
+        const Phrase problem = classResultsProblem(*classResults);
+        if (!problem.empty()) {
+            std::cerr << "taleplay: " << translate(problem) << "\n";
+            return 2;
+        }
+    }
 
     if (!hasDisplay([](const char* name) { return std::getenv(name); })) {
         std::cerr << kNoDisplayMessage << "\n";
@@ -152,6 +216,12 @@ int run(int argc, char** argv) {
     QApplication app(qtArgc, qtArgv);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.taleplay.Taleplay"));
     installTranslation();
+
+    if (classResults) {
+        ClassResultsWindow window(*classResults);
+        window.exec();
+        return 0;
+    }
 
     RecentGames recent = RecentGames::forUser();
     if (choose) {
@@ -175,12 +245,27 @@ int run(int argc, char** argv) {
         playAs = game->name;
         recent.add(*game);
     }
+    // Before the game, so that the pupil knows before playing; the results
+    // then go where the pupil's own account keeps them, and nothing is lost.
+    const auto getenv = [](const char* n) { return std::getenv(n); };
+    const std::optional<ResultsFallback> fallback = checkResultsFolder(getenv);
+    if (fallback) {
+        const std::string text = translate(fallback->problem) + " " + translate(fallback->instead);
+        std::cerr << "taleplay: " << text << "\n";
+        platform::warningBox(nullptr, "Taleplay", text);
+        ::unsetenv(results::kVariable);
+    }
     std::unique_ptr<TForm1> form = openGameWindow(playAs, options.window);
     // A game opened from a read-only place (a classroom share, the package's
     // demo) still gets its mark written, where its player can find it. The
     // classic start keeps its "File access denied".
-    if (game) {
-        const auto own = personalResultFolder(*game, [](const char* n) { return std::getenv(n); });
+    if (fallback) {
+        if (fallback->folder) {
+            form->game().state.resultFolder = *fallback->folder;
+            form->game().state.resultTable = true;
+        }
+    } else if (game) {
+        const auto own = personalResultFolder(*game, getenv);
         std::error_code ec;
         if (own)
             std::filesystem::create_directories(*own, ec);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
@@ -400,10 +401,26 @@ int createTemporary(const std::string& folder, const std::string& base, mode_t m
     return -1;
 }
 
+enum class Over { Replace, Refuse };
+
+// Renames `from` to `to`. With Over::Refuse a file that appeared at `to`
+// meanwhile stays and the rename fails with EEXIST; a file system that
+// cannot refuse (some network shares) renames as usual.
+int moveInto(const std::string& from, const std::string& to, Over over) {
+    if (over == Over::Refuse) {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (errno != EINVAL && errno != ENOSYS)
+            return -1;
+    }
+    return ::rename(from.c_str(), to.c_str());
+}
+
 // Writes the content to a new file beside `path` and renames it over
 // `path`. Returns 0, or the error that stopped it before the rename, with
 // nothing left behind. `old` is the file being replaced, if any: its
-// permissions and group carry over, or the replacement is not made. A new
+// permissions and group carry over, or the replacement is not made; without
+// it, a file that appeared at `path` meanwhile is left alone (EEXIST). A new
 // file takes `mode` less the umask, or exactly `mode` with Mode::Exact.
 int replaceBeside(const std::string& path, std::string_view content, mode_t mode, Mode exactness,
                   const struct stat* old) {
@@ -441,7 +458,7 @@ int replaceBeside(const std::string& path, std::string_view content, mode_t mode
         ::unlink(tmp.c_str());
         return err;
     }
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+    if (moveInto(tmp, path, old ? Over::Replace : Over::Refuse) != 0) {
         const int err = errno;
         ::unlink(tmp.c_str());
         return err;
@@ -478,29 +495,38 @@ void overwriteInPlace(const std::string& path, std::string_view content) {
 
 void overwriteFile(const std::string& fsPath, std::string_view content, NewFile newFile) {
     const std::string path = followLinks(fsPath);
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) {
-        if (errno != ENOENT)
+    // Another player may make the file between the look and the write; the
+    // new file is then never put over it, and the look is taken again.
+    for (int look = 0;; ++look) {
+        struct stat st;
+        if (::stat(path.c_str(), &st) != 0) {
+            if (errno != ENOENT)
+                writeError(errno);
+            if (int err = folderRefusal(folderOf(path)))
+                writeError(err);
+            const int err = replaceBeside(
+                path, content, newFile == NewFile::ReadableByAll ? 0644 : 0666,
+                newFile == NewFile::ReadableByAll ? Mode::Exact : Mode::LessUmask, nullptr);
+            if (err == EEXIST && look < 3)
+                continue;
+            if (err)
+                writeError(err);
+            return;
+        }
+        if (S_ISDIR(st.st_mode))
+            writeError(EISDIR);
+        if ((st.st_mode & 0222) == 0)
+            writeError(EACCES);
+        if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
             writeError(errno);
-        if (int err = folderRefusal(folderOf(path)))
-            writeError(err);
-        if (int err = replaceBeside(
-                path, content, 0666,
-                newFile == NewFile::WritableByAll ? Mode::Exact : Mode::LessUmask, nullptr))
-            writeError(err);
+        const bool ownPlainFile =
+            S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1;
+        if (ownPlainFile && folderRefusal(folderOf(path)) == 0 &&
+            replaceBeside(path, content, st.st_mode & 07777, Mode::Exact, &st) == 0)
+            return;
+        overwriteInPlace(path, content);
         return;
     }
-    if (S_ISDIR(st.st_mode))
-        writeError(EISDIR);
-    if ((st.st_mode & 0222) == 0)
-        writeError(EACCES);
-    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
-        writeError(errno);
-    const bool ownPlainFile = S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1;
-    if (ownPlainFile && folderRefusal(folderOf(path)) == 0 &&
-        replaceBeside(path, content, st.st_mode & 07777, Mode::Exact, &st) == 0)
-        return;
-    overwriteInPlace(path, content);
 }
 
 } // namespace taleplay::files

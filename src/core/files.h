@@ -92,11 +92,14 @@ void readWholeFile(const std::string& fsPath, const std::string& composedPath,
 // file, or a plain file of the program's own in a folder it may change, is
 // written beside and renamed over the old one, keeping its permissions. A
 // file without any write permission is refused, also to root, as Windows
-// refuses a read-only file to everyone. A new file has the usual permissions
-// (the umask's), or may be written by everyone, for a folder that players of
-// several accounts share. Throws InOutError with writeErrorMessage() on
-// failure, leaving the old file as it was.
-enum class NewFile { UsualPermissions, WritableByAll };
+// refuses a read-only file to everyone. A file another player makes while
+// this one is being written is never replaced by the new one: it is then
+// written as an existing file. A new file has the usual permissions (the
+// umask's), or is readable by everyone and writable by its owner alone,
+// whatever the umask, for a pupil's folder that the teacher reads. Throws
+// InOutError with writeErrorMessage() on failure, leaving the old file as it
+// was.
+enum class NewFile { UsualPermissions, ReadableByAll };
 void overwriteFile(const std::string& fsPath, std::string_view content,
                    NewFile newFile = NewFile::UsualPermissions);
 

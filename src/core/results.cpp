@@ -1,8 +1,9 @@
-// The shared results folder and its table.
+// The results folder, the pupils' folders in it and their tables.
 #include "core/results.h"
 
 #include "core/errors.h"
 #include "core/files.h"
+#include "core/paths.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -20,6 +21,8 @@ namespace {
     throw InOutError(files::writeErrorMessage(err));
 }
 
+} // namespace
+
 std::string loginName() {
     std::vector<char> buf(16384);
     passwd pw;
@@ -32,6 +35,8 @@ std::string loginName() {
             return v;
     return std::to_string(::getuid());
 }
+
+namespace {
 
 std::string computerName() {
     char buf[256] = {};
@@ -54,11 +59,11 @@ int lock(int fd, short type) {
     return 0;
 }
 
-std::string tablePath(const std::string& folder) {
-    return folder + (!folder.empty() && folder.back() == '/' ? "" : "/") + kTableName;
-}
-
 } // namespace
+
+std::string joined(const std::string& folder, std::string_view name) {
+    return folder + (!folder.empty() && folder.back() == '/' ? "" : "/") + std::string(name);
+}
 
 std::optional<std::string> sharedFolder() {
     const char* v = std::getenv(kVariable);
@@ -67,11 +72,55 @@ std::optional<std::string> sharedFolder() {
     return std::string(v);
 }
 
+PupilFolder pupilFolder(const std::string& folder) {
+    struct stat st;
+    if (::stat(folder.c_str(), &st) != 0)
+        return {errno == ENOENT || errno == ENOTDIR ? Refusal::Missing : Refusal::NotWritable, {}};
+    if (!S_ISDIR(st.st_mode))
+        return {Refusal::NotAFolder, {}};
+    // Whoever owns the results folder (the teacher) may have made it, and a
+    // network share that shows one owner for everything shows that one.
+    const uid_t teacher = st.st_uid;
+    const std::string path = joined(folder, loginName());
+    // Twice: the pupil may be making it on another computer at this moment.
+    for (int look = 0; look < 2; ++look) {
+        if (::lstat(path.c_str(), &st) == 0) {
+            if (st.st_uid != ::geteuid() && st.st_uid != teacher)
+                return {Refusal::TakenByAnother, path};
+            // As with result files, no write permission at all means
+            // read-only, also for root.
+            if (!S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0 ||
+                ::faccessat(AT_FDCWD, path.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+                return {Refusal::NotWritable, path};
+            return {Refusal::None, path};
+        }
+        if (errno != ENOENT || !files::folderWritable(folder))
+            return {Refusal::NotWritable, path};
+        if (::mkdir(path.c_str(), 0700) == 0) {
+            // Opened, not named, for the mode: a name can be swapped for a
+            // link. A share that keeps modes of its own keeps its own.
+            const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (fd >= 0) {
+                ::fchmod(fd, 0755);
+                ::close(fd);
+            }
+            return {Refusal::None, path};
+        }
+        if (errno != EEXIST)
+            return {Refusal::NotWritable, path};
+    }
+    return {Refusal::NotWritable, path};
+}
+
+std::string markFilePath(const std::string& folder, const std::string& markFileName) {
+    return paths::resolveIn(joined(folder, loginName()), markFileName).path;
+}
+
 void requireFolder(const std::string& folder) {
     struct stat st;
     if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         writeError(EACCES);
-    const std::string table = tablePath(folder);
+    const std::string table = joined(folder, kTableName);
     // As with result files, no write permission at all means read-only,
     // also for root.
     if (::stat(table.c_str(), &st) == 0) {
@@ -93,8 +142,9 @@ Entry entryNow(std::string game, std::string mark) {
     return {time, loginName(), computerName(), std::move(game), std::move(mark)};
 }
 
-std::string csvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+std::string csvField(std::string_view text, char separator) {
+    const char special[] = {separator, '"', '\r', '\n', '\0'};
+    if (text.find_first_of(special) == std::string_view::npos)
         return std::string(text);
     std::string out = "\"";
     for (char c : text) {
@@ -116,11 +166,12 @@ std::string csvLine(const Entry& e) {
 
 void append(const std::string& folder, const Entry& entry) {
     requireFolder(folder);
-    const std::string path = tablePath(folder);
-    // Made writable by everyone: every player's account adds to it.
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666);
+    const std::string path = joined(folder, kTableName);
+    // Whatever the umask: the teacher reads it, and no other account (of the
+    // pupils' shared group, say) may change it.
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
     if (fd >= 0)
-        ::fchmod(fd, 0666);
+        ::fchmod(fd, 0644);
     else if (errno == EEXIST)
         // Never waits: a pipe in the table's place would block the open.
         fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -163,6 +214,24 @@ void append(const std::string& folder, const Entry& entry) {
     // Closing lets the lock go.
     if (::close(fd) != 0)
         writeError(errno);
+}
+
+void record(const std::string& folder, const std::string& markFileName, const std::string& game,
+            const std::string& mark) {
+    requireFolder(folder);
+    files::overwriteFile(paths::resolveIn(folder, markFileName).path, mark + "\r\n",
+                         files::NewFile::ReadableByAll);
+    // After the file: a click again after a failure here rewrites the same
+    // mark and adds the line once.
+    append(folder, entryNow(game, mark));
+}
+
+void recordInResultsFolder(const std::string& folder, const std::string& markFileName,
+                           const std::string& game, const std::string& mark) {
+    const PupilFolder own = pupilFolder(folder);
+    if (own.refusal != Refusal::None)
+        writeError(EACCES);
+    record(own.path, markFileName, game, mark);
 }
 
 } // namespace taleplay::results

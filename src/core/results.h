@@ -1,14 +1,16 @@
 #pragma once
-// The shared results folder of a classroom: when TALEPLAY_RESULTS names a
-// folder, every player writes its result file there and adds one line to the
-// folder's results.csv, so the teacher finds every mark in one table.
+// The results folder of a classroom: when TALEPLAY_RESULTS names a folder,
+// every pupil keeps a folder of its own there, named by its login, that only
+// that pupil's account may change: the mark file of each game and a table of
+// every game finished (results.csv). The teacher's table of the class is read
+// from all of them (src/classresults).
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace taleplay::results {
 
-// The name of the environment variable, and of the table in the folder.
+// The name of the environment variable, and of the table in a folder.
 inline constexpr const char* kVariable = "TALEPLAY_RESULTS";
 inline constexpr const char* kTableName = "results.csv";
 
@@ -17,13 +19,47 @@ inline constexpr const char* kTableName = "results.csv";
 // opened (the command line, the desktop) is seen.
 std::optional<std::string> sharedFolder();
 
+// The player's login name: its account's, else $USER or $LOGNAME, else the
+// number of its account.
+std::string loginName();
+
+// `folder` and `name` joined by one '/'.
+std::string joined(const std::string& folder, std::string_view name);
+
+// Why a pupil cannot keep its results in a results folder.
+enum class Refusal {
+    None,
+    Missing,        // no such folder
+    NotAFolder,     // a file or something else in its place
+    NotWritable,    // the pupil may not make its folder there, or not write in it
+    TakenByAnother, // what bears the pupil's login there belongs to another account
+};
+
+// The pupil's own folder in the results folder `folder`: FOLDER/LOGIN/, made
+// when it is not there yet, readable by everyone and writable by the pupil
+// alone whatever the umask. A folder of that name that another pupil owns
+// (or a link) is never used: in a folder with the sticky bit, as the guide
+// makes it, nobody else can then rename or delete the pupil's folder or
+// change what is in it. One that the results folder's owner owns is the
+// pupil's: the teacher made it, or the folder lies on a network share that
+// shows every file as one account's.
+struct PupilFolder {
+    Refusal refusal = Refusal::None;
+    std::string path; // FOLDER/LOGIN, also when refused
+};
+PupilFolder pupilFolder(const std::string& folder);
+
+// The pupil's mark file in the results folder `folder` (FOLDER/LOGIN/ and
+// `markFileName`, found in any letter case), whether it exists or not.
+std::string markFilePath(const std::string& folder, const std::string& markFileName);
+
 // Throws InOutError("File access denied") unless `folder` is an existing
 // folder whose table can be written (made, or added to): checked before the
-// result file is written, so that a folder that cannot take the line changes
-// nothing. Results never vanish into a folder the teacher did not make.
+// mark file is written, so that a folder that cannot take the line changes
+// nothing.
 void requireFolder(const std::string& folder);
 
-// One line of the table.
+// One line of a table.
 struct Entry {
     std::string time;     // local date and time, ISO 8601: 2024-05-17T10:42:05
     std::string login;    // the player's login name
@@ -36,19 +72,33 @@ struct Entry {
 Entry entryNow(std::string game, std::string mark);
 
 // A field as RFC 4180 writes it: in double quotes, its own doubled, when it
-// holds a comma, a double quote, a CR or an LF; as it is otherwise.
-std::string csvField(std::string_view text);
+// holds the separator, a double quote, a CR or an LF; as it is otherwise.
+std::string csvField(std::string_view text, char separator = ',');
 
 // The header line and an entry's line, each ended by CR LF.
 std::string csvHeader();
 std::string csvLine(const Entry& entry);
 
 // Appends the entry to FOLDER/results.csv, made with its header when it does
-// not exist. The file is locked for the append, so players finishing at the
-// same moment on one share neither lose nor tear a line; the line is written
+// not exist, readable by everyone and writable by its owner alone. The file
+// is locked for the append, so that the same pupil finishing on two
+// computers at once neither loses nor tears a line; the line is written
 // whole and flushed to disk before the lock is let go. Throws InOutError
 // with the Windows message for the error ("File access denied" for a folder
 // that cannot be written, or a results.csv that is a folder).
 void append(const std::string& folder, const Entry& entry);
+
+// A finished game kept in `folder` (a pupil's folder, or the pupil's own data
+// folder): the mark file `markFileName` ("5" or "2" and CR LF, found in any
+// letter case) and a line of the table. Nothing is written when the table
+// cannot take the line.
+void record(const std::string& folder, const std::string& markFileName, const std::string& game,
+            const std::string& mark);
+
+// The same in the pupil's folder of the results folder `folder`; throws
+// InOutError("File access denied"), writing nothing, when the pupil's folder
+// is refused.
+void recordInResultsFolder(const std::string& folder, const std::string& markFileName,
+                           const std::string& game, const std::string& mark);
 
 } // namespace taleplay::results

@@ -33,25 +33,28 @@ std::string gameName(const ProgramState& state) {
 } // namespace
 
 std::string ResultFilePath(const Game& game) {
+    const std::string name = ResultFileName(game.state.programFileName);
+    if (const auto shared = results::sharedFolder())
+        return results::markFilePath(*shared, name);
     // The working folder is the current folder, where the original's
     // relative name put the file.
     const std::string& own =
         game.state.resultFolder.empty() ? game.state.workingFolder : game.state.resultFolder;
-    const std::string folder = results::sharedFolder().value_or(own);
-    return paths::resolveIn(folder, ResultFileName(game.state.programFileName)).path;
+    return paths::resolveIn(own, name).path;
 }
 
 void WriteResultFile(const Game& game) {
     const std::string mark = game.state.victory ? "5" : "2";
-    const auto shared = results::sharedFolder();
-    if (shared)
-        results::requireFolder(*shared);
-    files::overwriteFile(ResultFilePath(game), mark + "\r\n",
-                         shared ? files::NewFile::WritableByAll : files::NewFile::UsualPermissions);
-    // After the file: a click again after a failure here rewrites the same
-    // mark and adds the line once.
-    if (shared)
-        results::append(*shared, results::entryNow(gameName(game.state), mark));
+    const std::string name = ResultFileName(game.state.programFileName);
+    if (const auto shared = results::sharedFolder()) {
+        results::recordInResultsFolder(*shared, name, gameName(game.state), mark);
+        return;
+    }
+    if (game.state.resultTable && !game.state.resultFolder.empty()) {
+        results::record(game.state.resultFolder, name, gameName(game.state), mark);
+        return;
+    }
+    files::overwriteFile(ResultFilePath(game), mark + "\r\n");
 }
 
 void BuildEndScreen(Game& game) {

@@ -11,17 +11,18 @@ class Game;
 // whole name (lower case only: GAME.EXE keeps its own).
 std::string ResultFileName(const std::string& programFileName);
 
-// The result file's path (native): in the shared results folder when
-// TALEPLAY_RESULTS names one, else in the working folder, beside the data
-// folder; its name found there as game files are found, so an existing
-// "Mark For Quest.txt" is the result file of quest.
+// The result file's path (native): in the pupil's own folder of the results
+// folder when TALEPLAY_RESULTS names one, else in the working folder, beside
+// the data folder (or the folder start-up chose instead); its name found
+// there as game files are found, so an existing "Mark For Quest.txt" is the
+// result file of quest.
 std::string ResultFilePath(const Game& game);
 
 // Writes "5" (victory) or "2" (loss) and CR LF into the result file: created,
 // or overwritten as the same file, never left holding another mark. With a
-// shared results folder, the game's line is then added to its table. Throws
-// InOutError; before anything is written when the shared folder is missing
-// or its table cannot be written.
+// results folder (or when start-up asked for it), the game's line is then
+// added to the pupil's table. Throws InOutError; before anything is written
+// when the pupil's folder cannot be had or its table cannot be written.
 void WriteResultFile(const Game& game);
 
 // The end screen's builders, in their drawing order, from the files the

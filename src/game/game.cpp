@@ -54,6 +54,7 @@ void Game::reset() {
     // Where the result file goes was decided before the game started.
     ProgramState fresh;
     fresh.resultFolder = std::move(state.resultFolder);
+    fresh.resultTable = state.resultTable;
     state = std::move(fresh);
 }
 

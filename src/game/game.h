@@ -41,6 +41,9 @@ struct ProgramState {
     // Where the result file goes when no shared results folder is set
     // (native, ending in a separator); empty: the working folder, as always.
     std::string resultFolder;
+    // Whether a line of results.csv is kept beside it too: for a pupil whose
+    // results folder could not be used, so the teacher can gather it later.
+    bool resultTable = false;
     // The end screen's description files, chosen by every switch.
     std::string endPicturesFile, endTextsFile;
 };

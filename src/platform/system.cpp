@@ -121,6 +121,14 @@ void messageBox(QWidget* parent, const std::string& title, const std::string& te
     box.exec();
 }
 
+void warningBox(QWidget* parent, const std::string& title, const std::string& text) {
+    if (observeModal(ModalKind::MessageBox, text))
+        return;
+    QMessageBox box(QMessageBox::Warning, QString::fromStdString(title),
+                    QString::fromStdString(text), QMessageBox::Ok, parent);
+    box.exec();
+}
+
 Answer askYesNo(QWidget* parent, const std::string& title, const std::string& question) {
     if (observeModal(ModalKind::Question, question))
         return observedAnswer();

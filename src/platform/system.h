@@ -52,6 +52,10 @@ bool observeModal(ModalKind kind, const std::string& text);
 // texts are Windows-1251, like the errors they report.
 void messageBox(QWidget* parent, const std::string& title, const std::string& text);
 
+// A modal message box with a warning sign and an OK button, or its observed
+// stand-in. The text is the player's own, already in its language: UTF-8.
+void warningBox(QWidget* parent, const std::string& title, const std::string& text);
+
 enum class Answer { No, Yes };
 
 // A modal question with Yes and No buttons (No the default), or its observed

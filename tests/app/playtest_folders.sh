@@ -72,8 +72,8 @@ PY
   mkdir "$shared"
   out=$(cd "$home" && TALEPLAY_RESULTS="$shared" "$driver" data_игра сценарий.playtest)
   [ "$(echo "$out" | tail -n 1)" = "4 passed, 0 failed" ] || { echo "$out"; exit 1; }
-  [ "$(od -An -c "$shared/mark for игра.txt" | tr -d ' ')" = '5\r\n' ]
-  grep -q ',игра,5' "$shared/results.csv"
+  [ "$(od -An -c "$shared/$(id -un)/mark for игра.txt" | tr -d ' ')" = '5\r\n' ]
+  grep -q ',игра,5' "$shared/$(id -un)/results.csv"
 done
 
 # The player itself, a copy named in Cyrillic, starts in such a folder and

@@ -5,6 +5,7 @@
 set -euo pipefail
 player=$1
 version=$2
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -18,19 +19,8 @@ touch notes.txt
 printf 'RIFF\x2c\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00\x80\x3e\x00\x00\x02\x00\x10\x00data\x08\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00' >games/data_quiz/beep.wav
 printf '*sound*beep.wav#\r\n' >games/data_quiz/allbackpictures.txt
 
-fail() {
-  echo "FAILED: $*"
-  exit 1
-}
-
-# run STATUS ARGS...: runs the player, checks its exit status, keeps its
-# output in out.txt and err.txt.
-run() {
-  local want=$1 got=0
-  shift
-  "$@" >out.txt 2>err.txt || got=$?
-  [ "$got" = "$want" ] || fail "$* exited $got, not $want; stderr: $(cat err.txt)"
-}
+# shellcheck source=../support/command_test.sh
+source "$here/../support/command_test.sh"
 
 run 0 "$player" --help
 head -n 1 out.txt | grep -qx 'Usage: taleplay \[OPTIONS\] \[GAME\]' || fail "--help: $(head -n 1 out.txt)"
@@ -84,4 +74,29 @@ run 124 env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen timeout 5 "$player" --v
 run 124 env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen timeout 5 "$player" --watch games/data_quiz
 [ "$(cat err.txt)" = "taleplay: author mode: F5 rebuilds the game from its files, F12 shows the inspector; a change to a file of the game rebuilds it too" ] ||
   fail "author mode said: $(cat err.txt)"
+# A results folder that is not there is said before the game, naming it, in
+# the player's language (a message box too, which waits for its OK here);
+# the results go to the user's own folder.
+run 124 env HOME="$work/home" QT_QPA_PLATFORM=offscreen timeout 3 "$player" --results "$work/nowhere" games/data_quiz
+[ "$(cat err.txt)" = "taleplay: The results folder $work/nowhere does not exist. Your result is kept in $work/home/.local/share/taleplay/results/ instead: tell your teacher." ] ||
+  fail "a missing results folder: $(cat err.txt)"
+run 124 env HOME="$work/home" LANG=ru_RU.UTF-8 QT_QPA_PLATFORM=offscreen TALEPLAY_RESULTS="$work/nowhere" timeout 3 "$player" games/data_quiz
+[ "$(cat err.txt)" = "taleplay: Папки результатов $work/nowhere нет. Ваш результат сохранится в $work/home/.local/share/taleplay/results/: скажите об этом учителю." ] ||
+  fail "a missing results folder, in Russian: $(cat err.txt)"
+# A good one is quiet, and the pupil's folder is made at once.
+mkdir -m 1777 class
+run 124 env QT_QPA_PLATFORM=offscreen timeout 3 "$player" --results class games/data_quiz
+[ ! -s err.txt ] || fail "a good results folder said: $(cat err.txt)"
+[ -d "class/$(id -un)" ] || fail "the pupil's folder was not made at the start"
+
+# The class's results in a window: a folder that is none is one line, status
+# 2, before any window; a GAME beside it is bad usage.
+run 2 "$player" --class-results "$work/empty"
+[ "$(cat err.txt)" = "taleplay: $work/empty is no results folder: it holds no results.csv, no pupil's folder with one, and no class.txt" ] ||
+  fail "--class-results on an empty folder: $(cat err.txt)"
+run 2 "$player" --class-results class games/data_quiz
+grep -q '^taleplay: --class-results shows results and plays no GAME' err.txt || fail "--class-results with a GAME: $(cat err.txt)"
+printf 'anna\tАнна\n' >class/class.txt
+run 124 env QT_QPA_PLATFORM=offscreen timeout 3 "$player" --class-results class
+[ ! -s err.txt ] || fail "the class-results window said: $(cat err.txt)"
 echo "taleplay command line: all good"

@@ -378,13 +378,14 @@ TEST(OverwriteFile, StaleTemporaryFilesOfTheResultAreRemoved) {
 }
 
 // New result files take the usual permissions (the umask), or exactly
-// rw-rw-rw- in a shared folder; the process's umask is never changed.
+// rw-r--r-- in a pupil's folder, also under a umask that lets the group
+// write; the process's umask is never changed.
 TEST(OverwriteFile, NewFilesTakeTheirModeWithoutTouchingTheUmask) {
     MarkFolder f;
-    const mode_t before = ::umask(027);
+    const mode_t before = ::umask(002);
     files::overwriteFile((f.dir / "a.txt").string(), "5\r\n");
-    files::overwriteFile((f.dir / "b.txt").string(), "5\r\n", files::NewFile::WritableByAll);
-    EXPECT_EQ(statOf(f.dir / "a.txt").st_mode & 0777, 0640u);
-    EXPECT_EQ(statOf(f.dir / "b.txt").st_mode & 0777, 0666u);
-    EXPECT_EQ(::umask(before), 027u);
+    files::overwriteFile((f.dir / "b.txt").string(), "5\r\n", files::NewFile::ReadableByAll);
+    EXPECT_EQ(statOf(f.dir / "a.txt").st_mode & 0777, 0664u);
+    EXPECT_EQ(statOf(f.dir / "b.txt").st_mode & 0777, 0644u);
+    EXPECT_EQ(::umask(before), 002u);
 }

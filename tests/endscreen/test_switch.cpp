@@ -1,5 +1,6 @@
 #include "app/game_fixture.h"
 #include "commands/taleforge_serv_serv.h"
+#include "core/results.h"
 #include "endscreen/taleforge_serv_URA.h"
 #include "support/media_fixtures.h"
 
@@ -83,23 +84,27 @@ struct SharedFolder {
 
 } // namespace
 
-TEST(SharedResults, TheMarkGoesThereAndALineIntoTheTable) {
+// The mark and the line go into the pupil's own folder, named by its login.
+TEST(SharedResults, TheMarkAndALineGoIntoThePupilsFolder) {
     Played p;
     const std::filesystem::path shared = p.dir.path() / "класс 5";
     std::filesystem::create_directories(shared);
     SharedFolder env(shared.string());
+    const std::filesystem::path own = shared / results::loginName();
+    EXPECT_EQ(ResultFilePath(p.form->game()), (own / "mark for game.txt").string());
     p.run("victory");
-    EXPECT_EQ(slurp(shared / "mark for game.txt"), "5\r\n");
+    EXPECT_EQ(slurp(own / "mark for game.txt"), "5\r\n");
     EXPECT_FALSE(std::filesystem::exists(p.dir.path() / "mark for game.txt"));
-    const std::string table = slurp(shared / "results.csv");
+    EXPECT_FALSE(std::filesystem::exists(shared / "mark for game.txt"));
+    const std::string table = slurp(own / "results.csv");
     EXPECT_EQ(table.rfind("time,login,computer,game,mark\r\n", 0), 0u) << table;
     EXPECT_NE(table.find(",game,5\r\n"), std::string::npos) << table;
 
     // A second ending rewrites the mark and adds its line.
     p.form->game().state.clickedControl = p.button;
     p.run("lost");
-    EXPECT_EQ(slurp(shared / "mark for game.txt"), "2\r\n");
-    EXPECT_NE(slurp(shared / "results.csv").find(",game,2\r\n"), std::string::npos);
+    EXPECT_EQ(slurp(own / "mark for game.txt"), "2\r\n");
+    EXPECT_NE(slurp(own / "results.csv").find(",game,2\r\n"), std::string::npos);
 }
 
 TEST(SharedResults, AFolderThatIsNotThereStopsTheSwitchAndWritesNothing) {
@@ -118,18 +123,30 @@ TEST(SharedResults, AFolderThatIsNotThereStopsTheSwitchAndWritesNothing) {
 // beside it cannot take the line.
 TEST(SharedResults, AFolderThatCannotTakeTheLineChangesNothing) {
     Played p;
-    const std::filesystem::path shared = p.dir.path() / "read-only";
-    std::filesystem::create_directories(shared);
-    p.dir.write("read-only/mark for game.txt", "2\r\n");
-    std::filesystem::permissions(shared, std::filesystem::perms::owner_read |
-                                             std::filesystem::perms::owner_exec);
-    SharedFolder env(shared.string());
+    const std::filesystem::path own = p.dir.path() / "shared" / results::loginName();
+    std::filesystem::create_directories(own);
+    p.dir.write("shared/" + results::loginName() + "/mark for game.txt", "2\r\n");
+    p.dir.write("shared/" + results::loginName() + "/results.csv", "time\r\n");
+    std::filesystem::permissions(own / "results.csv", std::filesystem::perms::owner_read);
+    SharedFolder env((p.dir.path() / "shared").string());
     p.form->runEvent([&] { p.run("victory"); });
-    std::filesystem::permissions(shared, std::filesystem::perms::owner_all);
     ASSERT_EQ(p.form->game().messages().size(), 1u);
     EXPECT_EQ(p.form->game().messages()[0], "File access denied");
-    EXPECT_EQ(slurp(shared / "mark for game.txt"), "2\r\n");
-    EXPECT_FALSE(std::filesystem::exists(shared / "results.csv"));
+    EXPECT_EQ(slurp(own / "mark for game.txt"), "2\r\n");
+    EXPECT_EQ(slurp(own / "results.csv"), "time\r\n");
+}
+
+// Where start-up sent the results of a pupil whose results folder failed:
+// the mark and a line of the table, for the teacher to gather.
+TEST(SharedResults, AFallbackFolderKeepsTheMarkAndALine) {
+    Played p;
+    const std::filesystem::path own = p.dir.path() / "own";
+    std::filesystem::create_directories(own);
+    p.form->game().state.resultFolder = own.string() + "/";
+    p.form->game().state.resultTable = true;
+    p.run("lost");
+    EXPECT_EQ(slurp(own / "mark for game.txt"), "2\r\n");
+    EXPECT_NE(slurp(own / "results.csv").find("," + results::loginName() + ","), std::string::npos);
 }
 
 TEST(EndScreenSwitch, KeepsOnlyTheMeasuringControlsTheVideoAndTheClickedButton) {

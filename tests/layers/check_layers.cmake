@@ -7,6 +7,7 @@ set(layers
   "src/core|core|no-qt"
   "src/pictures|core pictures|no-qt"
   "src/descr|core descr|no-qt"
+  "src/classresults|core classresults|no-qt"
   "src/commands/command_text|core descr commands/command_text|no-qt"
   "src/platform|core pictures platform|qt"
   "src/platform/media|platform/media platform/media_module|qt"
@@ -18,6 +19,7 @@ set(layers
   "src/app/command_line|core app/command_line app/phrase|no-qt"
   "src/app/game_location|core app/game_location app/phrase|no-qt"
   "tools/check|core pictures descr commands/command_text check|no-qt"
+  "tools/results|core classresults app/class_results_text app/language app/phrase|qt"
 )
 
 set(failures "")

@@ -34,12 +34,12 @@ done
 
 root="$work/root"
 dpkg -x "$deb" "$root"
-for f in bin/taleplay bin/taleplay-check bin/taleplay-playtest \
+for f in bin/taleplay bin/taleplay-check bin/taleplay-playtest bin/taleplay-results \
   share/applications/org.taleplay.Taleplay.desktop \
   share/metainfo/org.taleplay.Taleplay.metainfo.xml \
   share/icons/hicolor/scalable/apps/org.taleplay.Taleplay.svg \
   share/man/man1/taleplay.1.gz share/man/man1/taleplay-check.1.gz \
-  share/man/man1/taleplay-playtest.1.gz \
+  share/man/man1/taleplay-playtest.1.gz share/man/man1/taleplay-results.1.gz \
   share/doc/taleplay/copyright share/doc/taleplay/changelog.gz share/doc/taleplay/authoring.md \
   share/doc/taleplay/authoring.ru.md \
   share/locale/ru/LC_MESSAGES/taleplay-check.mo \
@@ -47,7 +47,7 @@ for f in bin/taleplay bin/taleplay-check bin/taleplay-playtest \
   lib/taleplay/modules/libtaleplay-media.so; do
   [ -f "$root/usr/$f" ] || fail "the package lacks /usr/$f"
 done
-for b in bin/taleplay bin/taleplay-check bin/taleplay-playtest lib/taleplay/modules/libtaleplay-media.so; do
+for b in bin/taleplay bin/taleplay-check bin/taleplay-playtest bin/taleplay-results lib/taleplay/modules/libtaleplay-media.so; do
   if readelf -d "$root/usr/$b" | grep -qE 'RPATH|RUNPATH'; then
     fail "$b carries a library path: $(readelf -d "$root/usr/$b" | grep -E 'RPATH|RUNPATH')"
   fi
@@ -62,6 +62,16 @@ demo="$root/usr/share/taleplay/examples/data_demo"
 # The checker finds its Russian catalogue from where it is installed.
 summary=$(env -i LANG=ru_RU.UTF-8 "$root/usr/bin/taleplay-check" --quiet "$demo")
 [ "$summary" = "demo: 0 ошибок, 0 предупреждений, 5 замечаний" ] || fail "the checker's Russian summary: $summary"
+# The teacher's table of a results folder, in Russian from the translations
+# the programs carry; it needs no display.
+mkdir -p class/anna
+printf 'time,login,computer,game,mark\r\n2024-05-17T10:40:00,anna,pc1,demo,5\r\n' >class/anna/results.csv
+printf 'anna\tИванова Анна\r\ngleb\tСидоров Глеб\r\n' >class/class.txt
+table=$(env -i LANG=ru_RU.UTF-8 "$root/usr/bin/taleplay-results" class) || fail "taleplay-results on a results folder"
+echo "$table" | grep -q '^Сидоров Глеб  gleb   demo  не пройдена' || fail "taleplay-results: $table"
+if readelf -d "$root/usr/bin/taleplay-results" | grep -qiE 'NEEDED.*(widgets|gui)'; then
+  fail "taleplay-results links the window toolkit: it needs none"
+fi
 status=0
 # The demo's sounds load the media module: the one the package holds, found
 # beside the unpacked programs (the dynamic loader's log says which file).

@@ -37,6 +37,7 @@ Options:
   --screen WIDTHxHEIGHT  play in a window whose inside has that size
   --fullscreen           play on the whole screen
   --results DIR          write result files into DIR (as TALEPLAY_RESULTS does)
+  --class-results DIR    show the class&apos;s results in the results folder DIR
   --verbose              show the messages of the toolkit and of GStreamer
   --author               author mode: F5 rebuilds the game from its files,
                          F12 shows or hides the inspector
@@ -60,6 +61,7 @@ data_ИМЯ текущей папки.
   --screen ШИРИНАxВЫСОТА  играть в окне, внутренняя часть которого такого размера
   --fullscreen            играть на весь экран
   --results ПАПКА         записывать файлы результатов в ПАПКУ (как TALEPLAY_RESULTS)
+  --class-results ПАПКА   показать результаты класса из папки результатов ПАПКА
   --verbose               показывать сообщения графической библиотеки и GStreamer
   --author                режим автора: F5 заново строит игру из её файлов,
                           F12 показывает и прячет инспектор
@@ -70,6 +72,14 @@ data_ИМЯ текущей папки.
   -h, --help              показать эту справку и выйти
   --version               показать версию и выйти
 </translation>
+    </message>
+    <message>
+        <source>--class-results takes a results folder</source>
+        <translation>--class-results ждёт папку результатов</translation>
+    </message>
+    <message>
+        <source>--class-results shows results and plays no GAME</source>
+        <translation>с --class-results ИГРА не указывается: он только показывает результаты</translation>
     </message>
 </context>
 <context>
@@ -166,6 +176,30 @@ data_ИМЯ текущей папки.
     <message>
         <source>author mode: F5 rebuilds the game from its files, F12 shows the inspector</source>
         <translation>режим автора: F5 заново строит игру из её файлов, F12 показывает инспектор</translation>
+    </message>
+    <message>
+        <source>The results folder %1 does not exist.</source>
+        <translation>Папки результатов %1 нет.</translation>
+    </message>
+    <message>
+        <source>The results folder %1 is no folder.</source>
+        <translation>Папка результатов %1 — не папка.</translation>
+    </message>
+    <message>
+        <source>The results folder %1 cannot be written.</source>
+        <translation>В папку результатов %1 нельзя записывать.</translation>
+    </message>
+    <message>
+        <source>In the results folder %1, %2 belongs to another account.</source>
+        <translation>В папке результатов %1 имя %2 занято другой учётной записью.</translation>
+    </message>
+    <message>
+        <source>Your result is kept in %1 instead: tell your teacher.</source>
+        <translation>Ваш результат сохранится в %1: скажите об этом учителю.</translation>
+    </message>
+    <message>
+        <source>Your result is written beside the game instead: tell your teacher.</source>
+        <translation>Ваш результат запишется рядом с игрой: скажите об этом учителю.</translation>
     </message>
 </context>
 <context>
@@ -288,6 +322,215 @@ data_ИМЯ текущей папки.
     <message>
         <source>%1 holds several games: choose one.</source>
         <translation>В папке %1 несколько игр: выберите одну.</translation>
+    </message>
+    <message>
+        <source>Class &amp;results…</source>
+        <translation>&amp;Результаты класса…</translation>
+    </message>
+</context>
+<context>
+    <name>ClassResults</name>
+    <message>
+        <source>%1 does not exist</source>
+        <translation>%1 не существует</translation>
+    </message>
+    <message>
+        <source>%1 is no folder</source>
+        <translation>%1 — не папка</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read</source>
+        <translation>%1 нельзя прочитать</translation>
+    </message>
+    <message>
+        <source>%1 is no results folder: it holds no results.csv, no pupil&apos;s folder with one, and no class.txt</source>
+        <translation>%1 — не папка результатов: в ней нет ни results.csv, ни папки ученика с ним, ни class.txt</translation>
+    </message>
+    <message>
+        <source>%1 lacks the sticky bit: a pupil could rename another pupil&apos;s folder (chmod +t %1 mends it)</source>
+        <translation>у %1 нет бита sticky: ученик может переименовать папку другого ученика (исправит chmod +t %1)</translation>
+    </message>
+    <message>
+        <source>%1 belongs to the account %2, not to the pupil it is named after: its results are left out</source>
+        <translation>%1 принадлежит учётной записи %2, а не ученику, чьё имя носит: её результаты не учтены</translation>
+    </message>
+    <message>
+        <source>%1 belongs to the account %2, not to the folder&apos;s owner: its names are left out</source>
+        <translation>%1 принадлежит учётной записи %2, а не владельцу папки: имена из него не учтены</translation>
+    </message>
+    <message>
+        <source>%1 is a table of an older Taleplay, which every pupil could change (its owner is %2): its results are shown all the same</source>
+        <translation>%1 — таблица прежней версии Taleplay, которую мог изменить любой ученик (её владелец — %2): её результаты всё же показаны</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read (%2): left out</source>
+        <translation>%1 нельзя прочитать (%2): не учтён</translation>
+    </message>
+    <message>
+        <source>%1: lines that hold no result are left out (%2)</source>
+        <translation>%1: строки без результата не учтены (%2)</translation>
+    </message>
+    <message>
+        <source>Class results</source>
+        <translation>Результаты класса</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Ученик</translation>
+    </message>
+    <message>
+        <source>Login</source>
+        <translation>Логин</translation>
+    </message>
+    <message>
+        <source>Game</source>
+        <translation>Игра</translation>
+    </message>
+    <message>
+        <source>Best mark</source>
+        <translation>Лучшая оценка</translation>
+    </message>
+    <message>
+        <source>Last mark</source>
+        <translation>Последняя оценка</translation>
+    </message>
+    <message>
+        <source>Attempts</source>
+        <translation>Попыток</translation>
+    </message>
+    <message>
+        <source>First played</source>
+        <translation>Первая игра</translation>
+    </message>
+    <message>
+        <source>Last played</source>
+        <translation>Последняя игра</translation>
+    </message>
+    <message>
+        <source>not finished</source>
+        <translation>не пройдена</translation>
+    </message>
+    <message>
+        <source>en</source>
+        <translation>ru</translation>
+    </message>
+    <message>
+        <source>,</source>
+        <translation>;</translation>
+    </message>
+</context>
+<context>
+    <name>ResultsCommand</name>
+    <message>
+        <source>Usage: taleplay-results [--csv FILE] [--html FILE] FOLDER
+
+Prints the class&apos;s results of a results folder, one line per pupil and game.
+  --csv FILE   also write the table for spreadsheets (UTF-8)
+  --html FILE  also write the table as a page for printing
+FILE - is standard output.
+</source>
+        <translation>Использование: taleplay-results [--csv ФАЙЛ] [--html ФАЙЛ] ПАПКА
+
+Печатает результаты класса из папки результатов, по строке на ученика и игру.
+  --csv ФАЙЛ   ещё записать таблицу для электронных таблиц (UTF-8)
+  --html ФАЙЛ  ещё записать таблицу страницей для печати
+ФАЙЛ - — стандартный вывод.
+</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written: %2</source>
+        <translation>%1 нельзя записать: %2</translation>
+    </message>
+    <message>
+        <source>%1 takes a file</source>
+        <translation>%1 ждёт файл</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>неизвестный параметр &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>only one FOLDER at a time</source>
+        <translation>за раз можно указать только одну ПАПКУ</translation>
+    </message>
+    <message>
+        <source>no results folder given</source>
+        <translation>не указана папка результатов</translation>
+    </message>
+    <message>
+        <source>--csv and --html name the same file</source>
+        <translation>--csv и --html указывают один и тот же файл</translation>
+    </message>
+</context>
+<context>
+    <name>taleplay::launch::ClassResultsWindow</name>
+    <message>
+        <source>%1 — %2 — Taleplay</source>
+        <translation>%1 — %2 — Taleplay</translation>
+    </message>
+    <message>
+        <source>&amp;Game:</source>
+        <translation>&amp;Игра:</translation>
+    </message>
+    <message>
+        <source>&amp;Day:</source>
+        <translation>&amp;День:</translation>
+    </message>
+    <message>
+        <source>&amp;Sort by:</source>
+        <translation>&amp;Порядок:</translation>
+    </message>
+    <message>
+        <source>Mark, best first</source>
+        <translation>Оценка, сначала лучшие</translation>
+    </message>
+    <message>
+        <source>Time, latest first</source>
+        <translation>Время, сначала последние</translation>
+    </message>
+    <message>
+        <source>&amp;Reload</source>
+        <translation>&amp;Обновить</translation>
+    </message>
+    <message>
+        <source>Save as &amp;CSV…</source>
+        <translation>Сохранить &amp;CSV…</translation>
+    </message>
+    <message>
+        <source>Save as &amp;HTML…</source>
+        <translation>Сохранить &amp;HTML…</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Закрыть</translation>
+    </message>
+    <message>
+        <source>All games</source>
+        <translation>Все игры</translation>
+    </message>
+    <message>
+        <source>All days</source>
+        <translation>Все дни</translation>
+    </message>
+    <message>
+        <source>%1 cannot be saved: %2</source>
+        <translation>%1 не удалось сохранить: %2</translation>
+    </message>
+    <message>
+        <source>Save as CSV</source>
+        <translation>Сохранить как CSV</translation>
+    </message>
+    <message>
+        <source>Save as HTML</source>
+        <translation>Сохранить как HTML</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>Файлы CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>Web pages (*.html *.htm)</source>
+        <translation>Веб-страницы (*.html *.htm)</translation>
     </message>
 </context>
 </TS>

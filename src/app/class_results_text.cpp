@@ -1,0 +1,69 @@
+// The class's results in the player's language.
+#include "app/class_results_text.h"
+
+#include "app/language.h"
+
+namespace taleplay::launch {
+
+using classresults::FolderProblem;
+using classresults::Notice;
+
+classresults::Words tableWords() {
+    return classresults::wordsIn([](const char* context, const char* english) {
+        return translate(context, english).toStdString();
+    });
+}
+
+Phrase folderProblem(FolderProblem problem, const std::string& folder) {
+    switch (problem) {
+    case FolderProblem::None:
+        return {};
+    case FolderProblem::Missing:
+        return {"ClassResults", TALEPLAY_TEXT("ClassResults", "%1 does not exist"), {folder}};
+    case FolderProblem::NotAFolder:
+        return {"ClassResults", TALEPLAY_TEXT("ClassResults", "%1 is no folder"), {folder}};
+    case FolderProblem::Unreadable:
+        return {"ClassResults", TALEPLAY_TEXT("ClassResults", "%1 cannot be read"), {folder}};
+    case FolderProblem::NoResults:
+        return {"ClassResults",
+                TALEPLAY_TEXT("ClassResults", "%1 is no results folder: it holds no results.csv, "
+                                              "no pupil's folder with one, and no class.txt"),
+                {folder}};
+    }
+    return {};
+}
+
+Phrase noticePhrase(const Notice& notice) {
+    const char* text = "";
+    switch (notice.kind) {
+    case Notice::Kind::OpenToEveryone:
+        text = TALEPLAY_TEXT("ClassResults",
+                             "%1 lacks the sticky bit: a pupil could rename another pupil's "
+                             "folder (chmod +t %1 mends it)");
+        break;
+    case Notice::Kind::ForeignFolder:
+        text = TALEPLAY_TEXT("ClassResults",
+                             "%1 belongs to the account %2, not to the pupil it is named after: "
+                             "its results are left out");
+        break;
+    case Notice::Kind::ForeignClassList:
+        text = TALEPLAY_TEXT("ClassResults",
+                             "%1 belongs to the account %2, not to the folder's owner: its names "
+                             "are left out");
+        break;
+    case Notice::Kind::OldTable:
+        text = TALEPLAY_TEXT("ClassResults",
+                             "%1 is a table of an older Taleplay, which every pupil could change "
+                             "(its owner is %2): its results are shown all the same");
+        break;
+    case Notice::Kind::Unreadable:
+        text = TALEPLAY_TEXT("ClassResults", "%1 cannot be read (%2): left out");
+        break;
+    case Notice::Kind::BadLines:
+        text = TALEPLAY_TEXT("ClassResults", "%1: lines that hold no result are left out (%2)");
+        break;
+    }
+    return {"ClassResults", text, notice.values};
+}
+
+} // namespace taleplay::launch

@@ -1,0 +1,22 @@
+#pragma once
+// The class's results in the player's language: the table's words, what
+// keeps a folder from being read as a results folder, and the notices of a
+// reading. Qt Core alone: the teacher's command says them too.
+#include "app/phrase.h"
+#include "classresults/folder_source.h"
+#include "classresults/table_output.h"
+
+#include <string>
+
+namespace taleplay::launch {
+
+// The table's words in the chosen language (app/language.h).
+classresults::Words tableWords();
+
+// Why `folder` is no results folder; empty for FolderProblem::None.
+Phrase folderProblem(classresults::FolderProblem problem, const std::string& folder);
+
+// A notice as one sentence.
+Phrase noticePhrase(const classresults::Notice& notice);
+
+} // namespace taleplay::launch
