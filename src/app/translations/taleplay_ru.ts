@@ -289,6 +289,102 @@ data_ИМЯ текущей папки.
         <source>cannot make a scratch folder for %1</source>
         <translation>не удаётся создать временную папку для %1</translation>
     </message>
+    <message>
+        <source>error window: %1</source>
+        <translation>окно ошибки: %1</translation>
+    </message>
+    <message>
+        <source>question: %1</source>
+        <translation>вопрос: %1</translation>
+    </message>
+    <message>
+        <source>message box: %1</source>
+        <translation>сообщение: %1</translation>
+    </message>
+    <message>
+        <source>FAILED: %1</source>
+        <translation>НЕ ПРОЙДЕНО: %1</translation>
+    </message>
+    <message>
+        <source>program ended: %1</source>
+        <translation>программа завершилась: %1</translation>
+    </message>
+    <message>
+        <source>: an unknown error</source>
+        <translation>: неизвестная ошибка</translation>
+    </message>
+    <message>
+        <source>unknown command &apos;%1&apos;</source>
+        <translation>неизвестная команда &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>dump needs a file name or -</source>
+        <translation>dump требует имя файла или -</translation>
+    </message>
+    <message>
+        <source>cannot write %1</source>
+        <translation>не удаётся записать %1</translation>
+    </message>
+    <message>
+        <source>screenshot needs a file name</source>
+        <translation>screenshot требует имя файла</translation>
+    </message>
+    <message>
+        <source>ok: %1</source>
+        <translation>пройдено: %1</translation>
+    </message>
+    <message>
+        <source>no visible control named &apos;%1&apos;</source>
+        <translation>нет видимого элемента с именем &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>no text window named &apos;%1&apos;</source>
+        <translation>нет поля ввода с именем &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>wait takes milliseconds</source>
+        <translation>wait требует число миллисекунд</translation>
+    </message>
+    <message>
+        <source> (no message)</source>
+        <translation> (сообщений не было)</translation>
+    </message>
+    <message>
+        <source> (seen:%1)</source>
+        <translation> (были:%1)</translation>
+    </message>
+    <message>
+        <source> (not said)</source>
+        <translation> (не прозвучало)</translation>
+    </message>
+    <message>
+        <source> (the result file is not a regular file)</source>
+        <translation> (файл результата — не обычный файл)</translation>
+    </message>
+    <message>
+        <source> (the result file cannot be read)</source>
+        <translation> (файл результата не читается)</translation>
+    </message>
+    <message>
+        <source> (got %1)</source>
+        <translation> (получено %1)</translation>
+    </message>
+    <message>
+        <source>prop: no control named &apos;%1&apos;</source>
+        <translation>prop: нет элемента с именем &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>unknown expectation &apos;%1&apos;</source>
+        <translation>неизвестная проверка &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>the window was closed</source>
+        <translation>окно закрыто</translation>
+    </message>
+    <message>
+        <source>answer takes yes or no</source>
+        <translation>answer требует yes или no</translation>
+    </message>
 </context>
 <context>
     <name>ReadAloud</name>
