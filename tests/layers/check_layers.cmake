@@ -15,7 +15,9 @@ set(layers
   "src/endscreen|core pictures descr platform game scene endscreen|qt"
   "src/commands|core pictures descr platform game scene endscreen commands|qt"
   "src/app/phrase|app/phrase|no-qt"
-  "src/app/command_line|core app/command_line app/phrase|no-qt"
+  "src/app/command_line|core app/command_line app/new_game app/game_location app/phrase|no-qt"
+  "src/app/new_game|core app/new_game app/game_location app/phrase|no-qt"
+  "src/app/game_shelf|core app/game_shelf app/game_location app/phrase|no-qt"
   "src/app/game_location|core app/game_location app/phrase|no-qt"
   "tools/check|core pictures descr commands/command_text check|no-qt"
 )

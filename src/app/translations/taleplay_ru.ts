@@ -394,6 +394,17 @@ data_ИМЯ текущей папки.
     </message>
 </context>
 <context>
+    <name>taleplay::CheckerFindings</name>
+    <message>
+        <source>the game checker (taleplay-check) is not installed</source>
+        <translation>проверка игры (taleplay-check) не установлена</translation>
+    </message>
+    <message>
+        <source>the game checker failed: %1</source>
+        <translation>проверка игры не удалась: %1</translation>
+    </message>
+</context>
+<context>
     <name>taleplay::Inspector</name>
     <message>
         <source>Reports and errors</source>
@@ -414,6 +425,22 @@ data_ИМЯ текущей папки.
     <message>
         <source>%1 (hidden)</source>
         <translation>%1 (скрыт)</translation>
+    </message>
+    <message>
+        <source>First start</source>
+        <translation>Первый запуск</translation>
+    </message>
+    <message>
+        <source>Rebuild %1</source>
+        <translation>Пересборка %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>The checker on the files as they are now: %n finding(s)</source>
+        <translation>
+            <numerusform>Проверка файлов, какие они сейчас: %n находка</numerusform>
+            <numerusform>Проверка файлов, какие они сейчас: %n находки</numerusform>
+            <numerusform>Проверка файлов, какие они сейчас: %n находок</numerusform>
+        </translation>
     </message>
 </context>
 <context>
