@@ -94,6 +94,13 @@ personalResultFolder(const GameLocation& game, const std::function<const char*(c
     return base + "/taleplay/results/";
 }
 
+void useApplicationIcon() {
+    // Where no desktop entry gives the window one: a window manager that
+    // reads none, a copy started under a game's name.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.taleplay.Taleplay"),
+                                                 QIcon(QStringLiteral(":/taleplay-64.png"))));
+}
+
 std::unique_ptr<TForm1> openGameWindow(const std::string& startedAs, const WindowMode& mode) {
     auto form = std::make_unique<TForm1>(startedAs);
     // Owned by the main window, which it needs for its size.
@@ -217,10 +224,7 @@ int run(int argc, char** argv) {
     char* qtArgv[] = {program.data(), nullptr};
     QApplication app(qtArgc, qtArgv);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.taleplay.Taleplay"));
-    // The window's own icon, where no desktop entry gives it one (a window
-    // manager without one, a copy started under a game's name).
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.taleplay.Taleplay"),
-                                                 QIcon(QStringLiteral(":/taleplay-64.png"))));
+    useApplicationIcon();
     installTranslation();
 
     RecentGames recent = RecentGames::forUser();
