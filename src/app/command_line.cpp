@@ -43,7 +43,7 @@ std::optional<WindowMode> parseScreenSize(const std::string& text) {
 
 Options parseCommandLine(const std::vector<std::string>& args) {
     Options o;
-    bool screenGiven = false, fullScreenGiven = false, optionsEnded = false;
+    bool screenGiven = false, fullScreenGiven = false, optionsEnded = false, encodingGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (optionsEnded || a.empty() || a[0] != '-') {
@@ -112,6 +112,24 @@ Options parseCommandLine(const std::vector<std::string>& args) {
                 o.authoring = Authoring::On;
         } else if (name == "--read-aloud" && noValue()) {
             o.readAloud = ReadingAloud::On;
+        } else if (name == "--new-game") {
+            if (!takeValue() || value.empty())
+                return badUsage(TALEPLAY_TEXT(
+                    "CommandLine", "--new-game takes the folder to make the new game in"));
+            o.newGame = value;
+        } else if (name == "--name") {
+            if (!takeValue() || value.empty())
+                return badUsage(TALEPLAY_TEXT("CommandLine", "--name takes the new game's name"));
+            o.newGameName = value;
+        } else if (name == "--encoding") {
+            if (takeValue() && (value == "utf-8" || value == "UTF-8"))
+                o.newGameEncoding = TextEncodingAsked::Utf8;
+            else if (value == "windows-1251" || value == "cp1251")
+                o.newGameEncoding = TextEncodingAsked::Windows1251;
+            else
+                return badUsage(
+                    TALEPLAY_TEXT("CommandLine", "--encoding takes utf-8 or windows-1251"));
+            encodingGiven = true;
         } else if (name == "--watch" && noValue()) {
             // Watching is for authors only: it brings author mode with it.
             o.authoring = Authoring::Watch;
@@ -125,6 +143,15 @@ Options parseCommandLine(const std::vector<std::string>& args) {
     if (screenGiven && fullScreenGiven)
         return badUsage(
             TALEPLAY_TEXT("CommandLine", "--screen and --fullscreen cannot be used together"));
+    if (o.newGame && o.game)
+        return badUsage(
+            TALEPLAY_TEXT("CommandLine", "--new-game makes a game: it plays no GAME besides"));
+    if (!o.newGame && (encodingGiven || !o.newGameName.empty()))
+        return badUsage(
+            TALEPLAY_TEXT("CommandLine", "--name and --encoding go with --new-game"));
+    // A new game is opened to be written.
+    if (o.newGame && o.authoring == Authoring::Off)
+        o.authoring = Authoring::Watch;
     return o;
 }
 
@@ -137,9 +164,10 @@ Phrase usage() {
                 "Plays a Taleplay game. GAME is a game's data folder (data_NAME), a folder\n"
                 "holding one, or a game's Windows program file (NAME.exe beside data_NAME);\n"
                 "the game is played as if NAME had been started in the folder above data_NAME.\n"
-                "Without GAME, a window lists the games of the current folder and the games\n"
-                "played lately. Started under a game's name (a link or copy named NAME), it\n"
-                "plays data_NAME of the current folder.\n"
+                "Without GAME, a window lists the games of the current folder, the games\n"
+                "played lately, those in the Documents folder and the installed examples.\n"
+                "Started under a game's name (a link or copy named NAME), it plays data_NAME\n"
+                "of the current folder.\n"
                 "\n"
                 "Options:\n"
                 "  --screen WIDTHxHEIGHT  play in a window whose inside has that size\n"
@@ -153,6 +181,12 @@ Phrase usage() {
                 "                         file of its data folder changes\n"
                 "  --read-aloud           read the screen's texts aloud from the start\n"
                 "                         (F2 turns reading aloud on and off)\n"
+                "  --new-game DIR         make a new game from the template in DIR (or as\n"
+                "                         DIR, when it is named data_NAME) and open it in\n"
+                "                         author mode, watching its files\n"
+                "  --name NAME            the new game's name (data_NAME)\n"
+                "  --encoding ENCODING    its description files in utf-8 (the default) or\n"
+                "                         windows-1251, which the Windows player reads too\n"
                 "  -h, --help             show this help and exit\n"
                 "  --version              show the version and exit\n"),
             {}};

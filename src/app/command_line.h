@@ -1,6 +1,7 @@
 #pragma once
 // What `taleplay [OPTIONS] [GAME]` asks for. No Qt here: the command line is
 // read, and bad usage reported, before any window or toolkit exists.
+#include "app/new_game.h"
 #include "app/phrase.h"
 
 #include <optional>
@@ -40,6 +41,11 @@ struct Options {
     Authoring authoring = Authoring::Off;
     ReadingAloud readAloud = ReadingAloud::Off;
     std::optional<std::string> game; // native path, as given
+    // --new-game DIR: a game made from the template in DIR (or as DIR, when
+    // it is named data_NAME), then opened in author mode.
+    std::optional<std::string> newGame; // native path, as given
+    std::string newGameName;            // --name; empty: the default name
+    TextEncodingAsked newGameEncoding = TextEncodingAsked::Utf8;
 };
 
 // Reads the arguments after the program's name.

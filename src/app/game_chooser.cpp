@@ -4,15 +4,20 @@
 #include "app/class_results_window.h"
 #include "app/language.h"
 
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 namespace taleplay::launch {
 namespace {
@@ -34,6 +39,47 @@ std::optional<std::string> askForFolder(QWidget* parent) {
 void showClassResults(const std::string& folder, QWidget* parent) {
     ClassResultsWindow window(folder, parent);
     window.exec();
+// The form of "New game…": where, under which name, in which encoding.
+std::optional<GameChooser::NewGameRequest>
+askForNewGame(QWidget* parent, const GameChooser::NewGameRequest& suggested) {
+    QDialog form(parent);
+    form.setWindowTitle(GameChooser::tr("New game — Taleplay"));
+    auto* folder = new QLineEdit(native(suggested.folder), &form);
+    auto* browse = new QPushButton(GameChooser::tr("Choose…"), &form);
+    QObject::connect(browse, &QPushButton::clicked, &form, [&] {
+        const QString chosen = QFileDialog::getExistingDirectory(
+            &form, GameChooser::tr("Folder for the new game"), folder->text());
+        if (!chosen.isEmpty())
+            folder->setText(chosen);
+    });
+    auto* name = new QLineEdit(QString::fromStdString(suggested.name), &form);
+    auto* encoding = new QComboBox(&form);
+    encoding->addItem(GameChooser::tr("UTF-8, as Linux editors save"));
+    encoding->addItem(GameChooser::tr("Windows-1251, for the Windows player too"));
+    encoding->setCurrentIndex(suggested.encoding == TextEncodingAsked::Utf8 ? 0 : 1);
+    auto* where = new QHBoxLayout;
+    where->addWidget(folder);
+    where->addWidget(browse);
+    auto* fields = new QFormLayout;
+    fields->addRow(GameChooser::tr("&Folder:"), where);
+    fields->addRow(GameChooser::tr("&Name:"), name);
+    fields->addRow(GameChooser::tr("&Encoding:"), encoding);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &form);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &form, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &form, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&form);
+    layout->addWidget(new QLabel(GameChooser::tr("A new game is made from the school quiz, to "
+                                                 "be changed into your own."),
+                                 &form));
+    layout->addLayout(fields);
+    layout->addWidget(buttons);
+    if (form.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return GameChooser::NewGameRequest{QFile::encodeName(folder->text()).toStdString(),
+                                       name->text().toStdString(),
+                                       encoding->currentIndex() == 0
+                                           ? TextEncodingAsked::Utf8
+                                           : TextEncodingAsked::Windows1251};
 }
 
 } // namespace
@@ -66,7 +112,7 @@ GameChooser::GameChooser(std::string folder, std::vector<GameLocation> here,
     classResults_ = new QPushButton(tr("Class &results…"), this);
     classResults_->setAutoDefault(false);
 
-    auto* buttons = new QHBoxLayout;
+    auto* buttons = buttons_ = new QHBoxLayout;
     buttons->addWidget(openFolder_);
     buttons->addWidget(classResults_);
     buttons->addStretch();
@@ -106,6 +152,16 @@ void GameChooser::fill() {
         addHeading(tr("Played lately"));
         for (const GameLocation& g : recent_)
             addGame(g, QStringLiteral("%1    (%2)").arg(native(g.name), native(g.folder)));
+    }
+    for (const auto& [heading, games] : more_) {
+        bool headed = false;
+        for (const GameLocation& g : games) {
+            if (std::find(entries_.begin(), entries_.end(), g) != entries_.end())
+                continue;
+            if (!std::exchange(headed, true))
+                addHeading(heading);
+            addGame(g, QStringLiteral("%1    (%2)").arg(native(g.name), native(g.folder)));
+        }
     }
     if (entries_.empty()) {
         addHeading(tr("No game here yet. Open a game's folder (data_NAME) or the "
@@ -190,6 +246,39 @@ void GameChooser::openClassResults() {
     const std::optional<std::string> folder = picker_ ? picker_(this) : std::nullopt;
     if (folder && resultsOpener_)
         resultsOpener_(*folder, this);
+void GameChooser::addGames(const QString& heading, std::vector<GameLocation> games) {
+    more_.emplace_back(heading, std::move(games));
+    fill();
+}
+
+void GameChooser::setNote(const QString& text) {
+    note_->setText(text);
+    note_->setVisible(!text.isEmpty());
+}
+
+void GameChooser::offerNewGame(NewGameRequest suggested, std::string templateFolder) {
+    suggested_ = std::move(suggested);
+    template_ = std::move(templateFolder);
+    if (newGame_)
+        return;
+    newGame_ = new QPushButton(tr("&New game…"), this);
+    newGame_->setAutoDefault(false);
+    buttons_->insertWidget(1, newGame_);
+    connect(newGame_, &QPushButton::clicked, this, &GameChooser::makeGame);
+}
+
+void GameChooser::makeGame() {
+    const std::optional<NewGameRequest> asked =
+        newGameAsker_ ? newGameAsker_(this, suggested_) : askForNewGame(this, suggested_);
+    if (!asked)
+        return;
+    const NewGame made = makeNewGame(asked->folder, asked->name, asked->encoding, template_);
+    if (!made.problem.empty()) {
+        setNote(native(translate(made.problem)));
+        return;
+    }
+    chosen_ = made.game;
+    accept();
 }
 
 QString GameChooser::note() const {

@@ -1,8 +1,10 @@
 #pragma once
 // The window shown when the player is started without a game: the games of a
-// folder, the games played lately, and "Open folder…" for any other. Closing
-// it chooses nothing.
+// folder, the games played lately, the user's and the installed examples, and
+// "Open folder…" for any other; in author mode "New game…" too. Closing it
+// chooses nothing.
 #include "app/game_location.h"
+#include "app/new_game.h"
 
 #include <QDialog>
 #include <functional>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -37,6 +40,26 @@ class GameChooser final : public QDialog {
     using ResultsOpener = std::function<void(const std::string& folder, QWidget* parent)>;
     void setResultsOpener(ResultsOpener opener) { resultsOpener_ = std::move(opener); }
     QPushButton& classResultsButton() const { return *classResults_; }
+    // More games under a heading of their own, after the folder's and the
+    // recent ones; games already listed above are left out.
+    void addGames(const QString& heading, std::vector<GameLocation> games);
+    // A line under the list saying why the chooser is shown.
+    void setNote(const QString& text);
+
+    // What the author asks for in "New game…": nothing when they cancel.
+    struct NewGameRequest {
+        std::string folder; // native path
+        std::string name;
+        TextEncodingAsked encoding = TextEncodingAsked::Utf8;
+    };
+    using NewGameAsker = std::function<std::optional<NewGameRequest>(
+        QWidget* parent, const NewGameRequest& suggested)>;
+    // Shows "New game…", which makes a game from `templateFolder`, in
+    // `suggested.folder` unless the author says otherwise, and chooses it.
+    void offerNewGame(NewGameRequest suggested, std::string templateFolder);
+    // The new game's form stands behind this, so tests can answer it.
+    void setNewGameAsker(NewGameAsker asker) { newGameAsker_ = std::move(asker); }
+    QPushButton* newGameButton() const { return newGame_; }
 
     // The game to play, once one is chosen.
     const std::optional<GameLocation>& chosen() const { return chosen_; }
@@ -54,12 +77,19 @@ class GameChooser final : public QDialog {
     void play();
     void openFolder();
     void openClassResults();
+    void makeGame();
     void updatePlayButton();
     // The game behind a list item, if it is one.
     const GameLocation* gameOf(const QListWidgetItem* item) const;
 
     std::string folder_;
     std::vector<GameLocation> here_, recent_;
+    std::vector<std::pair<QString, std::vector<GameLocation>>> more_;
+    NewGameRequest suggested_;
+    std::string template_;
+    NewGameAsker newGameAsker_;
+    QPushButton* newGame_ = nullptr;
+    QHBoxLayout* buttons_ = nullptr;
     std::vector<GameLocation> entries_; // the games behind the list's items
     std::optional<GameLocation> chosen_;
     FolderPicker picker_;

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QChildEvent>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -30,6 +31,8 @@ const QColor kComponent(255, 0, 200);
 const QColor kDecoration(0, 150, 255);
 const QColor kHidden(128, 128, 128);
 const QColor kHovered(255, 200, 0);
+const QColor kFlagged(230, 40, 0);
+const QColor kOlderBuild(150, 150, 150);
 
 QString fileAndLine(const ControlOrigin& o) {
     if (o.file.empty())
@@ -67,12 +70,23 @@ Inspector::Inspector(TForm1& form) : QWidget(&form), form_(form) {
     panel_->hide();
     placePanel();
 
+    checker_ = new CheckerFindings(this);
+    connect(checker_, &CheckerFindings::ready, this, [this] {
+        checked_ = true;
+        fillReports();
+        flagItems();
+        update();
+    });
+
     refresh_.setInterval(kRefreshMs);
     connect(&refresh_, &QTimer::timeout, this, &Inspector::refresh);
     // A new screen at once, not a moment later: a screenshot may follow.
     connect(&form, &TForm1::screenBuilt, this, [this] {
-        if (shown())
+        checked_ = false;
+        if (shown()) {
             refresh();
+            checkFiles();
+        }
     });
     // Controls made later must stay below; so must one a command raises.
     for (QObject* child : form.children()) {
@@ -97,6 +111,8 @@ void Inspector::toggle() {
     }
     fingerprint_ = 0;
     refresh();
+    if (!checked_)
+        checkFiles();
     show();
     panel_->show();
     keepOnTop();
@@ -207,14 +223,92 @@ void Inspector::collect() {
     }
 }
 
+void Inspector::checkFiles() {
+    const std::string& folder = form_.game().state.dataFolder;
+    checker_->check(QFile::decodeName(QByteArray(folder.data(), qsizetype(folder.size()))));
+}
+
 void Inspector::addReports() {
-    const std::vector<std::string>& messages = form_.game().messages();
-    if (reportsShown_ == messages.size())
-        return;
-    for (; reportsShown_ < messages.size(); ++reportsShown_)
-        reports_->addItem(QString::fromStdString(messages[reportsShown_]));
+    const Game& game = form_.game();
+    if (reportsShown_ != game.messages().size() || rebuildsShown_ != game.rebuildsAt().size())
+        fillReports();
+}
+
+void Inspector::fillReports() {
+    const Game& game = form_.game();
+    const std::vector<std::string>& messages = game.messages();
+    const std::vector<std::size_t>& rebuilds = game.rebuildsAt();
+    reports_->clear();
+    auto heading = [&](const QString& text, const QColor& colour) {
+        auto* item = new QListWidgetItem(text, reports_);
+        QFont bold = item->font();
+        bold.setBold(true);
+        item->setFont(bold);
+        item->setForeground(colour);
+    };
+    // A section for the first start and one for each rebuild; only the
+    // newest is about the files as they are now.
+    for (std::size_t section = 0; section <= rebuilds.size(); ++section) {
+        const bool newest = section == rebuilds.size();
+        const QColor colour = newest ? palette().windowText().color() : kOlderBuild;
+        if (!rebuilds.empty())
+            heading(section == 0 ? tr("First start") : tr("Rebuild %1").arg(section), colour);
+        const std::size_t from = section == 0 ? 0 : rebuilds[section - 1];
+        const std::size_t to = newest ? messages.size() : rebuilds[section];
+        for (std::size_t i = from; i < to && i < messages.size(); ++i)
+            (new QListWidgetItem(QString::fromStdString(messages[i]), reports_))
+                ->setForeground(colour);
+    }
+    if (checked_) {
+        const QColor colour = palette().windowText().color();
+        if (!checker_->problem().isEmpty()) {
+            heading(checker_->problem(), colour);
+        } else {
+            heading(tr("The checker on the files as they are now: %n finding(s)", nullptr,
+                       static_cast<int>(checker_->findings().size())),
+                    colour);
+            for (const CheckerFinding& f : checker_->findings()) {
+                const QString where = f.line > 0 ? QStringLiteral("%1:%2").arg(f.file).arg(f.line)
+                                                 : f.file;
+                auto* item = new QListWidgetItem(
+                    where.isEmpty() ? f.message : QStringLiteral("%1: %2").arg(where, f.message),
+                    reports_);
+                item->setForeground(f.severity == QLatin1String("error")     ? kFlagged
+                                    : f.severity == QLatin1String("warning") ? kFlagged.darker(130)
+                                                                             : colour);
+            }
+        }
+    }
+    reportsShown_ = messages.size();
+    rebuildsShown_ = rebuilds.size();
     reports_->scrollToBottom();
     placePanel();
+}
+
+void Inspector::flagItems() {
+    for (Item& item : items_) {
+        item.flagged = false;
+        if (!checked_ || item.decoration || item.origin.file.empty())
+            continue;
+        const QString file =
+            QString::fromStdString(paths::shown(paths::lastComponent(item.origin.file)));
+        std::vector<int> lines;
+        for (const NumberedLine& l : keyLinesOf(item.origin))
+            lines.push_back(l.number);
+        for (const CheckerFinding& f : checker_->findings()) {
+            if (f.severity != QLatin1String("note") && f.file == file &&
+                std::find(lines.begin(), lines.end(), f.line) != lines.end())
+                item.flagged = true;
+        }
+    }
+}
+
+QStringList Inspector::flaggedLabels() const {
+    QStringList out;
+    for (const Item& item : items_)
+        if (item.flagged)
+            out << item.label;
+    return out;
 }
 
 void Inspector::refresh() {
@@ -224,6 +318,7 @@ void Inspector::refresh() {
         return;
     fingerprint_ = now;
     collect();
+    flagItems();
     hoverAt(pointer_);
     describeHovered();
     update();
@@ -313,6 +408,11 @@ void Inspector::paintEvent(QPaintEvent*) {
                       visible ? (item.decoration ? Qt::DotLine : Qt::SolidLine) : Qt::DashLine));
         p.setBrush(Qt::NoBrush);
         p.drawRect(r.adjusted(0, 0, -1, -1));
+        if (item.flagged) {
+            // What the checker says of it is in the list; here it is found.
+            p.setPen(QPen(kFlagged, 3, Qt::DashLine));
+            p.drawRect(r.adjusted(2, 2, -3, -3));
+        }
         QString label = item.label;
         if (item.decoration && placesSaid.contains(item.where))
             label = QString::fromStdString(item.origin.name);

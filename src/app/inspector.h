@@ -2,9 +2,12 @@
 // Author mode's inspector, drawn over the whole game: every control outlined
 // and labelled with the name click rules know it by and the description-file
 // line it came from; the control under the pointer shows the lines of its
-// keys; a list at the side holds every report and error so far. It takes the
+// keys; a list at the side holds every report and error so far, a section
+// for each build (the older ones greyed), and what the game checker finds in
+// the files as they are now, whose components are outlined too. It takes the
 // mouse only on that list, and hidden it leaves the game exactly as it would
 // be without it.
+#include "app/checker_findings.h"
 #include "app/control_origin.h"
 
 #include <QPointer>
@@ -36,6 +39,10 @@ class Inspector final : public QWidget {
     QStringList labels() const;
     QStringList hoverLines() const { return hoverLines_; }
     QListWidget& reports() const { return *reports_; }
+    // The labels of the controls a finding of the checker is about.
+    QStringList flaggedLabels() const;
+    // Whether the checker has answered for the files as they are now.
+    bool checked() const { return checked_; }
 
   protected:
     void paintEvent(QPaintEvent*) override;
@@ -48,10 +55,14 @@ class Inspector final : public QWidget {
         QString where; // "allbackpictures.txt:14"
         QString label;
         bool decoration = false;
+        bool flagged = false; // a finding of the checker is about it
     };
     void refresh();
     void collect();
     void addReports();
+    void fillReports();
+    void checkFiles();
+    void flagItems();
     void keepOnTop();
     void raiseSoon();
     void placePanel();
@@ -70,6 +81,9 @@ class Inspector final : public QWidget {
     std::vector<Item> items_; // bottom to top: the painted layer, then the windowed
     std::size_t fingerprint_ = 0;
     std::size_t reportsShown_ = 0;
+    std::size_t rebuildsShown_ = 0;
+    CheckerFindings* checker_;
+    bool checked_ = false;
     QPointer<QWidget> hovered_;
     QPoint pointer_{-1, -1};
     QStringList hoverLines_;

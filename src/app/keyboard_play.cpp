@@ -68,9 +68,8 @@ void KeyboardPlay::moveFocus(Direction direction) {
 }
 
 void KeyboardPlay::askToLeave() {
-    const std::string question =
-        launch::translate("KeyboardPlay", QT_TRANSLATE_NOOP("KeyboardPlay", "Leave the game?"))
-            .toStdString();
+    const std::string question = launch::translate(
+        launch::Phrase{"KeyboardPlay", QT_TRANSLATE_NOOP("KeyboardPlay", "Leave the game?"), {}});
     if (platform::askYesNo(&form_, "TALEPLAY", question) == platform::Answer::Yes)
         form_.close(); // as the window's own close button does: no result is written
 }

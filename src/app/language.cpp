@@ -2,6 +2,7 @@
 #include "app/language.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QTranslator>
 #include <memory>
 #include <string_view>
@@ -14,6 +15,28 @@ namespace {
 QTranslator*& translator() {
     static QTranslator* t = nullptr;
     return t;
+}
+
+// Qt's own texts (the buttons of a message box, the folder dialog), from
+// the translations Qt is installed with (Debian's qt6-translations-l10n).
+QTranslator*& qtTranslator() {
+    static QTranslator* t = nullptr;
+    return t;
+}
+
+void install(QTranslator* t) {
+    if (!t || !QCoreApplication::instance())
+        return;
+    // Once only, however often it is asked for.
+    QCoreApplication::removeTranslator(t);
+    QCoreApplication::installTranslator(t);
+}
+
+void drop(QTranslator*& t) {
+    if (t && QCoreApplication::instance())
+        QCoreApplication::removeTranslator(t);
+    delete t;
+    t = nullptr;
 }
 
 const char* setting(const EnvironmentLookup& getenv, const char* name) {
@@ -55,28 +78,30 @@ Language languageFrom(const EnvironmentLookup& getenv) {
 }
 
 bool useLanguage(Language language) {
-    QTranslator*& t = translator();
-    if (t && QCoreApplication::instance())
-        QCoreApplication::removeTranslator(t);
-    delete t;
-    t = nullptr;
+    drop(translator());
+    drop(qtTranslator());
     if (language == Language::English)
         return true;
     auto loaded = std::make_unique<QTranslator>();
     if (!loaded->load(QStringLiteral(":/i18n/taleplay_ru.qm")))
         return false;
-    t = loaded.release();
+    translator() = loaded.release();
+    // Without Qt's own, its dialogs stay English around our Russian.
+    auto qt = std::make_unique<QTranslator>();
+    if (qt->load(QStringLiteral("qtbase_ru"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        qtTranslator() = qt.release();
     installTranslation();
     return true;
 }
 
+bool toolkitTranslated() {
+    return qtTranslator() != nullptr;
+}
+
 void installTranslation() {
-    QTranslator* t = translator();
-    if (!t || !QCoreApplication::instance())
-        return;
-    // Once only, however often it is asked for.
-    QCoreApplication::removeTranslator(t);
-    QCoreApplication::installTranslator(t);
+    install(qtTranslator());
+    install(translator());
 }
 
 QString translate(const char* context, const char* text) {

@@ -24,8 +24,11 @@ Language languageFrom(const EnvironmentLookup& getenv);
 // object exists, also for tr() in the widgets. False when it could not be
 // loaded, and the texts stay English. Call again after the application
 // object is made (installTranslation) so widgets see it too.
+// Qt's own translation is loaded with ours where Qt has one for the language
+// (toolkitTranslated tells), so that its dialogs speak it too.
 bool useLanguage(Language language);
 void installTranslation();
+bool toolkitTranslated();
 
 // `text` of `context` in the chosen language; the text itself in English.
 QString translate(const char* context, const char* text);

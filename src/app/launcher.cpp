@@ -4,7 +4,9 @@
 #include "app/author_mode.h"
 #include "app/class_results_window.h"
 #include "app/game_chooser.h"
+#include "app/game_shelf.h"
 #include "app/language.h"
+#include "app/new_game.h"
 #include "app/quiet_start.h"
 #include "app/read_aloud.h"
 #include "app/recent_games.h"
@@ -15,7 +17,10 @@
 #include "platform/system.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QIcon>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStyle>
 #include <cstdlib>
 #include <filesystem>
@@ -31,6 +36,36 @@ std::string nativeCurrentFolder() {
     std::error_code ec;
     std::filesystem::path p = std::filesystem::current_path(ec);
     return ec ? std::string("/") : p.string();
+}
+
+// Marked on their own: lupdate does not look inside translate()'s arguments.
+const char* const kDefaultGameName = QT_TRANSLATE_NOOP("Launcher", "my_game");
+const char* const kGamesShelf = QT_TRANSLATE_NOOP("Launcher", "Games");
+
+// The program file itself, wherever it was started from: the installed
+// examples lie beside it.
+std::string programFile() {
+    std::error_code ec;
+    const std::filesystem::path p = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : p.string();
+}
+
+std::string documentsFolder() {
+    return QFile::encodeName(
+               QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+        .toStdString();
+}
+
+// Where "New game…" suggests making one: the Documents folder's shelf of
+// games that already exists, else its "Игры" under a Russian locale and
+// "Games" otherwise.
+std::string newGamesFolder(const std::string& documents) {
+    const std::string russian = documents + "/\xD0\x98\xD0\xB3\xD1\x80\xD1\x8B";
+    const std::string english = documents + "/Games";
+    std::error_code ec;
+    if (std::filesystem::is_directory(english, ec) && !std::filesystem::is_directory(russian, ec))
+        return english;
+    return translate("Launcher", kGamesShelf) == QStringLiteral("Games") ? english : russian;
 }
 
 std::string absoluteFrom(const std::string& folder, const std::string& path) {
@@ -114,6 +149,13 @@ checkResultsFolder(const std::function<const char*(const char*)>& env) {
     return fallback;
 }
 
+void useApplicationIcon() {
+    // Where no desktop entry gives the window one: a window manager that
+    // reads none, a copy started under a game's name.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.taleplay.Taleplay"),
+                                                 QIcon(QStringLiteral(":/taleplay-64.png"))));
+}
+
 std::unique_ptr<TForm1> openGameWindow(const std::string& startedAs, const WindowMode& mode) {
     auto form = std::make_unique<TForm1>(startedAs);
     // Owned by the main window, which it needs for its size.
@@ -167,17 +209,48 @@ int run(int argc, char** argv) {
     // Everything the command line names is checked before a window exists,
     // so a mistake is one line on the terminal, not a window.
     const std::string startFolder = nativeCurrentFolder();
+    const std::string examples = examplesFolderOf(programFile());
     std::optional<GameLocation> game;
     std::vector<GameLocation> offered;
     std::string offeredFolder = startFolder;
     bool choose = false;
-    if (options.game) {
-        GameSearch search = findGame(*options.game, startFolder);
-        if (!search.problem.empty()) {
-            std::cerr << "taleplay: " << translate(search.problem) << "\n";
+    std::string chooserNote;
+    const auto environment = [](const char* name) { return std::getenv(name); };
+    if (options.newGame) {
+        const std::string name =
+            options.newGameName.empty()
+                ? translate("Launcher", kDefaultGameName).toStdString()
+                : options.newGameName;
+        const NewGame made = makeNewGame(absoluteFrom(startFolder, *options.newGame), name,
+                                         options.newGameEncoding, templateIn(examples));
+        if (!made.problem.empty()) {
+            std::cerr << "taleplay: " << translate(made.problem) << "\n";
             return 2;
         }
-        if (search.games.size() == 1) {
+        std::cerr << "taleplay: "
+                  << translate(Phrase{"Launcher",
+                                      QT_TRANSLATE_NOOP("Launcher",
+                                                        "made the new game %1 from the school "
+                                                        "quiz: change its description files into "
+                                                        "your own"),
+                                      {made.game.dataFolder()}})
+                  << "\n";
+        game = made.game;
+    } else if (options.game) {
+        GameSearch search = findGame(*options.game, startFolder);
+        std::error_code ec;
+        const std::string asked = absoluteFrom(startFolder, *options.game);
+        // A folder with no game, opened from a desktop launcher, would end
+        // with a line nobody sees: the chooser opens on it and says why.
+        if (!search.problem.empty() && !startedFromTerminal() &&
+            std::filesystem::is_directory(asked, ec) && hasDisplay(environment)) {
+            choose = true;
+            offeredFolder = asked;
+            chooserNote = translate(search.problem);
+        } else if (!search.problem.empty()) {
+            std::cerr << "taleplay: " << translate(search.problem) << "\n";
+            return 2;
+        } else if (search.games.size() == 1) {
             game = search.games.front();
         } else {
             choose = true;
@@ -202,7 +275,7 @@ int run(int argc, char** argv) {
         }
     }
 
-    if (!hasDisplay([](const char* name) { return std::getenv(name); })) {
+    if (!hasDisplay(environment)) {
         std::cerr << kNoDisplayMessage << "\n";
         return 1;
     }
@@ -215,6 +288,7 @@ int run(int argc, char** argv) {
     char* qtArgv[] = {program.data(), nullptr};
     QApplication app(qtArgc, qtArgv);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.taleplay.Taleplay"));
+    useApplicationIcon();
     installTranslation();
 
     if (classResults) {
@@ -226,6 +300,18 @@ int run(int argc, char** argv) {
     RecentGames recent = RecentGames::forUser();
     if (choose) {
         GameChooser chooser(offeredFolder, offered, recent.games());
+        const std::string documents = documentsFolder();
+        chooser.addGames(GameChooser::tr("Games in the Documents folder"),
+                         documentsGames(documents));
+        if (!examples.empty())
+            chooser.addGames(GameChooser::tr("Examples"), gamesIn(examples));
+        chooser.setNote(QString::fromStdString(chooserNote));
+        if (options.authoring != Authoring::Off)
+            chooser.offerNewGame(
+                {newGamesFolder(documents),
+                 translate("Launcher", kDefaultGameName).toStdString(),
+                 TextEncodingAsked::Utf8},
+                templateIn(examples));
         if (chooser.exec() != QDialog::Accepted || !chooser.chosen())
             return 0;
         game = chooser.chosen();

@@ -52,6 +52,10 @@ checkResultsFolder(const std::function<const char*(const char*)>& env);
 std::optional<std::string> personalResultFolder(const GameLocation& game,
                                                 const std::function<const char*(const char*)>& env);
 
+// Gives every window of the program the application's icon: the desktop's
+// own where its theme has one, else the one built into the program.
+void useApplicationIcon();
+
 // Creates the main window and its error window for a program started as
 // `startedAs` in the current folder, and shows it as `mode` says; the
 // start-up sequence then runs at its first activation.

@@ -37,11 +37,11 @@ void ReadAloud::turnOn() {
     if (!voice_->available()) {
         if (!warned_)
             std::cerr << "taleplay: "
-                      << launch::translate("ReadAloud",
-                                           QT_TRANSLATE_NOOP("ReadAloud",
-                                                             "no speech engine is installed: "
-                                                             "nothing can be read aloud"))
-                             .toStdString()
+                      << launch::translate(launch::Phrase{
+                             "ReadAloud",
+                             QT_TRANSLATE_NOOP("ReadAloud", "no speech engine is installed: "
+                                                            "nothing can be read aloud"),
+                             {}})
                       << std::endl;
         warned_ = true;
         return;

@@ -77,6 +77,20 @@ char32_t toUnicode(unsigned char byte) {
 
 namespace taleplay::utf8 {
 
+namespace {
+
+// Characters of two bytes (U+0080..U+07FF) that no game's text holds: the
+// lone spacing diacritics of Latin-1, Latin Extended-B, phonetics and
+// combining marks, and the scripts from Armenian to N'Ko. Three-byte
+// characters and above are all taken: a Windows-1251 text spells one only
+// with a small letter followed by two punctuation bytes.
+bool implausible(char32_t cp) {
+    return cp == 0xA8 || cp == 0xAF || cp == 0xB4 || cp == 0xB8 || (cp >= 0x180 && cp < 0x370) ||
+           (cp >= 0x530 && cp < 0x800);
+}
+
+} // namespace
+
 bool Validator::feed(std::string_view bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
@@ -84,6 +98,10 @@ bool Validator::feed(std::string_view bytes) {
         if (need_ > 0) {
             if (*p < low_ || *p > high_)
                 return valid_ = false;
+            if (lead_ != 0 &&
+                implausible((static_cast<char32_t>(lead_ & 0x1F) << 6) | (*p & 0x3Fu)))
+                plausible_ = false;
+            lead_ = 0;
             ++p;
             low_ = 0x80;
             high_ = 0xBF;
@@ -102,6 +120,7 @@ bool Validator::feed(std::string_view bytes) {
         if (need_ < 0)
             return valid_ = false;
         multiByte_ = true;
+        lead_ = need_ == 1 ? *p : 0;
         if (*p == 0xC2)
             low_ = 0xA0; // not a C1 control
         ++p;

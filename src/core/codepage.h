@@ -46,10 +46,18 @@ class Validator {
     bool complete() const { return valid_ && need_ == 0; }
     // Whether a character of two or more bytes has been seen.
     bool sawMultiByte() const { return multiByte_; }
+    // Whether every character of two bytes so far is one a game's text
+    // plausibly holds (Latin, Greek and Cyrillic letters, the punctuation of
+    // Latin-1). A Windows-1251 capital followed by its punctuation or by Ё
+    // ("ШЁ", "Ц»", "Ж№") is valid UTF-8 for an Arabic, Hebrew or rare Latin
+    // letter, or a lone diacritic, which no game writes.
+    bool plausible() const { return plausible_; }
 
   private:
     bool valid_ = true;
     bool multiByte_ = false;
+    bool plausible_ = true;
+    unsigned char lead_ = 0; // the lead byte of a two-byte sequence under way
     int need_ = 0;                           // continuation bytes still to come
     unsigned char low_ = 0x80, high_ = 0xBF; // the range of the next one
 };

@@ -72,7 +72,8 @@ TextEncoding textEncoding(std::string_view bytes) {
         return TextEncoding::Utf8WithMark;
     utf8::Validator v;
     v.feed(bytes.substr(0, bytes.find(kCtrlZ)));
-    return v.complete() && v.sawMultiByte() ? TextEncoding::Utf8 : TextEncoding::Windows1251;
+    return v.complete() && v.sawMultiByte() && v.plausible() ? TextEncoding::Utf8
+                                                             : TextEncoding::Windows1251;
 }
 
 const char* encodingName(TextEncoding encoding) {
@@ -185,13 +186,13 @@ bool LineReader::restIsUtf8(long long from) {
             break;
         std::string_view piece(chunk.data(), static_cast<std::size_t>(n));
         const std::size_t z = piece.find(kCtrlZ);
-        if (!v.feed(piece.substr(0, z)))
+        if (!v.feed(piece.substr(0, z)) || !v.plausible())
             return false;
         if (z != std::string_view::npos)
             break;
         at += n;
     }
-    return v.complete() && v.sawMultiByte();
+    return v.complete() && v.sawMultiByte() && v.plausible();
 }
 
 bool LineReader::nextRaw(std::string& line) {

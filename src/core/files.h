@@ -11,10 +11,12 @@ namespace taleplay::files {
 // How a description file's bytes are read: Windows-1251 as they are, or
 // UTF-8 converted into Windows-1251 (characters the code page lacks become
 // '?'). A file that starts with a byte-order mark is UTF-8; so is one whose
-// bytes (up to a Ctrl-Z) are entirely strict UTF-8 and hold at least one
-// character of several bytes, which Linux editors save by default. Anything
-// else stays Windows-1251: its Russian text is never valid UTF-8, since two
-// of its letters in a row never form a sequence.
+// bytes (up to a Ctrl-Z) are entirely strict UTF-8, hold at least one
+// character of several bytes, and read as plausible text (utf8::Validator::
+// plausible), which Linux editors save by default. Anything else stays
+// Windows-1251: two Russian letters in a row never form a sequence, and a
+// capital followed by Ё or punctuation, which does, spells a character no
+// game writes.
 enum class TextEncoding { Windows1251, Utf8WithMark, Utf8 };
 
 // The encoding of a whole file's bytes, as the line reader decides it.

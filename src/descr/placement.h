@@ -3,6 +3,7 @@
 // as a fraction of a reference length (usually the main window's client width
 // or height) or in pixels. 0 always means "not given": the caller then falls
 // back on its next source.
+#include <string>
 #include <string_view>
 
 namespace taleplay {
@@ -34,6 +35,29 @@ Size sizeFromAspect(int naturalWidth, int naturalHeight, int width, int height);
 
 // The position that centres `size` on `reference`, truncated toward zero.
 int centredPosition(int reference, int size);
+
+// Widths and left edges are fractions of the client width, heights and top
+// edges of the client height.
+enum class Axis { Horizontal, Vertical };
+
+// A position or size read for a component, kept within 2^29 either way: far
+// past any screen, so "*leftinpixels*2147483647#" places a component out of
+// sight, and an edge (position plus size) still fits an int.
+int withinReach(int value);
+
+// The width (Horizontal) or height (Vertical) that `stem` gives in `file`:
+// stem + "*widthindivision*" as a fraction of `reference`, else
+// stem + "*widthinpixels*". 0 when neither gives one; the caller's default
+// applies then.
+int resolveSize(std::string_view file, std::string_view stem, Axis axis, int reference);
+
+// The left edge (Horizontal) or top edge (Vertical) of a component `size`
+// long along that axis: stem + "*leftindivision*" over `reference`, centred
+// when the value carries the centre mark, else stem + "*leftinpixels*".
+// Reproduced on purpose: a centred component that comes out at exactly 0 (as
+// wide as the window) takes the pixel key instead. 0 when nothing is given.
+int resolvePosition(std::string_view file, std::string_view stem, Axis axis, int reference,
+                    int size);
 
 // Rounds to the nearest integer, halves to the even neighbour, as the
 // original's rounding does; 0 when the result does not fit an int.

@@ -32,6 +32,7 @@ void Game::setResourceState() {
 }
 
 void Game::reset() {
+    rebuildsAt_.push_back(messages_.size());
     StopVideo();
     FilterGraph1->clearGraph();
     stopSound();

@@ -132,6 +132,9 @@ class Game {
     // as shown (a reported path holds native names as well as game text).
     const std::vector<std::string>& messages() const { return messages_; }
     void recordMessage(const std::string& utf8) { messages_.push_back(utf8); }
+    // Where in messages() each rebuild began, in order: author mode's
+    // inspector lists the reports of each build apart.
+    const std::vector<std::size_t>& rebuildsAt() const { return rebuildsAt_; }
 
   private:
     void setResourceState();
@@ -141,6 +144,7 @@ class Game {
     AudioLibrary audio_;
     AudioLibrary::Handle soundStream_ = 0;
     std::vector<std::string> messages_;
+    std::vector<std::size_t> rebuildsAt_;
 };
 
 // Tells the player that a file the game needs is missing. Returns when the

@@ -309,10 +309,11 @@ std::shared_ptr<const Picture> loadPicture(const std::string& fsPath,
     return pic;
 }
 
-void checkPicture(const std::string& fsPath, const std::string& shownName) {
+NaturalSize checkPicture(const std::string& fsPath, const std::string& shownName) {
     const Format& format = formatFor(extensionOf(shownName));
-    decodeFile(format, fsPath, shownName, paletteFileOf(format, shownName),
-               format.check ? format.check : nullptr);
+    const Picture picture = decodeFile(format, fsPath, shownName, paletteFileOf(format, shownName),
+                                       format.check ? format.check : nullptr);
+    return {picture.width, picture.height};
 }
 
 void clearPictureCache() {

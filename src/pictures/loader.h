@@ -23,8 +23,13 @@ std::shared_ptr<const Picture> loadPicture(const std::string& fsPath, const std:
 // Reads the picture at `fsPath` as loadPicture would, only to learn whether
 // it loads: nothing is cached, and metafiles (and EPS files' metafile
 // previews) are read without being drawn, so no renderer is needed. Throws
-// what loadPicture throws.
-void checkPicture(const std::string& fsPath, const std::string& shownName);
+// what loadPicture throws. Gives the picture's natural size; 0 x 0 for a
+// metafile, whose size only drawing it settles.
+struct NaturalSize {
+    int width = 0;
+    int height = 0;
+};
+NaturalSize checkPicture(const std::string& fsPath, const std::string& shownName);
 
 // Forgets every cached picture (pictures still shown stay alive with their
 // controls). For tests and benchmarks that must decode afresh.

@@ -102,8 +102,8 @@ status=0
 LANG=ru_RU.UTF-8 "$driver" --author data_quiz bad.txt >out.txt 2>&1 || status=$?
 cat out.txt
 [ "$status" = 1 ] || fail "unknown keys passed"
-grep -q "^bad.txt:1: FAILED: key ждёт F1–F12, .*, а не 'Banana'$" out.txt || fail "no Russian failure"
-grep -q "^bad.txt:2: FAILED: .*'F13'$" out.txt || fail "F13 accepted"
+grep -q "^bad.txt:1: НЕ ПРОЙДЕНО: key ждёт F1–F12, .*, а не 'Banana'$" out.txt || fail "no Russian failure"
+grep -q "^bad.txt:2: НЕ ПРОЙДЕНО: .*'F13'$" out.txt || fail "F13 accepted"
 tail -n 1 out.txt | grep -qx '0 passed, 2 failed' || fail "summary: $(tail -n 1 out.txt)"
 if LANG=ru_RU.UTF-8 "$driver" 2>err.txt; then fail "no folder accepted"; fi
 grep -q '^taleplay-playtest: не указана папка данных$' err.txt || fail "usage: $(cat err.txt)"

@@ -6,6 +6,9 @@ driver=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+# English, whatever the machine's own language: the texts below are English.
+export LANG=C.UTF-8
+unset LC_ALL LC_MESSAGES LANGUAGE
 mkdir data_empty
 printf '# comment\n\ndump scene.json\nscreenshot shot.png\n' > script.txt
 
@@ -36,6 +39,14 @@ grep -q 'result.txt:1: FAILED: result none (the result file is not a regular fil
 grep -q 'result.txt:2: FAILED: result 5' out.txt
 tail -n 1 out.txt | grep -qx '0 passed, 3 failed'
 rmdir "mark for empty.txt"
+
+# Under a Russian locale the driver's words are Russian; the closing line,
+# which scripts read, is not.
+printf 'expect result 5\nbogus\n' > ru.txt
+if LANG=ru_RU.UTF-8 LC_ALL= "$driver" data_empty ru.txt > out.txt; then echo "a failing script passed"; exit 1; fi
+grep -qx 'ru.txt:1: НЕ ПРОЙДЕНО: result 5 (получено none)' out.txt || { cat out.txt; exit 1; }
+grep -qx "ru.txt:2: НЕ ПРОЙДЕНО: неизвестная команда 'bogus'" out.txt || { cat out.txt; exit 1; }
+tail -n 1 out.txt | grep -qx '0 passed, 2 failed'
 
 # Its screen description does not outlive the driver, in the temporary folder
 # it was told of.

@@ -99,4 +99,29 @@ grep -q '^taleplay: --class-results shows results and plays no GAME' err.txt || 
 printf 'anna\tАнна\n' >class/class.txt
 run 124 env QT_QPA_PLATFORM=offscreen timeout 3 "$player" --class-results class
 [ ! -s err.txt ] || fail "the class-results window said: $(cat err.txt)"
+# A folder with no game, given by a desktop launcher (no terminal), opens the
+# chooser on it instead of a line nobody reads; from a terminal it is still
+# that line and status 2.
+run 124 env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen timeout 5 "$player" empty </dev/null
+[ ! -s err.txt ] || fail "the chooser on a folder without a game said: $(cat err.txt)"
+if command -v script >/dev/null; then
+  status=0
+  QT_QPA_PLATFORM=offscreen script -qec "'$player' empty" /dev/null >out.txt 2>&1 || status=$?
+  [ "$status" = 2 ] || fail "from a terminal, a folder without a game exited $status: $(cat out.txt)"
+  grep -q 'empty holds no game' out.txt || fail "from a terminal: $(cat out.txt)"
+else
+  echo "skipped: the terminal case needs script(1) (bsdutils)"
+fi
+
+# A new game from the template, opened in author mode; in Windows-1251 when
+# asked, in UTF-8 by default.
+run 124 env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen timeout 5 "$player" --new-game "Мои игры" --name первая --encoding windows-1251
+grep -q "^taleplay: made the new game $work/Мои игры/data_первая from the school quiz" err.txt || fail "--new-game said: $(cat err.txt)"
+grep -q "^taleplay: author mode" err.txt || fail "the new game is not in author mode: $(cat err.txt)"
+[ -f "Мои игры/data_первая/el.png" ] || fail "the new game lacks the template's pictures"
+iconv -f cp1251 -t utf-8 "Мои игры/data_первая/allbacktexts.txt" | grep -q 'Загадки о природе' || fail "the new game is not in Windows-1251"
+run 124 env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen LANG=ru_RU.UTF-8 timeout 5 "$player" --new-game "Мои игры"
+grep -q 'Загадки о природе' "Мои игры/data_моя_игра/allbacktexts.txt" || fail "the new game is not in UTF-8"
+run 2 "$player" --new-game "Мои игры" --name первая
+grep -q "already exists" err.txt || fail "a new game over an old one: $(cat err.txt)"
 echo "taleplay command line: all good"

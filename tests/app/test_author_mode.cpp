@@ -366,7 +366,38 @@ TEST(Inspector, ItStaysAboveControlsMadeLaterAndHoldsEveryReport) {
     const auto at = [&](const QObject* o) { return children.indexOf(const_cast<QObject*>(o)); };
     EXPECT_GT(at(&inspector), at(form.game().host().find("LIST0")->widget()));
     EXPECT_GT(at(&inspector), at(form.game().host().find("TW0")->widget()));
-    // Both reports: the start's and the rebuild's.
-    ASSERT_EQ(inspector.reports().count(), 2);
-    EXPECT_EQ(inspector.reports().item(1)->text(), "Can't find file  gone.png");
+    // Both reports, each in the section of its build, the older one greyed;
+    // then what the checker finds in the files as they are now.
+    ASSERT_TRUE(within10s([&] { return inspector.checked(); }));
+    std::vector<std::string> rows;
+    for (int i = 0; i < inspector.reports().count(); ++i)
+        rows.push_back(inspector.reports().item(i)->text().toStdString());
+    ASSERT_GE(rows.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(rows.begin(), rows.begin() + 4),
+              (std::vector<std::string>{"First start", "Can't find file  gone.png", "Rebuild 1",
+                                        "Can't find file  gone.png"}));
+    EXPECT_NE(inspector.reports().item(1)->foreground().color(),
+              inspector.reports().item(3)->foreground().color());
+    EXPECT_EQ(rows[4].rfind("The checker on the files as they are now", 0), 0u) << rows[4];
+    EXPECT_EQ(rows[5],
+              "allbackpictures.txt:1: picture 'gone.png' does not exist; the player reports it");
+}
+
+// The checker's findings are about lines; the components those lines make
+// are outlined, here a text line that an answer box covers.
+TEST(Inspector, OutlinesWhatTheCheckerFinds) {
+    TestGame g;
+    TForm1& form = startWith(g, kBackPictures);
+    g.dir.write("data_game/allbacktexts.txt", "*text1*string1*Question#\r\n");
+    g.dir.write("data_game/alltextwindows.txt", "*textwindow1*text*#\r\n");
+    press(form, Qt::Key_F5);
+    press(form, Qt::Key_F12);
+    Inspector& inspector = *form.findChild<Inspector*>();
+    ASSERT_TRUE(within10s([&] { return inspector.checked(); }));
+    platform::processEvents();
+    EXPECT_EQ(inspector.flaggedLabels(), QStringList{"text1  allbacktexts.txt:1"});
+    bool listed = false;
+    for (int i = 0; i < inspector.reports().count(); ++i)
+        listed = listed || inspector.reports().item(i)->text().contains("is covered by");
+    EXPECT_TRUE(listed);
 }

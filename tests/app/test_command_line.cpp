@@ -158,6 +158,10 @@ TEST(CommandLine, BadUsageSaysWhatIsWrong) {
         {{"--results"}, "--results takes"},
         {{"--results="}, "--results takes"},
         {{"--screen", "800x600", "--fullscreen"}, "cannot be used together"},
+        {{"--new-game"}, "--new-game takes the folder"},
+        {{"--new-game", "games", "data_quiz"}, "it plays no GAME besides"},
+        {{"--name", "quiz"}, "go with --new-game"},
+        {{"--new-game", "games", "--encoding", "koi8-r"}, "utf-8 or windows-1251"},
     };
     for (const Row& r : rows) {
         const Options o = parseCommandLine(r.args);
@@ -292,4 +296,32 @@ TEST(GameLocation, TheChooserOnlyWhenStartedAsTheBarePlayer) {
     // A game of the player's own name is played the classic way.
     std::filesystem::create_directories(f.games + "/data_taleplay");
     EXPECT_EQ(classicStart("taleplay", f.games), ClassicStart::PlayStartedName);
+}
+
+// A new game is opened to be written: in author mode, watching its files,
+// unless the author asked for author mode without watching.
+TEST(CommandLine, ANewGameOpensInAuthorMode) {
+    struct Row {
+        std::vector<std::string> args;
+        std::string name;
+        TextEncodingAsked encoding;
+        Authoring authoring;
+    } rows[] = {
+        {{"--new-game", "Игры"}, "", TextEncodingAsked::Utf8, Authoring::Watch},
+        {{"--new-game=Игры", "--name", "планеты", "--encoding", "windows-1251"},
+         "планеты",
+         TextEncodingAsked::Windows1251,
+         Authoring::Watch},
+        {{"--author", "--new-game", "x", "--encoding=utf-8"}, "", TextEncodingAsked::Utf8,
+         Authoring::On},
+    };
+    for (const Row& r : rows) {
+        const Options o = parseCommandLine(r.args);
+        ASSERT_EQ(o.action, Action::Play) << o.problem.english();
+        EXPECT_TRUE(o.newGame);
+        EXPECT_FALSE(o.game);
+        EXPECT_EQ(o.newGameName, r.name);
+        EXPECT_EQ(o.newGameEncoding, r.encoding);
+        EXPECT_EQ(o.authoring, r.authoring);
+    }
 }

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <gtest/gtest.h>
 
 using namespace taleplay::launch;
@@ -49,6 +51,60 @@ TEST(GameChooser, ListsTheFolderAndTheGamesPlayedLately) {
     EXPECT_TRUE(chooser.playButton().isEnabled());
     EXPECT_EQ(chooser.openFolderButton().text().remove('&').toStdString(), "Open folder…");
     EXPECT_EQ(chooser.windowTitle().toStdString(), "Choose a game — Taleplay");
+}
+
+// A first start lists more than the folder it was started in: the user's
+// own games and the installed examples, each game once, under the heading
+// that lists it first; and says why it is shown when it was asked to play a
+// folder that holds no game.
+TEST(GameChooser, ListsTheDocumentsGamesAndTheExamples) {
+    Shelf s;
+    GameChooser chooser(s.dir.str() + "/none", {}, {{s.far, "comet"}});
+    chooser.addGames("Games in the Documents folder",
+                     {{s.far, "comet"}, {s.dir.str() + "/two", "a"}});
+    chooser.addGames("Examples", {{s.dir.str() + "/one", "solo"}});
+    chooser.addGames("Nothing", {});
+    chooser.setNote("none holds no game");
+    EXPECT_EQ(texts(chooser.list()),
+              (std::vector<std::string>{"Played lately", "comet    (" + s.far + ")",
+                                        "Games in the Documents folder",
+                                        "a    (" + s.dir.str() + "/two)", "Examples",
+                                        "solo    (" + s.dir.str() + "/one)"}));
+    EXPECT_EQ(chooser.note().toStdString(), "none holds no game");
+    EXPECT_TRUE(chooser.playButton().isEnabled());
+    // "New game…" is for authors only.
+    EXPECT_EQ(chooser.newGameButton(), nullptr);
+}
+
+// In author mode "New game…" makes a game from the template where the author
+// says, and chooses it; what goes wrong is said under the list.
+TEST(GameChooser, ANewGameFromTheTemplate) {
+    Shelf s;
+    const std::string templ = s.dir.str() + "/templ/data_quiz";
+    std::filesystem::create_directories(templ);
+    std::ofstream(templ + "/allbacktexts.txt", std::ios::binary) << "*text1*string1*\xC0#\r\n";
+    GameChooser chooser(s.here, gamesIn(s.here), {});
+    chooser.offerNewGame({s.dir.str() + "/Игры", "моя_игра", TextEncodingAsked::Utf8}, templ);
+    ASSERT_NE(chooser.newGameButton(), nullptr);
+    GameChooser::NewGameRequest suggested;
+    chooser.setNewGameAsker([&](QWidget*, const GameChooser::NewGameRequest& offered) {
+        suggested = offered;
+        return std::optional(offered);
+    });
+    chooser.newGameButton()->click();
+    EXPECT_EQ(suggested.name, "моя_игра");
+    EXPECT_EQ(chooser.chosen(), (GameLocation{s.dir.str() + "/Игры", "моя_игра"}));
+    EXPECT_EQ(chooser.result(), QDialog::Accepted);
+    std::ifstream made(s.dir.str() + "/Игры/data_моя_игра/allbacktexts.txt", std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(made)), {}), "*text1*string1*А#\r\n");
+
+    GameChooser again(s.here, gamesIn(s.here), {});
+    again.offerNewGame({s.dir.str() + "/Игры", "моя_игра", TextEncodingAsked::Utf8}, templ);
+    again.setNewGameAsker(
+        [](QWidget*, const GameChooser::NewGameRequest& offered) { return std::optional(offered); });
+    again.newGameButton()->click();
+    EXPECT_FALSE(again.chosen());
+    EXPECT_NE(again.note().toStdString().find("already exists"), std::string::npos);
 }
 
 TEST(GameChooser, PlayedWithTheKeyboard) {

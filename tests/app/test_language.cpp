@@ -5,7 +5,9 @@
 #include "app/game_location.h"
 #include "app/language.h"
 
+#include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <gtest/gtest.h>
 #include <map>
@@ -99,4 +101,23 @@ TEST(Language, TheChooserSpeaksRussian) {
     EXPECT_EQ(chooser.windowTitle().toStdString(), "Выбор игры — Taleplay");
     EXPECT_EQ(chooser.playButton().text().toStdString(), "&Играть");
     EXPECT_EQ(chooser.openFolderButton().text().toStdString(), "&Открыть папку…");
+}
+
+// Qt's own dialogs around ours: the buttons of the question Escape asks, and
+// the folder dialog's labels, come from Qt's translation, which the Russian
+// locale loads with the player's.
+TEST(Language, TheToolkitsDialogsSpeakRussianToo) {
+    InLanguage russian(Language::Russian);
+    ASSERT_TRUE(toolkitTranslated()) << "Qt's translations (qt6-translations-l10n) are missing";
+    QMessageBox box(QMessageBox::Question, "Taleplay", "Выйти из игры?",
+                    QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().toStdString(), "&Да");
+    EXPECT_EQ(box.button(QMessageBox::No)->text().toStdString(), "&Нет");
+    QFileDialog dialog(nullptr, "Открыть папку");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    QStringList labels;
+    for (const QLabel* label : dialog.findChildren<QLabel*>())
+        labels << label->text();
+    EXPECT_TRUE(labels.contains("Перейти к:")) << labels.join(" | ").toStdString();
 }

@@ -5,7 +5,9 @@
 #include "launch_support.h"
 #include "support/qt_support.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -179,4 +181,13 @@ TEST(Launcher, AGameInAReadOnlyFolderWritesItsMarkIntoTheUsersDataFolder) {
     EXPECT_FALSE(std::filesystem::exists(share + "/mark for quiz.txt"));
     ::chmod(share.c_str(), 0755);
     ASSERT_EQ(::chdir("/"), 0);
+}
+
+// The windows carry the application's icon even where no icon theme has it:
+// the one built into the program.
+TEST(Launcher, TheWindowsHaveTheApplicationsIcon) {
+    useApplicationIcon();
+    const QIcon icon = QApplication::windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.pixmap(64, 64).size(), QSize(64, 64));
 }

@@ -6,6 +6,9 @@ driver=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+# English, whatever the machine's own language: the texts below are English.
+export LANG=C.UTF-8
+unset LC_ALL LC_MESSAGES LANGUAGE
 mkdir data_quiz
 python3 - <<'PY'
 import struct, zlib

@@ -119,6 +119,13 @@ TEST(TextEncoding, TheRuleAtItsEdges) {
         {"\xCC\x1aПривет", E::Windows1251},
         {"Привет\xD0", E::Windows1251}, // cut short at the end
         {"\xC2\x85", E::Windows1251},   // "В…": a C1 control, not text
+        // Capitals each followed by Ё or punctuation are valid UTF-8, but
+        // spell what no game writes: Arabic, Hebrew, Latin Extended-B, a
+        // lone diacritic. Text that reads well stays UTF-8.
+        {"*text1*string1*\xD8\xA8#", E::Windows1251},        // "ШЁ": U+0628
+        {"\xD6\xBB \xC6\xB9 5\r\n\xCA\x97", E::Windows1251}, // "Ц» Ж№ 5", "К—"
+        {"\xC2\xA8", E::Windows1251},                          // "ВЁ": a lone diaeresis
+        {"Grüße, ΑΩ, «Ёлка» № 5 — 日本", E::Utf8},
     };
     for (const auto& r : rows) {
         EXPECT_EQ(files::textEncoding(r.bytes), r.encoding) << r.bytes;

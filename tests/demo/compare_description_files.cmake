@@ -1,8 +1,8 @@
-# Regenerates the demo into WORK with ART and compares its description files
-# byte for byte with those of GAME. Pictures and media are left out: their
+# Regenerates the demo (the quiz with ART_OPTION --quiz) into WORK with ART
+# and compares its description files byte for byte with those of GAME. Pictures and media are left out: their
 # encoders may differ from one library version to the next.
 file(REMOVE_RECURSE ${WORK})
-execute_process(COMMAND ${ART} ${WORK} RESULT_VARIABLE status ERROR_VARIABLE errors)
+execute_process(COMMAND ${ART} ${ART_OPTION} ${WORK} RESULT_VARIABLE status ERROR_VARIABLE errors)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "demo-art failed: ${errors}")
 endif()
@@ -15,6 +15,6 @@ foreach(name IN LISTS generated)
   file(SHA256 ${WORK}/${name} want)
   file(SHA256 ${GAME}/${name} have)
   if(NOT want STREQUAL have)
-    message(FATAL_ERROR "${name} differs from its master in tools/demo-art/texts")
+    message(FATAL_ERROR "${name} differs from its master in tools/demo-art")
   endif()
 endforeach()

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs a walkthrough of the demo exactly as the command in its header says,
+# Runs a walkthrough of an example game exactly as the command in its header says,
 # twice, from a copy of the examples folder laid out as the source tree is:
 # both runs pass (the second finds no result file of the first), and the
 # examples folder is left as it was.
@@ -11,7 +11,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/build/tools/playtest" "$work/examples"
 ln -s "$driver" "$work/build/tools/playtest/taleplay-playtest"
-cp -r "$root/examples/data_demo" "$root/examples/$script" "$work/examples/"
+cp -r "$root/examples/"data_* "$root/examples/$script" "$work/examples/"
 command=$(sed -n 's|^#   \(build/tools/playtest/taleplay-playtest .*\)$|\1|p' "$work/examples/$script" | head -n 1)
 [ -n "$command" ] || { echo "no command in the header of $script"; exit 1; }
 echo "$command"

@@ -1,10 +1,11 @@
-# Plays one walkthrough of the demo: DRIVER, GAME, SCRIPT, SCREEN, WORK.
+# Plays one walkthrough of an example game: DRIVER, GAME, SCRIPT, SCREEN, WORK.
 # Passes only when the driver exits 0 after at least one passed check.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
-file(CREATE_LINK ${GAME} ${WORK}/data_demo SYMBOLIC)
+get_filename_component(data ${GAME} NAME)
+file(CREATE_LINK ${GAME} ${WORK}/${data} SYMBOLIC)
 execute_process(
-  COMMAND ${DRIVER} --screen ${SCREEN} data_demo ${SCRIPT}
+  COMMAND ${DRIVER} --screen ${SCREEN} ${data} ${SCRIPT}
   WORKING_DIRECTORY ${WORK}
   RESULT_VARIABLE status
   OUTPUT_VARIABLE output

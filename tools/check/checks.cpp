@@ -8,6 +8,7 @@
 #include "check/check.h"
 #include "check/game.h"
 #include "check/keys.h"
+#include "check/layout.h"
 #include "check/media.h"
 #include "check/spelling.h"
 #include "check/translate.h"
@@ -79,29 +80,38 @@ void checkUnreadable(const Game& game, Report& report) {
 
 // --- Encodings ---------------------------------------------------------------
 
-// Which encoding each file is read in, where that matters; and a file that
-// mixes UTF-8 with other bytes, which is read as Windows-1251 throughout.
+// Which encoding the files are read in, where that matters: said once for
+// the game, naming the files only when they differ; and a file that mixes
+// UTF-8 with other bytes, which is read as Windows-1251 throughout.
 void checkEncodings(const Game& game, Report& report) {
+    std::map<files::TextEncoding, std::vector<const DescrFile*>> byEncoding;
     for (const DescrFile* f : game.files()) {
         if (!f->exists() || !f->readError().empty() || !f->beyondAscii())
             continue;
-        switch (f->encoding()) {
-        case files::TextEncoding::Windows1251:
-            report.note(f, 0, tr("read as Windows-1251"));
-            break;
-        case files::TextEncoding::Utf8WithMark:
-            report.note(f, 0, tr("read as UTF-8 with a byte-order mark"));
-            break;
-        case files::TextEncoding::Utf8:
-            report.note(f, 0, tr("read as UTF-8 without a byte-order mark"));
-            break;
-        }
+        byEncoding[f->encoding()].push_back(f);
         if (const int line = f->firstLineNotUtf8())
             report.warning(f, line,
                            tr("the file is mostly UTF-8, but this line is not (Windows-1251 "
                               "perhaps), so the player reads the whole file as Windows-1251 and "
                               "every UTF-8 letter shows as two others: save the whole file in one "
                               "encoding"));
+    }
+    for (const auto& [encoding, files] : byEncoding) {
+        const char* read = encoding == files::TextEncoding::Windows1251
+                               ? tr("read as Windows-1251")
+                           : encoding == files::TextEncoding::Utf8WithMark
+                               ? tr("read as UTF-8 with a byte-order mark")
+                               : tr("read as UTF-8 without a byte-order mark");
+        if (byEncoding.size() == 1) {
+            report.note(nullptr, 0,
+                        format(tr("every description file with text beyond plain Latin is {1}"),
+                               {read}));
+            continue;
+        }
+        std::string names;
+        for (const DescrFile* f : files)
+            names += (names.empty() ? "" : ", ") + utf8(f->name());
+        report.note(nullptr, 0, format(tr("{1}: {2}"), {read, names}));
     }
 }
 
@@ -147,6 +157,58 @@ std::string shownResolved(const Game& game, const std::string& resolved) {
     return resolved;
 }
 
+std::string stemOf(std::string_view name) {
+    return std::string(name.substr(0, name.find('.')));
+}
+
+// A name in Latin letters: Russian ones as they are usually transliterated,
+// case folded, so that "Солнышко.PNG" and "solnyshko.png" compare equal.
+std::string transliterated(std::string_view windows1251) {
+    static constexpr std::array<const char*, 32> kLetters{
+        "a", "b", "v", "g", "d", "e",  "zh", "z",    "i", "y", "k",  "l", "m",  "n",  "o", "p",
+        "r", "s", "t", "u", "f", "kh", "ts", "ch", "sh", "shch", "", "y", "", "e", "yu", "ya"};
+    std::string out;
+    for (char c : windows1251) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0xC0)
+            out += kLetters[(byte - 0xC0) % 32];
+        else if (byte == 0xA8 || byte == 0xB8)
+            out += "e"; // Ё
+        else
+            out += static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    }
+    return out;
+}
+
+// The files beside a missing one whose names come nearest to it: in another
+// letter case, another alphabet or a slip or two off, up to three, quoted.
+// Empty when nothing comes near.
+std::string nearestNames(const NamedFile& f) {
+    const std::size_t slash = f.composed.find_last_of("/\\");
+    const std::string folder = paths::resolve(f.composed.substr(0, slash + 1));
+    const std::string wanted = transliterated(f.composed.substr(slash + 1));
+    std::vector<std::pair<int, std::string>> near;
+    std::error_code e;
+    for (std::filesystem::directory_iterator it(folder, e), end; !e && it != end; it.increment(e)) {
+        std::error_code ignored;
+        if (!it->is_regular_file(ignored))
+            continue;
+        const std::string shown = it->path().filename().string();
+        utf8::Validator isUtf8;
+        isUtf8.feed(shown);
+        const std::string name = isUtf8.complete() ? cp1251::fromUtf8(shown) : shown;
+        const std::string candidate = transliterated(name);
+        const int d = editDistance(wanted, candidate);
+        if (d <= allowedSlips(wanted.size()) || stemOf(wanted) == stemOf(candidate))
+            near.push_back({d, isUtf8.complete() ? shown : utf8(name)});
+    }
+    std::sort(near.begin(), near.end());
+    std::string listed;
+    for (std::size_t i = 0; i < near.size() && i < 3; ++i)
+        listed += (i ? ", " : "") + ("'" + near[i].second + "'");
+    return listed;
+}
+
 void checkMissingFiles(const Game& game, Report& report) {
     std::set<std::tuple<const DescrFile*, int, std::string>> seen;
     for (const NamedFile& f : game.namedFiles()) {
@@ -163,19 +225,23 @@ void checkMissingFiles(const Game& game, Report& report) {
                            {useWord(f.use), q(f.name), shownResolved(game, resolved.shown)}));
             continue;
         }
+        std::string message;
         if (f.use == NamedFile::Use::Program)
-            report.error(f.file, f.line,
-                         format(tr("{1} {2} does not exist (looked for as '{3}'); the player "
-                                   "reports it"),
-                                {useWord(f.use), q(f.name), paths::shown(f.composed)}));
+            message = format(tr("{1} {2} does not exist (looked for as '{3}'); the player "
+                                "reports it"),
+                             {useWord(f.use), q(f.name), paths::shown(f.composed)});
         else if (f.reportedWhenMissing)
-            report.error(f.file, f.line,
-                         format(tr("{1} {2} does not exist; the player reports it"),
-                                {useWord(f.use), q(f.name)}));
+            message = format(tr("{1} {2} does not exist; the player reports it"),
+                             {useWord(f.use), q(f.name)});
         else
-            report.warning(f.file, f.line,
-                           format(tr("{1} {2} does not exist; the player goes on without it"),
-                                  {useWord(f.use), q(f.name)}));
+            message = format(tr("{1} {2} does not exist; the player goes on without it"),
+                             {useWord(f.use), q(f.name)});
+        if (const std::string near = nearestNames(f); !near.empty())
+            message += format(tr(". Files with a name near it: {1}"), {near});
+        if (f.use == NamedFile::Use::Program || f.reportedWhenMissing)
+            report.error(f.file, f.line, message);
+        else
+            report.warning(f.file, f.line, message);
     }
 }
 
@@ -542,15 +608,41 @@ void checkKeyCase(const Game& game, Report& report) {
 
 // --- Keys the player never reads -------------------------------------------
 
-// The Cyrillic letters of `written` that stand where Latin ones belong, each
-// once, in UTF-8 and quoted, and how many there are.
-std::pair<std::string, unsigned long> cyrillicLookAlikes(std::string_view written) {
+// "1st", "2nd", "3rd", "4th", ..., "11th", "21st", in the language of the
+// messages.
+std::string ordinal(int n) {
+    const int last = n % 10, tens = n % 100;
+    const char* pattern = tens >= 11 && tens <= 13 ? tr("{1}th")
+                          : last == 1              ? tr("{1}st")
+                          : last == 2              ? tr("{1}nd")
+                          : last == 3              ? tr("{1}rd")
+                                                   : tr("{1}th");
+    return format(pattern, {std::to_string(n)});
+}
+
+// The Cyrillic letters of `written` that stand where Latin ones belong,
+// named letter by letter ("the 1st letter 'с' is Cyrillic"), counting the
+// letters of the word only; empty when there is none. A person sees no
+// difference between 'с' and 'c', so only the place tells where to look.
+std::string cyrillicLookAlikes(std::string_view written) {
+    std::vector<std::string> letters;
+    int position = 0;
+    for (char c : written) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool latin = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!latin && byte < 0xA8)
+            continue; // not a letter: blanks, stars, digits, punctuation
+        ++position;
+        if (latinLookAlike(byte))
+            letters.push_back(
+                format(tr("the {1} letter {2}"), {ordinal(position), q(std::string(1, c))}));
+    }
+    if (letters.empty())
+        return {};
     std::string listed;
-    std::set<char> seen;
-    for (char c : written)
-        if (latinLookAlike(static_cast<unsigned char>(c)) && seen.insert(c).second)
-            listed += (listed.empty() ? "" : ", ") + q(std::string(1, c));
-    return {listed, seen.size()};
+    for (std::size_t i = 0; i < letters.size(); ++i)
+        listed += (i == 0 ? "" : i + 1 == letters.size() ? tr(" and ") : ", ") + letters[i];
+    return format(trn("{1} is Cyrillic", "{1} are Cyrillic", letters.size()), {listed});
 }
 
 // The description file of the game that reads a key of one of `roles`, of
@@ -582,18 +674,13 @@ void checkUnknownKeys(const Game& game, Report& report) {
                                              "{3}?"),
                                           {q(slip.written), utf8(file->name()), q(slip.meant)}));
                     break;
-                case KeySlip::Kind::LookAlike: {
-                    const auto [letters, count] = cyrillicLookAlikes(slip.written);
-                    report.warning(
-                        file, line,
-                        format(trn("{1} is written with the Cyrillic letter {2} in place of a "
-                                   "Latin one, so the player does not find it: write {3}",
-                                   "{1} is written with the Cyrillic letters {2} in place of Latin "
-                                   "ones, so the player does not find it: write {3}",
-                                   count),
-                               {q(slip.written), letters, q(slip.meant)}));
+                case KeySlip::Kind::LookAlike:
+                    report.warning(file, line,
+                                   format(tr("{1} is written with Cyrillic letters that look "
+                                             "Latin: {2}. The player does not find it: write {3}"),
+                                          {q(slip.written), cyrillicLookAlikes(slip.written),
+                                           q(slip.meant)}));
                     break;
-                }
                 case KeySlip::Kind::OtherFile:
                     report.warning(file, line,
                                    format(tr("{1} is not read from {2}: the player reads it from "
@@ -619,9 +706,6 @@ std::string nameFolded(std::string_view windows1251) {
     return f;
 }
 
-std::string stemOf(std::string_view name) {
-    return std::string(name.substr(0, name.find('.')));
-}
 
 void checkFileNames(const Game& game, Report& report) {
     const std::vector<const DescrFile*> files = game.files();
@@ -675,15 +759,9 @@ void checkFileNames(const Game& game, Report& report) {
             continue;
         const std::string meant = utf8(best->name());
         std::string message;
-        const auto [letters, count] = cyrillicLookAlikes(name);
-        if (count > 0)
-            message = format(trn("did you mean {1}? The name is written with the Cyrillic letter "
-                                 "{2} in place of a Latin one; the player reads only {1}, which "
-                                 "does not exist",
-                                 "did you mean {1}? The name is written with the Cyrillic letters "
-                                 "{2} in place of Latin ones; the player reads only {1}, which "
-                                 "does not exist",
-                                 count),
+        if (const std::string letters = cyrillicLookAlikes(name); !letters.empty())
+            message = format(tr("did you mean {1}? In the name {2}; the player reads only {1}, "
+                                "which does not exist"),
                              {meant, letters});
         else if (asciiLowerCase(name).rfind(asciiLowerCase(best->name()) + ".", 0) == 0)
             message = format(tr("did you mean {1}? The name goes on after {1} (a file manager "
@@ -806,7 +884,10 @@ void checkTargets(const Game& game, Report& report) {
             continue;
         const std::string title = tr(c.screen->title.c_str());
         std::string why;
-        if (t.kind == Kind::None)
+        const std::string latin = withLatinLookAlikes(c.target);
+        if (latin != c.target && c.screen->has(readTarget(latin).kind, readTarget(latin).number))
+            why = format(tr("{1}: write {2}"), {cyrillicLookAlikes(c.target), q(latin)});
+        else if (t.kind == Kind::None)
             why = tr("it begins with none of the words text, textwindow, picture, list, button, "
                      "shape and video, written in small letters");
         else if (c.screen->endScreen && t.kind == Kind::Button)
@@ -869,6 +950,10 @@ const char* nearestCommand(const std::string& lowered) {
 // What the author probably meant by a text that is no command; empty when
 // nothing comes close.
 std::string commandHint(const std::string& lowered) {
+    // A command word typed with a Russian keyboard layout for some letters.
+    if (const std::string latin = asciiLowerCase(withLatinLookAlikes(lowered));
+        latin != lowered && isCommand(latin))
+        return format(tr("{1}: write '{2}'"), {cyrillicLookAlikes(lowered), utf8(latin)});
     for (const char* word : kEqualCommands)
         if (lowered.rfind(word, 0) == 0)
             return format(tr("'{1}' must stand alone"), {word});
@@ -955,6 +1040,22 @@ std::string answerKey(const std::string& target, const std::string& typed) {
     return replaceAll(" #", "#", replaceAll("* ", "*", key));
 }
 
+// Calls `each(lineIndex, target, answer)` for every right answer of
+// alltextwindows.txt: target "textwindow" + number (as the folded line has
+// it), the answer as written up to its "#".
+template <class Each> void eachRightAnswer(const DescrFile& windows, Each each) {
+    for (std::size_t i = 0; i < windows.lines().size(); ++i) {
+        const std::string& folded = windows.folded()[i];
+        eachNumbered(folded, "textwindow", [&](std::size_t, std::size_t digits, std::size_t end) {
+            const std::string_view suffix = "*rightanswer*";
+            if (folded.compare(end, suffix.size(), suffix) != 0)
+                return;
+            each(i, "textwindow" + folded.substr(digits, end - digits),
+                 textBeforeDelimiter(windows.lines()[i].substr(end + suffix.size()), "#"));
+        });
+    }
+}
+
 void checkRightAnswers(const Game& game, Report& report) {
     // Every right answer must pass when typed as written. One written with a
     // blank or punctuation next to its "*" or "#" (" Paris #", "Paris!#")
@@ -962,30 +1063,18 @@ void checkRightAnswers(const Game& game, Report& report) {
     // never has one, so no typing can match it.
     const DescrFile& windows = game.file("alltextwindows.txt");
     std::vector<bool> typeable(windows.lines().size(), false);
-    for (std::size_t i = 0; i < windows.lines().size(); ++i) {
-        const std::string& line = windows.lines()[i];
-        const std::string foldedLine = answerFolded(line);
-        eachNumbered(windows.folded()[i], "textwindow",
-                     [&](std::size_t, std::size_t digits, std::size_t end) {
-                         const std::string_view suffix = "*rightanswer*";
-                         if (windows.folded()[i].compare(end, suffix.size(), suffix) != 0)
-                             return;
-                         const std::string target =
-                             "textwindow" + windows.folded()[i].substr(digits, end - digits);
-                         const std::string answer =
-                             textBeforeDelimiter(line.substr(end + suffix.size()), "#");
-                         if (contains(foldedLine, answerFolded(answerKey(target, answer)))) {
-                             typeable[i] = true;
-                             return;
-                         }
-                         report.warning(&windows, static_cast<int>(i) + 1,
-                                        format(tr("right answer {1} of {2} can never be typed: the "
-                                                  "answer check takes blanks and punctuation "
-                                                  "away from the ends of what is typed, but not "
-                                                  "from the answer in the file"),
-                                               {q(answer), q(target)}));
-                     });
-    }
+    eachRightAnswer(windows, [&](std::size_t i, const std::string& target,
+                                 const std::string& answer) {
+        if (contains(answerFolded(windows.lines()[i]), answerFolded(answerKey(target, answer)))) {
+            typeable[i] = true;
+            return;
+        }
+        report.warning(&windows, static_cast<int>(i) + 1,
+                       format(tr("right answer {1} of {2} can never be typed: the answer check "
+                                 "takes blanks and punctuation away from the ends of what is "
+                                 "typed, but not from the answer in the file"),
+                              {q(answer), q(target)}));
+    });
 
     for (const Command& c : game.commands()) {
         if (asciiLowerCase(c.text) != "checktext")
@@ -1130,6 +1219,125 @@ void checkHints(const Game& game, Report& report) {
     }
 }
 
+// --- Right answers as teachers write them ------------------------------------
+
+// The answer check takes a right-answer key whole: commas are punctuation it
+// turns into blanks, so "ель, ёлка, елка" passes only when all three are
+// typed.
+void checkAnswerLists(const Game& game, Report& report) {
+    const DescrFile& windows = game.file("alltextwindows.txt");
+    eachRightAnswer(windows, [&](std::size_t i, const std::string& target,
+                                 const std::string& answer) {
+        std::vector<std::string> parts;
+        std::string_view rest = answer;
+        for (std::size_t comma; (comma = rest.find(',')) != std::string_view::npos;
+             rest.remove_prefix(comma + 1))
+            parts.push_back(trimSpaces(rest.substr(0, comma)));
+        parts.push_back(trimSpaces(rest));
+        if (parts.size() < 2 ||
+            std::any_of(parts.begin(), parts.end(), [](const std::string& p) { return p.empty(); }))
+            return;
+        std::string keys;
+        for (const std::string& p : parts)
+            keys += (keys.empty() ? "" : ", ") + q("*" + target + "*rightanswer*" + p + "#");
+        report.warning(&windows, static_cast<int>(i) + 1,
+                       format(tr("right answer {1} of {2} holds several answers separated by "
+                                 "commas: the player takes it as one answer, so a pupil passes "
+                                 "only by typing all of them. Write one key a line: {3}"),
+                              {q(answer), q(target), keys}));
+    });
+}
+
+// Pupils type "е" for "ё"; the answer check tells the two apart.
+void checkYo(const Game& game, Report& report) {
+    const DescrFile& windows = game.file("alltextwindows.txt");
+    if (windows.firstLineNotUtf8() != 0)
+        return; // its letters are not what was written: said with the encodings
+    std::set<std::pair<std::string, std::string>> written; // target, folded answer
+    eachRightAnswer(windows, [&](std::size_t, const std::string& target,
+                                 const std::string& answer) {
+        written.insert({target, answerFolded(answer)});
+    });
+    eachRightAnswer(windows, [&](std::size_t i, const std::string& target,
+                                 const std::string& answer) {
+        if (answer.find_first_of("\xA8\xB8") == std::string::npos || contains(answer, ","))
+            return; // no ё, or said as a list already
+        const std::string plain = replaceAll("\xB8", "\xE5", replaceAll("\xA8", "\xC5", answer));
+        if (written.count({target, answerFolded(plain)}))
+            return;
+        report.warning(&windows, static_cast<int>(i) + 1,
+                       format(tr("right answer {1} of {2} has 'ё', and a pupil who types 'е' "
+                                 "instead is told the answer is wrong: add {3} as well"),
+                              {q(answer), q(target), q("*" + target + "*rightanswer*" + plain + "#")}));
+    });
+}
+
+// --- Text lines covered on smaller and larger screens ----------------------
+
+// Answer boxes and list boxes always lie above text lines, buttons are built
+// after them and so painted over them; a picture covers one only once a rule
+// brings it to the front. Checked on a classroom projector's 1024 x 768, the
+// 1280 x 1024 of school monitors and a 1920 x 1080 screen.
+void checkOverlaps(const Game& game, Report& report) {
+    static constexpr std::array<ScreenSize, 3> kScreens{{{1024, 768}, {1280, 1024}, {1920, 1080}}};
+    std::set<int> broughtToFront;
+    for (const Command& c : game.commands()) {
+        const Target t = readTarget(c.target);
+        if (c.screen == &game.playScreen() && t.kind == Kind::Picture &&
+            asciiLowerCase(c.text) == "bringtofront")
+            broughtToFront.insert(t.number);
+    }
+    // Each pair once, with every screen size it is covered on.
+    std::map<std::tuple<int, int, int, int>, std::pair<const Box*, std::vector<std::string>>> pairs;
+    std::vector<std::vector<Box>> screens;
+    NaturalSizes sizes;
+    for (const ScreenSize& size : kScreens)
+        screens.push_back(layOutPlayScreen(game, size, sizes));
+    for (std::size_t s = 0; s < kScreens.size(); ++s) {
+        for (const Box& text : screens[s]) {
+            if (text.kind != Kind::Text || text.hidden)
+                continue;
+            for (const Box& other : screens[s]) {
+                const bool covers = other.kind == Kind::TextWindow || other.kind == Kind::Button ||
+                                    (other.kind == Kind::Picture &&
+                                     broughtToFront.count(other.number));
+                if (!covers || other.hidden)
+                    continue;
+                const int across = std::min(text.left + text.width, other.left + other.width) -
+                                   std::max(text.left, other.left);
+                const int down = std::min(text.top + text.height, other.top + other.height) -
+                                 std::max(text.top, other.top);
+                // A pixel or two is the measuring's; a quarter of a line is
+                // letters hidden.
+                if (across < 4 || down < std::max(3, text.lineHeight / 4))
+                    continue;
+                auto& entry = pairs[{text.line, text.number, static_cast<int>(other.kind),
+                                     other.number}];
+                entry.first = &other;
+                entry.second.push_back(std::to_string(kScreens[s].width) + " x " +
+                                       std::to_string(kScreens[s].height));
+            }
+        }
+    }
+    const DescrFile* texts = game.playScreen().texts;
+    for (const auto& [key, found] : pairs) {
+        const auto& [line, number, kind, otherNumber] = key;
+        std::string where;
+        for (std::size_t i = 0; i < found.second.size(); ++i)
+            where += (i == 0 ? "" : i + 1 == found.second.size() ? tr(" and ") : ", ") +
+                     found.second[i];
+        const std::string covering =
+            std::string(kindWord(static_cast<Kind>(kind))) + std::to_string(otherNumber);
+        report.warning(texts, line,
+                       format(trn("{1} is covered by {2} on a screen of {3}: move one of them, "
+                                  "or the pupil cannot read that text there",
+                                  "{1} is covered by {2} on screens of {3}: move one of them, "
+                                  "or the pupil cannot read that text there",
+                                  found.second.size()),
+                              {q("text" + std::to_string(number)), q(covering), where}));
+    }
+}
+
 struct Check {
     const char* kind;
     void (*run)(const Game&, Report&);
@@ -1156,6 +1364,9 @@ const auto kChecks = std::to_array<Check>({
     {"condition", checkConditions},
     {"ampersand", checkAmpersands},
     {"checktext", checkRightAnswers},
+    {"answer-list", checkAnswerLists},
+    {"yo", checkYo},
+    {"overlap", checkOverlaps},
     {"end-screen", checkEndScreens},
     {"no-ending", checkEnding},
     {"no-hint", checkHints, Accessibility::Check},

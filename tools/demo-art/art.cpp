@@ -582,3 +582,123 @@ QImage telescopeButton(bool pressed, int w, int h) {
 }
 
 } // namespace demoart
+
+// --- The school quiz's pictures: bright, flat, on a white card -------------
+
+namespace demoart {
+namespace {
+
+QImage card(int side) {
+    QImage img = blank(side, side);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(120, 160, 210), side * 0.03));
+    p.setBrush(QColor(235, 244, 255));
+    p.drawRoundedRect(QRectF(side * 0.03, side * 0.03, side * 0.94, side * 0.94), side * 0.1,
+                      side * 0.1);
+    return img;
+}
+
+} // namespace
+
+QImage firTree(int side) {
+    QImage img = card(side);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(120, 72, 40));
+    p.drawRect(QRectF(side * 0.45, side * 0.72, side * 0.1, side * 0.16));
+    for (int tier = 0; tier < 3; ++tier) {
+        const double top = side * (0.12 + tier * 0.16), bottom = top + side * 0.32;
+        const double half = side * (0.18 + tier * 0.08);
+        QPainterPath path;
+        path.moveTo(side * 0.5, top);
+        path.lineTo(side * 0.5 + half, bottom);
+        path.lineTo(side * 0.5 - half, bottom);
+        path.closeSubpath();
+        p.setBrush(QColor(30, 120 - tier * 15, 60));
+        p.drawPath(path);
+    }
+    return img;
+}
+
+QImage sun(int side) {
+    QImage img = card(side);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF c(side / 2.0, side / 2.0);
+    p.setPen(QPen(QColor(250, 170, 30), side * 0.04, Qt::SolidLine, Qt::RoundCap));
+    for (int i = 0; i < 12; ++i) {
+        const double a = i * M_PI / 6;
+        p.drawLine(c + QPointF(std::cos(a), std::sin(a)) * side * 0.25,
+                   c + QPointF(std::cos(a), std::sin(a)) * side * 0.4);
+    }
+    p.setPen(Qt::NoPen);
+    QRadialGradient g(c, side * 0.22);
+    g.setColorAt(0, QColor(255, 240, 120));
+    g.setColorAt(1, QColor(255, 190, 40));
+    p.setBrush(g);
+    p.drawEllipse(c, side * 0.21, side * 0.21);
+    return img;
+}
+
+QImage snowflake(int side) {
+    QImage img = card(side);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF c(side / 2.0, side / 2.0);
+    p.setPen(QPen(QColor(60, 130, 210), side * 0.035, Qt::SolidLine, Qt::RoundCap));
+    for (int i = 0; i < 6; ++i) {
+        const double a = i * M_PI / 3;
+        const QPointF dir(std::cos(a), std::sin(a));
+        p.drawLine(c, c + dir * side * 0.38);
+        for (double at : {0.18, 0.28}) {
+            const QPointF base = c + dir * side * at;
+            for (double turn : {-0.6, 0.6}) {
+                const QPointF twig(std::cos(a + turn), std::sin(a + turn));
+                p.drawLine(base, base + twig * side * 0.08);
+            }
+        }
+    }
+    return img;
+}
+
+QImage tick(int side) {
+    QImage img = blank(side, side);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 160, 70), side * 0.14, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    QPainterPath path;
+    path.moveTo(side * 0.18, side * 0.52);
+    path.lineTo(side * 0.42, side * 0.76);
+    path.lineTo(side * 0.82, side * 0.24);
+    p.drawPath(path);
+    return img;
+}
+
+QImage markStar(const QString& mark, QColor colour, int side) {
+    QImage img = blank(side, side);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath star;
+    const QPointF c(side / 2.0, side / 2.0);
+    for (int i = 0; i < 10; ++i) {
+        const double a = -M_PI / 2 + i * M_PI / 5;
+        const double r = side * (i % 2 ? 0.2 : 0.46);
+        const QPointF at = c + QPointF(std::cos(a), std::sin(a)) * r;
+        i ? star.lineTo(at) : star.moveTo(at);
+    }
+    star.closeSubpath();
+    p.setPen(QPen(colour.darker(140), side * 0.02));
+    p.setBrush(colour);
+    p.drawPath(star);
+    QFont f("Liberation Sans");
+    f.setPixelSize(static_cast<int>(side * 0.3));
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(0, side * 0.04, side, side), Qt::AlignCenter, mark);
+    return img;
+}
+
+} // namespace demoart

@@ -32,4 +32,11 @@ QImage button(const QString& text, QColor base, bool pressed, int width, int hei
 QImage iconButton(char icon, QColor base, bool pressed, int side); // 'x' close, 'o' eye
 QImage telescopeButton(bool pressed, int width, int height);
 
+// The school quiz's.
+QImage firTree(int side);
+QImage sun(int side);
+QImage snowflake(int side);
+QImage tick(int side);
+QImage markStar(const QString& mark, QColor colour, int side); // the mark on a star
+
 } // namespace demoart

@@ -1,9 +1,12 @@
 // demo-art OUTPUT_FOLDER
+// demo-art --quiz OUTPUT_FOLDER
 //
 // Writes the demo game into OUTPUT_FOLDER (examples/data_demo): its pictures
 // in the formats a game may use (JPEG, PNG, BMP, GIF), its sounds, its video
 // and its description files, converted from the UTF-8 masters beside this
-// program to Windows-1251 with Windows line ends.
+// program to Windows-1251 with Windows line ends. With --quiz, the school
+// quiz instead (examples/data_викторина): a few small pictures and its
+// description files, all in Russian.
 #include "art.h"
 #include "media_writers.h"
 
@@ -168,10 +171,24 @@ void pictures() {
     savePicture(iconButton('o', blue, true, 64), "cap_open_down.png");
 }
 
+void quizPictures() {
+    savePicture(firTree(200), "el.png");
+    savePicture(sun(200), "solnce.png");
+    savePicture(snowflake(200), "snezhinka.png");
+    savePicture(tick(64), "galochka.png");
+    savePicture(markStar("5", QColor(240, 180, 30), 240), "pyaterka.png");
+    savePicture(markStar("2", QColor(200, 80, 80), 240), "dvojka.png");
+    const QColor blue(40, 90, 170), green(40, 120, 70);
+    savePicture(button(QString::fromUtf8("Проверить"), blue, false, 240, 64), "proverit.png");
+    savePicture(button(QString::fromUtf8("Проверить"), blue, true, 240, 64), "proverit_nazhata.png");
+    savePicture(button(QString::fromUtf8("Сдать работу"), green, false, 300, 64), "sdat.png");
+    savePicture(button(QString::fromUtf8("Сдать работу"), green, true, 300, 64), "sdat_nazhata.png");
+}
+
 // The masters are UTF-8 with Unix line ends; the game gets Windows-1251
 // with CR LF, as a description file written on Windows has.
-void descriptionFiles() {
-    const QDir masters(DEMO_TEXTS_DIR);
+void descriptionFiles(const char* mastersFolder) {
+    const QDir masters(mastersFolder);
     for (const QString& name : masters.entryList({"*.txt"}, QDir::Files)) {
         std::ifstream in(masters.filePath(name).toStdString(), std::ios::binary);
         std::ofstream file(out + "/" + name.toStdString(), std::ios::binary);
@@ -189,8 +206,9 @@ void descriptionFiles() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: demo-art OUTPUT_FOLDER\n";
+    const bool quiz = argc == 3 && std::string(argv[1]) == "--quiz";
+    if (argc != 2 && !quiz) {
+        std::cerr << "usage: demo-art [--quiz] OUTPUT_FOLDER\n";
         return 2;
     }
     // Fonts and painting need a GUI application, never a screen.
@@ -198,13 +216,18 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QGuiApplication app(qtArgc, argv);
-    out = argv[1];
+    out = argv[argc - 1];
     try {
         QDir().mkpath(QString::fromStdString(out));
+        if (quiz) {
+            quizPictures();
+            descriptionFiles(QUIZ_TEXTS_DIR);
+            return 0;
+        }
         pictures();
         sounds();
         video();
-        descriptionFiles();
+        descriptionFiles(DEMO_TEXTS_DIR);
     } catch (const std::exception& e) {
         std::cerr << "demo-art: " << e.what() << "\n";
         return 1;

@@ -136,10 +136,12 @@ int main(int argc, char** argv) {
     runner.hearSpeechFrom(said);
 
     platform::setModalObserver([](platform::ModalKind kind, const std::string& text) {
-        const char* what = kind == platform::ModalKind::ErrorWindow ? "error window: "
-                           : kind == platform::ModalKind::Question  ? "question: "
-                                                                    : "message box: ";
-        std::cout << what << text << std::endl;
+        const char* what =
+            kind == platform::ModalKind::ErrorWindow
+                ? QT_TRANSLATE_NOOP("Playtest", "error window: %1")
+            : kind == platform::ModalKind::Question ? QT_TRANSLATE_NOOP("Playtest", "question: %1")
+                                                    : QT_TRANSLATE_NOOP("Playtest", "message box: %1");
+        std::cout << launch::translate(Phrase{"Playtest", what, {text}}) << std::endl;
     });
     platform::setEndProgramHandler([&] {
         runner.setEnded(form.game().messages().empty() ? std::string("halted")

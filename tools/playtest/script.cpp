@@ -26,6 +26,12 @@
 namespace taleplay::playtest {
 namespace {
 
+// The driver's own words in the language of the player's texts; the
+// closing line stays as scripts read it.
+std::string say(const char* text, std::vector<std::string> values = {}) {
+    return launch::translate(launch::Phrase{"Playtest", text, std::move(values)});
+}
+
 std::string trim(const std::string& s) {
     std::size_t a = s.find_first_not_of(" \t\r");
     if (a == std::string::npos)
@@ -43,7 +49,8 @@ void Runner::fail(const std::string& where, const std::string& message) {
     ++failed_;
     // Each line as it is decided, so a run that is stopped from outside
     // still shows how far it came.
-    out_ << where << ": FAILED: " << message << std::endl;
+    out_ << where << ": " << say(QT_TRANSLATE_NOOP("Playtest", "FAILED: %1"), {message})
+         << std::endl;
 }
 
 std::string Runner::absolute(const std::string& file) const {
@@ -56,7 +63,7 @@ void Runner::setEnded(const std::string& why) {
     if (ended_)
         return;
     ended_ = true;
-    out_ << "program ended: " << why << std::endl;
+    out_ << say(QT_TRANSLATE_NOOP("Playtest", "program ended: %1"), {why}) << std::endl;
 }
 
 void Runner::runScript(std::istream& in, const std::string& scriptName) {
@@ -81,7 +88,7 @@ void Runner::runLine(const std::string& raw, const std::string& where) {
     } catch (const std::exception& e) {
         fail(where, command + ": " + e.what());
     } catch (...) {
-        fail(where, command + ": an unknown error");
+        fail(where, command + say(QT_TRANSLATE_NOOP("Playtest", ": an unknown error")));
     }
 }
 
@@ -106,13 +113,13 @@ void Runner::runCommand(const std::string& command, const std::string& rest,
     } else if (command == "answer") {
         answer(rest, where);
     } else {
-        fail(where, "unknown command '" + command + "'");
+        fail(where, say(QT_TRANSLATE_NOOP("Playtest", "unknown command '%1'"), {command}));
     }
 }
 
 void Runner::dump(const std::string& target, const std::string& where) {
     if (target.empty())
-        return fail(where, "dump needs a file name or -");
+        return fail(where, say(QT_TRANSLATE_NOOP("Playtest", "dump needs a file name or -")));
     const QByteArray json = QJsonDocument(dumpScene(form_)).toJson(QJsonDocument::Indented);
     if (target == "-") {
         out_ << json.toStdString();
@@ -120,15 +127,15 @@ void Runner::dump(const std::string& target, const std::string& where) {
     }
     QFile file(QString::fromStdString(absolute(target)));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(json) != json.size())
-        fail(where, "cannot write " + target);
+        fail(where, say(QT_TRANSLATE_NOOP("Playtest", "cannot write %1"), {target}));
 }
 
 void Runner::screenshot(const std::string& target, const std::string& where) {
     if (target.empty())
-        return fail(where, "screenshot needs a file name");
+        return fail(where, say(QT_TRANSLATE_NOOP("Playtest", "screenshot needs a file name")));
     const QPixmap shot = form_.grab();
     if (!shot.save(QString::fromStdString(absolute(target)), "PNG"))
-        fail(where, "cannot write " + target);
+        fail(where, say(QT_TRANSLATE_NOOP("Playtest", "cannot write %1"), {target}));
 }
 
 namespace {
@@ -168,7 +175,7 @@ std::string asText(const QJsonValue& v) {
 void Runner::check(bool ok, const std::string& where, const std::string& what) {
     if (ok) {
         ++passed_;
-        out_ << where << ": ok: " << what << std::endl;
+        out_ << where << ": " << say(QT_TRANSLATE_NOOP("Playtest", "ok: %1"), {what}) << std::endl;
     } else {
         fail(where, what);
     }
@@ -189,10 +196,11 @@ std::vector<Control*> Runner::controlsNamed(const std::string& name) {
 
 void Runner::click(const std::string& name, Qt::MouseButton button, const std::string& where) {
     if (ended_)
-        return fail(where, "the program has ended");
+        return fail(where, say(QT_TRANSLATE_NOOP("Playtest", "the program has ended")));
     const std::vector<Control*> named = controlsNamed(name);
     if (named.empty() || !named.front()->widget()->isVisible())
-        return fail(where, "no visible control named '" + name + "'");
+        return fail(where,
+                    say(QT_TRANSLATE_NOOP("Playtest", "no visible control named '%1'"), {name}));
     QPointer<QWidget> w = named.front()->widget();
     const QPoint centre(w->width() / 2, w->height() / 2);
     // Press, then release over the control: the control delivers the click
@@ -210,7 +218,7 @@ void Runner::type(const std::string& rest, const std::string& where) {
     const std::vector<Control*> named = controlsNamed(name);
     auto* edit = named.empty() ? nullptr : dynamic_cast<EditControl*>(named.front());
     if (!edit)
-        return fail(where, "no text window named '" + name + "'");
+        return fail(where, say(QT_TRANSLATE_NOOP("Playtest", "no text window named '%1'"), {name}));
     edit->setText(cp1251::fromUtf8(text));
 }
 
@@ -218,7 +226,7 @@ void Runner::wait(const std::string& ms, const std::string& where) {
     bool ok = false;
     const int n = QString::fromStdString(ms).toInt(&ok);
     if (!ok || n < 0)
-        return fail(where, "wait takes milliseconds");
+        return fail(where, say(QT_TRANSLATE_NOOP("Playtest", "wait takes milliseconds")));
     QElapsedTimer clock;
     clock.start();
     do {
@@ -255,7 +263,9 @@ void Runner::expect(const std::string& rest, const std::string& where) {
             seen += " \"" + messages[i] + "\"";
         messagesSeen_ = messages.size();
         return check(false, where,
-                     "message " + args + (seen.empty() ? " (no message)" : " (seen:" + seen + ")"));
+                     "message " + args +
+                         (seen.empty() ? say(QT_TRANSLATE_NOOP("Playtest", " (no message)"))
+                                       : say(QT_TRANSLATE_NOOP("Playtest", " (seen:%1)"), {seen})));
     }
     if (what == "said") {
         // Like messages: a text said since the last such check. The voice
@@ -279,7 +289,7 @@ void Runner::expect(const std::string& rest, const std::string& where) {
             platform::sleepMs(5);
         }
         saidSeen_ = said.size();
-        return check(false, where, "said " + args + " (not said)");
+        return check(false, where, "said " + args + say(QT_TRANSLATE_NOOP("Playtest", " (not said)")));
     }
     if (what == "result") {
         std::string got;
@@ -289,18 +299,24 @@ void Runner::expect(const std::string& rest, const std::string& where) {
             got = "none";
         } else if (!std::filesystem::is_regular_file(path, error)) {
             return check(false, where,
-                         "result " + args + " (the result file is not a regular file)");
+                         "result " + args +
+                             say(QT_TRANSLATE_NOOP("Playtest",
+                                                   " (the result file is not a regular file)")));
         } else {
             std::ifstream in(path, std::ios::binary);
             std::ostringstream content;
             if (!in || !(content << in.rdbuf()))
-                return check(false, where, "result " + args + " (the result file cannot be read)");
+                return check(false, where,
+                             "result " + args +
+                                 say(QT_TRANSLATE_NOOP("Playtest",
+                                                       " (the result file cannot be read)")));
             got = content.str();
             if (got.size() >= 2 && got.compare(got.size() - 2, 2, "\r\n") == 0)
                 got.resize(got.size() - 2);
         }
         return check(got == args, where,
-                     "result " + args + (got == args ? "" : " (got " + got + ")"));
+                     "result " + args +
+                         (got == args ? "" : say(QT_TRANSLATE_NOOP("Playtest", " (got %1)"), {got})));
     }
     if (what == "prop") {
         std::string keyAndValue;
@@ -311,7 +327,8 @@ void Runner::expect(const std::string& rest, const std::string& where) {
         // Every line of a text must have the value.
         const std::vector<Control*> named = controlsNamed(name);
         if (named.empty())
-            return check(false, where, "prop: no control named '" + name + "'");
+            return check(false, where,
+                         say(QT_TRANSLATE_NOOP("Playtest", "prop: no control named '%1'"), {name}));
         bool ok = true;
         std::string got;
         for (Control* c : named) {
@@ -325,15 +342,16 @@ void Runner::expect(const std::string& rest, const std::string& where) {
             }
         }
         return check(ok, where,
-                     "prop " + name + " " + key + " " + value + (ok ? "" : " (got " + got + ")"));
+                     "prop " + name + " " + key + " " + value +
+                         (ok ? "" : say(QT_TRANSLATE_NOOP("Playtest", " (got %1)"), {got})));
     }
-    fail(where, "unknown expectation '" + what + "'");
+    fail(where, say(QT_TRANSLATE_NOOP("Playtest", "unknown expectation '%1'"), {what}));
 }
 
 void Runner::key(const std::string& name, const std::string& where) {
     using launch::translate;
     if (ended_)
-        return fail(where, translate("Playtest", "the program has ended").toStdString());
+        return fail(where, say(QT_TRANSLATE_NOOP("Playtest", "the program has ended")));
     const std::optional<KeyStroke> stroke = parseKey(name);
     if (!stroke)
         return fail(where,
@@ -347,7 +365,7 @@ void Runner::key(const std::string& name, const std::string& where) {
     platform::processEvents();
     // Escape answered yes closes the window, as its close button does.
     if (!form_.isVisible())
-        setEnded("the window was closed");
+        setEnded(say(QT_TRANSLATE_NOOP("Playtest", "the window was closed")));
 }
 
 void Runner::answer(const std::string& yesOrNo, const std::string& where) {
@@ -356,7 +374,7 @@ void Runner::answer(const std::string& yesOrNo, const std::string& where) {
     else if (yesOrNo == "no")
         platform::setObservedAnswer(platform::Answer::No);
     else
-        fail(where, "answer takes yes or no");
+        fail(where, say(QT_TRANSLATE_NOOP("Playtest", "answer takes yes or no")));
 }
 
 std::string Runner::summary() const {

@@ -2,87 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
-    <name>CommandLine</name>
-    <message>
-        <source>only one GAME can be played at a time</source>
-        <translation>за раз можно играть только в одну ИГРУ</translation>
-    </message>
-    <message>
-        <source>--screen takes WIDTHxHEIGHT, such as 1024x768, each side from 1 to %1</source>
-        <translation>--screen ждёт ШИРИНАxВЫСОТА, например 1024x768, каждая сторона от 1 до %1</translation>
-    </message>
-    <message>
-        <source>--results takes the folder for result files</source>
-        <translation>--results ждёт папку для файлов результатов</translation>
-    </message>
-    <message>
-        <source>unknown option &apos;%1&apos;</source>
-        <translation>неизвестный параметр &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>--screen and --fullscreen cannot be used together</source>
-        <translation>--screen и --fullscreen нельзя указывать вместе</translation>
-    </message>
-    <message>
-        <source>Usage: taleplay [OPTIONS] [GAME]
-
-Plays a Taleplay game. GAME is a game&apos;s data folder (data_NAME), a folder
-holding one, or a game&apos;s Windows program file (NAME.exe beside data_NAME);
-the game is played as if NAME had been started in the folder above data_NAME.
-Without GAME, a window lists the games of the current folder and the games
-played lately. Started under a game&apos;s name (a link or copy named NAME), it
-plays data_NAME of the current folder.
-
-Options:
-  --screen WIDTHxHEIGHT  play in a window whose inside has that size
-  --fullscreen           play on the whole screen
-  --results DIR          write result files into DIR (as TALEPLAY_RESULTS does)
-  --class-results DIR    show the class&apos;s results in the results folder DIR
-  --verbose              show the messages of the toolkit and of GStreamer
-  --author               author mode: F5 rebuilds the game from its files,
-                         F12 shows or hides the inspector
-  --watch                author mode, and the game is rebuilt whenever a
-                         file of its data folder changes
-  --read-aloud           read the screen&apos;s texts aloud from the start
-                         (F2 turns reading aloud on and off)
-  -h, --help             show this help and exit
-  --version              show the version and exit
-</source>
-        <translation>Использование: taleplay [ПАРАМЕТРЫ] [ИГРА]
-
-Запускает игру Taleplay. ИГРА — папка данных игры (data_ИМЯ), папка, в которой
-она лежит, или программа игры для Windows (ИМЯ.exe рядом с data_ИМЯ); игра идёт
-так, как если бы ИМЯ запустили в папке над data_ИМЯ.
-Без ИГРЫ открывается окно со списком игр текущей папки и недавно сыгранных игр.
-Запущенная под именем игры (ссылка или копия с именем ИМЯ), программа играет
-data_ИМЯ текущей папки.
-
-Параметры:
-  --screen ШИРИНАxВЫСОТА  играть в окне, внутренняя часть которого такого размера
-  --fullscreen            играть на весь экран
-  --results ПАПКА         записывать файлы результатов в ПАПКУ (как TALEPLAY_RESULTS)
-  --class-results ПАПКА   показать результаты класса из папки результатов ПАПКА
-  --verbose               показывать сообщения графической библиотеки и GStreamer
-  --author                режим автора: F5 заново строит игру из её файлов,
-                          F12 показывает и прячет инспектор
-  --watch                 режим автора, и игра строится заново при любом
-                          изменении файла её папки данных
-  --read-aloud            читать тексты экрана вслух с самого начала
-                          (F2 включает и выключает чтение вслух)
-  -h, --help              показать эту справку и выйти
-  --version               показать версию и выйти
-</translation>
-    </message>
-    <message>
-        <source>--class-results takes a results folder</source>
-        <translation>--class-results ждёт папку результатов</translation>
-    </message>
-    <message>
-        <source>--class-results shows results and plays no GAME</source>
-        <translation>с --class-results ИГРА не указывается: он только показывает результаты</translation>
-    </message>
-</context>
-<context>
     <name>AccessibleNames</name>
     <message>
         <source>Rectangle</source>
@@ -131,6 +50,121 @@ data_ИМЯ текущей папки.
     <message>
         <source>Video</source>
         <translation>Видео</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>only one GAME can be played at a time</source>
+        <translation>за раз можно играть только в одну ИГРУ</translation>
+    </message>
+    <message>
+        <source>--screen takes WIDTHxHEIGHT, such as 1024x768, each side from 1 to %1</source>
+        <translation>--screen ждёт ШИРИНАxВЫСОТА, например 1024x768, каждая сторона от 1 до %1</translation>
+    </message>
+    <message>
+        <source>--results takes the folder for result files</source>
+        <translation>--results ждёт папку для файлов результатов</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>неизвестный параметр &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>--screen and --fullscreen cannot be used together</source>
+        <translation>--screen и --fullscreen нельзя указывать вместе</translation>
+    </message>
+    <message>
+        <source>--new-game takes the folder to make the new game in</source>
+        <translation>--new-game требует папку, в которой сделать новую игру</translation>
+    </message>
+    <message>
+        <source>--name takes the new game&apos;s name</source>
+        <translation>--name требует имя новой игры</translation>
+    </message>
+    <message>
+        <source>--encoding takes utf-8 or windows-1251</source>
+        <translation>--encoding требует utf-8 или windows-1251</translation>
+    </message>
+    <message>
+        <source>--new-game makes a game: it plays no GAME besides</source>
+        <translation>--new-game делает игру: другую ИГРУ с ним не указывают</translation>
+    </message>
+    <message>
+        <source>--name and --encoding go with --new-game</source>
+        <translation>--name и --encoding указывают вместе с --new-game</translation>
+    </message>
+    <message>
+        <source>Usage: taleplay [OPTIONS] [GAME]
+
+Plays a Taleplay game. GAME is a game&apos;s data folder (data_NAME), a folder
+holding one, or a game&apos;s Windows program file (NAME.exe beside data_NAME);
+the game is played as if NAME had been started in the folder above data_NAME.
+Without GAME, a window lists the games of the current folder, the games
+played lately, those in the Documents folder and the installed examples.
+Started under a game&apos;s name (a link or copy named NAME), it plays data_NAME
+of the current folder.
+
+Options:
+  --screen WIDTHxHEIGHT  play in a window whose inside has that size
+  --fullscreen           play on the whole screen
+  --results DIR          write result files into DIR (as TALEPLAY_RESULTS does)
+  --class-results DIR    show the class&apos;s results in the results folder DIR
+  --verbose              show the messages of the toolkit and of GStreamer
+  --author               author mode: F5 rebuilds the game from its files,
+                         F12 shows or hides the inspector
+  --watch                author mode, and the game is rebuilt whenever a
+                         file of its data folder changes
+  --read-aloud           read the screen&apos;s texts aloud from the start
+                         (F2 turns reading aloud on and off)
+  --new-game DIR         make a new game from the template in DIR (or as
+                         DIR, when it is named data_NAME) and open it in
+                         author mode, watching its files
+  --name NAME            the new game&apos;s name (data_NAME)
+  --encoding ENCODING    its description files in utf-8 (the default) or
+                         windows-1251, which the Windows player reads too
+  -h, --help             show this help and exit
+  --version              show the version and exit
+</source>
+        <translation>Использование: taleplay [ПАРАМЕТРЫ] [ИГРА]
+
+Запускает игру Taleplay. ИГРА — папка данных игры (data_ИМЯ), папка, в которой
+она лежит, или программа игры для Windows (ИМЯ.exe рядом с data_ИМЯ); игра идёт
+так, как если бы ИМЯ запустили в папке над data_ИМЯ.
+Без ИГРЫ открывается окно со списком игр текущей папки, недавно сыгранных игр,
+игр из папки «Документы» и установленных примеров.
+Запущенная под именем игры (ссылка или копия с именем ИМЯ), программа играет
+data_ИМЯ текущей папки.
+
+Параметры:
+  --screen ШИРИНАxВЫСОТА  играть в окне, внутренняя часть которого такого размера
+  --fullscreen            играть на весь экран
+  --results ПАПКА         записывать файлы результатов в ПАПКУ (как TALEPLAY_RESULTS)
+  --class-results ПАПКА   показать результаты класса из папки результатов ПАПКА
+  --verbose               показывать сообщения графической библиотеки и GStreamer
+  --author                режим автора: F5 заново строит игру из её файлов,
+                          F12 показывает и прячет инспектор
+  --watch                 режим автора, и игра строится заново при любом
+                          изменении файла её папки данных
+  --read-aloud            читать тексты экрана вслух с самого начала
+                          (F2 включает и выключает чтение вслух)
+  --new-game ПАПКА        сделать новую игру из образца в ПАПКЕ (или саму
+                          ПАПКУ, если она названа data_ИМЯ) и открыть её в
+                          режиме автора, следя за её файлами
+  --name ИМЯ              имя новой игры (data_ИМЯ)
+  --encoding КОДИРОВКА    её файлы описания в utf-8 (по умолчанию) или в
+                          windows-1251, которую читает и плеер для Windows
+  -h, --help              показать эту справку и выйти
+  --version               показать версию и выйти
+</translation>
+    </message>
+    <message>
+        <source>--class-results takes a results folder</source>
+        <translation>--class-results ждёт папку результатов</translation>
+    </message>
+    <message>
+        <source>--class-results shows results and plays no GAME</source>
+        <translation>с --class-results ИГРА не указывается: он только показывает результаты</translation>
     </message>
 </context>
 <context>
@@ -200,6 +234,43 @@ data_ИМЯ текущей папки.
     <message>
         <source>Your result is written beside the game instead: tell your teacher.</source>
         <translation>Ваш результат запишется рядом с игрой: скажите об этом учителю.</translation>
+        <source>Games</source>
+        <translation>Игры</translation>
+    </message>
+    <message>
+        <source>made the new game %1 from the school quiz: change its description files into your own</source>
+        <translation>новая игра %1 сделана из школьной викторины: переделайте её файлы описания в свою игру</translation>
+    </message>
+    <message>
+        <source>my_game</source>
+        <translation>моя_игра</translation>
+    </message>
+</context>
+<context>
+    <name>NewGame</name>
+    <message>
+        <source>the template of new games is not installed</source>
+        <translation>образец новых игр не установлен</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; cannot be a game&apos;s name</source>
+        <translation>&apos;%1&apos; не может быть именем игры</translation>
+    </message>
+    <message>
+        <source>%1 already exists: choose another name</source>
+        <translation>%1 уже есть: выберите другое имя</translation>
+    </message>
+    <message>
+        <source>cannot make %1: %2</source>
+        <translation>не удаётся создать %1: %2</translation>
+    </message>
+    <message>
+        <source>cannot write %1</source>
+        <translation>не удаётся записать %1</translation>
+    </message>
+    <message>
+        <source>cannot read the template %1: %2</source>
+        <translation>не удаётся прочитать образец %1: %2</translation>
     </message>
 </context>
 <context>
@@ -250,12 +321,119 @@ data_ИМЯ текущей папки.
         <source>cannot make a scratch folder for %1</source>
         <translation>не удаётся создать временную папку для %1</translation>
     </message>
+    <message>
+        <source>error window: %1</source>
+        <translation>окно ошибки: %1</translation>
+    </message>
+    <message>
+        <source>question: %1</source>
+        <translation>вопрос: %1</translation>
+    </message>
+    <message>
+        <source>message box: %1</source>
+        <translation>сообщение: %1</translation>
+    </message>
+    <message>
+        <source>FAILED: %1</source>
+        <translation>НЕ ПРОЙДЕНО: %1</translation>
+    </message>
+    <message>
+        <source>program ended: %1</source>
+        <translation>программа завершилась: %1</translation>
+    </message>
+    <message>
+        <source>: an unknown error</source>
+        <translation>: неизвестная ошибка</translation>
+    </message>
+    <message>
+        <source>unknown command &apos;%1&apos;</source>
+        <translation>неизвестная команда &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>dump needs a file name or -</source>
+        <translation>dump требует имя файла или -</translation>
+    </message>
+    <message>
+        <source>cannot write %1</source>
+        <translation>не удаётся записать %1</translation>
+    </message>
+    <message>
+        <source>screenshot needs a file name</source>
+        <translation>screenshot требует имя файла</translation>
+    </message>
+    <message>
+        <source>ok: %1</source>
+        <translation>пройдено: %1</translation>
+    </message>
+    <message>
+        <source>no visible control named &apos;%1&apos;</source>
+        <translation>нет видимого элемента с именем &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>no text window named &apos;%1&apos;</source>
+        <translation>нет поля ввода с именем &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>wait takes milliseconds</source>
+        <translation>wait требует число миллисекунд</translation>
+    </message>
+    <message>
+        <source> (no message)</source>
+        <translation> (сообщений не было)</translation>
+    </message>
+    <message>
+        <source> (seen:%1)</source>
+        <translation> (были:%1)</translation>
+    </message>
+    <message>
+        <source> (not said)</source>
+        <translation> (не прозвучало)</translation>
+    </message>
+    <message>
+        <source> (the result file is not a regular file)</source>
+        <translation> (файл результата — не обычный файл)</translation>
+    </message>
+    <message>
+        <source> (the result file cannot be read)</source>
+        <translation> (файл результата не читается)</translation>
+    </message>
+    <message>
+        <source> (got %1)</source>
+        <translation> (получено %1)</translation>
+    </message>
+    <message>
+        <source>prop: no control named &apos;%1&apos;</source>
+        <translation>prop: нет элемента с именем &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>unknown expectation &apos;%1&apos;</source>
+        <translation>неизвестная проверка &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>the window was closed</source>
+        <translation>окно закрыто</translation>
+    </message>
+    <message>
+        <source>answer takes yes or no</source>
+        <translation>answer требует yes или no</translation>
+    </message>
 </context>
 <context>
     <name>ReadAloud</name>
     <message>
         <source>no speech engine is installed: nothing can be read aloud</source>
         <translation>не установлен синтезатор речи: читать вслух нечем</translation>
+    </message>
+</context>
+<context>
+    <name>taleplay::CheckerFindings</name>
+    <message>
+        <source>the game checker (taleplay-check) is not installed</source>
+        <translation>проверка игры (taleplay-check) не установлена</translation>
+    </message>
+    <message>
+        <source>the game checker failed: %1</source>
+        <translation>проверка игры не удалась: %1</translation>
     </message>
 </context>
 <context>
@@ -279,6 +457,22 @@ data_ИМЯ текущей папки.
     <message>
         <source>%1 (hidden)</source>
         <translation>%1 (скрыт)</translation>
+    </message>
+    <message>
+        <source>First start</source>
+        <translation>Первый запуск</translation>
+    </message>
+    <message>
+        <source>Rebuild %1</source>
+        <translation>Пересборка %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>The checker on the files as they are now: %n finding(s)</source>
+        <translation>
+            <numerusform>Проверка файлов, какие они сейчас: %n находка</numerusform>
+            <numerusform>Проверка файлов, какие они сейчас: %n находки</numerusform>
+            <numerusform>Проверка файлов, какие они сейчас: %n находок</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -531,6 +725,52 @@ FILE - is standard output.
     <message>
         <source>Web pages (*.html *.htm)</source>
         <translation>Веб-страницы (*.html *.htm)</translation>
+        <source>New game — Taleplay</source>
+        <translation>Новая игра — Taleplay</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>Выбрать…</translation>
+    </message>
+    <message>
+        <source>Folder for the new game</source>
+        <translation>Папка для новой игры</translation>
+    </message>
+    <message>
+        <source>UTF-8, as Linux editors save</source>
+        <translation>UTF-8, как сохраняют редакторы в Linux</translation>
+    </message>
+    <message>
+        <source>Windows-1251, for the Windows player too</source>
+        <translation>Windows-1251, чтобы шла и в плеере для Windows</translation>
+    </message>
+    <message>
+        <source>&amp;Folder:</source>
+        <translation>&amp;Папка:</translation>
+    </message>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>&amp;Имя:</translation>
+    </message>
+    <message>
+        <source>&amp;Encoding:</source>
+        <translation>&amp;Кодировка:</translation>
+    </message>
+    <message>
+        <source>A new game is made from the school quiz, to be changed into your own.</source>
+        <translation>Новая игра делается из школьной викторины — переделайте её в свою.</translation>
+    </message>
+    <message>
+        <source>&amp;New game…</source>
+        <translation>&amp;Новая игра…</translation>
+    </message>
+    <message>
+        <source>Games in the Documents folder</source>
+        <translation>Игры в папке «Документы»</translation>
+    </message>
+    <message>
+        <source>Examples</source>
+        <translation>Примеры</translation>
     </message>
 </context>
 </TS>
