@@ -83,6 +83,10 @@ void Runner::runLine(const std::string& raw, const std::string& where) {
     } catch (...) {
         fail(where, command + ": an unknown error");
     }
+    // No event loop runs between two commands, so what a command put aside
+    // for deferred deletion (a rebuilt screen's controls) goes now: a script
+    // that rebuilds a thousand times holds one screen, not a thousand.
+    platform::deleteDeferred();
 }
 
 void Runner::runCommand(const std::string& command, const std::string& rest,
