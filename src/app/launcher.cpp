@@ -11,6 +11,7 @@
 #include "app/taleforge_main.h"
 #include "core/files.h"
 #include "core/results.h"
+#include "platform/system.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -91,6 +92,7 @@ std::unique_ptr<TForm1> openGameWindow(const std::string& startedAs, const Windo
 }
 
 int run(int argc, char** argv) {
+    platform::boundAllocatorArenas();
     const std::string startedAs = argc > 0 && argv[0] ? argv[0] : "taleplay";
     useLanguage(languageFrom([](const char* name) { return std::getenv(name); }));
     const Options options =
@@ -140,6 +142,11 @@ int run(int argc, char** argv) {
 
     if (!hasDisplay([](const char* name) { return std::getenv(name); })) {
         std::cerr << kNoDisplayMessage << "\n";
+        return 1;
+    }
+    if (const std::string x = onlyXDisplay([](const char* name) { return std::getenv(name); });
+        !x.empty() && !xDisplayAnswers(x)) {
+        std::cerr << displayDoesNotAnswer(x) << "\n";
         return 1;
     }
     prepareEnvironment(options.verbosity);
