@@ -7,8 +7,9 @@
 //   memory after the 50th rebuild and at the end.
 // bench_soak --clicks N [--videos] [--unbounded]
 //   N clicks of a button, as a lesson's clicks come, the event loop running
-//   for a moment after each; with --videos the button plays a video (the
-//   demo's) each time, otherwise it changes a text's colour. Prints the
+//   for a moment after each (10 ms; 200 ms of the video playing); with
+//   --videos the button plays a video (the demo's) each time, otherwise it
+//   changes a text's colour. Prints the
 //   resident memory after the first 100 clicks and at the end, and the
 //   growth per 1,000 clicks between them.
 // bench_soak --plays N [--unbounded]
@@ -104,6 +105,7 @@ void runLoop(int ms) {
 }
 
 constexpr int kPlayMs = 4000;
+constexpr int kClickMs = 10, kVideoClickMs = 200;
 
 // The play screen's button `i` (0 plays the video, 1 recolours a text).
 QWidget* buttonOf(TForm1& form, std::size_t i) {
@@ -158,7 +160,8 @@ int clicks(TForm1& form, int n, bool videos) {
     const double start = bench::nowMs();
     for (int i = 1; i <= n; ++i) {
         QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(w->width() / 2, w->height() / 2));
-        runLoop(10);
+        // A video plays for a moment before the next click restarts it.
+        runLoop(videos ? kVideoClickMs : kClickMs);
         if (i == 100)
             warm = residentMiB();
     }
