@@ -21,8 +21,10 @@ build=$(cd "${1:-$here/../build}" && pwd)
 repeats=${REPEATS:-5}
 clicks=${CLICKS:-200}
 bin=$build/bench
+soakRepeats=${SOAK_REPEATS:-3}
+soakClicks=${SOAK_CLICKS:-400}
 for b in scene/make_bench_game scene/bench_scene scene/bench_floor commands/bench_click \
-         pictures/bench_pictures; do
+         pictures/bench_pictures app/bench_soak; do
     [ -x "$bin/$b" ] || { echo "bench/run.sh: $bin/$b is missing; build first" >&2; exit 2; }
 done
 
@@ -108,6 +110,20 @@ for ((r = 1; r <= repeats; ++r)); do
     run "$work/out" "$bin/commands/bench_click" --lines 2000 --utf8 --clicks "$clicks"
     record clickUtf8 "$(field "$work/out" "median")"
 done
+# Long sessions: 1,000 rebuilds through the driver, and clicks with and
+# without a video (each video click waits for the media framework, so
+# fewer of them, and fewer rounds).
+for ((r = 1; r <= soakRepeats; ++r)); do
+    echo "  soak $r of $soakRepeats" >&2
+    run "$work/out" "$bin/app/bench_soak" --rebuilds 1000
+    record rebuildFirst "$(field "$work/out" "first 50 rebuilds processor median")"
+    record rebuildLast "$(field "$work/out" "last 50 rebuilds processor median")"
+    record rebuildGrowth "$(field "$work/out" "memory growth")"
+    run "$work/out" "$bin/app/bench_soak" --clicks "$soakClicks" --videos
+    record clickVideo "$(field "$work/out" "growth per 1000 clicks")"
+    run "$work/out" "$bin/app/bench_soak" --clicks "$soakClicks"
+    record clickPlain "$(field "$work/out" "growth per 1000 clicks")"
+done
 echo "  pictures" >&2
 # Its own repeats and tolerance; exit status 3 says a format stayed slower,
 # which the table shows as well.
@@ -189,6 +205,16 @@ row "end-screen switch to first paint" "$(ms switch)" "$(ms floorSwitch)" "$show
 ratios switchPeak playPeak
 row "peak memory: switch vs play screen" "$(printf "%.0f MiB" "$(stat switchPeak median)")" \
     "$(printf "%.0f MiB" "$(stat playPeak median)")" "$shown" "<= 1.10" "$(met "$r" "<=" 1.10)"
+ratios rebuildLast rebuildFirst
+row "driver, 1,000 F5: last 50 vs first 50 (cpu)" "$(ms rebuildLast)" "$(ms rebuildFirst)" \
+    "$shown" "<= 1.2" "$(met "$r" "<=" 1.2)"
+mib() { # SERIES → "median (min) MiB"
+    printf "%.1f (%.1f) MiB" "$(stat "$1" median)" "$(stat "$1" min)"
+}
+row "driver, 1,000 F5: memory growth" "$(mib rebuildGrowth)" "-" "-" "<= 20 MiB" \
+    "$(met "$(stat rebuildGrowth median)" "<=" 20)"
+row "player: growth per 1,000 clicks, video vs none" "$(mib clickVideo)" "$(mib clickPlain)" "-" \
+    "<= 3 MiB" "$(met "$(stat clickVideo median)" "<=" 3)"
 for f in png jpeg; do
     read -r ours qt r <<< "$(formatOf "$f")"
     row "$f decoding vs QImageReader (+ARGB32)" "$ours ms (best)" "$qt ms" "$r" "<= 0.91" \

@@ -17,6 +17,7 @@
 #include "check/game.h"
 #include "commands/taleforge_serv_serv.h"
 #include "core/results.h"
+#include "descr/description_cache.h"
 #include "media_writers.h"
 #include "platform/host.h"
 #include "platform/system.h"
@@ -29,6 +30,7 @@
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -44,18 +46,23 @@ namespace {
 constexpr std::int32_t kLongestPause = 1;
 // Clicks per game, over every button of the play screen and the end screen.
 constexpr int kMostClicks = 40;
+constexpr int kScreenWidth = 640, kScreenHeight = 480;
 
 struct Session {
     std::unique_ptr<TForm1> form;
     bool ended = false; // the program ended (a halting report, a closed window)
     bool clicking = false;
+    int screensBuilt = 0;
+    std::size_t messagesBefore = 0; // the game's messages of earlier inputs
     std::vector<std::string> messages;
     std::vector<std::string> programs; // what the shell was asked to open
 };
 
+// Never destroyed: the player's window outlives the last input, and goes
+// with the process, not with the statics after the application.
 Session& session() {
-    static Session s;
-    return s;
+    static Session* s = new Session;
+    return *s;
 }
 
 QImage pattern(int w, int h) {
@@ -115,7 +122,9 @@ void watchPauses() {
 }
 
 // Starts the player on the game in `parent`/data_game, as the tests' game
-// fixture does; false when start-up did not finish.
+// fixture does, for the first input; for every later one the game is built
+// again from its files as author mode's F5 builds it (the same rebuild, so
+// it is fuzzed too), in the same window. False when the screen was not built.
 bool startPlayer(const std::string& parent) {
     Session& s = session();
     s.ended = false;
@@ -123,7 +132,18 @@ bool startPlayer(const std::string& parent) {
     s.programs.clear();
     if (::chdir(parent.c_str()) != 0)
         std::abort();
+    if (s.form) {
+        s.messagesBefore = s.form->game().messages().size();
+        // A game that ended hid the window, as closing it would.
+        if (!s.form->isVisible())
+            s.form->showMaximisedWindow();
+        const int before = s.screensBuilt;
+        s.form->Rebuild();
+        return s.screensBuilt == before + 1;
+    }
+    s.messagesBefore = 0;
     s.form = std::make_unique<TForm1>("game");
+    QObject::connect(s.form.get(), &TForm1::screenBuilt, [] { ++session().screensBuilt; });
     auto* errorWindow = new TForm2(*s.form); // owned by the form
     s.form->setErrorWindow(errorWindow);
     s.form->showMaximisedWindow();
@@ -134,11 +154,21 @@ bool startPlayer(const std::string& parent) {
     return s.form->startUpDone();
 }
 
+// The game's messages of this input.
+std::vector<std::string> messagesOfThisInput() {
+    const Session& s = session();
+    const std::vector<std::string>& all = s.form->game().messages();
+    return {all.begin() + static_cast<std::ptrdiff_t>(std::min(s.messagesBefore, all.size())),
+            all.end()};
+}
+
+// Ends an input: what its clicks left running stops with the next rebuild,
+// and what it destroyed is deleted now, as an event loop would.
 void stopPlayer() {
     Session& s = session();
     s.clicking = false;
-    s.form.reset();
     platform::processEvents();
+    platform::deleteDeferred();
 }
 
 bool running() {
@@ -256,6 +286,9 @@ void writeGame(const GeneratedGame& g) {
         removeScratch(std::string("game/data_game/") + name);
     for (const auto& [name, bytes] : g.files)
         writeScratch("game/data_game/" + name, bytes);
+    // Kept files are trusted by their times alone (see startQt): the new
+    // ones are read afresh.
+    descr::clearDescriptionCache();
 }
 
 // The buttons to click now: the play screen's, then the end screen's.
@@ -274,8 +307,14 @@ std::vector<QPointer<QWidget>> buttons() {
 void startQt(int& argc, char** argv) {
     // The result file stays in the scratch folder, never a shared one.
     ::unsetenv(results::kVariable);
-    if (!playtest::useOffscreenScreen(1280, 1024))
+    // A small screen: a tiny tile covers it with a fifth of the tiles a
+    // classroom's screen takes, and every input builds its screen anew.
+    if (!playtest::useOffscreenScreen(kScreenWidth, kScreenHeight))
         std::abort();
+    // A description file is read once per input, not at every lookup while
+    // it is younger than its times can tell: the game target forgets the
+    // kept files whenever it writes new ones.
+    descr::setRecentChangeWindow(0, 0);
     static QApplication* app = new QApplication(argc, argv);
     (void)app;
     playtest::removeOffscreenScreenFile();
@@ -299,8 +338,8 @@ void fuzzScene(const std::uint8_t* data, std::size_t size) {
     if (!startPlayer(sceneParent()))
         differs("the fixed scene's start-up", "unfinished", "done");
     Game& game = session().form->game();
-    if (!game.messages().empty())
-        differs("the fixed scene's start-up", game.messages().front(), "no message");
+    if (const std::vector<std::string> said = messagesOfThisInput(); !said.empty())
+        differs("the fixed scene's start-up", said.front(), "no message");
 
     // The first line is typed into the text windows; every line is a click
     // rule of button 1, run as the click handler runs one.
@@ -361,7 +400,7 @@ void fuzzGame(const std::uint8_t* data, std::size_t size) {
                          session().form->game().state.dataFolder.c_str(),
                          session().form->game().tables.buttons.size());
         if (session().form)
-            for (const std::string& m : session().form->game().messages())
+            for (const std::string& m : messagesOfThisInput())
                 std::fprintf(stderr, "--- message: %s\n", m.c_str());
     }
     stopPlayer();

@@ -25,7 +25,7 @@ void runTarget(std::string_view name, const std::uint8_t* data, std::size_t size
 // The targets that start the player, offscreen.
 inline constexpr std::string_view kQtTargets[] = {"scene", "game"};
 
-// Makes the application (offscreen, 1280 x 1024) that the Qt targets run
+// Makes the application (offscreen, 640 x 480) that the Qt targets run
 // in; call once, first.
 void startQt(int& argc, char** argv);
 

@@ -188,6 +188,7 @@ std::unique_ptr<TForm1> openGameWindow(const std::string& startedAs, const Windo
 }
 
 int run(int argc, char** argv) {
+    platform::boundAllocatorArenas();
     const std::string startedAs = argc > 0 && argv[0] ? argv[0] : "taleplay";
     useLanguage(languageFrom([](const char* name) { return std::getenv(name); }));
     const Options options =
@@ -277,6 +278,11 @@ int run(int argc, char** argv) {
 
     if (!hasDisplay(environment)) {
         std::cerr << kNoDisplayMessage << "\n";
+        return 1;
+    }
+    if (const std::string x = onlyXDisplay([](const char* name) { return std::getenv(name); });
+        !x.empty() && !xDisplayAnswers(x)) {
+        std::cerr << displayDoesNotAnswer(x) << "\n";
         return 1;
     }
     prepareEnvironment(options.verbosity);

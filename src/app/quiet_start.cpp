@@ -7,6 +7,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace taleplay::launch {
 namespace {
@@ -50,6 +51,31 @@ bool hasDisplay(const EnvironmentLookup& getenv) {
     if (isSet(getenv, "QT_QPA_PLATFORM"))
         return true;
     return isSet(getenv, "DISPLAY") || isSet(getenv, "WAYLAND_DISPLAY");
+}
+
+std::string displayDoesNotAnswer(const std::string& display) {
+    return "taleplay: the display " + display + " does not answer";
+}
+
+std::string onlyXDisplay(const EnvironmentLookup& getenv) {
+    if (const char* platform = getenv("QT_QPA_PLATFORM"); platform && *platform) {
+        const std::string chosen = platform;
+        if (chosen != "xcb" && chosen.rfind("xcb:", 0) != 0)
+            return {};
+    } else if (isSet(getenv, "WAYLAND_DISPLAY")) {
+        return {};
+    }
+    const char* display = getenv("DISPLAY");
+    return display ? display : "";
+}
+
+bool xDisplayAnswers(const std::string& display) {
+    // The toolkit's own way in (it opens the display with the same library),
+    // handshake included; a socket that nobody serves fails at once.
+    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
+    const bool answers = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return answers;
 }
 
 bool prepareEnvironment(Verbosity verbosity) {

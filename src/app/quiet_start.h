@@ -17,10 +17,21 @@ inline constexpr const char* kNoDisplayMessage =
 
 using EnvironmentLookup = std::function<const char*(const char*)>;
 
+// What the program says when the X display it would open does not answer.
+std::string displayDoesNotAnswer(const std::string& display);
+
 // Whether the toolkit can open a window. A platform chosen explicitly
 // (QT_QPA_PLATFORM, such as offscreen) is trusted as it is; otherwise the
 // toolkit looks for an X11 or Wayland display, and there must be one.
 bool hasDisplay(const EnvironmentLookup& getenv);
+
+// The X display the toolkit would open when nothing else can serve instead
+// (no other platform chosen, no Wayland display), or empty. The toolkit
+// aborts on an X display that does not answer, so it is asked first.
+std::string onlyXDisplay(const EnvironmentLookup& getenv);
+
+// Whether the X server of `display` accepts a connection.
+bool xDisplayAnswers(const std::string& display);
 
 // Prepares the process environment before the toolkit starts: a private
 // runtime folder where the session gave none (the toolkit and the sound

@@ -16,6 +16,10 @@
 #include <QTimer>
 #include <QUrl>
 #include <chrono>
+#include <cstdlib>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <thread>
 
 namespace taleplay::platform {
@@ -50,6 +54,18 @@ QSize screenSize() {
 
 void processEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void boundAllocatorArenas() {
+#ifdef __GLIBC__
+    const char* chosen = std::getenv("MALLOC_ARENA_MAX");
+    if (!chosen || !*chosen)
+        mallopt(M_ARENA_MAX, kAllocatorArenas);
+#endif
+}
+
+void deleteDeferred() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void sleepMs(int ms) {

@@ -19,6 +19,21 @@ void processEvents();
 // Blocks the thread.
 void sleepMs(int ms);
 
+// Keeps the C library's allocator to a few arenas. Each new thread of the
+// media framework (a video's decoders, started anew at every play) may get
+// an arena of its own, and the memory freed there stays with the process:
+// a lesson of video clicks grew without end. Call first thing in main,
+// before any thread starts; MALLOC_ARENA_MAX in the environment still
+// decides when it is set.
+inline constexpr int kAllocatorArenas = 2;
+void boundAllocatorArenas();
+
+// Deletes the objects whose deletion was deferred (deleteLater, a destroyed
+// screen's controls). An event loop does it when control comes back to it; a
+// program that drives the window without one (the playtest driver, the fuzz
+// targets) calls this between two of its steps, never from inside a handler.
+void deleteDeferred();
+
 // Lets `ms` milliseconds pass while the window stays alive: it is painted,
 // sound and video go on, and it can be closed, but mouse and keyboard wait
 // until the next processEvents(). Returns false, early, as soon as `stop`

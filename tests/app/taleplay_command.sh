@@ -6,8 +6,10 @@ set -euo pipefail
 player=$1
 version=$2
 here=$(cd "$(dirname "$0")" && pwd)
+driver=$3
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+silent=
+trap 'rm -rf "$work"; [ -z "$silent" ] || rm -f "/tmp/.X$silent-lock"' EXIT
 cd "$work"
 export XDG_CONFIG_HOME="$work/config"
 # English, whatever the machine's own language: the texts below are English.
@@ -59,6 +61,33 @@ for args in "" "games/data_quiz" "--screen 800x600 games"; do
   [ "$(cat err.txt)" = "taleplay: no graphical display (DISPLAY and WAYLAND_DISPLAY are not set)" ] ||
     fail "no display ($args): $(cat err.txt)"
 done
+
+# An X display nobody serves: one line and status 1, not the toolkit's
+# abort. The number has neither socket nor lock file, and a lock file of ours
+# (an X server's format, naming this live shell) keeps any X server started
+# meanwhile (xvfb-run -a, Xvfb) off it. The driver plays offscreen whatever
+# the display.
+for n in $(seq 700 999); do
+  [ -e "/tmp/.X11-unix/X$n" ] && continue
+  if (set -C; printf '%10d\n' $$ >"/tmp/.X$n-lock") 2>/dev/null; then
+    silent=$n
+    break
+  fi
+done
+if [ -n "$silent" ]; then
+  run 1 env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=":$silent" "$player" games/data_quiz
+  [ "$(cat err.txt)" = "taleplay: the display :$silent does not answer" ] ||
+    fail "silent display: $(cat err.txt)"
+  run 1 env -u WAYLAND_DISPLAY DISPLAY=":$silent" QT_QPA_PLATFORM=xcb "$player" games
+  [ "$(cat err.txt)" = "taleplay: the display :$silent does not answer" ] ||
+    fail "silent display for the chooser: $(cat err.txt)"
+  run 0 env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=":$silent" "$driver" games/data_quiz
+  [ "$(tail -n 1 out.txt)" = "0 passed, 0 failed" ] || fail "driver on a silent display: $(cat out.txt err.txt)"
+  rm -f "/tmp/.X$silent-lock"
+  silent=
+else
+  echo "SKIPPED: a display nobody serves: every number from 700 to 999 is taken"
+fi
 
 # A real start, offscreen; the game runs until it is stopped. Nothing on
 # stderr, though the toolkit has things to say when asked.

@@ -5,6 +5,7 @@
 #include "app/game_fixture.h"
 #include "app/inspector.h"
 #include "endscreen/taleforge_serv_URA.h"
+#include "playtest/script.h"
 #include "support/media_fixtures.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QListWidget>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sstream>
 
 using namespace taleplay;
 using taleplay::testing::TestGame;
@@ -117,6 +119,25 @@ TEST(AuthorMode, F5BuildsTheGameAgainAsAFreshStartWould) {
     EXPECT_EQ(names(game.tables.pictures), std::vector<std::string>{"RIS0"});
     EXPECT_EQ(game.host().colour(), clYellow);
     EXPECT_EQ(game.host().find("RIS0")->widget()->geometry(), QRect(0, 0, 40, 30));
+}
+
+TEST(AuthorMode, RebuildsThroughTheDriverLeaveNoWidgetsBehind) {
+    // The driver runs no event loop: each rebuilt screen's controls must go
+    // all the same, or a long script slows down and grows with every F5.
+    TestGame g;
+    TForm1& form = startWith(g, kBackPictures + "*shape1*form*circle#\r\n");
+    g.dir.write("data_game/allbacktexts.txt", "*text1*string1*One#\r\n*text1*string2*Two#\r\n");
+    g.dir.write("data_game/allbuttons.txt", "*button1*name*a.png#\r\n");
+    std::ostringstream out;
+    playtest::Runner runner(form, g.dir.path().string(), out);
+    runner.runLine("key F5", "script:1");
+    const auto first = QApplication::allWidgets().size();
+    ASSERT_EQ(form.game().tables.buttons.size(), 1u);
+    for (int i = 2; i <= 200; ++i)
+        runner.runLine("key F5", "script:" + std::to_string(i));
+    EXPECT_EQ(QApplication::allWidgets().size(), first);
+    EXPECT_EQ(authorOf(form).screensBuilt(), 201);
+    EXPECT_EQ(runner.summary(), "0 passed, 0 failed") << out.str();
 }
 
 TEST(AuthorMode, TheRebuildStopsSoundAndVideoAndResetsTheWindowResource) {

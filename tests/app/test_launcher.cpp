@@ -82,24 +82,29 @@ TEST(Launcher, AGameFoundOnTheCommandLinePlaysAsIfStartedUnderItsName) {
 }
 
 TEST(QuietStart, ADisplayIsNeededUnlessAPlatformIsChosen) {
+    // `x`: the X display asked first, as the toolkit would go nowhere else.
     struct Row {
         std::map<std::string, std::string> env;
         bool display;
+        std::string x;
     } rows[] = {
-        {{}, false},
-        {{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, false},
-        {{{"QT_QPA_PLATFORM", ""}}, false},
-        {{{"DISPLAY", ":0"}}, true},
-        {{{"WAYLAND_DISPLAY", "wayland-0"}}, true},
-        {{{"QT_QPA_PLATFORM", "offscreen"}}, true},
-        {{{"QT_QPA_PLATFORM", "vnc:size=800x600"}}, true},
+        {{}, false, ""},
+        {{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, false, ""},
+        {{{"QT_QPA_PLATFORM", ""}}, false, ""},
+        {{{"DISPLAY", ":0"}}, true, ":0"},
+        {{{"WAYLAND_DISPLAY", "wayland-0"}}, true, ""},
+        {{{"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-0"}}, true, ""},
+        {{{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ":1"}, {"WAYLAND_DISPLAY", "w"}}, true, ":1"},
+        {{{"QT_QPA_PLATFORM", "offscreen"}, {"DISPLAY", ":0"}}, true, ""},
+        {{{"QT_QPA_PLATFORM", "vnc:size=800x600"}}, true, ""},
     };
     for (const Row& r : rows) {
-        const bool display = hasDisplay([&](const char* name) -> const char* {
+        const auto lookup = [&](const char* name) -> const char* {
             auto it = r.env.find(name);
             return it == r.env.end() ? nullptr : it->second.c_str();
-        });
-        EXPECT_EQ(display, r.display) << ::testing::PrintToString(r.env);
+        };
+        EXPECT_EQ(hasDisplay(lookup), r.display) << ::testing::PrintToString(r.env);
+        EXPECT_EQ(onlyXDisplay(lookup), r.x) << ::testing::PrintToString(r.env);
     }
     EXPECT_STREQ(kNoDisplayMessage,
                  "taleplay: no graphical display (DISPLAY and WAYLAND_DISPLAY are not set)");

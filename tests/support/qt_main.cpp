@@ -1,10 +1,13 @@
 // Test main for everything that needs a QApplication: an offscreen screen of
-// 1280 x 1024 at 96 dpi, and modal windows recorded instead of shown.
+// 1280 x 1024 at 96 dpi, and modal windows recorded instead of shown. With
+// TALEPLAY_TEST_ON_DISPLAY set, the display the environment names instead
+// (an X server the test started for it).
 #include "platform/system.h"
 #include "playtest/offscreen.h"
 #include "support/qt_support.h"
 
 #include <QApplication>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace taleplay::testing {
@@ -23,7 +26,8 @@ int& endedCount() {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    taleplay::playtest::useOffscreenScreen(1280, 1024);
+    if (!std::getenv("TALEPLAY_TEST_ON_DISPLAY"))
+        taleplay::playtest::useOffscreenScreen(1280, 1024);
     QApplication app(argc, argv);
     taleplay::playtest::removeOffscreenScreenFile();
     taleplay::platform::setModalObserver(

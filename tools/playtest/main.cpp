@@ -47,6 +47,7 @@ int usage(const Phrase& why) {
 
 int main(int argc, char** argv) {
     using namespace taleplay;
+    platform::boundAllocatorArenas(); // plays as the player does
     launch::useLanguage(launch::languageFrom([](const char* name) { return std::getenv(name); }));
     int width = 1280, height = 1024;
     std::string folder, scriptName;
@@ -157,6 +158,7 @@ int main(int argc, char** argv) {
         platform::sleepMs(1);
     }
     platform::processEvents();
+    platform::deleteDeferred();
 
     if (scriptName == "-")
         runner.runScript(std::cin, "stdin");

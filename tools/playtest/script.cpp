@@ -90,6 +90,10 @@ void Runner::runLine(const std::string& raw, const std::string& where) {
     } catch (...) {
         fail(where, command + say(QT_TRANSLATE_NOOP("Playtest", ": an unknown error")));
     }
+    // No event loop runs between two commands, so what a command put aside
+    // for deferred deletion (a rebuilt screen's controls) goes now: a script
+    // that rebuilds a thousand times holds one screen, not a thousand.
+    platform::deleteDeferred();
 }
 
 void Runner::runCommand(const std::string& command, const std::string& rest,
