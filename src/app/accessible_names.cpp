@@ -148,13 +148,9 @@ void describeControls(Game& game) {
         // What a control is does not change, except what a text line shows
         // (the measuring label shows anything); a hint costs a look into a
         // file, so the rest is looked at once.
-        Presence presence = presenceOf(*w);
-        if (presence == Presence::Undecided || c->kind() == ControlKind::Label) {
-            presence = isDecoration(game, *c) ? Presence::Silent : Presence::Presented;
-            if (presence != presenceOf(*w))
-                setPresence(*w, presence);
-        }
-        if (presence == Presence::Silent)
+        if (c->presence() == Presence::Undecided || c->kind() == ControlKind::Label)
+            c->setPresence(isDecoration(game, *c) ? Presence::Silent : Presence::Presented);
+        if (c->presence() == Presence::Silent)
             continue;
         // A caption or a video can change while the screen is up.
         const bool changes = c->kind() == ControlKind::Label || c->kind() == ControlKind::Video;

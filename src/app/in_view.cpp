@@ -2,7 +2,6 @@
 #include "app/in_view.h"
 
 #include "game/game.h"
-#include "platform/accessibility.h"
 
 #include <algorithm>
 
@@ -13,7 +12,7 @@ InView::Changes InView::look(Game& game) {
     std::vector<Seen> now;
     for (Control* c : game.host().controls()) {
         QWidget* w = c->widget();
-        if (c->destroyed() || w->isHidden() || presenceOf(*w) != Presence::Presented)
+        if (c->destroyed() || w->isHidden() || c->presence() != Presence::Presented)
             continue;
         Seen seen{w};
         if (c->kind() == ControlKind::Edit) {

@@ -15,8 +15,6 @@
 namespace taleplay {
 namespace {
 
-const char* const kPresence = "taleplayPresence";
-
 // One announcement: what a notification of the screen says.
 class Announcement final : public QObject {
   public:
@@ -53,7 +51,7 @@ std::vector<QObject*> childrenOf(const QWidget* window) {
     if (s.stale) {
         std::vector<QWidget*> shown;
         for (Control* c : s.host->controls())
-            if (!c->destroyed() && presenceOf(*c->widget()) == Presence::Presented)
+            if (!c->destroyed() && c->presence() == Presence::Presented)
                 shown.push_back(c->widget());
         sortInReadingOrder(shown, *window);
         s.children.assign(shown.begin(), shown.end());
@@ -147,7 +145,10 @@ class ControlAccessible final : public QAccessibleWidget {
         auto* image = qobject_cast<ImageControl*>(widget());
         return image && image->clickable() ? image : nullptr;
     }
-    bool silent() const { return presenceOf(*widget()) == Presence::Silent; }
+    bool silent() const {
+        const Control* c = controlOf(widget());
+        return c && c->presence() == Presence::Silent;
+    }
 };
 
 class AnnouncementAccessible final : public QAccessibleObject {
@@ -197,15 +198,6 @@ void installControlAccessibility() {
         return;
     installed = true;
     QAccessible::installFactory(controlAccessible);
-}
-
-void setPresence(QWidget& widget, Presence presence) {
-    widget.setProperty(kPresence, static_cast<int>(presence));
-}
-
-Presence presenceOf(const QWidget& widget) {
-    const QVariant v = widget.property(kPresence);
-    return v.isValid() ? static_cast<Presence>(v.toInt()) : Presence::Undecided;
 }
 
 void presentScreen(ControlHost& host) {

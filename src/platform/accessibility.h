@@ -18,16 +18,9 @@ class ControlHost;
 // does nothing. The control host does it when it is made.
 void installControlAccessibility();
 
-// Whether assistive technology is told about a control. A control is
-// Undecided until the program has looked at it; a Silent one (decoration)
-// has no role and no name and is not among the window's children.
-enum class Presence { Undecided, Presented, Silent };
-void setPresence(QWidget& widget, Presence presence);
-Presence presenceOf(const QWidget& widget);
-
 // Makes `host`'s window a screen for assistive technology: its children are
-// the host's presented controls, however they are nested in layers, in
-// reading order. The host does it when it is made, and undoes it when it goes.
+// the host's presented controls (Control::presence), however they are
+// nested in layers, in reading order. The host does it when it is made, and undoes it when it goes.
 void presentScreen(ControlHost& host);
 void forgetScreen(ControlHost& host);
 // What the screen presents may have changed (controls made, destroyed,
