@@ -15,6 +15,8 @@
 namespace taleplay {
 namespace {
 
+const char* const kKeptApart = "taleplayKeptApart";
+
 // One announcement: what a notification of the screen says.
 class Announcement final : public QObject {
   public:
@@ -48,22 +50,33 @@ std::vector<QObject*> childrenOf(const QWidget* window) {
     if (it == screens().end())
         return {};
     Screen& s = *it;
+    // The controls in reading order are worked out once for what an event
+    // made of the screen; the window's few other widgets come and go
+    // outside the game's events (the inspector), and are looked at each time.
     if (s.stale) {
         std::vector<QWidget*> shown;
-        for (Control* c : s.host->controls())
-            if (!c->destroyed() && c->presence() == Presence::Presented)
-                shown.push_back(c->widget());
+        if (s.host) {
+            for (Control* c : s.host->controls())
+                if (!c->destroyed() && c->presence() == Presence::Presented)
+                    shown.push_back(c->widget());
+        }
         sortInReadingOrder(shown, *window);
         s.children.assign(shown.begin(), shown.end());
-        if (!s.announcements.empty() && s.announcements.back())
-            s.children.emplace_back(s.announcements.back().data());
         s.stale = false;
     }
     std::vector<QObject*> out;
-    out.reserve(s.children.size());
+    out.reserve(s.children.size() + 2);
     for (const QPointer<QObject>& p : s.children)
         if (p)
             out.push_back(p.data());
+    for (QObject* o : window->children()) {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (w && !w->isWindow() && !w->isHidden() && !controlOf(w) &&
+            (!s.host || w != &s.host->graphicLayer()) && !w->property(kKeptApart).toBool())
+            out.push_back(w);
+    }
+    if (!s.announcements.empty() && s.announcements.back())
+        out.push_back(s.announcements.back().data());
     return out;
 }
 
@@ -120,9 +133,8 @@ class ControlAccessible final : public QAccessibleWidget {
 
     // The screen, not the layer the control is painted on.
     QAccessibleInterface* parent() const override {
-        if (const Control* c = controlOf(widget()))
-            if (QAccessibleInterface* screen = screenOf(&c->host().window()))
-                return screen;
+        if (QAccessibleInterface* screen = screenOf(widget()->window()))
+            return screen;
         return QAccessibleWidget::parent();
     }
 
@@ -208,6 +220,10 @@ void forgetScreen(ControlHost& host) {
     screens().remove(&host.window());
 }
 
+void keepFromAssistiveTechnology(QWidget& widget) {
+    widget.setProperty(kKeptApart, true);
+}
+
 void screenChanged(QWidget& window) {
     if (auto it = screens().find(&window); it != screens().end())
         it->stale = true;
@@ -259,7 +275,6 @@ void announce(QWidget& window, const QString& text) {
             s.announcements.front()->deleteLater();
         s.announcements.pop_front();
     }
-    s.stale = true;
     // A notification coming into view is what Orca speaks without the focus
     // moving (its default script presents object:state-changed:showing of a
     // notification: the role, then the name).

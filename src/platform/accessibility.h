@@ -23,6 +23,10 @@ void installControlAccessibility();
 // nested in layers, in reading order. The host does it when it is made, and undoes it when it goes.
 void presentScreen(ControlHost& host);
 void forgetScreen(ControlHost& host);
+// Keeps a widget of the window that is not a control (the focus ring) from
+// assistive technology; the window's other widgets (author mode's inspector)
+// follow its controls among its children.
+void keepFromAssistiveTechnology(QWidget& widget);
 // What the screen presents may have changed (controls made, destroyed,
 // moved, presented or silenced): its children are worked out again when next
 // asked for.
