@@ -100,13 +100,15 @@ class Session:
         return self
 
     def start_display(self):
-        """A display of our own, at a number of its own: servers that others
-        start from display 0 come and go, and one going away may take with
-        it the socket of the same number. None when the server does not
-        answer (its number was taken)."""
+        """A display of our own, at a number of its own (others start theirs
+        from display 0). None when the server does not answer (its number
+        was taken)."""
         display = f":{random.randint(1000, 30000)}"
-        server = self.start(["Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                            stderr=subprocess.DEVNULL)
+        # -noreset: a server resets when its last client leaves, and a
+        # client that comes meanwhile (the player, after the bus launcher
+        # and this check) finds no display.
+        server = self.start(["Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                             "-noreset"], stderr=subprocess.DEVNULL)
         x11 = xlib()
         end = time.monotonic() + 10
         while server.poll() is None and time.monotonic() < end:
@@ -254,6 +256,17 @@ class Student:
                         return w
         return None
 
+    def seen(self):
+        """What the desktop holds, for a failure's message."""
+        desktop = self.Atspi.get_desktop(0)
+        apps = []
+        for i in range(desktop.get_child_count()):
+            app = desktop.get_child_at_index(i)
+            if app:
+                apps.append(f"{app.get_name()} ({app.get_process_id()}, "
+                            f"{app.get_child_count()} windows)")
+        return ", ".join(apps) or "no application"
+
     def nodes(self, window):
         out = []
         for i in range(window.get_child_count()):
@@ -340,8 +353,10 @@ def play(player, demo):
                                           student.window().get_child_count() > 10))
         if not ready:
             with open(log) as said:
-                raise Failed("the game's window did not come up on the accessibility bus; "
-                             "the player said:\n" + said.read())
+                raise Failed("the game's window did not come up on the accessibility bus "
+                             f"({student.seen()}); the player "
+                             + (f"ended ({app.returncode})" if app.poll() is not None
+                                else "runs") + " and said:\n" + said.read())
         window = student.window()
         student.check(window.get_role_name() == "frame", "the window is a frame")
 
