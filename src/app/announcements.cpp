@@ -60,8 +60,8 @@ QString colourSaid(const char* word) {
 QString colourWord(Colour colour) {
     const QColor c = toQColor(colour).toHsl();
     const int lightness = c.lightness();
-    const int chroma = std::max({c.red(), c.green(), c.blue()}) -
-                       std::min({c.red(), c.green(), c.blue()});
+    const int chroma =
+        std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()});
     //: The colour words complete "The answer box “%1” turned %2".
     // Pale tints still read as their colour; near-greys (a cream white) not.
     if (chroma < 24) {

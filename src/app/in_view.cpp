@@ -20,8 +20,8 @@ InView::Changes InView::look(Game& game) {
             seen.text = box->font().color;
             seen.back = box->color();
         }
-        const auto before = std::find_if(seen_.begin(), seen_.end(),
-                                         [w](const Seen& s) { return s.widget == w; });
+        const auto before =
+            std::find_if(seen_.begin(), seen_.end(), [w](const Seen& s) { return s.widget == w; });
         if (before == seen_.end())
             changes.cameIntoView.push_back(c);
         else if (before->text != seen.text || before->back != seen.back)

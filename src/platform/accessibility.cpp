@@ -238,9 +238,8 @@ void sortInReadingOrder(std::vector<QWidget*>& widgets, const QWidget& window) {
     placed.reserve(widgets.size());
     for (QWidget* w : widgets)
         placed.push_back({w, QRect(w->mapTo(&window, QPoint(0, 0)), w->size())});
-    std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
-        return a.box.top() < b.box.top();
-    });
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const Placed& a, const Placed& b) { return a.box.top() < b.box.top(); });
     // Lines: each begins with the highest widget not yet placed; a widget
     // whose top is within half a height of the line's first is on it.
     for (std::size_t first = 0; first < placed.size();) {
@@ -253,11 +252,10 @@ void sortInReadingOrder(std::vector<QWidget*>& widgets, const QWidget& window) {
                 break;
             ++end;
         }
-        std::stable_sort(placed.begin() + static_cast<std::ptrdiff_t>(first),
-                         placed.begin() + static_cast<std::ptrdiff_t>(end),
-                         [](const Placed& a, const Placed& b) {
-                             return a.box.left() < b.box.left();
-                         });
+        std::stable_sort(
+            placed.begin() + static_cast<std::ptrdiff_t>(first),
+            placed.begin() + static_cast<std::ptrdiff_t>(end),
+            [](const Placed& a, const Placed& b) { return a.box.left() < b.box.left(); });
         first = end;
     }
     for (std::size_t i = 0; i < placed.size(); ++i)

@@ -217,15 +217,16 @@ TForm1& startRiddles(TestGame& g) {
                 "*textwindow1*rightanswer*Orion#\r\n"
                 "*textwindow2*topinpixels*300#*textwindow2*leftinpixels*200#"
                 "*textwindow2*rightanswer*Luna#\r\n");
-    g.dir.write("data_game/allbuttons.txt",
-                "*button1*name*a.png#*button1*hint*Check the moon#*button1*topinpixels*600#\r\n"
-                "*button1*click*textwindow2#checktext^&+textwindow2=textcolor clRed~\r\n"
-                "*button2*name*a.png#*button2*hint*Check the hunter#*button2*topinpixels*650#\r\n"
-                "*button2*click*textwindow1#checktext^picture1&visible+textwindow1=textcolor clRed~\r\n"
-                "*button2*clickALLGOOD*text4#visible^\r\n"
-                "*button2*clickALLGOOD*textwindow1#backcolor clLime^\r\n"
-                "*button3*name*a.png#*button3*hint*Go#*button3*topinpixels*700#\r\n"
-                "*button3*clickALLGOOD*button3#invisible^\r\n");
+    g.dir.write(
+        "data_game/allbuttons.txt",
+        "*button1*name*a.png#*button1*hint*Check the moon#*button1*topinpixels*600#\r\n"
+        "*button1*click*textwindow2#checktext^&+textwindow2=textcolor clRed~\r\n"
+        "*button2*name*a.png#*button2*hint*Check the hunter#*button2*topinpixels*650#\r\n"
+        "*button2*click*textwindow1#checktext^picture1&visible+textwindow1=textcolor clRed~\r\n"
+        "*button2*clickALLGOOD*text4#visible^\r\n"
+        "*button2*clickALLGOOD*textwindow1#backcolor clLime^\r\n"
+        "*button3*name*a.png#*button3*hint*Go#*button3*topinpixels*700#\r\n"
+        "*button3*clickALLGOOD*button3#invisible^\r\n");
     TForm1& form = g.start();
     QApplication::setActiveWindow(&form);
     platform::processEvents();
@@ -238,7 +239,7 @@ QString lastAnnouncement(TForm1& form) {
     QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
     QAccessibleInterface* last = window->child(window->childCount() - 1);
     return last && last->role() == QAccessible::Notification ? last->text(QAccessible::Name)
-                                                              : QString();
+                                                             : QString();
 }
 
 void typeInto(TForm1& form, const std::string& box, const std::string& text) {
@@ -316,11 +317,12 @@ TEST(Announcements, ColourWords) {
         Colour colour;
         const char* word;
     };
-    for (const Row& r : {Row{0x0000FF, "red"}, Row{0x00FF00, "green"}, Row{0x1E6B1E, "green"},
-                         Row{0xD8F5D8, "green"}, Row{0xFFFAF0, "white"}, Row{0xE0D8FF, "pink"},
-                         Row{0xFF0000, "blue"}, Row{0x00FFFF, "yellow"}, Row{0x0080FF, "orange"},
-                         Row{0x2A4A8A, "brown"}, Row{0x800080, "purple"}, Row{0xFFFF00, "light blue"},
-                         Row{0x808080, "grey"}, Row{0x000000, "black"}, Row{0xFFFFFF, "white"}})
+    for (const Row& r :
+         {Row{0x0000FF, "red"}, Row{0x00FF00, "green"}, Row{0x1E6B1E, "green"},
+          Row{0xD8F5D8, "green"}, Row{0xFFFAF0, "white"}, Row{0xE0D8FF, "pink"},
+          Row{0xFF0000, "blue"}, Row{0x00FFFF, "yellow"}, Row{0x0080FF, "orange"},
+          Row{0x2A4A8A, "brown"}, Row{0x800080, "purple"}, Row{0xFFFF00, "light blue"},
+          Row{0x808080, "grey"}, Row{0x000000, "black"}, Row{0xFFFFFF, "white"}})
         EXPECT_EQ(colourWord(r.colour), r.word) << std::hex << r.colour;
 }
 
