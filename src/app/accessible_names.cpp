@@ -1,5 +1,5 @@
-// Accessible names: hints from the description files, captions, and the
-// text line above a text window.
+// Accessible names and decoration: hints from the description files,
+// captions, the text line that names a text window, the component tables.
 #include "app/accessible_names.h"
 
 #include "app/control_origin.h"
@@ -7,6 +7,7 @@
 #include "descr/File_functions.h"
 #include "descr/Stroki_functions.h"
 #include "game/game.h"
+#include "platform/accessibility.h"
 #include "platform/qtext.h"
 
 #include <QFontMetrics>
@@ -39,10 +40,11 @@ QString hintOf(const Game& game, const Control& control) {
     return toQString(trimSpaces(keyValue(origin.file, origin.stem + "*hint*")));
 }
 
-// The visible text line whose bottom is at most a line's height above the
-// top of `below`, and which overlaps it from left to right; the nearest one.
-const LabelControl* lineAbove(const Game& game, const QWidget& below) {
-    const QRect box = below.geometry();
+// The visible text line that names the box `named`: the nearest one whose
+// bottom is at most a line's height above the box's top and which overlaps
+// it from left to right, or that stands on the box's row, ending left of it.
+const LabelControl* lineNaming(const Game& game, const QWidget& named) {
+    const QRect box = named.geometry();
     const LabelControl* best = nullptr;
     int bestGap = std::numeric_limits<int>::max();
     for (Control* c : game.host().controls()) {
@@ -51,35 +53,22 @@ const LabelControl* lineAbove(const Game& game, const QWidget& below) {
             continue;
         const auto* label = static_cast<const LabelControl*>(c);
         const QRect r = label->geometry();
-        const int gap = box.top() - (r.bottom() + 1);
         const int line = QFontMetrics(toQFont(label->font())).height();
-        // A label may reach a little into the box below it (its own leading).
-        if (gap < -line / 2 || gap > line || r.right() < box.left() || r.left() > box.right())
-            continue;
+        int gap = std::numeric_limits<int>::max();
+        if (r.right() >= box.left() && r.left() <= box.right()) {
+            // A label may reach a little into the box below it (its own leading).
+            const int above = box.top() - (r.bottom() + 1);
+            if (above >= -line / 2 && above <= line)
+                gap = above;
+        } else if (r.right() < box.left() && r.bottom() >= box.top() && r.top() <= box.bottom()) {
+            gap = box.left() - (r.right() + 1);
+        }
         if (gap < bestGap && !spokenCaption(label->text()).trimmed().isEmpty()) {
             best = label;
             bestGap = gap;
         }
     }
     return best;
-}
-
-QString shapeName(ShapeKind kind) {
-    switch (kind) {
-    case ShapeKind::Rectangle:
-        return said(QT_TRANSLATE_NOOP("AccessibleNames", "Rectangle"));
-    case ShapeKind::Square:
-        return said(QT_TRANSLATE_NOOP("AccessibleNames", "Square"));
-    case ShapeKind::RoundRect:
-        return said(QT_TRANSLATE_NOOP("AccessibleNames", "Rounded rectangle"));
-    case ShapeKind::RoundSquare:
-        return said(QT_TRANSLATE_NOOP("AccessibleNames", "Rounded square"));
-    case ShapeKind::Ellipse:
-        return said(QT_TRANSLATE_NOOP("AccessibleNames", "Ellipse"));
-    case ShapeKind::Circle:
-        return said(QT_TRANSLATE_NOOP("AccessibleNames", "Circle"));
-    }
-    return {};
 }
 
 } // namespace
@@ -97,6 +86,29 @@ QString spokenCaption(const QString& caption) {
     return out;
 }
 
+bool isDecoration(const Game& game, const Control& control) {
+    switch (control.kind()) {
+    case ControlKind::Shape:
+        return true;
+    case ControlKind::Label:
+        return &control == game.LabelServant ||
+               spokenCaption(static_cast<const LabelControl&>(control).text()).trimmed().isEmpty();
+    case ControlKind::Image: {
+        if (static_cast<const ImageControl&>(control).clickable())
+            return false;
+        // The tables tell a picture from the background, the frames, the
+        // corners and the measuring image, whichever controls show them.
+        const ControlOrigin origin = originOf(game, control, Line::Skipped);
+        return origin.name.rfind("picture", 0) != 0 || hintOf(game, control).isEmpty();
+    }
+    case ControlKind::List:
+    case ControlKind::Edit:
+    case ControlKind::Video:
+        return false;
+    }
+    return true;
+}
+
 QString accessibleNameOf(const Game& game, const Control& control) {
     switch (control.kind()) {
     case ControlKind::Image: {
@@ -105,23 +117,18 @@ QString accessibleNameOf(const Game& game, const Control& control) {
             return hint;
         if (QString title = fileTitle(image.pictureName()); !title.isEmpty())
             return title;
-        return image.clickable() ? said(QT_TRANSLATE_NOOP("AccessibleNames", "Button"))
-                                 : said(QT_TRANSLATE_NOOP("AccessibleNames", "Picture"));
+        return said(QT_TRANSLATE_NOOP("AccessibleNames", "Button"));
     }
-    case ControlKind::Label: {
-        const QString caption =
-            spokenCaption(static_cast<const LabelControl&>(control).text()).simplified();
-        return caption.isEmpty() ? said(QT_TRANSLATE_NOOP("AccessibleNames", "Empty line"))
-                                 : caption;
-    }
+    case ControlKind::Label:
+        return spokenCaption(static_cast<const LabelControl&>(control).text()).simplified();
     case ControlKind::Shape:
-        return shapeName(static_cast<const ShapeControl&>(control).shape());
+        return {}; // always decoration
     case ControlKind::List:
     case ControlKind::Edit:
         if (QString hint = hintOf(game, control); !hint.isEmpty())
             return hint;
-        if (const LabelControl* above = lineAbove(game, *control.widget()))
-            return spokenCaption(above->text()).simplified();
+        if (const LabelControl* line = lineNaming(game, *control.widget()))
+            return spokenCaption(line->text()).simplified();
         return control.kind() == ControlKind::List
                    ? said(QT_TRANSLATE_NOOP("AccessibleNames", "List"))
                    : said(QT_TRANSLATE_NOOP("AccessibleNames", "Answer"));
@@ -133,13 +140,19 @@ QString accessibleNameOf(const Game& game, const Control& control) {
     return {};
 }
 
-void nameControls(Game& game) {
+void describeControls(Game& game) {
     for (Control* c : game.host().controls()) {
         QWidget* w = c->widget();
         if (c->destroyed())
             continue;
-        // A caption or a video can change while the screen is up; the rest
-        // is named once (a hint costs a look into a file).
+        // What a control is does not change, except what a text line shows
+        // (the measuring label shows anything); a hint costs a look into a
+        // file, so the rest is looked at once.
+        if (c->presence() == Presence::Undecided || c->kind() == ControlKind::Label)
+            c->setPresence(isDecoration(game, *c) ? Presence::Silent : Presence::Presented);
+        if (c->presence() == Presence::Silent)
+            continue;
+        // A caption or a video can change while the screen is up.
         const bool changes = c->kind() == ControlKind::Label || c->kind() == ControlKind::Video;
         if (!changes && !w->accessibleName().isEmpty())
             continue;
@@ -147,6 +160,7 @@ void nameControls(Game& game) {
         if (name != w->accessibleName())
             w->setAccessibleName(name);
     }
+    screenChanged(game.host().window());
 }
 
 } // namespace taleplay

@@ -1,11 +1,14 @@
 #pragma once
 // Playing without a mouse. Tab and Shift+Tab move the focus through the
-// visible image buttons and text windows in the order they were made, with a
-// ring around the focused one; Space or Enter on a button clicks it (the
-// control does that itself); Enter in a text window goes on to the next
-// control; Escape asks whether to leave the game. F2 turns reading aloud on
-// and off. A mouse player sees none of it: the ring shows only after the
-// keyboard has moved the focus, and goes at the next mouse press.
+// visible image buttons, text windows and lists that scroll, in the order
+// they were made, with a ring around the focused one; Space or Enter on a
+// button clicks it (the control does that itself); Enter in a text window
+// goes on to the button that checks it, else to the next control; Escape
+// asks whether to leave the game. F2 turns reading aloud on and off. The
+// focus starts on the first text window, else the first button, and never
+// stays on a control that was hidden or destroyed. A mouse player sees none
+// of it: the ring shows only after the keyboard has moved the focus, and goes
+// at the next mouse press.
 #include <QObject>
 #include <QPointer>
 #include <vector>
@@ -14,6 +17,8 @@ class QWidget;
 
 namespace taleplay {
 
+class Control;
+class EditControl;
 class FocusRing;
 class ReadAloud;
 class TForm1;
@@ -33,9 +38,23 @@ class KeyboardPlay final : public QObject {
     void moveFocus(Direction direction);
     // Asks "Leave the game?" and closes the window on yes.
     void askToLeave();
-    // After each of the game's events: a command may have raised a text
-    // window over the ring, or moved the focused control.
+    // After each of the game's events: the focused control may have been
+    // hidden or destroyed, a command may have raised a text window over the
+    // ring, or moved the focused control.
     void screenChanged();
+
+    // Where the focus starts: the first text window of the chain, else its
+    // first button, else whatever comes first in it (null when it is empty).
+    QWidget* startControl() const;
+    // Puts the focus on the start control when the window has no focus yet.
+    // No ring shows: the keyboard has not moved the focus.
+    void focusStart();
+    // A focused control that is hidden, disabled or destroyed gives the focus
+    // up: to the next control of the chain after it (the start control when
+    // it was destroyed), or to nothing when the chain is empty.
+    void keepFocusVisible();
+    // The first button of the chain whose click rules check `box`'s answer.
+    QWidget* checkingButton(const EditControl& box) const;
 
     const FocusRing& ring() const { return *ring_; }
 
@@ -44,6 +63,9 @@ class KeyboardPlay final : public QObject {
 
   private:
     void onFocusChanged(QWidget* old, QWidget* now);
+    // The control with the window's focus, whether or not the window is active.
+    QWidget* focused() const;
+    QWidget* nextInChainAfter(const Control& control) const;
 
     TForm1& form_;
     ReadAloud& readAloud_;

@@ -7,7 +7,6 @@
 #include "platform/speech.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <iostream>
 
 namespace taleplay {
@@ -47,7 +46,7 @@ void ReadAloud::turnOn() {
         return;
     }
     on_ = true;
-    inView_.clear();
+    inView_.forget();
     soundWatch_.start();
     followGameSound();
     readNewLines();
@@ -60,26 +59,18 @@ void ReadAloud::screenChanged() {
 
 void ReadAloud::readNewLines() {
     Game& game = form_.game();
-    nameControls(game);
-    std::vector<QPointer<QWidget>> nowInView;
-    for (Control* c : game.host().controls()) {
-        QWidget* w = c->widget();
-        if (c->kind() != ControlKind::Label || c == game.LabelServant || c->destroyed() ||
-            w->isHidden())
-            continue;
-        nowInView.emplace_back(w);
-        // A line read before and still in view is not read again; one hidden
-        // and shown again is.
-        if (std::find(inView_.begin(), inView_.end(), w) == inView_.end())
-            voice_->say(w->accessibleName());
-    }
-    inView_ = std::move(nowInView);
+    describeControls(game);
+    // A line read before and still in view is not read again; one hidden
+    // and shown again is.
+    for (Control* c : inView_.look(game).cameIntoView)
+        if (c->kind() == ControlKind::Label)
+            voice_->say(c->widget()->accessibleName());
 }
 
 void ReadAloud::onFocusChanged(QWidget*, QWidget* now) {
     if (!on_ || !now || now->window() != &form_ || !controlOf(now))
         return;
-    nameControls(form_.game());
+    describeControls(form_.game());
     voice_->say(now->accessibleName());
 }
 

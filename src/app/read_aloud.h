@@ -4,10 +4,10 @@
 // screen are read in order, then every text line that comes into view, and
 // the name of each control the focus moves to. A game sound pauses the voice
 // until it is over.
+#include "app/in_view.h"
+
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
-#include <vector>
 
 class QWidget;
 
@@ -44,8 +44,8 @@ class ReadAloud final : public QObject {
     Voice* voice_;
     bool on_ = false;
     bool warned_ = false;
-    // The text lines in view when the screen was last read.
-    std::vector<QPointer<QWidget>> inView_;
+    // What was in view when the screen was last read.
+    InView inView_;
     QTimer soundWatch_;
 };
 

@@ -2,6 +2,7 @@
 #include "app/taleforge_main.h"
 
 #include "app/accessible_names.h"
+#include "app/announcements.h"
 #include "app/keyboard_play.h"
 #include "app/read_aloud.h"
 #include "app/taleforge_error.h"
@@ -26,6 +27,7 @@ TForm1::TForm1(std::string startedAs) : startedAs_(std::move(startedAs)), game_(
 
     readAloud_ = new ReadAloud(*this);
     keyboard_ = new KeyboardPlay(*this, *readAloud_);
+    announcements_ = new Announcements(*this);
 
     FormCreate();
 }
@@ -33,6 +35,7 @@ TForm1::TForm1(std::string startedAs) : startedAs_(std::move(startedAs)), game_(
 TForm1::~TForm1() {
     // They follow the application's focus, which moves while the window
     // closes, after the game they look at is gone.
+    delete announcements_;
     delete keyboard_;
     delete readAloud_;
     FormDestroy();
@@ -93,31 +96,31 @@ void TForm1::FormActivate() {
 }
 
 void TForm1::focusFirstControl() {
-    // What activating the window does when it already holds its controls:
-    // a screen built after the activation (once the window was exposed)
-    // would otherwise begin with nothing focused, and keyboard play with it.
-    if (!isActiveWindow() || (focusWidget() && focusWidget() != this))
-        return;
-    // The chain is a ring through the window; counting its steps keeps a
-    // broken ring from looping.
-    const auto steps = findChildren<QWidget*>().size();
-    QWidget* w = nextInFocusChain();
-    for (qsizetype i = 0; w && w != this && i < steps; ++i, w = w->nextInFocusChain()) {
-        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled() &&
-            w->window() == this) {
-            w->setFocus(Qt::ActiveWindowFocusReason);
-            return;
-        }
-    }
+    // Also before the window is active: the window keeps the control, and
+    // activating it focuses that control, not the first Qt would choose.
+    keyboard_->focusStart();
+}
+
+bool TForm1::focusNextPrevChild(bool) {
+    // Tab never comes here (keyboard play takes it first). Qt asks when the
+    // focused control hides or is disabled, and would pass the focus to
+    // whatever it made next; keyboard play moves it on once the event that
+    // hid the control is over, so that a control the same click shows again
+    // or shows next can take it.
+    if (!handlingEvent())
+        QTimer::singleShot(0, keyboard_, [this] { keyboard_->keepFocusVisible(); });
+    return true;
 }
 
 void TForm1::eventDone() {
     if (--eventDepth_ > 0)
         return;
-    // What an event built or showed gets its names, and is read aloud.
-    nameControls(game_);
+    // What an event built or showed gets its names, and is read aloud; the
+    // focus leaves what it hid, before the announcement of what changed.
+    describeControls(game_);
     keyboard_->screenChanged();
     readAloud_->screenChanged();
+    announcements_->screenChanged();
     if (!rebuildWaiting_)
         return;
     rebuildWaiting_ = false;

@@ -13,6 +13,7 @@
 
 namespace taleplay {
 
+class Announcements;
 class KeyboardPlay;
 class ReadAloud;
 class TForm2;
@@ -95,6 +96,8 @@ class TForm1 final : public QWidget, public GameWindow {
   protected:
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
+    // Qt asks it when the focused control is hidden or disabled.
+    bool focusNextPrevChild(bool next) override;
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
@@ -128,6 +131,7 @@ class TForm1 final : public QWidget, public GameWindow {
     bool rebuildWaiting_ = false;
     ReadAloud* readAloud_ = nullptr;
     KeyboardPlay* keyboard_ = nullptr;
+    Announcements* announcements_ = nullptr;
 };
 
 } // namespace taleplay

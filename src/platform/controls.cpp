@@ -292,7 +292,9 @@ bool isClickKey(const QKeyEvent* e) {
 } // namespace
 
 void ImageControl::keyPressEvent(QKeyEvent* e) {
-    if (!clickable() || !isClickKey(e))
+    // A button that is hidden (or gone) may still hold the focus for a
+    // moment, until the click that hid it is over: it does nothing then.
+    if (!clickable() || !isClickKey(e) || !isVisible() || !isEnabled())
         return QWidget::keyPressEvent(e);
     e->accept();
     // A held key repeats; the button stays pressed until it goes up. A
@@ -310,7 +312,8 @@ void ImageControl::keyReleaseEvent(QKeyEvent* e) {
     if (e->isAutoRepeat() || e->key() != downKey_)
         return;
     downKey_ = 0;
-    release(Qt::LeftButton, Over::Yes);
+    // Hidden while the key was held, it goes up unclicked.
+    release(Qt::LeftButton, isVisible() ? Over::Yes : Over::No);
 }
 
 void ImageControl::focusOutEvent(QFocusEvent* e) {

@@ -37,6 +37,11 @@ struct FontSpec {
 };
 QFont toQFont(const FontSpec& font);
 
+// What assistive technology is told of a control: Undecided until the
+// program has looked at it; a Silent one (decoration) has no role and no
+// name and is not among the window's accessible children.
+enum class Presence { Undecided, Presented, Silent };
+
 // What every control has besides its Qt widget.
 class Control {
   public:
@@ -58,6 +63,9 @@ class Control {
     bool destroyed() const { return destroyed_; }
     bool setAside() const { return setAside_; }
 
+    Presence presence() const { return presence_; }
+    void setPresence(Presence presence) { presence_ = presence; }
+
   protected:
     // Called when the control is destroyed: what it holds that is large
     // (pixels) goes now, not when the widget itself is deleted later, so a
@@ -74,6 +82,7 @@ class Control {
     bool destroyed_ = false;
     bool setAside_ = false;
     int handlersRunning_ = 0;
+    Presence presence_ = Presence::Undecided;
 };
 
 enum class Stretch { Off, On };

@@ -2,6 +2,8 @@
 // shows on any colour the game may have.
 #include "platform/focus_ring.h"
 
+#include "platform/accessibility.h"
+
 #include <QEvent>
 #include <QPainter>
 
@@ -12,6 +14,8 @@ FocusRing::FocusRing(QWidget& window) : QWidget(&window) {
     // Clicks go through to what lies below, and the ring is never focused.
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
+    // It only shows where the focus is, which screen readers know already.
+    keepFromAssistiveTechnology(*this);
     hide();
 }
 

@@ -14,6 +14,7 @@ Control* controlOf(QWidget* w) {
 
 ControlHost::ControlHost(QWidget& window) : window_(window), graphicLayer_(new QWidget(&window)) {
     installControlAccessibility();
+    presentScreen(*this);
     graphicLayer_->setObjectName(QStringLiteral("graphicLayer"));
     graphicLayer_->setGeometry(0, 0, window.width(), window.height());
     graphicLayer_->show();
@@ -25,6 +26,10 @@ ControlHost::ControlHost(QWidget& window) : window_(window), graphicLayer_(new Q
     pal.setColor(QPalette::Window, toQColor(colour_));
     window_.setPalette(pal);
     window_.setAutoFillBackground(true);
+}
+
+ControlHost::~ControlHost() {
+    forgetScreen(*this);
 }
 
 void ControlHost::resizeLayer() {

@@ -17,6 +17,7 @@ class ControlHost {
     // `window` paints the window colour; the graphic layer is made as its
     // first child so every windowed control created later stands above it.
     explicit ControlHost(QWidget& window);
+    ~ControlHost();
     ControlHost(const ControlHost&) = delete;
     ControlHost& operator=(const ControlHost&) = delete;
 

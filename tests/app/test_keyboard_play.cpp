@@ -1,9 +1,11 @@
 // Keyboard play, the names screen readers get and reading aloud, on the real
 // main window: what a key does, which control Tab reaches, what is said.
 #include "app/accessible_names.h"
+#include "app/announcements.h"
 #include "app/game_fixture.h"
 #include "app/keyboard_play.h"
 #include "app/read_aloud.h"
+#include "platform/accessibility.h"
 #include "platform/focus_ring.h"
 #include "platform/speech.h"
 #include "platform/system.h"
@@ -79,13 +81,15 @@ TEST(KeyboardPlay, TabGoesThroughVisibleTextWindowsAndButtonsInCreationOrder) {
     TestGame g;
     TForm1& form = startGame(g);
     QApplication::setActiveWindow(&form);
-    // Hidden button 2 is passed over; the ends join.
+    EXPECT_EQ(focusedName(), "TW0") << "the focus starts in the first text window";
+    // Hidden button 2 is passed over, and the list whose items all show; the
+    // ends join.
     std::vector<std::string> seen;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 4; ++i) {
         key(form, Qt::Key_Tab);
         seen.push_back(focusedName());
     }
-    EXPECT_EQ(seen, (std::vector<std::string>{"TW0", "TW1", "Nazhimalka1", "Nazhimalka3", "TW0"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"TW1", "Nazhimalka1", "Nazhimalka3", "TW0"}));
     key(form, Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(focusedName(), "Nazhimalka3");
     // Enter in a text window goes on to the next control.
@@ -144,7 +148,6 @@ TEST(KeyboardPlay, TheRingShowsOnlyAfterTheKeyboardMovedTheFocus) {
 
     key(form, Qt::Key_Tab);
     key(form, Qt::Key_Tab);
-    key(form, Qt::Key_Tab);
     ASSERT_EQ(focusedName(), "Nazhimalka1");
     const FocusRing& ring = form.keyboard().ring();
     EXPECT_TRUE(ring.isVisible());
@@ -158,8 +161,8 @@ TEST(KeyboardPlay, TheRingShowsOnlyAfterTheKeyboardMovedTheFocus) {
                         QPoint(900, 900));
     platform::processEvents();
     EXPECT_FALSE(ring.isVisible());
-    // With the focus back where it was (a list draws its own focus), the
-    // screen is as it was.
+    // With the focus back where it was (a text window draws its own caret),
+    // the screen is as it was.
     initial->setFocus();
     platform::processEvents();
     EXPECT_EQ(form.grab().toImage(), before);
@@ -184,6 +187,129 @@ TEST(KeyboardPlay, EscapeAsksAndLeavesOnlyOnYesWithoutAResult) {
     }
     platform::setObservedAnswer(platform::Answer::No);
     EXPECT_FALSE(std::filesystem::exists(g.dir.path() / "mark for game.txt"));
+}
+
+namespace {
+
+// Two riddles: the first box under its question, the second beside its
+// question; button 1 checks the second box and button 2 the first (the
+// right one shows a picture and "Right!" and turns the box green), button 3
+// hides itself; a log that scrolls; a picture without a hint and a shape.
+TForm1& startRiddles(TestGame& g) {
+    std::filesystem::create_directories(g.dir.path() / "data_game");
+    g.picture("a.png", 20, 10, Qt::blue);
+    g.picture("stars.png", 20, 10, Qt::white);
+    g.dir.write("data_game/allbackpictures.txt",
+                "*picture1*name*stars.png#*picture1*hint*The hunter's stars#"
+                "*picture1*topinpixels*450#*picture1visible*no# \r\n"
+                "*picture2*name*a.png#*picture2*topinpixels*800#\r\n"
+                "*shape1*form*circle#*shape1*topinpixels*850#\r\n");
+    g.dir.write("data_game/allbacktexts.txt",
+                "*text1*string1*Riddles#*text1*topinpixels*10#*text1*leftinpixels*10#\r\n"
+                "*text2*string1*Who hunts?#*text2*topinpixels*100#*text2*leftinpixels*10#\r\n"
+                "*text3*string1*Moon?#*text3*topinpixels*300#*text3*leftinpixels*10#\r\n"
+                "*text4*string1*Right!#*text4*topinpixels*500#*text4*leftinpixels*10#"
+                "*text4visible*no# \r\n"
+                "*list1*string1*One#*list1*string2*Two#*list1*string3*Three#*list1*string4*Four#"
+                "*list1*topinpixels*900#*list1*heightinpixels*30#\r\n");
+    g.dir.write("data_game/alltextwindows.txt",
+                "*textwindow1*topinpixels*120#*textwindow1*leftinpixels*10#"
+                "*textwindow1*rightanswer*Orion#\r\n"
+                "*textwindow2*topinpixels*300#*textwindow2*leftinpixels*200#"
+                "*textwindow2*rightanswer*Luna#\r\n");
+    g.dir.write(
+        "data_game/allbuttons.txt",
+        "*button1*name*a.png#*button1*hint*Check the moon#*button1*topinpixels*600#\r\n"
+        "*button1*click*textwindow2#checktext^&+textwindow2=textcolor clRed~\r\n"
+        "*button2*name*a.png#*button2*hint*Check the hunter#*button2*topinpixels*650#\r\n"
+        "*button2*click*textwindow1#checktext^picture1&visible+textwindow1=textcolor clRed~\r\n"
+        "*button2*clickALLGOOD*text4#visible^\r\n"
+        "*button2*clickALLGOOD*textwindow1#backcolor clLime^\r\n"
+        "*button3*name*a.png#*button3*hint*Go#*button3*topinpixels*700#\r\n"
+        "*button3*clickALLGOOD*button3#invisible^\r\n");
+    TForm1& form = g.start();
+    QApplication::setActiveWindow(&form);
+    platform::processEvents();
+    return form;
+}
+
+// The latest announcement, as a screen reader finds it: the window's
+// notification.
+QString lastAnnouncement(TForm1& form) {
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
+    QAccessibleInterface* last = window->child(window->childCount() - 1);
+    return last && last->role() == QAccessible::Notification ? last->text(QAccessible::Name)
+                                                             : QString();
+}
+
+void typeInto(TForm1& form, const std::string& box, const std::string& text) {
+    static_cast<EditControl&>(named(form, box)).setText(text);
+}
+
+void click(TForm1& form, const std::string& button) {
+    static_cast<ImageControl&>(named(form, button)).click();
+    platform::processEvents();
+}
+
+} // namespace
+
+TEST(KeyboardPlay, AHiddenControlKeepsNoFocusAndTakesNoKey) {
+    TestGame g;
+    TForm1& form = startRiddles(g);
+    auto& go = static_cast<ImageControl&>(named(form, "Nazhimalka3"));
+    go.setFocus();
+    key(form, Qt::Key_Space);
+    EXPECT_TRUE(go.isHidden());
+    EXPECT_NE(QApplication::focusWidget(), &go);
+    // The next of the ring after it, round the end: the log, which scrolls.
+    EXPECT_EQ(focusedName(), "LIST0");
+    // A key sent to it all the same clicks nothing.
+    form.game().state.clickedControl = nullptr;
+    QTest::keyClick(&go, Qt::Key_Space);
+    QTest::keyClick(&go, Qt::Key_Return);
+    platform::processEvents();
+    EXPECT_EQ(form.game().state.clickedControl, nullptr);
+}
+
+TEST(Announcements, SayWhatCameIntoViewAndWhatChangedColourInReadingOrder) {
+    TestGame g;
+    TForm1& form = startRiddles(g);
+    // The whole screen came into view at the start: questions before their
+    // boxes, boxes named by their questions (above it, beside it).
+    EXPECT_TRUE(lastAnnouncement(form).startsWith(
+        "Riddles. Who hunts? Who hunts?, answer box. Moon? Moon?, answer box. Check the moon, "
+        "button. Check the hunter, button. Go, button."))
+        << lastAnnouncement(form).toStdString();
+    EXPECT_FALSE(lastAnnouncement(form).contains("a.png"));
+
+    struct Row {
+        const char* answer;
+        const char* button;
+        const char* announced; // the same as before: nothing new was said
+    };
+    for (const Row& r : {Row{"Mars", "Nazhimalka2", "The answer box “Who hunts?” turned red"},
+                         Row{"", "Nazhimalka1", "The answer box “Who hunts?” turned red"},
+                         Row{"Orion", "Nazhimalka2",
+                             "The hunter's stars. Right! The answer box “Who hunts?” turned "
+                             "green"}}) {
+        typeInto(form, "TW0", r.answer);
+        click(form, r.button);
+        EXPECT_EQ(lastAnnouncement(form).toStdString(), r.announced) << r.answer << " " << r.button;
+    }
+}
+
+TEST(Announcements, ColourWords) {
+    struct Row {
+        Colour colour;
+        const char* word;
+    };
+    for (const Row& r :
+         {Row{0x0000FF, "red"}, Row{0x00FF00, "green"}, Row{0x1E6B1E, "green"},
+          Row{0xD8F5D8, "green"}, Row{0xFFFAF0, "white"}, Row{0xE0D8FF, "pink"},
+          Row{0xFF0000, "blue"}, Row{0x00FFFF, "yellow"}, Row{0x0080FF, "orange"},
+          Row{0x2A4A8A, "brown"}, Row{0x800080, "purple"}, Row{0xFFFF00, "light blue"},
+          Row{0x808080, "grey"}, Row{0x000000, "black"}, Row{0xFFFFFF, "white"}})
+        EXPECT_EQ(colourWord(r.colour), r.word) << std::hex << r.colour;
 }
 
 TEST(AccessibleNames, EveryVisibleControlHasARoleAndAName) {
@@ -225,44 +351,63 @@ TEST(AccessibleNames, EveryVisibleControlHasARoleAndAName) {
     EXPECT_FALSE(widgetOf(form, "TLine1")->isHidden());
 }
 
-namespace {
-
-// Every interface under `a`, depth first.
-void collect(QAccessibleInterface* a, std::vector<QAccessibleInterface*>& out) {
-    out.push_back(a);
-    for (int i = 0; i < a->childCount(); ++i)
-        if (QAccessibleInterface* child = a->child(i))
-            collect(child, out);
-}
-
-} // namespace
-
 // What a screen reader finds on the demo's play screen, walking the tree
-// from the window down: every visible control, each with a role and a name,
-// the buttons, answer boxes and the log by the demo's hints.
-TEST(AccessibleNames, TheDemosPlayScreenIsNamedThroughout) {
+// from the window down: the window's children are its content in reading
+// order, each with a role and a name (the buttons, answer boxes and the log
+// by the demo's hints); the decoration is not there and says nothing.
+TEST(AccessibleNames, TheDemosPlayScreenPresentsItsContentInReadingOrder) {
     TestGame g;
     std::filesystem::create_directory_symlink(TALEPLAY_DEMO_FOLDER, g.dir.path() / "data_demo");
     TForm1& form = g.start("demo");
-    std::vector<QAccessibleInterface*> tree;
-    collect(QAccessible::queryAccessibleInterface(&form), tree);
-    std::map<QWidget*, QAccessibleInterface*> found;
-    for (QAccessibleInterface* a : tree)
-        if (a->object() && a->object()->isWidgetType())
-            found[static_cast<QWidget*>(a->object())] = a;
-
-    int visible = 0;
-    for (Control* c : form.game().host().controls()) {
-        if (c->widget()->isHidden() || c->widget() == form.game().ImageServant)
-            continue;
-        ++visible;
-        const auto it = found.find(c->widget());
-        ASSERT_NE(it, found.end()) << c->name() << " is not in the tree";
-        EXPECT_NE(it->second->role(), QAccessible::NoRole) << c->name();
-        EXPECT_NE(it->second->role(), QAccessible::Client) << c->name();
-        EXPECT_FALSE(it->second->text(QAccessible::Name).trimmed().isEmpty()) << c->name();
+    platform::processEvents();
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
+    ASSERT_EQ(window->role(), QAccessible::Window);
+    std::vector<std::string> children;
+    for (int i = 0; i < window->childCount(); ++i) {
+        QAccessibleInterface* child = window->child(i);
+        ASSERT_NE(child, nullptr);
+        EXPECT_EQ(child->parent()->object(), &form) << "the screen, not the layer painted on";
+        EXPECT_EQ(window->indexOfChild(child), i);
+        EXPECT_NE(child->role(), QAccessible::NoRole);
+        EXPECT_FALSE(child->text(QAccessible::Name).trimmed().isEmpty());
+        if (Control* c = controlOf(qobject_cast<QWidget*>(child->object())))
+            children.push_back(c->name());
     }
-    EXPECT_GT(visible, 100);
+    // Every control is either content, which is a child, or decoration,
+    // which has no role and no name.
+    int decoration = 0;
+    for (Control* c : form.game().host().controls()) {
+        const bool child = std::find(children.begin(), children.end(), c->name()) != children.end();
+        const AccessibleFacts facts = accessibleFactsOf(c->widget());
+        EXPECT_EQ(child, facts.role != QAccessible::NoRole) << c->name();
+        if (!child) {
+            EXPECT_TRUE(facts.name.isEmpty()) << c->name();
+            EXPECT_TRUE(isDecoration(form.game(), *c)) << c->name();
+            ++decoration;
+        }
+    }
+    EXPECT_GT(decoration, 200) << "tiles, frames, corners, the sky, panels, shapes";
+    for (const char* d : {"FON", "BP0", "RH0", "RV20", "UGOL0", "RIS0", "SHAP0", "ImageServant"})
+        EXPECT_EQ(std::find(children.begin(), children.end(), d), children.end()) << d;
+
+    // Top to bottom, left to right on a line: the title, the introduction,
+    // the three headings on one line, the riddle and its answer box, the
+    // button that checks it, the dome's button at the bottom.
+    const auto at = [&](const char* name) {
+        return std::find(children.begin(), children.end(), name) - children.begin();
+    };
+    for (const auto& [before, after] :
+         std::vector<std::pair<const char*, const char*>>{{"TLine0", "TLine1"},
+                                                          {"TLine1", "TLine3"},
+                                                          {"TLine3", "TLine4"},
+                                                          {"TLine4", "TLine5"},
+                                                          {"TLine7", "TW0"},
+                                                          {"TW0", "TW1"},
+                                                          {"TW1", "Nazhimalka1"},
+                                                          {"Nazhimalka1", "Nazhimalka7"}})
+        EXPECT_LT(at(before), at(after)) << before << " before " << after;
+    EXPECT_EQ(children.front(), "TLine0");
+
     struct Named {
         const char* control;
         QAccessible::Role role;
@@ -277,10 +422,9 @@ TEST(AccessibleNames, TheDemosPlayScreenIsNamedThroughout) {
           Named{"TW0", QAccessible::EditableText,
                 "Answer to the first riddle: who hunts across the winter sky?"},
           Named{"TW1", QAccessible::EditableText, "Ответ на вторую загадку"}}) {
-        QAccessibleInterface* a = found[widgetOf(form, n.control)];
-        ASSERT_NE(a, nullptr) << n.control;
-        EXPECT_EQ(a->role(), n.role) << n.control;
-        EXPECT_EQ(a->text(QAccessible::Name), QString::fromUtf8(n.name)) << n.control;
+        const AccessibleFacts facts = accessibleFactsOf(widgetOf(form, n.control));
+        EXPECT_EQ(facts.role, n.role) << n.control;
+        EXPECT_EQ(facts.name, QString::fromUtf8(n.name)) << n.control;
     }
 }
 

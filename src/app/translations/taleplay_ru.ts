@@ -4,40 +4,8 @@
 <context>
     <name>AccessibleNames</name>
     <message>
-        <source>Rectangle</source>
-        <translation>Прямоугольник</translation>
-    </message>
-    <message>
-        <source>Square</source>
-        <translation>Квадрат</translation>
-    </message>
-    <message>
-        <source>Rounded rectangle</source>
-        <translation>Скруглённый прямоугольник</translation>
-    </message>
-    <message>
-        <source>Rounded square</source>
-        <translation>Скруглённый квадрат</translation>
-    </message>
-    <message>
-        <source>Ellipse</source>
-        <translation>Эллипс</translation>
-    </message>
-    <message>
-        <source>Circle</source>
-        <translation>Круг</translation>
-    </message>
-    <message>
         <source>Button</source>
         <translation>Кнопка</translation>
-    </message>
-    <message>
-        <source>Picture</source>
-        <translation>Картинка</translation>
-    </message>
-    <message>
-        <source>Empty line</source>
-        <translation>Пустая строка</translation>
     </message>
     <message>
         <source>List</source>
@@ -165,6 +133,81 @@ data_ИМЯ текущей папки.
     <message>
         <source>--class-results shows results and plays no GAME</source>
         <translation>с --class-results ИГРА не указывается: он только показывает результаты</translation>
+    </message>
+</context>
+<context>
+    <name>AnnouncedColour</name>
+    <message>
+        <source>white</source>
+        <extracomment>The colour words complete &quot;The answer box “%1” turned %2&quot;.</extracomment>
+        <translation>белым</translation>
+    </message>
+    <message>
+        <source>black</source>
+        <translation>чёрным</translation>
+    </message>
+    <message>
+        <source>grey</source>
+        <translation>серым</translation>
+    </message>
+    <message>
+        <source>pink</source>
+        <translation>розовым</translation>
+    </message>
+    <message>
+        <source>red</source>
+        <translation>красным</translation>
+    </message>
+    <message>
+        <source>brown</source>
+        <translation>коричневым</translation>
+    </message>
+    <message>
+        <source>orange</source>
+        <translation>оранжевым</translation>
+    </message>
+    <message>
+        <source>yellow</source>
+        <translation>жёлтым</translation>
+    </message>
+    <message>
+        <source>green</source>
+        <translation>зелёным</translation>
+    </message>
+    <message>
+        <source>light blue</source>
+        <translation>голубым</translation>
+    </message>
+    <message>
+        <source>blue</source>
+        <translation>синим</translation>
+    </message>
+    <message>
+        <source>purple</source>
+        <translation>фиолетовым</translation>
+    </message>
+</context>
+<context>
+    <name>Announcements</name>
+    <message>
+        <source>%1, button</source>
+        <translation>%1, кнопка</translation>
+    </message>
+    <message>
+        <source>%1, answer box</source>
+        <translation>%1, поле ответа</translation>
+    </message>
+    <message>
+        <source>%1, list</source>
+        <translation>%1, список</translation>
+    </message>
+    <message>
+        <source>%1, video</source>
+        <translation>%1, видео</translation>
+    </message>
+    <message>
+        <source>The answer box “%1” turned %2</source>
+        <translation>Поле ответа «%1» стало %2</translation>
     </message>
 </context>
 <context>
