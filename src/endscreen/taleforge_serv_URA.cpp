@@ -129,6 +129,7 @@ void ShowEndScreen(Game& game) {
         game.host().setColour(convertColour(colour));
 
     // 8
+    game.forgetRefusedPictures();
     BuildEndScreen(game);
 }
 

@@ -130,6 +130,16 @@ class Game {
     const std::vector<std::string>& messages() const { return messages_; }
     void recordMessage(const std::string& utf8) { messages_.push_back(utf8); }
 
+    // Pictures the memory budget refused, each naming its component and
+    // file: the component was left out and the screen goes on. The window
+    // tells the player of them together when the event that met them ends;
+    // the same component and file are told once a screen (a pressed picture
+    // refused at every press is told at the first).
+    void refusePicture(const PictureBudgetError& refusal);
+    std::vector<PictureBudgetError> takeRefusedPictures();
+    // A new screen: its refusals are told anew.
+    void forgetRefusedPictures() { refusalsTold_.clear(); }
+
   private:
     void setResourceState();
 
@@ -138,6 +148,8 @@ class Game {
     AudioLibrary audio_;
     AudioLibrary::Handle soundStream_ = 0;
     std::vector<std::string> messages_;
+    std::vector<PictureBudgetError> refusals_;
+    std::vector<std::string> refusalsTold_;
 };
 
 // Tells the player that a file the game needs is missing. Returns when the

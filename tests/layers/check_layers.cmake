@@ -14,7 +14,7 @@ set(layers
   "src/scene|core pictures descr platform game scene|qt"
   "src/endscreen|core pictures descr platform game scene endscreen|qt"
   "src/commands|core pictures descr platform game scene endscreen commands|qt"
-  "src/app/phrase|app/phrase|no-qt"
+  "src/app/phrase|core app/phrase|no-qt"
   "src/app/command_line|core app/command_line app/phrase|no-qt"
   "src/app/game_location|core app/game_location app/phrase|no-qt"
   "tools/check|core pictures descr commands/command_text check|no-qt"
