@@ -190,6 +190,36 @@ TEST(ImageControl, AColourKeyedPictureStretchedKeepsHardEdges) {
     EXPECT_TRUE(solid(shot, {0, 20, 20, 20}, kFace));
 }
 
+// A control keeps only the pixels it shows: made larger later, it loads the
+// picture again for the pixels it lacks; made smaller, it shows its copy
+// reduced; never more than the picture's own.
+TEST(ImageControl, KeepsThePixelsItShowsAndLoadsMoreWhenMadeLarger) {
+    TempFolder dir;
+    QImage big(40, 40, QImage::Format_RGB32);
+    big.fill(QColor(255, 0, 0));
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            big.setPixelColor(x, y, QColor(0, 0, 255));
+    ASSERT_TRUE(big.save(QString::fromStdString(dir.str() + "/big.png")));
+    Screen s;
+    auto& img = s.host.createImage("I");
+    img.setStretch(true);
+    img.setGeometry(0, 0, 10, 10);
+    img.loadPicture(dir.str() + "/big.png");
+    EXPECT_EQ(img.naturalSize(), QSize(40, 40));
+    EXPECT_EQ(img.picture()->width, 10);
+    img.resize(20, 20);
+    EXPECT_EQ(img.picture()->width, 20);
+    img.resize(100, 100);
+    EXPECT_EQ(img.picture()->width, 40);
+    EXPECT_TRUE(solid(s.shot(), {0, 0, 50, 50}, 0x0000FF));
+    EXPECT_TRUE(solid(s.shot(), {50, 50, 50, 50}, 0xFF0000));
+    img.resize(4, 4);
+    EXPECT_EQ(img.picture()->width, 40);
+    EXPECT_TRUE(solid(s.shot(), {0, 0, 2, 2}, 0x0000FF));
+    EXPECT_TRUE(solid(s.shot(), {2, 2, 2, 2}, 0xFF0000));
+}
+
 TEST(ImageControl, UnknownExtensionsAndMissingFilesFailWithoutChangingThePicture) {
     TempFolder dir;
     const std::string good = savePicture(dir, "p.png");
