@@ -69,10 +69,24 @@ bool pictureStep(Game& game, const PictureUse& use, const std::function<void()>&
     }
 }
 
-Size measurePicture(Game& game, const std::string& composedPath) {
+namespace {
+
+// The measuring image as every measurement leaves it. The picture it held
+// for the last component goes first: that component has loaded it, and a
+// kept copy would otherwise be loaded whole again as the image stops
+// stretching.
+ImageControl& measuringImage(Game& game) {
     ImageControl& servant = *game.ImageServant;
+    servant.clearPicture();
     servant.setStretch(false);
     servant.setAutoSize(true);
+    return servant;
+}
+
+} // namespace
+
+Size measurePicture(Game& game, const std::string& composedPath) {
+    ImageControl& servant = measuringImage(game);
     servant.measurePicture(composedPath);
     return {servant.width(), servant.height()};
 }
@@ -83,12 +97,8 @@ pictures::Shown stretchedTo(Size size, bool transparent) {
 
 bool preparePicture(Game& game, const PictureUse& use, const std::string& composedPath,
                     const pictures::Shown& shown) {
-    return pictureStep(game, use, [&] {
-        ImageControl& servant = *game.ImageServant;
-        servant.setStretch(false);
-        servant.setAutoSize(true);
-        servant.loadPicture(composedPath, shown);
-    });
+    return pictureStep(game, use,
+                       [&] { measuringImage(game).loadPicture(composedPath, shown); });
 }
 
 std::optional<Size> pictureSize(const Game& game, std::string_view file, std::string_view stem,
