@@ -266,6 +266,7 @@ class PictureCache {
     void clear() {
         std::lock_guard lock(mutex_);
         entries_.clear();
+        jobs_.clear();
         recent_.clear();
         recentBytes_ = 0;
         sweepAt_ = kFirstSweep;
@@ -520,6 +521,20 @@ class Decoders {
         stopping_ = false;
     }
 
+    // Runs the first job still waiting on this thread; false when none is.
+    bool helpOnce() {
+        std::shared_ptr<Job> job;
+        {
+            std::lock_guard lock(mutex_);
+            if (queue_.empty())
+                return false;
+            job = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        run(job);
+        return true;
+    }
+
     // False when no thread decodes ahead.
     bool submit(const std::shared_ptr<Job>& job) {
         std::lock_guard lock(mutex_);
@@ -576,13 +591,26 @@ class Decoders {
 
 // The picture a job decoded ahead for this load, taking the job over when
 // no thread has started it; nothing when it failed (or was let go), and the
-// load decodes it itself.
+// load decodes it itself. While another thread finishes it, this one
+// decodes the next pictures waiting rather than wait idle.
 std::shared_ptr<const Picture> fromJob(const std::shared_ptr<Job>& job) {
     run(job); // does nothing unless it is still queued
-    std::unique_lock lock(job->mutex);
-    job->changed.wait(lock, [&] {
+    auto finished = [&] {
         return job->state != Job::State::Queued && job->state != Job::State::Running;
-    });
+    };
+    for (;;) {
+        {
+            std::unique_lock lock(job->mutex);
+            if (finished())
+                break;
+        }
+        if (!Decoders::instance().helpOnce()) {
+            std::unique_lock lock(job->mutex);
+            job->changed.wait(lock, finished);
+            break;
+        }
+    }
+    std::lock_guard lock(job->mutex);
     return job->state == Job::State::Done ? job->picture : nullptr;
 }
 
@@ -601,31 +629,63 @@ std::shared_ptr<const Picture> loadPicture(const std::string& fsPath, const std:
     return load(format, fsPath, shownName, palette, shown, before, stamped);
 }
 
-Extent naturalSize(const std::string& fsPath, const std::string& shownName) {
-    const Format& format = formatFor(extensionOf(shownName));
-    const std::optional<std::string> palette = paletteFileOf(format, shownName);
+namespace {
+
+std::optional<Extent> headerSize(const Format& format, const std::string& fsPath,
+                                 const std::string& shownName,
+                                 const std::optional<std::string>& palette) {
     Stamp before;
     const bool stamped = stampWithPalette(fsPath, palette, before);
     if (stamped)
         if (std::optional<Extent> known = cache().natural(fsPath, before))
-            return *known;
-    if (format.header) {
-        std::vector<unsigned char> bytes;
-        files::readFileStart(fsPath, shownName, bytes, kHeaderBytes);
-        std::optional<Extent> read = format.header(bytes.data(), bytes.size());
-        if (!read && bytes.size() == kHeaderBytes) {
-            files::readWholeFile(fsPath, shownName, bytes, kMaxFileBytes);
-            read = format.header(bytes.data(), bytes.size());
-        }
-        if (read) {
-            Stamp after;
-            if (stamped && stampWithPalette(fsPath, palette, after) && after == before)
-                cache().storeNatural(fsPath, before, *read);
-            return *read;
-        }
+            return known;
+    if (!format.header)
+        return std::nullopt;
+    std::vector<unsigned char> bytes;
+    files::readFileStart(fsPath, shownName, bytes, kHeaderBytes);
+    std::optional<Extent> read = format.header(bytes.data(), bytes.size());
+    if (!read && bytes.size() == kHeaderBytes) {
+        files::readWholeFile(fsPath, shownName, bytes, kMaxFileBytes);
+        read = format.header(bytes.data(), bytes.size());
     }
-    const auto pic = load(format, fsPath, shownName, palette, Shown{}, before, stamped);
-    return {pic->naturalWidth(), pic->naturalHeight()};
+    Stamp after;
+    if (read && stamped && stampWithPalette(fsPath, palette, after) && after == before)
+        cache().storeNatural(fsPath, before, *read);
+    return read;
+}
+
+} // namespace
+
+std::optional<Extent> naturalSizeIfKnown(const std::string& fsPath, const std::string& shownName) {
+    const Format& format = formatFor(extensionOf(shownName));
+    return headerSize(format, fsPath, shownName, paletteFileOf(format, shownName));
+}
+
+Extent naturalSize(const std::string& fsPath, const std::string& shownName) {
+    const Format& format = formatFor(extensionOf(shownName));
+    const std::optional<std::string> palette = paletteFileOf(format, shownName);
+    if (std::optional<Extent> known = headerSize(format, fsPath, shownName, palette))
+        return *known;
+    // Decoded whole: kept for the loads that follow when the budget has room
+    // for it, else decoded again for them, reduced.
+    Stamp before;
+    const bool stamped = stampWithPalette(fsPath, palette, before);
+    cache();
+    const Shown measuring{true, 1, 1, false};
+    DecodeScope decode(&measuring);
+    std::vector<unsigned char> bytes;
+    files::readWholeFile(fsPath, shownName, bytes, kMaxFileBytes);
+    auto whole = std::make_shared<Picture>(decodeBytes(format, bytes, shownName, palette, Shown{}));
+    const Extent natural{whole->naturalWidth(), whole->naturalHeight()};
+    try {
+        decode.keep(*whole, formatName(format).c_str());
+    } catch (const PictureBudgetError&) {
+        return natural;
+    }
+    Stamp after;
+    if (stamped && stampWithPalette(fsPath, palette, after) && after == before)
+        cache().store(fsPath, before, whole, Shown{});
+    return natural;
 }
 
 void checkPicture(const std::string& fsPath, const std::string& shownName) {
@@ -664,7 +724,9 @@ void Prefetch::add(const std::string& fsPath, const std::string& shownName, cons
     } catch (const PictureError&) {
         return; // fails where it is loaded
     }
-    if (format->drawn)
+    // Metafiles are drawn through Qt, and palette files are found through
+    // the game's folders: both only on the thread that shows them.
+    if (format->drawn || !format->paletteExtension.empty())
         return;
     auto job = std::make_shared<Job>();
     job->fsPath = fsPath;

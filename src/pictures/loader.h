@@ -1,6 +1,7 @@
 #pragma once
 // Loading a picture file by its extension, with a cache so that each file is
-// decoded once however many controls and measurements use it.
+// decoded once for each size it is kept at however many controls and
+// measurements use it, and its decoding ahead on the machine's other cores.
 #include "pictures/picture.h"
 
 #include <memory>
@@ -31,6 +32,11 @@ std::shared_ptr<const Picture> loadPicture(const std::string& fsPath, const std:
 // PNG, GIF, TIFF), decoded otherwise. Throws what loadPicture throws; a
 // damaged file whose header reads well throws only when it is loaded.
 Extent naturalSize(const std::string& fsPath, const std::string& shownName);
+
+// The natural size as naturalSize gives it when it needs no decoding (known
+// already, or read from the header); nothing otherwise. Throws InOutError
+// when the file cannot be read.
+std::optional<Extent> naturalSizeIfKnown(const std::string& fsPath, const std::string& shownName);
 
 // Reads the picture at `fsPath` as loadPicture would, only to learn whether
 // it loads: nothing is cached, and metafiles (and EPS files' metafile
@@ -69,9 +75,9 @@ class Prefetch {
     std::vector<std::shared_ptr<Job>> jobs_;
 };
 
-// How many threads decode ahead (the cores but one, at least one, at most
-// four); 0 makes every load decode where it is asked for. For tests and
-// benchmarks.
+// How many threads decode ahead: -1 (as it starts) for the cores but one,
+// at least one and at most four; 0 makes every load decode where it is
+// asked for. For tests and benchmarks.
 void setPrefetchThreads(int threads);
 
 } // namespace taleplay::pictures

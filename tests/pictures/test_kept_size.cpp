@@ -193,3 +193,38 @@ TEST_F(KeptSize, PicturesAreKeptAtTheSizeShownAndCountSo) {
     EXPECT_THROW(loadPicture(photo, "photo.jpg"), PictureBudgetError) << "the whole photo";
     EXPECT_EQ(passingPictureBytes(), 0);
 }
+
+// Pictures decoded ahead on other threads are the ones loadPicture gives,
+// whichever thread got to them first; a picture that fails there fails again
+// where it is loaded, with its own message.
+TEST_F(KeptSize, PicturesDecodedAheadAreTheOnesLoaded) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 12; ++i)
+        paths.push_back(write("p" + std::to_string(i) + ".png",
+                              writePng(PngSpec{.width = 64, .height = 48},
+                                       std::vector<unsigned char>(64 * 48 * 3, i * 20))));
+    const std::string broken = write("broken.png", File{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
+    const Shown shown{true, 32, 24, false};
+    for (int threads : {0, 1, 3}) {
+        SCOPED_TRACE(threads);
+        setPrefetchThreads(threads);
+        clearPictureCache();
+        std::vector<std::shared_ptr<const Picture>> loaded;
+        {
+            Prefetch ahead;
+            for (const std::string& p : paths)
+                ahead.add(p, p, shown);
+            ahead.add(broken, broken, shown);
+            EXPECT_EQ(ahead.size(), threads == 0 ? 0u : paths.size() + 1);
+            for (const std::string& p : paths)
+                loaded.push_back(loadPicture(p, p, shown));
+            EXPECT_THROW(loadPicture(broken, broken, shown), PictureError);
+        }
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            EXPECT_EQ(loaded[i]->width, 32);
+            EXPECT_EQ(loaded[i]->pixels[0], 0xFF000000u | (i * 20) * 0x010101u);
+            EXPECT_EQ(loadPicture(paths[i], paths[i], shown), loaded[i]) << "kept, not decoded again";
+        }
+    }
+    setPrefetchThreads(-1);
+}
