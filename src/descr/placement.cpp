@@ -5,6 +5,7 @@
 #include "descr/Stroki_functions.h"
 #include "descr/colour_values.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -88,6 +89,22 @@ int centredPosition(int reference, int size) {
     // In 64 bits, so that no pair of ints can overflow; the halved difference
     // always fits an int again. Integer division truncates toward zero.
     return static_cast<int>((static_cast<std::int64_t>(reference) - size) / 2);
+}
+
+int withinReach(int value) {
+    constexpr int kFarthest = 1 << 29;
+    return std::clamp(value, -kFarthest, kFarthest);
+}
+
+int resolveSize(std::string_view file, std::string_view stem, Axis axis, int reference) {
+    const bool across = axis == Axis::Horizontal;
+    std::string key(stem);
+    const int value =
+        divisionValue(file, key + (across ? "*widthindivision*" : "*heightindivision*"), reference)
+            .value;
+    if (value != 0)
+        return withinReach(value);
+    return withinReach(pixelValue(file, key + (across ? "*widthinpixels*" : "*heightinpixels*")));
 }
 
 } // namespace taleplay

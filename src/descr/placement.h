@@ -32,6 +32,21 @@ struct Size {
 // keeps the picture's proportions.
 Size sizeFromAspect(int naturalWidth, int naturalHeight, int width, int height);
 
+// Widths and left edges are fractions of the client width, heights and top
+// edges of the client height.
+enum class Axis { Horizontal, Vertical };
+
+// A position or size read for a component, kept within 2^29 either way: far
+// past any screen, so "*leftinpixels*2147483647#" places a component out of
+// sight, and an edge (position plus size) still fits an int.
+int withinReach(int value);
+
+// The width (Horizontal) or height (Vertical) that `stem` gives in `file`:
+// stem + "*widthindivision*" as a fraction of `reference`, else
+// stem + "*widthinpixels*". 0 when neither gives one; the caller's default
+// applies then.
+int resolveSize(std::string_view file, std::string_view stem, Axis axis, int reference);
+
 // The position that centres `size` on `reference`, truncated toward zero.
 int centredPosition(int reference, int size);
 

@@ -147,10 +147,12 @@ Picture decodeGif(Bytes data, std::size_t size) {
         width = std::int64_t(frame.Left) + frame.Width;
         height = std::int64_t(frame.Top) + frame.Height;
     }
-    Picture pic;
-    allocate(pic, width, height, "GIF");
     const bool coversScreen =
         frame.Left == 0 && frame.Top == 0 && frame.Width >= width && frame.Height >= height;
+    // A frame that covers the screen writes every pixel (a row it cannot
+    // read fails the picture), so its pixels need no clearing first.
+    Picture pic;
+    allocate(pic, width, height, "GIF", coversScreen ? Fill::Unwritten : Fill::Zero);
     pic.hasAlpha = transparent >= 0 || !coversScreen;
 
     // A frame that lies wholly off the screen shows nothing.

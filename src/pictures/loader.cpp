@@ -671,7 +671,7 @@ Extent naturalSize(const std::string& fsPath, const std::string& shownName) {
     Stamp before;
     const bool stamped = stampWithPalette(fsPath, palette, before);
     cache();
-    const Shown measuring{true, 1, 1, false};
+    const Shown measuring{true, 1, 1, false}; // passing, until kept below
     DecodeScope decode(&measuring);
     std::vector<unsigned char> bytes;
     files::readWholeFile(fsPath, shownName, bytes, kMaxFileBytes);
@@ -691,7 +691,9 @@ Extent naturalSize(const std::string& fsPath, const std::string& shownName) {
 void checkPicture(const std::string& fsPath, const std::string& shownName) {
     const Format& format = formatFor(extensionOf(shownName));
     cache();
-    const DecodeScope decode;
+    // Nothing is kept: the budget of all pictures is not asked.
+    const Shown nothingKept{true, 1, 1, false};
+    const DecodeScope decode(&nothingKept);
     std::vector<unsigned char> bytes;
     files::readWholeFile(fsPath, shownName, bytes, kMaxFileBytes);
     if (format.check && !paletteFileOf(format, shownName))

@@ -21,22 +21,6 @@ std::string numberedKey(std::string_view prefix, int number, std::string_view su
     return key;
 }
 
-int withinReach(int value) {
-    constexpr int kFarthest = 1 << 29;
-    return std::clamp(value, -kFarthest, kFarthest);
-}
-
-int resolveSize(std::string_view file, std::string_view stem, Axis axis, int reference) {
-    const bool across = axis == Axis::Horizontal;
-    std::string key(stem);
-    const int value =
-        divisionValue(file, key + (across ? "*widthindivision*" : "*heightindivision*"), reference)
-            .value;
-    if (value != 0)
-        return withinReach(value);
-    return withinReach(pixelValue(file, key + (across ? "*widthinpixels*" : "*heightinpixels*")));
-}
-
 int resolvePosition(std::string_view file, std::string_view stem, Axis axis, int reference,
                     int size) {
     const bool across = axis == Axis::Horizontal;

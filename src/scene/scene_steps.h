@@ -15,10 +15,6 @@ namespace taleplay {
 
 class Game;
 
-// Widths and left edges are fractions of the client width, heights and top
-// edges of the client height.
-enum class Axis { Horizontal, Vertical };
-
 // The main window's client width (Horizontal) or height (Vertical), measured
 // now.
 int clientLength(const Game& game, Axis axis);
@@ -26,17 +22,6 @@ int clientLength(const Game& game, Axis axis);
 // prefix + number + suffix, the number in plain decimal: ("*picture", 3,
 // "*name*") gives "*picture3*name*".
 std::string numberedKey(std::string_view prefix, int number, std::string_view suffix);
-
-// A position or size read for a component, kept within 2^29 either way: far
-// past any screen, so "*leftinpixels*2147483647#" places a component out of
-// sight, and an edge (position plus size) still fits an int.
-int withinReach(int value);
-
-// The width (Horizontal) or height (Vertical) that `stem` gives in `file`:
-// stem + "*widthindivision*" as a fraction of `reference`, else
-// stem + "*widthinpixels*". 0 when neither gives one; the caller's default
-// applies then.
-int resolveSize(std::string_view file, std::string_view stem, Axis axis, int reference);
 
 // The left edge (Horizontal) or top edge (Vertical) of a component `size`
 // long along that axis: stem + "*leftindivision*" over `reference`, centred
