@@ -254,14 +254,20 @@ void readOpenFile(int fd, const std::string& composedPath, std::vector<unsigned 
     out.resize(got);
 }
 
+// The file open for reading; throws InOutError naming `composedPath`.
+int openToRead(const std::string& fsPath, const std::string& composedPath, struct stat& st) {
+    const int fd = openRegularFile(fsPath, st);
+    if (fd < 0)
+        ioError("Can't read file", composedPath, errno);
+    return fd;
+}
+
 } // namespace
 
 void readWholeFile(const std::string& fsPath, const std::string& composedPath,
                    std::vector<unsigned char>& out, std::size_t limit) {
     struct stat st {};
-    int fd = openRegularFile(fsPath, st);
-    if (fd < 0)
-        ioError("Can't read file", composedPath, errno);
+    const int fd = openToRead(fsPath, composedPath, st);
     if (static_cast<unsigned long long>(st.st_size) > limit) {
         ::close(fd);
         throw InOutError("File too large: " + cp1251::fromUtf8(paths::shown(composedPath)));
@@ -274,9 +280,7 @@ void readWholeFile(const std::string& fsPath, const std::string& composedPath,
 void readFileStart(const std::string& fsPath, const std::string& composedPath,
                    std::vector<unsigned char>& out, std::size_t count) {
     struct stat st {};
-    int fd = openRegularFile(fsPath, st);
-    if (fd < 0)
-        ioError("Can't read file", composedPath, errno);
+    const int fd = openToRead(fsPath, composedPath, st);
     readOpenFile(fd, composedPath, out,
                  std::min(count, static_cast<std::size_t>(std::max<off_t>(st.st_size, 0))));
 }
