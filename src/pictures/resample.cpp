@@ -92,6 +92,12 @@ void addWeighted(std::uint32_t* __restrict to, const Value* __restrict from, std
         to[i] += from[i] * weight;
 }
 
+template <class Value>
+void addWhole(std::uint32_t* __restrict to, const Value* __restrict from, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        to[i] += from[i];
+}
+
 } // namespace
 
 // Down the picture first, then across: each source row is added, weighted,
@@ -122,9 +128,13 @@ Picture reduce(const Picture& pic, int width, int height, bool keyed, const char
     // The kept row a source row falls in and the next one, which its lower
     // part may reach: per source column and channel, at most 65025 x the
     // source height, which 32 bits hold.
-    std::vector<std::uint32_t> open(channels * 2);
+    std::vector<std::uint32_t> open(channels * 3);
     std::uint32_t* current = open.data();
     std::uint32_t* next = open.data() + channels;
+    // The source rows wholly inside the current kept row, added as they are
+    // (most rows of a large reduction): each weighs `height`, applied once
+    // when the kept row is finished rather than once a row.
+    std::uint32_t* whole = open.data() + channels * 2;
     std::vector<std::uint32_t> weighed(mode == Mode::Opaque ? 0 : channels);
     std::vector<std::uint64_t> sums(std::size_t(width) * 4);
     const std::uint64_t total = std::uint64_t(from) * std::uint64_t(fromHeight);
@@ -134,7 +144,9 @@ Picture reduce(const Picture& pic, int width, int height, bool keyed, const char
     auto mean = [](std::uint64_t sum, double per) {
         return std::min<std::uint32_t>(static_cast<std::uint32_t>(double(sum) * per + 0.5), 255);
     };
-    auto finish = [&](const std::uint32_t* column) {
+    auto finish = [&](std::uint32_t* column) {
+        addWeighted(column, whole, channels, std::uint32_t(height));
+        std::fill(whole, whole + channels, 0u);
         // Across: the columns wholly under a kept pixel are added as they
         // are and weighed once; only the two at its edges are weighed alone.
         std::uint64_t* sum = sums.data();
@@ -196,13 +208,17 @@ Picture reduce(const Picture& pic, int width, int height, bool keyed, const char
         const std::uint32_t w = s.weight, rest = std::uint32_t(height) - w;
         if (mode == Mode::Opaque) {
             const auto* bytes = reinterpret_cast<const std::uint8_t*>(row);
-            addWeighted(current, bytes, channels, w);
-            if (rest != 0)
+            if (rest == 0) {
+                addWhole(whole, bytes, channels);
+            } else {
+                addWeighted(current, bytes, channels, w);
                 addWeighted(next, bytes, channels, rest);
+            }
+        } else if (rest == 0) {
+            addWhole(whole, weighed.data(), channels);
         } else {
             addWeighted(current, weighed.data(), channels, w);
-            if (rest != 0)
-                addWeighted(next, weighed.data(), channels, rest);
+            addWeighted(next, weighed.data(), channels, rest);
         }
     }
     while (done < std::uint32_t(height)) {
