@@ -96,6 +96,43 @@ TEST(Orientation, JpegAndTiffStandAsTheirTagSays) {
     }
 }
 
+// The size a header tells is the size decoded, so measuring needs no
+// decoding; where the header does not settle it (a GIF whose screen is
+// 0 x 0 takes the frame's size) there is nothing to read from it.
+TEST(Orientation, HeadersTellTheSizeThePictureDecodesTo) {
+    const std::vector<unsigned char> grey(24 * 10, 7);
+    std::vector<unsigned char> rgb(24 * 10 * 3, 7);
+    GifSpec gif{.screenWidth = 24, .screenHeight = 10, .width = 24, .height = 10,
+                .palette = {{0, 0, 0}, {9, 9, 9}}};
+    GifSpec noScreen = gif;
+    noScreen.screenWidth = noScreen.screenHeight = 0;
+    struct Row {
+        const char* name;
+        File file;
+        std::optional<Extent> (*header)(Bytes, std::size_t);
+        Picture (*decode)(Bytes, std::size_t);
+        bool told;
+    } rows[] = {
+        {"png", writePng(PngSpec{.width = 24, .height = 10}, rgb), pngNaturalSize, decodePng, true},
+        {"gif", writeGif(gif, grey), gifNaturalSize, decodeGif, true},
+        {"gif without a screen", writeGif(noScreen, grey), gifNaturalSize, decodeGif, false},
+        {"jpeg", writeJpeg(24, 10, 3, rgb), jpegNaturalSize, decodeJpeg, true},
+        {"tiff", writeTiff(TiffSpec{.width = 24, .height = 10}, rgb), tiffNaturalSize, decodeTiff,
+         true},
+    };
+    for (const Row& r : rows) {
+        const auto told = r.header(r.file.data(), r.file.size());
+        const Picture p = r.decode(r.file.data(), r.file.size());
+        EXPECT_EQ(p.width, 24) << r.name;
+        ASSERT_EQ(told.has_value(), r.told) << r.name;
+        if (told) {
+            EXPECT_EQ(*told, (Extent{p.width, p.height})) << r.name;
+        }
+        // Cut short, a header tells nothing rather than a wrong size.
+        EXPECT_FALSE(r.header(r.file.data(), 9)) << r.name;
+    }
+}
+
 // Shrinking averages what each kept pixel covers: a line one pixel thin on a
 // scanned page stays as a grey line four times lighter, where picking one
 // source pixel in four would lose three lines of four. Transparent pixels

@@ -139,6 +139,28 @@ TEST(Photos, ARefusedPictureIsLeftOutAndADamagedOneStopsTheBuild) {
     EXPECT_TRUE(form.game().tables.buttons.empty());
 }
 
+// A pressed picture the memory cannot take leaves the button as it is and
+// is told at the first press only.
+TEST(Photos, ARefusedPressedPictureIsToldOnce) {
+    const Budget budget(1);
+    TestGame g;
+    g.picture("b.png", 10, 10, Qt::red);
+    g.picture("down.png", 700, 700, Qt::blue);
+    g.dir.write("data_game/allbuttons.txt",
+                "*button1*name*b.png#\n*button1*pressedname*down.png#\n"
+                "*button1*widthinpixels*700#\n*button1*heightinpixels*700#\n");
+    TForm1& form = g.start();
+    ImageControl& button = imageOf(form.game().tables.buttons, 1);
+    for (int press = 0; press < 2; ++press) {
+        form.AllButtonsMouseDown(button, Qt::LeftButton);
+        EXPECT_EQ(button.pictureName(), form.game().state.dataFolder + "b.png");
+        form.AllButtonsMouseUp(button, Qt::LeftButton);
+    }
+    ASSERT_EQ(form.game().messages().size(), 1u);
+    EXPECT_EQ(form.game().messages()[0].rfind("button 1, down.png: Not enough memory", 0), 0u)
+        << form.game().messages()[0];
+}
+
 // A scanned page shrunk four times: a ruled line one pixel thin that falls
 // between the pixels a replication would pick still shows, a quarter as
 // dark; enlarging still replicates pixels exactly.
