@@ -1,7 +1,7 @@
-// bench_click [--lines N] [--utf8] [--clicks K]
+// bench_click [--lines N] [--rules R] [--utf8] [--clicks K]
 //
 // One click on the full play screen of the benchmark game (about 680
-// controls), with its repaint: button 1 has 30 rules, each checking the
+// controls), with its repaint: button 1 has R rules (30 unless told), each checking the
 // answer typed in the text window below the pictures and hiding a picture
 // when it is wrong, and 30 group lines that show the pictures again and
 // bring them to the front, so every click changes the screen and repaints
@@ -52,19 +52,19 @@ const std::string kFillerText = "\xF1\xF2\xF0\xEE\xEA\xE0, \xEA\xEE\xF2\xEE\xF0\
                                 "\xED\xE8 \xEE\xE4\xE8\xED \xEA\xEB\xFE\xF7 \xED\xE5 "
                                 "\xED\xE0\xF5\xEE\xE4\xE8\xF2";
 
-bool writeRules(const fs::path& dir, int lines, bool utf8) {
+bool writeRules(const fs::path& dir, int lines, int rules, bool utf8) {
     std::ifstream in(dir / "allbuttons.txt", std::ios::binary);
     std::vector<std::string> buttons;
     for (std::string l; std::getline(in, l);)
         buttons.push_back(l);
     in.close();
     std::ostringstream text;
-    const int filler = std::max(0, lines - int(buttons.size()) - 60);
+    const int filler = std::max(0, lines - int(buttons.size()) - rules - 30);
     for (int i = 0; i < filler; ++i)
         text << "*note" << i << "* " << kFillerText << " #\r\n";
     for (const std::string& l : buttons)
         text << l << "\r\n";
-    for (int i = 1; i <= 30; ++i)
+    for (int i = 1; i <= rules; ++i)
         text << "*button1*click*textwindow1#checktext^picture" << (i % 10 + 1) << "&visible+picture"
              << (i % 10 + 1) << "=invisible~\r\n";
     for (int i = 1; i <= 30; ++i)
@@ -84,18 +84,20 @@ bool writeRules(const fs::path& dir, int lines, bool utf8) {
 
 int main(int argc, char** argv) {
     using namespace taleplay;
-    int lines = 2000, clicks = 200;
+    int lines = 2000, clicks = 200, rules = 30;
     bool utf8 = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--lines" && i + 1 < argc) {
             lines = std::atoi(argv[++i]);
+        } else if (a == "--rules" && i + 1 < argc) {
+            rules = std::max(1, std::atoi(argv[++i]));
         } else if (a == "--clicks" && i + 1 < argc) {
             clicks = std::max(1, std::atoi(argv[++i]));
         } else if (a == "--utf8") {
             utf8 = true;
         } else {
-            std::fprintf(stderr, "usage: bench_click [--lines N] [--utf8] [--clicks K]\n");
+            std::fprintf(stderr, "usage: bench_click [--lines N] [--rules R] [--utf8] [--clicks K]\n");
             return 2;
         }
     }
@@ -107,7 +109,7 @@ int main(int argc, char** argv) {
     QApplication app(qtArgc, qtArgv);
     bench::BenchGame game;
     game.endScreen = false;
-    if (!bench::writeBenchGame(dir, game).empty() || !writeRules(dir, lines, utf8)) {
+    if (!bench::writeBenchGame(dir, game).empty() || !writeRules(dir, lines, rules, utf8)) {
         std::fprintf(stderr, "bench_click: cannot write the game into %s\n", root.c_str());
         return 1;
     }
@@ -149,8 +151,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < clicks; ++i)
         ms.push_back(click());
     const bench::Spread s = bench::spreadOf(ms);
-    std::printf("click with 30 rules and 30 group lines, %d lines (%s), %zu controls:\n", lines,
-                utf8 ? "UTF-8" : "Windows-1251", form.game().host().controls().size());
+    std::printf("click with %d rules and 30 group lines, %d lines (%s), %zu controls:\n", rules,
+                lines, utf8 ? "UTF-8" : "Windows-1251", form.game().host().controls().size());
     std::printf("median %.3f ms, fastest %.3f ms, slowest %.3f ms, %.1f paints a click\n", s.median,
                 s.min, s.max, double(counter.paints) / clicks);
     const bool clean = form.game().messages().empty();

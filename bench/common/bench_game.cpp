@@ -1,14 +1,21 @@
 // Writes the benchmark game.
 #include "bench_game.h"
 
+#include "pictures/encoders.h"
+
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
 
 namespace taleplay::bench {
 namespace {
+
+namespace encoders = pictures::encoders;
 
 // A picture with some structure, so that the encoders and decoders do real
 // work: a gradient with the picture's number drawn over it.
@@ -65,11 +72,106 @@ void writeList(const std::filesystem::path& path, const std::vector<std::string>
         list << n << "\n";
 }
 
+// A photo as a phone takes it, as far as its decoder can tell: broad
+// light and colour that change across the picture, fine detail everywhere
+// and sensor noise, so that it compresses as a camera's does (about 2 bits
+// a pixel at quality 90), not as flat colour does.
+std::vector<unsigned char> cameraSamples(int w, int h, unsigned seed) {
+    // The waves are sums of products of tables of one coordinate each, so
+    // twelve million pixels take a moment, not seconds.
+    std::vector<double> sx1(w), cx1(w), sx2(w), cx2(w), lightX(w), greenX(w);
+    std::vector<double> sy1(h), cy1(h), sy2(h), cy2(h), lightY(h);
+    const double phase = seed * 0.7;
+    for (int x = 0; x < w; ++x) {
+        sx1[x] = std::sin(x * 0.21), cx1[x] = std::cos(x * 0.21);
+        sx2[x] = std::sin(x * 0.05), cx2[x] = std::cos(x * 0.05);
+        lightX[x] = 70 * std::sin(6.0 * x / w + phase);
+        greenX[x] = 25 * std::sin(9.0 * x / w);
+    }
+    for (int y = 0; y < h; ++y) {
+        sy1[y] = std::sin(y * 0.13), cy1[y] = std::cos(y * 0.13);
+        sy2[y] = std::sin(y * 0.17), cy2[y] = std::cos(y * 0.17);
+        lightY[y] = std::cos(4.0 * y / h);
+    }
+    std::vector<unsigned char> s(std::size_t(w) * h * 3);
+    unsigned state = seed * 2654435761u + 1;
+    std::size_t i = 0;
+    for (int y = 0; y < h; ++y) {
+        const int red = int(40.0 * y / h);
+        for (int x = 0; x < w; ++x) {
+            const double detail = 18 * (sx1[x] * cy1[y] + cx1[x] * sy1[y]) *
+                                  (sy2[y] * cx2[x] - cy2[y] * sx2[x]);
+            const int base = int(110 + lightX[x] * lightY[y] + detail);
+            for (int c : {base + red, base + int(greenX[x]), base - 30}) {
+                state = state * 1103515245u + 12345u;
+                const int noise = int((state >> 16) % 23) - 11; // sensor noise
+                s[i++] = static_cast<unsigned char>(std::clamp(c + noise, 0, 255));
+            }
+        }
+    }
+    return s;
+}
+
+bool writeBytes(const std::filesystem::path& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bool(out);
+}
+
+// The game of photos: the photos in rows across the screen (overlapping
+// where there are more than it holds), a question and ten buttons.
+std::string writePhotoGame(const std::filesystem::path& dir, const BenchGame& game) {
+    // A few different photos, each file written several times: every file
+    // is still decoded on its own, and writing the game stays quick.
+    constexpr int kDistinct = 6;
+    std::vector<std::vector<unsigned char>> files;
+    for (int i = 0; i < std::min(kDistinct, game.photos); ++i)
+        files.push_back(encoders::writeJpeg(game.photoWidth, game.photoHeight, 3,
+                                            cameraSamples(game.photoWidth, game.photoHeight, 11 + i),
+                                            90));
+    bool ok = true;
+    std::ofstream back(dir / "allbackpictures.txt", std::ios::binary);
+    std::ofstream list(dir / "bench-photos.list", std::ios::binary);
+    list << "shown " << game.shownWidth << "x" << game.shownHeight << "\n";
+    back << "*screencolor*clBlack#\n";
+    for (int n = 1; n <= game.photos; ++n) {
+        const std::string name = "IMG_" + std::to_string(2000 + n) + ".JPG";
+        ok = ok && writeBytes(dir / name, files[std::size_t(n - 1) % files.size()]);
+        list << name << "\n";
+        const int across = 1920 / std::max(1, game.shownWidth / 2);
+        back << "*picture" << n << "*name*" << name << "#\n"
+             << "*picture" << n << "*widthinpixels*" << game.shownWidth << "#\n"
+             << "*picture" << n << "*heightinpixels*" << game.shownHeight << "#\n"
+             << "*picture" << n << "*leftinpixels*" << (n - 1) % across * game.shownWidth / 2
+             << "#\n"
+             << "*picture" << n << "*topinpixels*" << (n - 1) / across * game.shownHeight / 3
+             << "#\n";
+    }
+    std::ofstream texts(dir / "allbacktexts.txt", std::ios::binary);
+    texts << "*text1*string1*Which of these photos was taken in spring?#\n"
+          << "*text1*topindivision*1000#880#\n*text1*leftindivision*#center#\n"
+          << "*text1*fontsize*20#1#\n*text1fontcolor*$FFFFFF#\n*text1transparent*yes# \n";
+    std::ofstream buttons(dir / "allbuttons.txt", std::ios::binary);
+    for (int n = 1; n <= 10; ++n) {
+        const std::string name = "answer" + std::to_string(n) + ".bmp";
+        ok = ok && writePicture(dir / name, 160, 80, 300 + n, "BMP");
+        buttons << "*button" << n << "*name*" << name << "#\n"
+                << "*button" << n << "*leftindivision*10#" << n - 1 << "#\n"
+                << "*button" << n << "*topindivision*1000#920#\n"
+                << "*button" << n << "*heightindivision*1000#70#\n";
+    }
+    if (!ok || !back || !list || !texts || !buttons)
+        return "cannot write the game of photos into " + dir.string();
+    return {};
+}
+
 } // namespace
 
 std::string writeBenchGame(const std::filesystem::path& dir, const BenchGame& game) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
+    if (game.photos > 0)
+        return writePhotoGame(dir, game);
     std::vector<std::string> play, end;
     bool ok = writePicture(dir / "fon.bmp", game.tile, game.tile, 0, "BMP");
     play.push_back("fon.bmp");
@@ -156,6 +258,16 @@ bool parseBenchGameOption(int argc, char** argv, int& i, BenchGame& game) {
         game.endScreen = false;
         return true;
     }
+    if (a == "--photos")
+        return number(game.photos, 1, 50);
+    auto size = [&](int& width, int& height) {
+        return i + 1 < argc && std::sscanf(argv[++i], "%dx%d", &width, &height) == 2 &&
+               width > 0 && height > 0 && width <= 16384 && height <= 16384;
+    };
+    if (a == "--photo-size")
+        return size(game.photoWidth, game.photoHeight);
+    if (a == "--shown")
+        return size(game.shownWidth, game.shownHeight);
     return false;
 }
 

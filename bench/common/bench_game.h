@@ -22,16 +22,24 @@ struct BenchGame {
     // A text line of this many KiB of words, wrapped to two thirds of the
     // screen's width; 0 for none.
     int longTextKiB = 0;
+    // A game of phone photos instead: this many JPEG photos (0 for none) of
+    // photoWidth x photoHeight with a camera's noise and detail (about 3 MB
+    // at 4000 x 3000), each shown at shownWidth x shownHeight, then a
+    // question and ten buttons; nothing else.
+    int photos = 0;
+    int photoWidth = 4000, photoHeight = 3000;
+    int shownWidth = 400, shownHeight = 300;
 };
 
 // Writes the game into `dir` (named data_NAME), with two lists beside its
 // description files: bench-play.list and bench-end.list, the picture files
-// each screen shows, one name a line, for the floor program to decode.
-// Returns an empty text or what went wrong.
+// each screen shows, one name a line, for the floor program to decode. A
+// game of photos writes bench-photos.list instead: "shown WxH", then the
+// photos one a line. Returns an empty text or what went wrong.
 std::string writeBenchGame(const std::filesystem::path& dir, const BenchGame& game);
 
 // The text of "--pictures N --tile N --tiles-only --no-end --long-line MIB
-// --long-text KIB" options into
+// --long-text KIB --photos N --photo-size WxH --shown WxH" options into
 // `game`; false on a word it does not know.
 bool parseBenchGameOption(int argc, char** argv, int& i, BenchGame& game);
 

@@ -88,6 +88,8 @@ bool parseSceneOptions(int argc, char** argv, SceneOptions& options) {
                 return false;
         } else if (a == "--end") {
             options.endScreen = true;
+        } else if (a == "--decode-first" && i + 1 < argc) {
+            options.decodeFirst = argv[++i];
         } else if (options.folder.empty() && a.rfind("--", 0) != 0) {
             options.folder = a;
         } else {

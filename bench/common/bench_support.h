@@ -32,11 +32,13 @@ double peakMiB();
 bool resetPeak();
 
 // The options of the programs that show the benchmark game:
-// [--screen WIDTHxHEIGHT] [--end] FOLDER. False on anything else, or
-// without a folder.
+// [--screen WIDTHxHEIGHT] [--end] [--decode-first LIST] FOLDER. False on
+// anything else, or without a folder.
 struct SceneOptions {
     int width = 1920, height = 1080;
     bool endScreen = false;
+    // A game of photos' bench-photos.list, whose photos are decoded first.
+    std::string decodeFirst;
     std::string folder;
 };
 bool parseSceneOptions(int argc, char** argv, SceneOptions& options);

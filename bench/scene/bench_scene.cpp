@@ -1,4 +1,4 @@
-// bench_scene [--screen WIDTHxHEIGHT] [--end] FOLDER
+// bench_scene [--screen WIDTHxHEIGHT] [--end] [--decode-first LIST] FOLDER
 //
 // Starts the game in FOLDER (named data_NAME, as make_bench_game writes it)
 // on an offscreen screen, 1920 x 1080 unless told otherwise, and prints the
@@ -8,22 +8,50 @@
 // the process's peak memory by then. With --end it then clicks button 30,
 // whose rule wins the game, and prints the time from the click to the end
 // screen's first complete paint and the peak memory of the switch alone.
+//
+// --decode-first makes the floor of a game of photos: before the game starts,
+// each photo of LIST (another game's bench-photos.list) is decoded once, one
+// after another, at the smallest of libjpeg's scales that keeps the size it
+// is shown at, as a player that did only that much more than showing the
+// same game with its photos saved at that size would.
 #include "app/taleforge_error.h"
 #include "app/taleforge_main.h"
 #include "bench_support.h"
 #include "paint_watch.h"
+#include "pictures/picture.h"
 #include "platform/system.h"
 
 #include <QApplication>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
 std::filesystem::path gameFolder;
+
+// Decodes every photo of a bench-photos.list for the size it says they are
+// shown at; the number decoded, or -1 when the list cannot be read.
+int decodePhotos(const std::filesystem::path& list) {
+    std::ifstream in(list);
+    std::string word;
+    taleplay::pictures::Shown shown;
+    shown.stretched = true;
+    char x = 0;
+    if (!(in >> word >> shown.width >> x >> shown.height) || word != "shown")
+        return -1;
+    int count = 0;
+    for (std::string name; in >> name; ++count) {
+        std::ifstream file(list.parent_path() / name, std::ios::binary);
+        const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), {}};
+        taleplay::pictures::decodeJpegFor(bytes.data(), bytes.size(), shown);
+    }
+    return count;
+}
 
 // The files were probably written just now; a player's are old (see
 // waitUntilOlder). Done before the clock starts.
@@ -42,7 +70,8 @@ int main(int argc, char** argv) {
     const std::string last =
         dir.has_filename() ? dir.filename().string() : dir.parent_path().filename().string();
     if (!parsed || last.rfind("data_", 0) != 0) {
-        std::cerr << "usage: bench_scene [--screen WIDTHxHEIGHT] [--end] data_NAME\n";
+        std::cerr << "usage: bench_scene [--screen WIDTHxHEIGHT] [--end] [--decode-first LIST] "
+                     "data_NAME\n";
         return 2;
     }
     gameFolder = dir;
@@ -60,6 +89,16 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
+    if (!options.decodeFirst.empty()) {
+        const double from = bench::sinceLaunchMs();
+        const int decoded = decodePhotos(options.decodeFirst);
+        if (decoded < 0) {
+            std::cerr << "bench_scene: cannot read " << options.decodeFirst << "\n";
+            return 2;
+        }
+        std::printf("photos decoded first  %8.1f ms (%d photos)\n", bench::sinceLaunchMs() - from,
+                    decoded);
+    }
     const double appReady = bench::sinceLaunchMs();
 
     bench::PaintWatch watch;

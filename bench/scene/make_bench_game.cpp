@@ -1,5 +1,6 @@
 // make_bench_game [--pictures N] [--tile N] [--tiles-only] [--no-end]
-//                 [--long-line MIB] [--long-text KIB] FOLDER
+//                 [--long-line MIB] [--long-text KIB]
+//                 [--photos N [--photo-size WxH] [--shown WxH]] FOLDER
 //
 // Writes the benchmark game into FOLDER (named data_NAME): by default 50
 // pictures of 800 x 600 on the play screen and 50 more on the victory
@@ -7,6 +8,8 @@
 // and a 64 x 64 background tile. --tiles-only writes nothing but the
 // background tile. --long-line adds a line of MIB MiB of plain words to
 // allbackpictures.txt, --long-text a text line of KIB KiB of words.
+// --photos writes a game of N phone photos instead (4000 x 3000 JPEG
+// unless told, shown at 400 x 300), a question and ten buttons.
 #include "bench_game.h"
 
 #include <QGuiApplication>
@@ -25,7 +28,8 @@ int main(int argc, char** argv) {
     }
     if (folder.empty()) {
         std::cerr << "usage: make_bench_game [--pictures N] [--tile N] [--tiles-only] [--no-end] "
-                     "[--long-line MIB] [--long-text KIB] FOLDER   (FOLDER named data_NAME)\n";
+                     "[--long-line MIB] [--long-text KIB] [--photos N [--photo-size WxH] "
+                     "[--shown WxH]] FOLDER   (FOLDER named data_NAME)\n";
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen"); // text is drawn into the pictures, no window

@@ -2,20 +2,26 @@
 #include "app/taleforge_main.h"
 #include "core/paths.h"
 #include "descr/File_functions.h"
+#include "scene/scene_steps.h"
 
 namespace taleplay {
 namespace {
 
 // Loads the picture that the button's `suffix` key names, if there is one;
-// anything missing leaves the button as it is, without a report.
+// anything missing leaves the button as it is, without a report. A picture
+// the memory budget refuses leaves it as it is too, told once.
 void showButtonPicture(TForm1& form, ImageControl& button, std::string_view suffix) {
-    const std::string picture = keyValue(
-        form.ruleFileOf(button), "*button" + TForm1::buttonNumberOf(button) + std::string(suffix));
+    const std::string number = TForm1::buttonNumberOf(button);
+    const std::string picture =
+        keyValue(form.ruleFileOf(button), "*button" + number + std::string(suffix));
     if (picture.empty())
         return;
     const std::string path = form.game().state.dataFolder + picture;
-    if (paths::fileExists(path))
-        button.loadPicture(path); // stretched to the button as it stands
+    if (!paths::fileExists(path))
+        return;
+    const PictureUse use{{"Pictures", TALEPLAY_TEXT("Pictures", "button %1"), {number}}, picture};
+    // Stretched to the button as it stands.
+    pictureStep(form.game(), use, [&] { button.loadPicture(path); });
 }
 
 } // namespace

@@ -2,7 +2,9 @@
 // The language of the player's own texts: usage, the game chooser, author
 // mode and the playtest driver's messages. English unless the locale asks for
 // Russian. The texts a game's player is shown by the game itself (the window's
-// caption, the error window, errors of the game) are never translated.
+// caption, the error window, errors of the game) are never translated; what
+// the player says of a picture it cannot show (naming the component and the
+// file, in its own words) is.
 #include "app/phrase.h"
 #include "app/quiet_start.h"
 

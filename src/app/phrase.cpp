@@ -1,24 +1,12 @@
 // Phrases: their values put into a wording.
 #include "app/phrase.h"
 
+#include "core/own_text.h"
+
 namespace taleplay::launch {
 
 std::string Phrase::fill(const std::string& wording) const {
-    std::string out;
-    out.reserve(wording.size());
-    for (std::size_t i = 0; i < wording.size(); ++i) {
-        const char c = wording[i];
-        const char next = i + 1 < wording.size() ? wording[i + 1] : '\0';
-        // One pass, so a value that holds "%2" stays as it is.
-        if (c == '%' && next >= '1' && next <= '9' &&
-            static_cast<std::size_t>(next - '1') < values.size()) {
-            out += values[static_cast<std::size_t>(next - '1')];
-            ++i;
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return fillValues(wording, values);
 }
 
 } // namespace taleplay::launch

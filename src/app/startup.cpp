@@ -3,6 +3,7 @@
 #include "app/taleforge_main.h"
 #include "core/paths.h"
 #include "descr/Stroki_functions.h"
+#include "scene/look_ahead.h"
 #include "scene/taleforge_serv_backpic.h"
 #include "scene/taleforge_serv_edits.h"
 #include "scene/taleforge_serv_knopki.h"
@@ -49,7 +50,11 @@ void TForm1::StartUp(Halt whenFolderMissing) {
     state.pauseCounter = 0;
 
     // The order is also the creation order of the components, and so their
-    // stacking order within each layer.
+    // stacking order within each layer. The pictures are decoded ahead on
+    // the other cores meanwhile.
+    const auto ahead =
+        DecodeAhead(game_, PictureScreen{state.dataFolder + "allbackpictures.txt", ""},
+                    state.dataFolder + "allbuttons.txt");
     BuildBackground(game_);
     BuildTexts(game_);
     BuildTextWindows(game_);

@@ -5,7 +5,9 @@
 #include "app/announcements.h"
 #include "app/keyboard_play.h"
 #include "app/read_aloud.h"
+#include "app/language.h"
 #include "app/taleforge_error.h"
+#include "core/codepage.h"
 #include "platform/qtext.h"
 #include "platform/system.h"
 
@@ -172,6 +174,31 @@ void TForm1::reportMissingFile(const std::string& path, Halt halt) {
 void TForm1::ShowException(const std::string& message) {
     game_.recordMessage(toUtf8(message));
     platform::messageBox(this, "TALEPLAY", message);
+}
+
+namespace {
+
+// A text of our own in the player's language, Windows-1251 like every
+// message; its values are put in as they are.
+std::string inPlayersLanguage(const OwnText& text) {
+    const std::string wording =
+        cp1251::fromUtf8(launch::translate(text.context, text.text).toStdString());
+    return fillValues(wording, text.values);
+}
+
+} // namespace
+
+std::string TForm1::pictureMessage(const PictureError& e) {
+    const std::string reason = e.ownReason() ? inPlayersLanguage(*e.ownReason()) : e.reason();
+    return e.compose(e.component() ? inPlayersLanguage(*e.component()) : std::string(), reason);
+}
+
+void TForm1::ShowRefusedPictures() {
+    std::string message;
+    for (const PictureBudgetError& refused : game_.takeRefusedPictures())
+        message += (message.empty() ? "" : "\n") + pictureMessage(refused);
+    if (!message.empty())
+        ShowException(message);
 }
 
 void TForm1::Timer1Timer() {

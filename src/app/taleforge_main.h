@@ -8,6 +8,7 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,17 +39,26 @@ class TForm1 final : public QWidget, public GameWindow {
 
     // Runs one event's work: errors of the game stop it and are shown by the
     // default error handler; the program goes on.
+    // Pictures the memory budget refused on the way are told first, in one
+    // message, then the error that stopped the work.
     template <class F> void runEvent(F&& work) {
         EventScope running(*this);
+        std::optional<std::string> error;
         try {
             work();
         } catch (const ProgramHalted&) {
             platform::endProgram();
+            return;
         } catch (const std::bad_alloc&) {
-            ShowException("Out of memory");
+            error = "Out of memory";
+        } catch (const PictureError& e) {
+            error = pictureMessage(e);
         } catch (const std::exception& e) {
-            ShowException(e.what());
+            error = e.what();
         }
+        ShowRefusedPictures();
+        if (error)
+            ShowException(*error);
     }
     // Whether an event's work is under way (events nest through `pause` and
     // modal windows).
@@ -62,6 +72,12 @@ class TForm1 final : public QWidget, public GameWindow {
 
     // The default error handler: the message in a modal message box.
     void ShowException(const std::string& message);
+    // A picture's error as the player reads it: our own words in the
+    // player's language, naming the component and the file (Windows-1251).
+    static std::string pictureMessage(const PictureError& e);
+    // The pictures the memory budget refused since last told, one a line,
+    // in one message box.
+    void ShowRefusedPictures();
 
     void Timer1Timer();
 

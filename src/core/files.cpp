@@ -230,20 +230,14 @@ bool LineReader::nextRaw(std::string& line) {
     }
 }
 
-void readWholeFile(const std::string& fsPath, const std::string& composedPath,
-                   std::vector<unsigned char>& out, std::size_t limit) {
-    struct stat st {};
-    int fd = openRegularFile(fsPath, st);
-    if (fd < 0)
-        ioError("Can't read file", composedPath, errno);
-    if (static_cast<unsigned long long>(st.st_size) > limit) {
-        ::close(fd);
-        throw InOutError("File too large: " + cp1251::fromUtf8(paths::shown(composedPath)));
-    }
-    // The size it has now is all that is read: a file that grows meanwhile
-    // is not followed, so its buffer is allocated once.
+namespace {
+
+// Reads up to `count` bytes (the whole file when it is shorter) of the file
+// open as `fd` into `out`, and closes it.
+void readOpenFile(int fd, const std::string& composedPath, std::vector<unsigned char>& out,
+                  std::size_t count) {
     out.clear();
-    out.resize(static_cast<std::size_t>(st.st_size));
+    out.resize(count);
     std::size_t got = 0;
     while (got < out.size()) {
         ssize_t n = ::read(fd, out.data() + got, out.size() - got);
@@ -260,6 +254,37 @@ void readWholeFile(const std::string& fsPath, const std::string& composedPath,
     }
     ::close(fd);
     out.resize(got);
+}
+
+// The file open for reading; throws InOutError naming `composedPath`.
+int openToRead(const std::string& fsPath, const std::string& composedPath, struct stat& st) {
+    const int fd = openRegularFile(fsPath, st);
+    if (fd < 0)
+        ioError("Can't read file", composedPath, errno);
+    return fd;
+}
+
+} // namespace
+
+void readWholeFile(const std::string& fsPath, const std::string& composedPath,
+                   std::vector<unsigned char>& out, std::size_t limit) {
+    struct stat st {};
+    const int fd = openToRead(fsPath, composedPath, st);
+    if (static_cast<unsigned long long>(st.st_size) > limit) {
+        ::close(fd);
+        throw InOutError("File too large: " + cp1251::fromUtf8(paths::shown(composedPath)));
+    }
+    // The size it has now is all that is read: a file that grows meanwhile
+    // is not followed, so its buffer is allocated once.
+    readOpenFile(fd, composedPath, out, static_cast<std::size_t>(st.st_size));
+}
+
+void readFileStart(const std::string& fsPath, const std::string& composedPath,
+                   std::vector<unsigned char>& out, std::size_t count) {
+    struct stat st {};
+    const int fd = openToRead(fsPath, composedPath, st);
+    readOpenFile(fd, composedPath, out,
+                 std::min(count, static_cast<std::size_t>(std::max<off_t>(st.st_size, 0))));
 }
 
 namespace {

@@ -84,6 +84,10 @@ int openRegularFile(const std::string& fsPath, struct stat& st);
 // file cannot exhaust memory; a larger file throws InOutError too.
 void readWholeFile(const std::string& fsPath, const std::string& composedPath,
                    std::vector<unsigned char>& out, std::size_t limit);
+// The first `count` bytes of the file, or all of a shorter one; throws as
+// readWholeFile does, but never for the file's size.
+void readFileStart(const std::string& fsPath, const std::string& composedPath,
+                   std::vector<unsigned char>& out, std::size_t count);
 
 // Creates a file, or overwrites the one there, so that a crash or a kill at
 // any moment leaves either the old content or the new. An existing file

@@ -53,11 +53,13 @@ void streamLines(const std::string& fsPath, std::string_view shownPath,
 
 // The one loop under every lookup: hands each line that contains the key,
 // compared as `compare` says, to `onMatch` with its number (from 1), in file
-// order, until it says stop. The file comes from memory while it is
-// unchanged on disk.
+// order, until it says stop; the first `skip` such lines are passed over
+// unread where the file is kept, so a button's thousandth rule line is
+// found without copying the 999 before it. The file comes from memory while
+// it is unchanged on disk.
 template <typename OnMatch>
 void scanNumberedLines(std::string_view file, std::string_view key, Compare compare,
-                       OnMatch onMatch) {
+                       OnMatch onMatch, std::size_t skip = 0) {
     // An empty key is never found, as with the original's position search;
     // that includes an answer key that normalisation empties.
     const std::string foldedKey = descr::foldKey(key, compare);
@@ -69,20 +71,29 @@ void scanNumberedLines(std::string_view file, std::string_view key, Compare comp
         return;
     const auto kept = descr::cachedDescriptionFile(*path, info, file);
     if (!kept) {
-        streamLines(*path, file, foldedKey, compare, onMatch);
+        auto afterSkipped = [&](std::string& line, std::size_t number) {
+            if (skip > 0) {
+                --skip;
+                return Scan::Continue;
+            }
+            return onMatch(line, number);
+        };
+        streamLines(*path, file, foldedKey, compare, afterSkipped);
         return;
     }
-    for (const std::uint32_t index : kept->matches(compare, foldedKey)) {
-        std::string line(kept->line(index));
-        if (onMatch(line, std::size_t(index) + 1) == Scan::Stop)
+    const std::vector<std::uint32_t>& hits = kept->matches(compare, foldedKey);
+    for (std::size_t i = skip; i < hits.size(); ++i) {
+        std::string line(kept->line(hits[i]));
+        if (onMatch(line, std::size_t(hits[i]) + 1) == Scan::Stop)
             return;
     }
 }
 
 template <typename OnMatch>
-void scanLines(std::string_view file, std::string_view key, Compare compare, OnMatch onMatch) {
-    scanNumberedLines(file, key, compare,
-                      [&](std::string& line, std::size_t) { return onMatch(line); });
+void scanLines(std::string_view file, std::string_view key, Compare compare, OnMatch onMatch,
+               std::size_t skip = 0) {
+    scanNumberedLines(
+        file, key, compare, [&](std::string& line, std::size_t) { return onMatch(line); }, skip);
 }
 
 std::string firstLine(std::string_view file, std::string_view key, Compare compare) {
@@ -119,13 +130,13 @@ std::string nthLineWithKey(std::string_view file, std::string_view key, int n) {
     std::string found;
     if (n < 1)
         return found;
-    int seen = 0;
-    scanLines(file, key, Compare::AnyCase, [&](std::string& line) {
-        if (++seen < n)
-            return Scan::Continue;
-        found = std::move(line);
-        return Scan::Stop;
-    });
+    scanLines(
+        file, key, Compare::AnyCase,
+        [&](std::string& line) {
+            found = std::move(line);
+            return Scan::Stop;
+        },
+        static_cast<std::size_t>(n - 1));
     return found;
 }
 

@@ -8,6 +8,7 @@
 #include "descr/Stroki_functions.h"
 #include "descr/colour_values.h"
 #include "game/game.h"
+#include "scene/look_ahead.h"
 #include "scene/sound_video.h"
 #include "scene/taleforge_serv_backpic.h"
 #include "scene/taleforge_serv_knopki.h"
@@ -60,6 +61,7 @@ void WriteResultFile(const Game& game) {
 void BuildEndScreen(Game& game) {
     const std::string& pictures = game.state.endPicturesFile;
     const PictureScreen screen{pictures, "ura", /*largeBackgroundKeyAnyCase=*/true};
+    const auto ahead = DecodeAhead(game, screen, pictures);
     BuildBackgroundTiles(game, screen);
     BuildLargeBackground(game, screen);
     BuildFrames(game, screen);
@@ -132,6 +134,7 @@ void ShowEndScreen(Game& game) {
         game.host().setColour(convertColour(colour));
 
     // 8
+    game.forgetRefusedPictures();
     BuildEndScreen(game);
 }
 

@@ -1,6 +1,8 @@
 // The game's own controls and its reports.
 #include "game/game.h"
 
+#include <algorithm>
+
 namespace taleplay {
 
 Game::Game(QWidget& window, GameWindow& events) : events_(events), host_(window) {
@@ -46,6 +48,7 @@ void Game::reset() {
             host_.destroy(*c);
     }
     tables = ComponentTables{};
+    forgetRefusedPictures();
     host_.setColour(clBtnFace);
     setResourceState();
     // Stacked as at the start: the video window at the bottom of its layer,
@@ -64,6 +67,20 @@ void Game::releaseMedia() {
     delete FilterGraph1;
     FilterGraph1 = nullptr;
     audio_.free();
+}
+
+void Game::refusePicture(const PictureBudgetError& refusal) {
+    std::string told = refusal.file();
+    if (const auto& c = refusal.component())
+        told += '\n' + c->english();
+    if (std::find(refusalsTold_.begin(), refusalsTold_.end(), told) != refusalsTold_.end())
+        return;
+    refusalsTold_.push_back(std::move(told));
+    refusals_.push_back(refusal);
+}
+
+std::vector<PictureBudgetError> Game::takeRefusedPictures() {
+    return std::exchange(refusals_, {});
 }
 
 void MissingFileReport(Game& game, const std::string& path, Halt halt) {

@@ -136,6 +136,16 @@ class Game {
     // inspector lists the reports of each build apart.
     const std::vector<std::size_t>& rebuildsAt() const { return rebuildsAt_; }
 
+    // Pictures the memory budget refused, each naming its component and
+    // file: the component was left out and the screen goes on. The window
+    // tells the player of them together when the event that met them ends;
+    // the same component and file are told once a screen (a pressed picture
+    // refused at every press is told at the first).
+    void refusePicture(const PictureBudgetError& refusal);
+    std::vector<PictureBudgetError> takeRefusedPictures();
+    // A new screen: its refusals are told anew.
+    void forgetRefusedPictures() { refusalsTold_.clear(); }
+
   private:
     void setResourceState();
 
@@ -145,6 +155,8 @@ class Game {
     AudioLibrary::Handle soundStream_ = 0;
     std::vector<std::string> messages_;
     std::vector<std::size_t> rebuildsAt_;
+    std::vector<PictureBudgetError> refusals_;
+    std::vector<std::string> refusalsTold_;
 };
 
 // Tells the player that a file the game needs is missing. Returns when the

@@ -14,11 +14,11 @@
 namespace taleplay::pictures::detail {
 
 [[noreturn]] inline void damaged(const char* format, const char* why) {
-    throw PictureError(std::string(format) + " picture is damaged (" + why + ")");
+    damagedPicture(format, why);
 }
 
 [[noreturn]] inline void unsupported(const char* format, const std::string& what) {
-    throw PictureError(std::string(format) + " picture uses an unsupported " + what);
+    unsupportedPicture(format, what);
 }
 
 inline std::uint16_t le16(Bytes p) {

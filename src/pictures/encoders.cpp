@@ -194,6 +194,20 @@ File writeJpeg(int width, int height, int components, const std::vector<unsigned
     return out;
 }
 
+File withExifOrientation(const File& jpeg, int orientation) {
+    // APP1: "Exif", a big-endian TIFF header and one directory of one
+    // entry, Orientation (0x0112), a SHORT.
+    const unsigned char app1[] = {0xFF, 0xE1, 0x00, 34,   'E',  'x',  'i',  'f',  0,
+                                  0,    'M',  'M',  0x00, 0x2A, 0x00, 0x00, 0x00, 0x08,
+                                  0x00, 0x01, 0x01, 0x12, 0x00, 0x03, 0x00, 0x00, 0x00,
+                                  0x01, 0x00, static_cast<unsigned char>(orientation),
+                                  0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    File out(jpeg.begin(), jpeg.begin() + 2);
+    out.insert(out.end(), std::begin(app1), std::end(app1));
+    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    return out;
+}
+
 File writeGif(const GifSpec& spec, const std::vector<unsigned char>& indices) {
     File out;
     int error = 0;
@@ -255,6 +269,8 @@ File writeTiff(const TiffSpec& spec, const std::vector<unsigned char>& samples) 
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, std::uint32_t(spec.height));
     TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spec.samplesPerPixel);
     TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, spec.bitsPerSample);
+    if (spec.orientation != 0)
+        TIFFSetField(tif, TIFFTAG_ORIENTATION, spec.orientation);
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, spec.photometric);
     TIFFSetField(tif, TIFFTAG_COMPRESSION, spec.compression);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);

@@ -38,6 +38,9 @@ enum class JpegScans {
 // the samples taken as given, so pass them inverted as Photoshop does).
 File writeJpeg(int width, int height, int components, const std::vector<unsigned char>& samples,
                int quality = 90, JpegScans scans = JpegScans::Baseline);
+// The JPEG file with an EXIF block right after its start that gives the
+// orientation (1 to 8) a camera would write.
+File withExifOrientation(const File& jpeg, int orientation);
 
 struct GifSpec {
     int screenWidth = 0;
@@ -60,6 +63,7 @@ struct TiffSpec {
     int extraSamples = 0; // 0, or EXTRASAMPLE_ASSOCALPHA / EXTRASAMPLE_UNASSALPHA
     int tileSize = 0;     // 0: strips
     int rowsPerStrip = 0; // 0: libtiff's default
+    int orientation = 0;  // 0: no tag
 };
 // `samples`: contiguous rows, (width * samplesPerPixel * bitsPerSample + 7) / 8 bytes each.
 File writeTiff(const TiffSpec& spec, const std::vector<unsigned char>& samples);

@@ -13,6 +13,8 @@ namespace {
 constexpr const char* kEps = "EPS";
 constexpr std::uint32_t kDosEpsMagic = 0xC6D3D0C5;
 constexpr std::size_t kDosEpsHeader = 30;
+constexpr const char* kNoPreview =
+    TALEPLAY_TEXT("Pictures", "EPS picture has no preview to show (PostScript is not drawn)");
 
 struct Preview {
     enum class Kind { Tiff, Wmf } kind;
@@ -24,7 +26,7 @@ Preview previewOf(Bytes data, std::size_t size) {
     Reader r(data, size, kEps);
     if (size < 4 || le32(data) != kDosEpsMagic) {
         if (size >= 2 && data[0] == '%' && data[1] == '!')
-            throw PictureError("EPS picture has no preview to show (PostScript is not drawn)");
+            pictureFails(kNoPreview, {});
         r.fail("not an EPS file");
     }
     if (size < kDosEpsHeader)
@@ -35,7 +37,7 @@ Preview previewOf(Bytes data, std::size_t size) {
         return {Preview::Kind::Tiff, r.at(tiffAt, tiffSize), tiffSize};
     if (wmfAt != 0 && wmfSize != 0)
         return {Preview::Kind::Wmf, r.at(wmfAt, wmfSize), wmfSize};
-    throw PictureError("EPS picture has no preview to show (PostScript is not drawn)");
+    pictureFails(kNoPreview, {});
 }
 
 } // namespace

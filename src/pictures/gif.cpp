@@ -37,8 +37,7 @@ int readFromMemory(GifFileType* gif, GifByteType* out, int count) {
 
 [[noreturn]] void fail(int code) {
     const char* text = GifErrorString(code);
-    throw PictureError(std::string("GIF picture is damaged (") + (text ? text : "unknown error") +
-                       ")");
+    damagedPicture("GIF", text ? text : "unknown error");
 }
 
 class Reader {
@@ -80,6 +79,16 @@ int interlacedRow(int n, int height) {
 
 } // namespace
 
+std::optional<Extent> gifNaturalSize(Bytes data, std::size_t size) {
+    // A screen of 0 x 0 takes its size from the first frame: decoded then.
+    if (size < 10 || std::memcmp(data, "GIF8", 4) != 0)
+        return std::nullopt;
+    const int width = data[6] | data[7] << 8, height = data[8] | data[9] << 8;
+    if (width == 0 || height == 0)
+        return std::nullopt;
+    return Extent{width, height};
+}
+
 Picture decodeGif(Bytes data, std::size_t size) {
     Source src{data, size, 0};
     Reader gif(src);
@@ -93,9 +102,9 @@ Picture decodeGif(Bytes data, std::size_t size) {
         if (type == IMAGE_DESC_RECORD_TYPE)
             break;
         if (type == TERMINATE_RECORD_TYPE)
-            throw PictureError("GIF picture is damaged (the file holds no image)");
+            damagedPicture("GIF", "the file holds no image");
         if (type != EXTENSION_RECORD_TYPE)
-            throw PictureError("GIF picture is damaged (unknown record type)");
+            damagedPicture("GIF", "unknown record type");
         int code = 0;
         GifByteType* block = nullptr;
         gif.check(DGifGetExtension(gif.get(), &code, &block));
@@ -113,12 +122,11 @@ Picture decodeGif(Bytes data, std::size_t size) {
     // Every row of the frame is decoded even where it falls outside the
     // screen, so the frame is held to the same limits as a picture.
     if (std::int64_t(frame.Width) * frame.Height * 4 > kMaxPixelBytes)
-        throw PictureError("GIF picture has an unsupported frame size (" +
-                           std::to_string(frame.Width) + " x " + std::to_string(frame.Height) +
-                           ")");
+        pictureFails(TALEPLAY_TEXT("Pictures", "%1 picture has an unsupported frame size (%2 x %3)"),
+                     {"GIF", std::to_string(frame.Width), std::to_string(frame.Height)});
     const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
     if (!map)
-        throw PictureError("GIF picture is damaged (the image has no colour table)");
+        damagedPicture("GIF", "the image has no colour table");
     // Indices beyond a short colour table show black rather than reading
     // past it.
     std::array<std::uint32_t, 256> colours;
@@ -139,10 +147,12 @@ Picture decodeGif(Bytes data, std::size_t size) {
         width = std::int64_t(frame.Left) + frame.Width;
         height = std::int64_t(frame.Top) + frame.Height;
     }
-    Picture pic;
-    allocate(pic, width, height, "GIF");
     const bool coversScreen =
         frame.Left == 0 && frame.Top == 0 && frame.Width >= width && frame.Height >= height;
+    // A frame that covers the screen writes every pixel (a row it cannot
+    // read fails the picture), so its pixels need no clearing first.
+    Picture pic;
+    allocate(pic, width, height, "GIF", coversScreen ? Fill::Unwritten : Fill::Zero);
     pic.hasAlpha = transparent >= 0 || !coversScreen;
 
     // A frame that lies wholly off the screen shows nothing.

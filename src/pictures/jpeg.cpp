@@ -4,12 +4,15 @@
 #include "pictures/picture.h"
 
 #include "core/errors.h"
+#include "pictures/resample.h"
 
 #include <algorithm>
 #include <bit>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -115,6 +118,13 @@ void cmykRowToPixels(const JSAMPLE* row, std::uint32_t* out, JDIMENSION width, b
 // widening it here lets the compiler vectorise the loop.
 enum class Output { Bgra, Cmyk };
 
+bool calcOutputDimensions(Decompressor* d) {
+    if (setjmp(d->err.jump))
+        return false;
+    jpeg_calc_output_dimensions(&d->cinfo);
+    return true;
+}
+
 // For a progressive file this reads the whole input into libjpeg's
 // coefficient buffers, within its memory limit, before our pixels exist.
 bool startDecompress(Decompressor* d) {
@@ -161,7 +171,7 @@ bool readPixels(Decompressor* d, Output output, std::uint32_t* pixels, JSAMPLE* 
 }
 
 const char* const kTooMuchMemory =
-    "JPEG picture needs more than 256 MiB of working memory to decode";
+    TALEPLAY_TEXT("Pictures", "%1 picture needs more than %2 of working memory to decode");
 
 // A file of several scans (progressive, or sequential with one scan per
 // component) is decoded through coefficient buffers for the whole image,
@@ -181,25 +191,138 @@ std::uint64_t coefficientBytes(const jpeg_decompress_struct& cinfo, bool multipl
     return total;
 }
 
+// The markers before the first frame header: the picture's size, and the
+// orientation an EXIF block gives (1 when there is none). Nothing when the
+// bytes end first or are not a JPEG file's.
+struct JpegHeader {
+    int width = 0;
+    int height = 0;
+    int orientation = 1;
+};
+
+int exifOrientation(Bytes p, std::size_t n) {
+    // "Exif\0\0", then a TIFF header and its first directory.
+    if (n < 14 || std::memcmp(p, "Exif\0\0", 6) != 0)
+        return 1;
+    p += 6, n -= 6;
+    const bool little = p[0] == 'I' && p[1] == 'I';
+    if (!little && !(p[0] == 'M' && p[1] == 'M'))
+        return 1;
+    auto u16 = [&](std::size_t at) {
+        return little ? unsigned(p[at] | p[at + 1] << 8) : unsigned(p[at] << 8 | p[at + 1]);
+    };
+    auto u32 = [&](std::size_t at) {
+        return little ? std::uint32_t(u16(at)) | std::uint32_t(u16(at + 2)) << 16
+                      : std::uint32_t(u16(at)) << 16 | std::uint32_t(u16(at + 2));
+    };
+    const std::uint32_t directory = u32(4);
+    if (directory > n || n - directory < 2)
+        return 1;
+    const unsigned entries = u16(directory);
+    for (unsigned i = 0; i < entries; ++i) {
+        const std::uint64_t at = std::uint64_t(directory) + 2 + std::uint64_t(i) * 12;
+        if (at + 12 > n)
+            break;
+        if (u16(at) != 0x0112) // Orientation, a SHORT
+            continue;
+        const unsigned value = u16(at + 2) == 3 ? u16(at + 8) : 1;
+        return value >= 1 && value <= 8 ? int(value) : 1;
+    }
+    return 1;
+}
+
+std::optional<JpegHeader> readJpegHeader(Bytes data, std::size_t size) {
+    if (size < 4 || data[0] != 0xFF || data[1] != 0xD8)
+        return std::nullopt;
+    JpegHeader header;
+    bool exifSeen = false;
+    std::size_t pos = 2;
+    for (;;) {
+        while (pos < size && data[pos] != 0xFF)
+            ++pos; // not at a marker: damaged, but libjpeg skips to the next too
+        while (pos < size && data[pos] == 0xFF)
+            ++pos; // fill bytes
+        if (pos >= size)
+            return std::nullopt;
+        const unsigned marker = data[pos++];
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
+            continue; // no length
+        if (marker == 0xD9 || marker == 0xDA)
+            return std::nullopt; // the end, or data before any frame header
+        if (size - pos < 2)
+            return std::nullopt;
+        const std::size_t length = std::size_t(data[pos]) << 8 | data[pos + 1];
+        if (length < 2 || size - pos < length)
+            return std::nullopt;
+        Bytes segment = data + pos + 2;
+        const std::size_t segmentSize = length - 2;
+        if (marker == 0xE1 && !exifSeen && segmentSize >= 6 &&
+            std::memcmp(segment, "Exif\0\0", 6) == 0) {
+            exifSeen = true;
+            header.orientation = exifOrientation(segment, segmentSize);
+        }
+        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+                           marker != 0xCC;
+        if (frame) {
+            if (segmentSize < 5)
+                return std::nullopt;
+            header.height = segment[1] << 8 | segment[2];
+            header.width = segment[3] << 8 | segment[4];
+            if (header.width == 0 || header.height == 0)
+                return std::nullopt; // a height given only after the data
+            return header;
+        }
+        pos += length;
+    }
+}
+
+// The smallest of libjpeg's scales n/8 that leaves at least `keep` pixels
+// of `full` along both axes.
+int scaleFor(int fullWidth, int fullHeight, Extent keep) {
+    for (int n = 1; n < 8; ++n)
+        if ((std::int64_t(fullWidth) * n + 7) / 8 >= keep.width &&
+            (std::int64_t(fullHeight) * n + 7) / 8 >= keep.height)
+            return n;
+    return 8;
+}
+
 [[noreturn]] void fail(const Decompressor& d) {
     // libjpeg without a backing store says only "Backing store not
     // supported" when a file needs more working memory than allowed.
     static_assert(kMaxJpegMemory == 256l * 1024 * 1024, "kTooMuchMemory names the limit");
     if (d.err.pub.msg_code == JERR_NO_BACKING_STORE)
-        throw PictureError(kTooMuchMemory);
-    throw PictureError(std::string("JPEG picture is damaged (") + d.err.message + ")");
+        pictureFails(kTooMuchMemory, {"JPEG", "256 MiB"});
+    damagedPicture("JPEG", d.err.message);
 }
 
 } // namespace
 
+std::optional<Extent> jpegNaturalSize(Bytes data, std::size_t size) {
+    const std::optional<JpegHeader> header = readJpegHeader(data, size);
+    if (!header)
+        return std::nullopt;
+    if (orientationTurns(header->orientation))
+        return Extent{header->height, header->width};
+    return Extent{header->width, header->height};
+}
+
 Picture decodeJpeg(Bytes data, std::size_t size) {
+    return decodeJpegFor(data, size, Shown{});
+}
+
+Picture decodeJpegFor(Bytes data, std::size_t size, const Shown& shown) {
     static_assert(std::endian::native == std::endian::little,
                   "pixels are written as B, G, R, A bytes");
     if (size == 0)
-        throw PictureError("JPEG picture is damaged (empty file)");
+        damagedPicture("JPEG", "empty file");
     Decompressor d;
     if (!readHeader(&d, data, size))
         fail(d);
+    const std::optional<JpegHeader> header = readJpegHeader(data, size);
+    const int orientation = header ? header->orientation : 1;
+    const bool turns = orientationTurns(orientation);
+    const Extent natural = turns ? Extent{int(d.cinfo.image_height), int(d.cinfo.image_width)}
+                                 : Extent{int(d.cinfo.image_width), int(d.cinfo.image_height)};
 
     jpeg_decompress_struct& cinfo = d.cinfo;
     // Colour and grey pictures are decoded straight into B, G, R, A pixels
@@ -209,23 +332,36 @@ Picture decodeJpeg(Bytes data, std::size_t size) {
                               ? Output::Cmyk
                               : Output::Bgra;
     cinfo.out_color_space = output == Output::Cmyk ? JCS_CMYK : JCS_EXT_BGRA;
+    // A picture shown smaller is decoded smaller by the library itself,
+    // which skips most of the inverse transform; the rest is reduced by
+    // area. A keyed picture is decoded whole: its key colour is its own
+    // bottom-left pixel, which no smaller scale has.
+    int scale = 8;
+    if (shown.stretched && !shown.keyed) {
+        const Extent kept = keptExtent(natural, shown);
+        scale = scaleFor(int(cinfo.image_width), int(cinfo.image_height),
+                         turns ? Extent{kept.height, kept.width} : kept);
+    }
+    cinfo.scale_num = static_cast<unsigned>(scale);
+    cinfo.scale_denom = 8;
+    if (!calcOutputDimensions(&d))
+        fail(d);
     Picture pic;
     // Both limits are checked before libjpeg allocates anything for the
     // image: the working memory first, so a file refused for it never gets
-    // its pixels, then the picture's own size (sides beyond kMaxSide go
-    // straight to allocate's message). No scaling is asked for, so the
-    // output size is the file's size.
+    // its pixels, then the size of the pixels decoded (sides beyond
+    // kMaxSide go straight to allocate's message).
     if (cinfo.image_width <= kMaxSide && cinfo.image_height <= kMaxSide) {
         const std::uint64_t coefficients = coefficientBytes(cinfo, d.multipleScans);
         if (coefficients > std::uint64_t(kMaxJpegMemory))
-            throw PictureError(kTooMuchMemory);
+            pictureFails(kTooMuchMemory, {"JPEG", "256 MiB"});
         // The coefficients of a progressive file live beside the pixels:
         // together they stay within one decode's memory.
         chargeWorkingMemory(static_cast<std::int64_t>(coefficients), "JPEG");
     }
     // An incomplete file fails below, so every pixel of a returned picture
     // is written.
-    allocate(pic, cinfo.image_width, cinfo.image_height, "JPEG", Fill::Unwritten);
+    allocate(pic, cinfo.output_width, cinfo.output_height, "JPEG", Fill::Unwritten);
     if (!startDecompress(&d))
         fail(d);
     std::vector<JSAMPLE> rowBuffer(output == Output::Bgra ? 0
@@ -234,7 +370,12 @@ Picture decodeJpeg(Bytes data, std::size_t size) {
     if (!readPixels(&d, output, pic.pixels.data(), rowBuffer.data(), &complete))
         fail(d);
     if (!complete)
-        throw PictureError("JPEG picture is damaged (file is truncated)");
+        damagedPicture("JPEG", "file is truncated");
+    orient(pic, orientation, "JPEG");
+    if (pic.width != natural.width || pic.height != natural.height) {
+        pic.fullWidth = natural.width;
+        pic.fullHeight = natural.height;
+    }
     return pic;
 }
 

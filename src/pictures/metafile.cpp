@@ -21,7 +21,8 @@ void setRenderer(Renderer renderer) {
 Picture render(const Metafile& m, const char* format) {
     const Renderer renderer = registered;
     if (!renderer)
-        throw PictureError(std::string(format) + " pictures cannot be drawn here (no renderer)");
+        pictureFails(TALEPLAY_TEXT("Pictures", "%1 pictures cannot be drawn here (no renderer)"),
+                     {format});
     // The renderer draws the picture twice, on white and on black, to tell
     // what it leaves out.
     chargeWorkingMemory(2 * std::int64_t(m.width) * m.height * 4, format);

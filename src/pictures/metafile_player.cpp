@@ -191,13 +191,15 @@ void Player::fail(const char* why) const {
 
 void Player::chargePixels(std::int64_t pixels) {
     if (pixels > pixelsLeft_)
-        throw PictureError(std::string(format_) + " picture holds too many bitmaps to draw");
+        pictureFails(TALEPLAY_TEXT("Pictures", "%1 picture holds too many bitmaps to draw"),
+                     {format_});
     pixelsLeft_ -= pixels;
 }
 
 void Player::countPoints(std::size_t n) {
     if (n > pointsLeft_)
-        throw PictureError(std::string(format_) + " picture has too many points to draw");
+        pictureFails(TALEPLAY_TEXT("Pictures", "%1 picture has too many points to draw"),
+                     {format_});
     pointsLeft_ -= n;
 }
 
@@ -596,7 +598,8 @@ Font Player::deviceFont() const {
 
 void Player::emit(Op op) {
     if (out_.ops.size() >= kMaxOps)
-        throw PictureError(std::string(format_) + " picture has too many records to draw");
+        pictureFails(TALEPLAY_TEXT("Pictures", "%1 picture has too many records to draw"),
+                     {format_});
     op.rop2 = static_cast<std::uint8_t>(std::clamp(dc_.rop2, 1, 16));
     op.clip = dc_.clip;
     op.opaqueBackground = dc_.bkOpaque;
@@ -1099,7 +1102,8 @@ void Player::frameRegion(const std::vector<Rect>& rects, Units units, const LogB
 
 void Player::pushClip(ClipStep step) {
     if (out_.clips.size() >= kMaxOps)
-        throw PictureError(std::string(format_) + " picture has too many records to draw");
+        pictureFails(TALEPLAY_TEXT("Pictures", "%1 picture has too many records to draw"),
+                     {format_});
     const std::uint32_t parent = step.combine == ClipStep::Combine::Replace ? 0 : dc_.clip;
     out_.clips.push_back({parent, std::move(step)});
     dc_.clip = static_cast<std::uint32_t>(out_.clips.size() - 1);

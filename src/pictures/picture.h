@@ -2,6 +2,8 @@
 // A decoded picture and the decoders that make one. Decoders are pure
 // functions of the file's bytes: no Qt, no file system, so each one can be
 // fuzzed on its own.
+#include "core/own_text.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +14,16 @@
 
 namespace taleplay::pictures {
 
+// The errors of decoders, in words the window can translate: "<FORMAT>
+// picture is damaged (<why>)" and "<FORMAT> picture uses an unsupported
+// <what>"; `why` and `what` are details left as they are.
+[[noreturn]] void damagedPicture(const std::string& format, const std::string& why);
+[[noreturn]] void unsupportedPicture(const std::string& format, const std::string& what);
+// Any other text of our own about a picture, with its values.
+[[noreturn]] void pictureFails(const char* wording, std::vector<std::string> values);
+inline constexpr const char* kOutOfMemory =
+    TALEPLAY_TEXT("Pictures", "%1 picture cannot be read (out of memory)");
+
 // Hard limits checked before any pixel memory is allocated.
 inline constexpr std::int64_t kMaxSide = 16384;
 inline constexpr std::int64_t kMaxPixelBytes = 256ll * 1024 * 1024;
@@ -19,8 +31,10 @@ inline constexpr std::int64_t kMaxPixelBytes = 256ll * 1024 * 1024;
 // of its library together.
 inline constexpr std::int64_t kMaxDecodeBytes = kMaxPixelBytes;
 
-// The pixel memory of every decoded picture alive now.
+// The pixel memory of every decoded picture alive now, and the part of it
+// that is full-size pixels decoded only to be reduced.
 std::int64_t livePictureBytes();
+std::int64_t passingPictureBytes();
 
 // An allocator that leaves new elements as they are on resize: a decoder that
 // writes every pixel does not pay for zeroing a large buffer first.
@@ -28,7 +42,10 @@ std::int64_t livePictureBytes();
 // within their memory budget.
 namespace detail {
 void countPixelMemory(std::int64_t bytes);
-}
+// Pixels a decode took and let go of before it ended (a picture turned
+// upright into new pixels) no longer pass through the budget.
+void releasedDuringDecode(std::int64_t bytes);
+} // namespace detail
 template <class T> struct UninitialisedAllocator : std::allocator<T> {
     template <class U> struct rebind { using other = UninitialisedAllocator<U>; };
     UninitialisedAllocator() = default;
@@ -54,6 +71,7 @@ inline bool operator==(const Pixels& a, const std::vector<std::uint32_t>& b) {
 }
 
 struct Picture {
+    // The size of the pixels kept.
     int width = 0;
     int height = 0;
     // Row-major, top row first, one 0xAARRGGBB word a pixel, not premultiplied.
@@ -63,7 +81,51 @@ struct Picture {
     // it are opaque, and the image control's colour-key transparency applies
     // to them only.
     bool hasAlpha = false;
+    // The picture's own size, upright, where the pixels are kept smaller for
+    // a control that shows it smaller (0: the pixels are the picture's size).
+    int fullWidth = 0;
+    int fullHeight = 0;
+    // The colour a transparent control leaves out of an opaque picture: its
+    // bottom-left pixel at full size, which a reduced copy's own
+    // bottom-left pixel (an average) need not be.
+    std::optional<std::uint32_t> colourKey;
+
+    int naturalWidth() const { return fullWidth > 0 ? fullWidth : width; }
+    int naturalHeight() const { return fullHeight > 0 ? fullHeight : height; }
+    bool reduced() const { return naturalWidth() != width || naturalHeight() != height; }
+    // Alpha bits ignored; 0 for a picture without pixels.
+    std::uint32_t keyColour() const {
+        if (colourKey)
+            return *colourKey | 0xFF000000u;
+        if (pixels.empty())
+            return 0;
+        return pixels[static_cast<std::size_t>(height - 1) * static_cast<std::size_t>(width)] |
+               0xFF000000u;
+    }
 };
+
+// How a control shows a picture: at the picture's own size, or stretched to
+// width x height. Along an axis where that is smaller than the picture only
+// as many pixels are kept as are shown. `keyed`: the control leaves out the
+// key colour of an opaque picture, so a reduction keeps those pixels apart
+// instead of mixing them into their neighbours.
+struct Shown {
+    bool stretched = false;
+    int width = 0;
+    int height = 0;
+    bool keyed = false;
+    bool operator==(const Shown&) const = default;
+};
+
+// The size kept of a picture of natural size w x h shown as `shown`: the
+// shown size along each axis where it is smaller (at least 1), the
+// picture's own elsewhere.
+struct Extent {
+    int width = 0;
+    int height = 0;
+    bool operator==(const Extent&) const = default;
+};
+Extent keptExtent(Extent natural, const Shown& shown);
 
 // Whether allocate() clears the pixels. Only a decoder that writes every
 // pixel of every picture it returns, on every path, may leave them: PNG and
@@ -86,22 +148,48 @@ void chargeWorkingMemory(std::int64_t bytes, const char* format);
 // Opened around one decode: what it takes is counted from nothing, and is
 // forgotten when it closes. Decoders called outside one check each charge
 // on its own.
+//
+// A decode made only to be reduced for `reducingFor` (a control showing the
+// picture smaller) takes its full-size pixels for a moment: the budget of
+// all pictures counts what is kept, so those pixels pass it when the copy
+// kept for that control would, and count as passing memory until the scope
+// closes or keep() takes them.
 class DecodeScope {
   public:
-    DecodeScope();
+    explicit DecodeScope(const Shown* reducingFor = nullptr);
     ~DecodeScope();
     DecodeScope(const DecodeScope&) = delete;
     DecodeScope& operator=(const DecodeScope&) = delete;
 
+    // The decoded picture is kept as it is, unreduced: its pixels now count
+    // in the budget, and throw PictureBudgetError where they do not fit.
+    void keep(const Picture& pic, const char* format);
+
   private:
     std::int64_t saved_;
     bool wasOpen_;
+    const Shown* savedReducing_;
+    std::int64_t savedPassing_;
 };
 
-// The pixel memory all pictures alive at once may take: the environment
+// Pixels allocated while one is open count as kept even inside a reducing
+// decode: the reduced copy itself.
+class KeptPixels {
+  public:
+    KeptPixels();
+    ~KeptPixels();
+    KeptPixels(const KeptPixels&) = delete;
+    KeptPixels& operator=(const KeptPixels&) = delete;
+
+  private:
+    const Shown* saved_;
+};
+
+// The pixel memory all pictures kept at once may take: the environment
 // variable TALEPLAY_PICTURE_MEMORY in MiB, 1024 when it is not set. A picture
-// that would pass it fails (PictureError), after the pictures kept only for
-// reuse were let go (the reclaimer, which the loader sets).
+// that would pass it fails (PictureBudgetError), after the pictures kept only
+// for reuse were let go (the reclaimer, which the loader sets). Full-size
+// pixels decoded only to be reduced pass it (see DecodeScope).
 std::int64_t pictureMemoryBudget();
 void setPictureMemoryBudget(std::int64_t bytes); // tests; 0: from the environment again
 void setMemoryReclaimer(void (*reclaim)());
@@ -120,7 +208,21 @@ Picture decodePng(Bytes data, std::size_t size);
 // be, so a test knows which way a file went.
 enum class PngInflate { WholeStream, RowByRow, WholeStreamOnly };
 void setPngInflate(PngInflate how);
+// JPEG and TIFF pictures are turned upright as their orientation tag says.
 Picture decodeJpeg(Bytes data, std::size_t size);
+// The JPEG picture for a control that shows it as `shown`: decoded at the
+// smallest of the library's scales (1/8 to 1) that keeps at least as many
+// pixels as are shown, and turned upright; its natural size is the file's.
+// A picture shown keyed is decoded whole (its key colour is its own
+// bottom-left pixel, which a smaller scale does not have).
+Picture decodeJpegFor(Bytes data, std::size_t size, const Shown& shown);
+// A picture's size from its file's header, upright, without decoding it;
+// nothing where the header does not settle it (the picture is decoded
+// then, and a damaged file says so).
+std::optional<Extent> jpegNaturalSize(Bytes data, std::size_t size);
+std::optional<Extent> pngNaturalSize(Bytes data, std::size_t size);
+std::optional<Extent> gifNaturalSize(Bytes data, std::size_t size);
+std::optional<Extent> tiffNaturalSize(Bytes data, std::size_t size);
 Picture decodeGif(Bytes data, std::size_t size);
 Picture decodeTiff(Bytes data, std::size_t size);
 Picture decodeBmp(Bytes data, std::size_t size); // bmp, dib, rle

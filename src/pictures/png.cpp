@@ -559,7 +559,7 @@ class ReadStruct {
         if (png_)
             info_ = png_create_info_struct(png_);
         if (!png_ || !info_)
-            throw PictureError("PNG picture cannot be read (out of memory)");
+            pictureFails(kOutOfMemory, {"PNG"});
         png_set_read_fn(png_, &src, readFromMemory);
         png_set_user_limits(png_, static_cast<png_uint_32>(kMaxSide),
                             static_cast<png_uint_32>(kMaxSide));
@@ -596,7 +596,7 @@ class ReadStruct {
     std::string why = src.message;
     if (src.warning[0])
         why += std::string(": ") + src.warning;
-    throw PictureError("PNG picture is damaged (" + why + ")");
+    damagedPicture("PNG", why);
 }
 
 } // namespace
@@ -605,11 +605,25 @@ void setPngInflate(PngInflate how) {
     inflateMode = how;
 }
 
+std::optional<Extent> pngNaturalSize(Bytes data, std::size_t size) {
+    // The signature, then the IHDR chunk: length, type, width, height.
+    if (size < 24 || png_sig_cmp(data, 0, 8) != 0 || std::memcmp(data + 12, "IHDR", 4) != 0)
+        return std::nullopt;
+    auto be32 = [&](std::size_t at) {
+        return std::uint32_t(data[at]) << 24 | std::uint32_t(data[at + 1]) << 16 |
+               std::uint32_t(data[at + 2]) << 8 | std::uint32_t(data[at + 3]);
+    };
+    const std::uint32_t width = be32(16), height = be32(20);
+    if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide)
+        return std::nullopt;
+    return Extent{int(width), int(height)};
+}
+
 Picture decodePng(Bytes data, std::size_t size) {
     static_assert(std::endian::native == std::endian::little,
                   "pixels are written as B, G, R, A bytes");
     if (size < 8 || png_sig_cmp(data, 0, 8) != 0)
-        throw PictureError("PNG picture is damaged (not a PNG file)");
+        damagedPicture("PNG", "not a PNG file");
     Source src{data, size, 0, {}, {}};
     ReadStruct rs(src);
     Header header{};

@@ -5,6 +5,7 @@
 #include "pictures/tiff.h"
 
 #include "core/errors.h"
+#include "pictures/resample.h"
 
 #include <tiffio.h>
 
@@ -95,7 +96,7 @@ class Tiff {
     explicit Tiff(MemoryFile& file) {
         TIFFOpenOptions* opts = TIFFOpenOptionsAlloc();
         if (!opts)
-            throw PictureError("TIFF picture cannot be read (out of memory)");
+            pictureFails(kOutOfMemory, {"TIFF"});
         TIFFOpenOptionsSetMaxSingleMemAlloc(opts, kMaxTiffAlloc);
         TIFFOpenOptionsSetErrorHandlerExtR(opts, onError, &file);
         TIFFOpenOptionsSetWarningHandlerExtR(opts, onWarning, &file);
@@ -116,12 +117,23 @@ class Tiff {
     TIFF* tif_ = nullptr;
 };
 
+// The orientation the file says it was stored in, 1 (rows from the top,
+// columns from the left) when it says nothing we know.
+int orientationOf(TIFF* tif) {
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+    return orientation >= 1 && orientation <= 8 ? orientation : ORIENTATION_TOPLEFT;
+}
+
 class RgbaImage {
   public:
+    // The rows come as stored, first row first: asking libtiff for the
+    // file's own orientation leaves them unflipped, and the picture is then
+    // turned upright whole (libtiff flips but never turns).
     explicit RgbaImage(TIFF* tif) {
         begun_ = TIFFRGBAImageBegin(&img_, tif, 1, message_) != 0;
         if (begun_)
-            img_.req_orientation = ORIENTATION_TOPLEFT;
+            img_.req_orientation = static_cast<std::uint16_t>(orientationOf(tif));
     }
     ~RgbaImage() {
         if (begun_)
@@ -141,8 +153,7 @@ class RgbaImage {
 };
 
 [[noreturn]] void fail(const char* format, const std::string& message) {
-    throw PictureError(std::string(format) + " picture is damaged (" +
-                       (message.empty() ? "unreadable file" : message) + ")");
+    damagedPicture(format, message.empty() ? "unreadable file" : message);
 }
 
 // libtiff's RGBA words are A, B, G, R from the top byte down, with colour
@@ -191,6 +202,7 @@ Picture decodeTiffAs(Bytes data, std::size_t size, const char* format, bool stri
     if (!TIFFRGBAImageGet(&rgba.img(), pic.pixels.data(), width, height) || !file.error.empty())
         fail(format, file.error);
     toPictureOrder(pic.pixels, pic.hasAlpha);
+    orient(pic, orientationOf(tif.get()), format);
     return pic;
 }
 
@@ -301,13 +313,28 @@ Picture decodeTiff(Bytes data, std::size_t size) {
     return decodeTiffAs(data, size, "TIFF", false);
 }
 
+std::optional<Extent> tiffNaturalSize(Bytes data, std::size_t size) {
+    if (!isTiff(data, size))
+        return std::nullopt;
+    MemoryFile file{data, size, 0, {}, false};
+    Tiff tif(file);
+    std::uint32_t width = 0, height = 0;
+    if (!tif.get() || !TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) ||
+        !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height) || width == 0 || height == 0 ||
+        width > kMaxSide || height > kMaxSide)
+        return std::nullopt;
+    if (orientationTurns(orientationOf(tif.get())))
+        std::swap(width, height);
+    return Extent{int(width), int(height)};
+}
+
 Picture decodeFax(Bytes data, std::size_t size) {
     if (isTiff(data, size))
         return decodeTiffAs(data, size, "FAX", false);
     // The strip byte count is a 32-bit field.
     if (size > UINT32_MAX - 4096)
-        throw PictureError("FAX picture is damaged (file too large)");
-    std::string firstError;
+        damagedPicture("FAX", "file too large");
+    std::optional<PictureError> firstError;
     for (bool lsbFirst : {true, false}) {
         std::uint32_t rows = countFaxRows(data, size, lsbFirst);
         if (rows == 0)
@@ -316,13 +343,13 @@ Picture decodeFax(Bytes data, std::size_t size) {
         try {
             return decodeTiffAs(tiff.data(), tiff.size(), "FAX", true);
         } catch (const PictureError& e) {
-            if (firstError.empty())
-                firstError = e.what();
+            if (!firstError)
+                firstError = e;
         }
     }
-    if (firstError.empty())
-        throw PictureError("FAX picture is damaged (neither a TIFF file nor Group 3 fax data)");
-    throw PictureError(firstError);
+    if (!firstError)
+        damagedPicture("FAX", "neither a TIFF file nor Group 3 fax data");
+    throw *firstError;
 }
 
 } // namespace taleplay::pictures

@@ -630,7 +630,10 @@ Metafile parseWmf(Bytes data, std::size_t size) {
     } else {
         int mode = 1;
         if (!windowOf(data, size, at, box, mode))
-            throw PictureError("WMF picture has no size (no placeable header and no window)");
+            pictureFails(
+                TALEPLAY_TEXT("Pictures",
+                              "%1 picture has no size (no placeable header and no window)"),
+                {"WMF"});
         // The window in its mapping mode's units, at 96 pixels an inch.
         static constexpr double kMmPer[9] = {1, 0, 0.1, 0.01, 0.254, 0.0254, 25.4 / 1440, 0, 0};
         const double perUnit = mode >= 2 && mode <= 6 ? kMmPer[mode] * 96 / 25.4 : 1;

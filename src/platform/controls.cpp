@@ -3,6 +3,7 @@
 
 #include "core/paths.h"
 #include "pictures/loader.h"
+#include "pictures/resample.h"
 #include "platform/host.h"
 #include "platform/metafile_renderer.h"
 #include "platform/qtext.h"
@@ -85,10 +86,37 @@ ImageControl::ImageControl(ControlHost& host, std::string name, QWidget* parent)
     platform::registerMetafileRenderer(); // image controls are where metafiles get drawn
 }
 
+pictures::Shown ImageControl::shown() const {
+    // A picture shown at its own size is kept whole whatever the control.
+    if (!stretch_ || autoSize_ || tiled_)
+        return {};
+    return {true, width(), height(), transparent_};
+}
+
 void ImageControl::loadPicture(const std::string& composedPath) {
-    auto pic = pictures::loadPicture(paths::resolve(composedPath), composedPath);
+    loadPicture(composedPath, shown());
+}
+
+void ImageControl::loadPicture(const std::string& composedPath, const pictures::Shown& shown) {
+    auto pic = pictures::loadPicture(paths::resolve(composedPath), composedPath, shown);
     picture_ = std::move(pic);
     pictureName_ = composedPath;
+    loadedFor_ = shown;
+    rebuildView();
+    if (autoSize_)
+        resize(naturalSize());
+    update();
+}
+
+void ImageControl::measurePicture(const std::string& composedPath) {
+    const pictures::Extent natural =
+        pictures::naturalSize(paths::resolve(composedPath), composedPath);
+    auto sized = std::make_shared<pictures::Picture>();
+    sized->fullWidth = natural.width;
+    sized->fullHeight = natural.height;
+    picture_ = std::move(sized);
+    pictureName_ = composedPath;
+    loadedFor_ = {};
     rebuildView();
     if (autoSize_)
         resize(naturalSize());
@@ -98,16 +126,20 @@ void ImageControl::loadPicture(const std::string& composedPath) {
 void ImageControl::showPictureOf(const ImageControl& other) {
     picture_ = other.picture_;
     pictureName_ = other.pictureName_;
+    loadedFor_ = other.loadedFor_;
     view_ = other.view_;
     keyedView_ = other.keyedView_;
+    fitted_ = QImage();
     if (autoSize_)
         resize(naturalSize());
+    refit();
     update();
 }
 
 void ImageControl::clearPicture() {
     picture_.reset();
     pictureName_.clear();
+    loadedFor_ = {};
     rebuildView();
     update();
 }
@@ -116,14 +148,16 @@ void ImageControl::releaseResources() {
     picture_.reset();
     view_ = QImage();
     keyedView_.reset();
+    fitted_ = QImage();
 }
 
 QSize ImageControl::naturalSize() const {
-    return picture_ ? QSize(picture_->width, picture_->height) : QSize(0, 0);
+    return picture_ ? QSize(picture_->naturalWidth(), picture_->naturalHeight()) : QSize(0, 0);
 }
 
 void ImageControl::setStretch(bool on) {
     stretch_ = on;
+    refit();
     update();
 }
 
@@ -131,12 +165,15 @@ void ImageControl::setAutoSize(bool on) {
     autoSize_ = on;
     if (on && picture_)
         resize(naturalSize());
+    refit();
 }
 
 void ImageControl::setTransparent(bool on) {
     if (transparent_ == on)
         return;
     transparent_ = on;
+    fitted_ = QImage();
+    refit();
     update();
 }
 
@@ -151,8 +188,48 @@ bool ImageControl::keyed() const {
     return transparent_ && picture_ && !picture_->hasAlpha;
 }
 
+void ImageControl::refit() {
+    if (!picture_ || picture_->pixels.empty() || !picture_->reduced() || pictureName_.empty())
+        return;
+    const pictures::Shown now = shown();
+    const pictures::Extent wanted = pictures::keptExtent(
+        {picture_->naturalWidth(), picture_->naturalHeight()}, now);
+    const bool keyingChanged = !picture_->hasAlpha && now.keyed != loadedFor_.keyed;
+    if (wanted.width <= picture_->width && wanted.height <= picture_->height && !keyingChanged)
+        return; // the copy kept has the pixels; painting reduces it further
+    try {
+        loadPicture(pictureName_, now);
+    } catch (const std::exception&) {
+        // The copy kept is shown stretched: coarser, but the screen goes on.
+    }
+}
+
+void ImageControl::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    fitted_ = QImage();
+    refit();
+}
+
+namespace {
+
+// Pixels of the key colour (alpha ignored) made transparent: how an opaque
+// picture shows in a transparent control.
+void leaveOutKey(QImage& image, std::uint32_t key) {
+    const int width = image.width();
+    const int height = image.height();
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            if ((row[x] | 0xFF000000u) == key)
+                row[x] = 0;
+    }
+}
+
+} // namespace
+
 void ImageControl::rebuildView() {
     keyedView_.reset();
+    fitted_ = QImage();
     if (!picture_ || picture_->pixels.empty()) {
         view_ = QImage();
         return;
@@ -170,21 +247,35 @@ const QImage& ImageControl::shownImage() {
         return view_;
     QImage& keyedView = *keyedView_;
     if (keyedView.isNull()) {
-        // An opaque picture is made transparent by its bottom-left pixel's colour.
+        // An opaque picture is made transparent by its bottom-left pixel's
+        // colour, at its own size.
         keyedView = view_.convertToFormat(QImage::Format_ARGB32);
-        const auto& p = *picture_;
-        const std::uint32_t key =
-            p.pixels[static_cast<std::size_t>(p.height - 1) * p.width] | 0xFF000000u;
-        const int width = keyedView.width();
-        const int height = keyedView.height();
-        for (int y = 0; y < height; ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(keyedView.scanLine(y));
-            for (int x = 0; x < width; ++x)
-                if ((row[x] | 0xFF000000u) == key)
-                    row[x] = 0;
-        }
+        leaveOutKey(keyedView, picture_->keyColour());
     }
     return keyedView;
+}
+
+const QImage& ImageControl::fittedImage(const QImage& image) {
+    const QSize target(std::min(width(), image.width()), std::min(height(), image.height()));
+    if (target == image.size() || target.isEmpty())
+        return image;
+    if (fitted_.size() == target)
+        return fitted_;
+    try {
+        const pictures::Picture small =
+            pictures::reduce(*picture_, target.width(), target.height(), keyed(), "picture");
+        QImage made(small.width, small.height,
+                    small.hasAlpha || keyed() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        for (int y = 0; y < small.height; ++y)
+            std::memcpy(made.scanLine(y), small.pixels.data() + std::size_t(y) * small.width,
+                        std::size_t(small.width) * 4);
+        if (keyed())
+            leaveOutKey(made, small.keyColour());
+        fitted_ = std::move(made);
+    } catch (const std::exception&) {
+        return image; // no memory for it: the kept copy, stretched
+    }
+    return fitted_;
 }
 
 namespace {
@@ -239,8 +330,13 @@ void ImageControl::paintEvent(QPaintEvent* e) {
         painter.fillRect(rect(), QBrush(view_));
         return;
     }
-    const QImage& image = shownImage();
-    if (!stretch_ || size() == image.size()) {
+    const QImage& kept = shownImage();
+    if (!stretch_ || size() == kept.size()) {
+        painter.drawImage(QPoint(0, 0), kept);
+        return;
+    }
+    const QImage& image = fittedImage(kept);
+    if (size() == image.size()) {
         painter.drawImage(QPoint(0, 0), image);
         return;
     }

@@ -99,8 +99,19 @@ class ImageControl final : public QWidget, public Control {
     QWidget* widget() override { return this; }
 
     // Loads the picture named `composedPath` (Windows-1251, as composed by the
-    // program). Throws PictureError or InOutError; the old picture stays then.
+    // program) for what the control shows now: stretched to its size, or at
+    // the picture's own. Throws PictureError (PictureBudgetError when the
+    // pixels would not fit the memory of all pictures) or InOutError; the
+    // old picture stays then.
     void loadPicture(const std::string& composedPath);
+    // The same for a control that will show it as `shown` (the measuring
+    // image, decoding a picture for the control about to be made).
+    void loadPicture(const std::string& composedPath, const pictures::Shown& shown);
+    // Takes only the picture's natural size, as the measuring image needs
+    // it, from the file's header where it tells it; no pixels are kept.
+    void measurePicture(const std::string& composedPath);
+    // How the control would show a picture loaded now.
+    pictures::Shown shown() const;
     // Shows what `other` shows, as if the same picture had been loaded: the
     // pixels and the colour-keyed copy are shared, not looked up or made
     // again (a background of hundreds of tiles loads its picture once).
@@ -108,6 +119,7 @@ class ImageControl final : public QWidget, public Control {
     void clearPicture();
     const std::string& pictureName() const { return pictureName_; }
     std::shared_ptr<const pictures::Picture> picture() const { return picture_; }
+    // The picture's own size, upright, whatever size its pixels are kept at.
     QSize naturalSize() const;
 
     bool stretch() const { return stretch_; }
@@ -137,6 +149,7 @@ class ImageControl final : public QWidget, public Control {
 
   protected:
     void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
     // Space, Return and Enter on a focused button are a left click: pressed
@@ -155,6 +168,12 @@ class ImageControl final : public QWidget, public Control {
     void rebuildView();
     bool keyed() const;
     const QImage& shownImage();
+    // The image reduced along the axes where the control is smaller than the
+    // pixels kept (a control made smaller after its picture was loaded).
+    const QImage& fittedImage(const QImage& image);
+    // Loads the picture again when what the control shows now needs pixels
+    // its kept copy lacks; a failure keeps the copy it has.
+    void refit();
 
     std::string pictureName_;
     std::shared_ptr<const pictures::Picture> picture_;
@@ -164,6 +183,10 @@ class ImageControl final : public QWidget, public Control {
     // that show the picture through showPictureOf.
     QImage view_;
     std::shared_ptr<QImage> keyedView_;
+    // What the picture was loaded for, and the reduction made for a smaller
+    // size since.
+    pictures::Shown loadedFor_;
+    QImage fitted_;
     bool stretch_ = false;
     bool autoSize_ = false;
     bool transparent_ = false;

@@ -1,6 +1,7 @@
 // The play screen's background builder and the picture screens of the end screens.
 #include "scene/taleforge_serv_backpic.h"
 
+#include "core/errors.h"
 #include "core/paths.h"
 #include "descr/File_functions.h"
 #include "descr/Stroki_functions.h"
@@ -60,7 +61,11 @@ void BuildBackgroundTiles(Game& game, const PictureScreen& screen) {
     if (name.empty())
         return;
     const std::string path = game.state.dataFolder + name;
-    const Size picture = measurePicture(game, path);
+    const PictureUse use{{"Pictures", TALEPLAY_TEXT("Pictures", "background"), {}}, name};
+    Size picture;
+    if (!pictureStep(game, use, [&] { picture = measurePicture(game, path); }) ||
+        !preparePicture(game, use, path, pictures::Shown{}))
+        return;
     const auto tiles = backgroundTiles(game.clientWidth(), game.clientHeight(), picture);
     if (tiles.size() > kMostTileControls) {
         // So small a tile would make tens of thousands of controls (a 1 x 1
@@ -105,7 +110,12 @@ void BuildLargeBackground(Game& game, const PictureScreen& screen) {
     game.tables.largeBackground.emplace_back(&image);
     image.hide();
     image.setGeometry(1, 1, game.clientWidth() - 2, game.clientHeight() - 2);
-    image.loadPicture(game.state.dataFolder + name);
+    const PictureUse use{{"Pictures", TALEPLAY_TEXT("Pictures", "large background"), {}}, name};
+    if (!pictureStep(game, use, [&] { image.loadPicture(game.state.dataFolder + name); })) {
+        game.tables.largeBackground.pop_back();
+        game.host().destroy(image);
+        return;
+    }
     image.show();
 }
 
@@ -117,30 +127,54 @@ void BuildFrames(Game& game, const PictureScreen& screen) {
     const int ch = game.clientHeight();
     const std::string& folder = game.state.dataFolder;
 
+    // Each edge picture is decoded at the size of its tiles once measured:
+    // a damaged one stops the build before any tile is made, and one the
+    // memory budget refuses leaves its edges out.
+    const bool transparent = flagSet(file, "*frametransparent*yes#");
     const std::string horizontalName =
         decorationPictureName(game, file, "*framehoriz*name*", "ramkahor.bmp");
     FrameTiling horizontal;
+    bool horizontalShown = false;
     if (!horizontalName.empty()) {
-        const Size picture = measurePicture(game, folder + horizontalName);
-        const int height = resolveSize(file, "*framehoriz", Axis::Vertical, ch);
-        horizontal = horizontalFrameTiling(cw, picture, height);
+        const PictureUse use{{"Pictures", TALEPLAY_TEXT("Pictures", "frame"), {}},
+                             horizontalName};
+        Size picture;
+        if (pictureStep(game, use, [&] { picture = measurePicture(game, folder + horizontalName); })) {
+            const int height = resolveSize(file, "*framehoriz", Axis::Vertical, ch);
+            horizontal = horizontalFrameTiling(cw, picture, height);
+            horizontalShown =
+                horizontal.thickness == 0 ||
+                preparePicture(game, use, folder + horizontalName,
+                               stretchedTo({horizontal.tile, horizontal.thickness}, transparent));
+        }
     }
 
     const std::string verticalName =
         decorationPictureName(game, file, "*framevert*name*", "ramkavert.bmp");
     FrameTiling vertical;
+    bool verticalShown = false;
     if (!verticalName.empty()) {
-        const Size picture = measurePicture(game, folder + verticalName);
-        int width = resolveSize(file, "*framevert", Axis::Horizontal, cw);
-        if (width == 0)
-            width = horizontal.thickness;
-        if (width == 0)
-            width = picture.width;
-        vertical = verticalFrameTiling(ch, picture, width);
+        const PictureUse use{{"Pictures", TALEPLAY_TEXT("Pictures", "frame"), {}}, verticalName};
+        Size picture;
+        if (pictureStep(game, use, [&] { picture = measurePicture(game, folder + verticalName); })) {
+            int width = resolveSize(file, "*framevert", Axis::Horizontal, cw);
+            if (width == 0)
+                width = horizontal.thickness;
+            if (width == 0)
+                width = picture.width;
+            vertical = verticalFrameTiling(ch, picture, width);
+            verticalShown =
+                vertical.thickness == 0 ||
+                preparePicture(game, use, folder + verticalName,
+                               stretchedTo({vertical.thickness, vertical.tile}, transparent));
+        }
     }
 
-    const bool transparent = flagSet(file, "*frametransparent*yes#");
-    const FrameTiles tiles = frameTiles(cw, ch, horizontal, vertical);
+    FrameTiles tiles = frameTiles(cw, ch, horizontal, vertical);
+    if (!horizontalShown)
+        tiles.horizontal.clear();
+    if (!verticalShown)
+        tiles.vertical.clear();
     int index = 0;
     // The tiles of one edge picture share it, read once.
     auto place = [&](const char* prefix, const std::string& name, const TilePlace& at,
@@ -169,7 +203,8 @@ void BuildPictures(Game& game, const PictureScreen& screen) {
     const std::string& file = screen.file;
     for (int n = 1; n <= kPictureCount; ++n) {
         const std::string stem = numberedKey("*picture", n, "");
-        const auto at = placeNumberedPicture(game, file, stem);
+        const auto at =
+            placeNumberedPicture(game, file, stem, TALEPLAY_TEXT("Pictures", "picture %1"), n);
         if (!at)
             continue; // a number that is skipped does not end the loop
         game.tables.pictures.resize(n);
@@ -201,10 +236,14 @@ void BuildCorners(Game& game, const PictureScreen& screen) {
     const bool transparent = flagSet(file, "*cornertransparent*yes#");
     std::array<std::string, 4> names;
     std::optional<Size> lastMeasured;
+    auto useOf = [&](std::size_t i) {
+        return PictureUse{{"Pictures", TALEPLAY_TEXT("Pictures", "corner"), {}}, names[i]};
+    };
     for (std::size_t i = 0; i < corners.size(); ++i) {
         names[i] = decorationPictureName(game, file, corners[i].key, corners[i].defaultName);
-        if (!names[i].empty())
-            lastMeasured = measurePicture(game, folder + names[i]);
+        if (!names[i].empty() &&
+            !pictureStep(game, useOf(i), [&] { lastMeasured = measurePicture(game, folder + names[i]); }))
+            names[i].clear(); // refused: left out, and not measured
     }
     if (!lastMeasured)
         return;
@@ -214,6 +253,12 @@ void BuildCorners(Game& game, const PictureScreen& screen) {
         *lastMeasured, resolveSize(file, "*corner", Axis::Vertical, game.clientHeight()));
     if (!size)
         return;
+
+    // All four decoded before any is made, as measuring them all did.
+    for (std::size_t i = 0; i < corners.size(); ++i)
+        if (!names[i].empty() &&
+            !preparePicture(game, useOf(i), folder + names[i], stretchedTo(*size, transparent)))
+            names[i].clear();
 
     const int cw = game.clientWidth();
     const int ch = game.clientHeight();

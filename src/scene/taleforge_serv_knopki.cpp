@@ -22,7 +22,8 @@ void BuildImageButtons(Game& game, const std::string& file, ButtonSet set) {
     auto& table = end ? game.tables.endButtons : game.tables.buttons;
     for (int n = 1; n <= kButtonCount; ++n) {
         const std::string stem = numberedKey("*button", n, "");
-        const auto at = placeNumberedPicture(game, file, stem);
+        const auto at =
+            placeNumberedPicture(game, file, stem, TALEPLAY_TEXT("Pictures", "button %1"), n);
         if (!at)
             continue; // a missing number does not end the buttons
         // Whether its file exists is asked only when the button is wired.

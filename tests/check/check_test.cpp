@@ -6,6 +6,7 @@
 
 #include "core/codepage.h"
 #include "pictures/encoders.h"
+#include "pictures/picture.h"
 
 #include <gtest/gtest.h>
 
@@ -146,6 +147,16 @@ std::vector<Row> rows() {
          {{"allbackpictures.txt", "*picture2*name*broken.png#\n*picture3*name*ok.xyz#\n"}},
          {{"allbackpictures.txt", 2, E, "bad-picture", "'broken.png' cannot be loaded"},
           {"allbackpictures.txt", 3, E, "bad-picture", "Unknown picture file extension (.xyz)"}}},
+        // A photo far larger than shown, and a picture the memory of all
+        // pictures (8 MiB here) has no room left for.
+        {"picture_costs",
+         {{"allbackpictures.txt", "*picture2*name*photo.png#\n*picture2*widthinpixels*160#\n"
+                                  "*picture3*name*photo.png#\n*picture4*name*photo.png#\n"}},
+         {{"allbackpictures.txt", 2, W, "picture-cost",
+           "'photo.png' is 1600 x 1200 shown at 160 x 120: the play screen decodes 1 such picture"},
+          {"allbackpictures.txt", 5, E, "picture-cost",
+           "'photo.png' would not fit the memory of all pictures: the play screen keeps 7 MiB of "
+           "pictures before it, of the 8 MiB"}}},
         {"bad_colours",
          {{"allbackpictures.txt", "*screencolor*red#\n"
                                   "*shape1*form*circle#*shape1color*clRed#*shape1pencolor*255 #\n"
@@ -541,12 +552,21 @@ TEST_P(CheckRows, FindsExactlyWhatIsWrong) {
         odd[sound] = odd[sound + 1] = 0x77;
         game.writeBytes("odd_sound.avi", odd);
     }
+    const bool costs = std::string(row.name) == "picture_costs";
+    if (costs) {
+        pictures::encoders::PngSpec spec{.width = 1600, .height = 1200};
+        game.writeBytes("photo.png", pictures::encoders::writePng(
+                                         spec, std::vector<unsigned char>(1600 * 1200 * 3, 0x40)));
+        pictures::setPictureMemoryBudget(8 << 20);
+    }
     if (std::string(row.name) == "bad_pictures") {
         game.writeBytes("broken.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0});
         game.write("ok.xyz", "not a picture format the player knows");
     }
 
     std::vector<Finding> found = checkGame(game.folder());
+    if (costs)
+        pictures::setPictureMemoryBudget(0);
     if (std::none_of(row.findings.begin(), row.findings.end(),
                      [](const Expected& e) { return e.severity == N; }))
         found = problems(found);

@@ -15,7 +15,7 @@ set(layers
   "src/scene|core pictures descr platform game scene|qt"
   "src/endscreen|core pictures descr platform game scene endscreen|qt"
   "src/commands|core pictures descr platform game scene endscreen commands|qt"
-  "src/app/phrase|app/phrase|no-qt"
+  "src/app/phrase|core app/phrase|no-qt"
   "src/app/command_line|core app/command_line app/new_game app/game_location app/phrase|no-qt"
   "src/app/new_game|core app/new_game app/game_location app/phrase|no-qt"
   "src/app/game_shelf|core app/game_shelf app/game_location app/phrase|no-qt"

@@ -259,3 +259,63 @@ TEST_F(Loader, TheBudgetComesFromTheEnvironment) {
     EXPECT_EQ(pictureMemoryBudget(), std::int64_t(1024) << 20);
     ::unsetenv("TALEPLAY_PICTURE_MEMORY");
 }
+
+// The copy kept is the one shown: a photo shown at an eighth of its size
+// costs the budget an eighth squared, decoded at libjpeg's 1/8 scale; other
+// sizes of the same file are kept apart, and the same size is shared.
+TEST_F(Loader, PicturesAreKeptAtTheSizeShownAndCountSo) {
+    std::vector<unsigned char> samples(std::size_t(800) * 600 * 3);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<unsigned char>((i * 7919) >> 5);
+    const std::string photo = write("photo.jpg", withExifOrientation(writeJpeg(800, 600, 3, samples), 6));
+    const Budget budget(1 << 20); // the whole photo would take 1.8 MiB
+    const Shown small{true, 75, 100, false};
+    const auto kept = loadPicture(photo, "photo.jpg", small);
+    EXPECT_EQ(kept->width, 75);
+    EXPECT_EQ(kept->height, 100);
+    EXPECT_EQ(kept->naturalWidth(), 600); // upright
+    EXPECT_EQ(kept->naturalHeight(), 800);
+    EXPECT_EQ(passingPictureBytes(), 0);
+    EXPECT_EQ(loadPicture(photo, "photo.jpg", small), kept);
+    const auto larger = loadPicture(photo, "photo.jpg", Shown{true, 150, 200, false});
+    EXPECT_NE(larger, kept);
+    EXPECT_EQ(larger->width, 150);
+    EXPECT_EQ(naturalSize(photo, "photo.jpg"), (Extent{600, 800}));
+    EXPECT_THROW(loadPicture(photo, "photo.jpg"), PictureBudgetError) << "the whole photo";
+    EXPECT_EQ(passingPictureBytes(), 0);
+}
+
+// Pictures decoded ahead on other threads are the ones loadPicture gives,
+// whichever thread got to them first; a picture that fails there fails again
+// where it is loaded, with its own message.
+TEST_F(Loader, PicturesDecodedAheadAreTheOnesLoaded) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 12; ++i)
+        paths.push_back(write("p" + std::to_string(i) + ".png",
+                              writePng(PngSpec{.width = 64, .height = 48},
+                                       std::vector<unsigned char>(64 * 48 * 3, i * 20))));
+    const std::string broken = write("broken.png", File{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
+    const Shown shown{true, 32, 24, false};
+    for (int threads : {0, 1, 3}) {
+        SCOPED_TRACE(threads);
+        setPrefetchThreads(threads);
+        clearPictureCache();
+        std::vector<std::shared_ptr<const Picture>> loaded;
+        {
+            Prefetch ahead;
+            for (const std::string& p : paths)
+                ahead.add(p, p, shown);
+            ahead.add(broken, broken, shown);
+            EXPECT_EQ(ahead.size(), threads == 0 ? 0u : paths.size() + 1);
+            for (const std::string& p : paths)
+                loaded.push_back(loadPicture(p, p, shown));
+            EXPECT_THROW(loadPicture(broken, broken, shown), PictureError);
+        }
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            EXPECT_EQ(loaded[i]->width, 32);
+            EXPECT_EQ(loaded[i]->pixels[0], 0xFF000000u | (i * 20) * 0x010101u);
+            EXPECT_EQ(loadPicture(paths[i], paths[i], shown), loaded[i]) << "kept, not decoded again";
+        }
+    }
+    setPrefetchThreads(-1);
+}

@@ -30,12 +30,14 @@ struct Screen {
 
 constexpr QRgb kFace = 0xF0F0F0;
 
-// A 4 x 4 picture: red with a blue top-left quarter; bottom-left pixel red.
-std::string savePicture(const TempFolder& dir, const char* name, bool withAlpha = false) {
-    QImage img(4, 4, withAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+// A picture `side` pixels square: red with a blue top-left quarter;
+// bottom-left pixel red.
+std::string savePicture(const TempFolder& dir, const char* name, bool withAlpha = false,
+                        int side = 4) {
+    QImage img(side, side, withAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     img.fill(QColor(255, 0, 0));
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 2; ++x)
+    for (int y = 0; y < side / 2; ++y)
+        for (int x = 0; x < side / 2; ++x)
             img.setPixelColor(x, y, withAlpha ? QColor(0, 0, 255, 0) : QColor(0, 0, 255));
     const std::string path = dir.str() + "/" + name;
     EXPECT_TRUE(img.save(QString::fromStdString(path)));
@@ -188,6 +190,31 @@ TEST(ImageControl, AColourKeyedPictureStretchedKeepsHardEdges) {
     EXPECT_TRUE(solid(shot, {0, 0, 20, 20}, 0x0000FF));
     EXPECT_TRUE(solid(shot, {20, 0, 20, 40}, kFace));
     EXPECT_TRUE(solid(shot, {0, 20, 20, 20}, kFace));
+}
+
+// A control keeps only the pixels it shows: made larger later, it loads the
+// picture again for the pixels it lacks; made smaller, it shows its copy
+// reduced; never more than the picture's own.
+TEST(ImageControl, KeepsThePixelsItShowsAndLoadsMoreWhenMadeLarger) {
+    TempFolder dir;
+    const std::string big = savePicture(dir, "big.png", false, 40);
+    Screen s;
+    auto& img = s.host.createImage("I");
+    img.setStretch(true);
+    img.setGeometry(0, 0, 10, 10);
+    img.loadPicture(big);
+    EXPECT_EQ(img.naturalSize(), QSize(40, 40));
+    EXPECT_EQ(img.picture()->width, 10);
+    img.resize(20, 20);
+    EXPECT_EQ(img.picture()->width, 20);
+    img.resize(100, 100);
+    EXPECT_EQ(img.picture()->width, 40);
+    EXPECT_TRUE(solid(s.shot(), {0, 0, 50, 50}, 0x0000FF));
+    EXPECT_TRUE(solid(s.shot(), {50, 50, 50, 50}, 0xFF0000));
+    img.resize(4, 4);
+    EXPECT_EQ(img.picture()->width, 40);
+    EXPECT_TRUE(solid(s.shot(), {0, 0, 2, 2}, 0x0000FF));
+    EXPECT_TRUE(solid(s.shot(), {2, 2, 2, 2}, 0xFF0000));
 }
 
 TEST(ImageControl, UnknownExtensionsAndMissingFilesFailWithoutChangingThePicture) {

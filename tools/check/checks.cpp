@@ -10,6 +10,7 @@
 #include "check/keys.h"
 #include "check/layout.h"
 #include "check/media.h"
+#include "check/screen_cost.h"
 #include "check/spelling.h"
 #include "check/translate.h"
 #include "commands/command_text.h"
@@ -302,6 +303,55 @@ void checkPictures(const Game& game, Report& report) {
         else
             report.add(utf8(f.name), 0, Severity::Error,
                        format(tr("default picture cannot be loaded: {1}"), {it->second}));
+    }
+}
+
+// --- What a screen's pictures cost -----------------------------------------
+
+std::string sizeText(pictures::Extent e) {
+    return std::to_string(e.width) + " x " + std::to_string(e.height);
+}
+
+std::string timeText(double ms) {
+    char number[32];
+    if (ms >= 1000) {
+        std::snprintf(number, sizeof number, "%.1f", ms / 1000);
+        return format(tr("{1} s"), {number});
+    }
+    std::snprintf(number, sizeof number, ms >= 10 ? "%.0f" : "%.1f", ms);
+    return format(tr("{1} ms"), {number});
+}
+
+void checkPictureCosts(const Game& game, Report& report) {
+    for (const ScreenCost& screen : screenCosts(game)) {
+        const std::string title = tr(screen.screen->title.c_str());
+        int large = 0;
+        double largeMs = 0, largeSmallMs = 0;
+        for (const PictureCost& c : screen.pictures)
+            if (farLargerThanShown(c))
+                ++large, largeMs += c.decodeMs, largeSmallMs += c.decodeSavedSmallMs;
+        for (const PictureCost& c : screen.pictures) {
+            const std::string file = c.file ? utf8(c.file->name()) : utf8(c.name);
+            if (c.refused)
+                report.add(file, c.line, Severity::Error,
+                           format(tr("picture {1} would not fit the memory of all pictures: the "
+                                     "{2} keeps {3} MiB of pictures before it, of the {4} MiB "
+                                     "they may take (TALEPLAY_PICTURE_MEMORY), and leaves it out"),
+                                  {q(c.name), title, std::to_string(c.keptBefore >> 20),
+                                   std::to_string(pictures::pictureMemoryBudget() >> 20)}));
+            else if (farLargerThanShown(c))
+                report.add(file, c.line, Severity::Warning,
+                           format(trn("picture {1} is {2} shown at {3}: the {4} decodes {5} such "
+                                      "picture, for about {6} of start-up ({7} were it saved at "
+                                      "the size shown); save it at the size shown",
+                                      "picture {1} is {2} shown at {3}: the {4} decodes {5} such "
+                                      "pictures, for about {6} of start-up ({7} were they saved "
+                                      "at the size shown); save them at the size shown",
+                                      static_cast<unsigned long>(large)),
+                                  {q(c.name), sizeText(c.natural), sizeText(c.kept), title,
+                                   std::to_string(large), timeText(largeMs),
+                                   timeText(largeSmallMs)}));
+        }
     }
 }
 
@@ -1352,6 +1402,7 @@ const auto kChecks = std::to_array<Check>({
     {"missing-file", checkMissingFiles},
     {"name-encoding", checkNameEncodings},
     {"bad-picture", checkPictures},
+    {"picture-cost", checkPictureCosts},
     {"media-format", checkMediaFormats},
     {"bad-colour", checkColours},
     {"number-limit", checkNumbers},

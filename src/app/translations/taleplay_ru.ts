@@ -816,4 +816,87 @@ FILE - is standard output.
         <translation>Примеры</translation>
     </message>
 </context>
+<context>
+    <name>Pictures</name>
+    <message>
+        <source>button %1</source>
+        <translation>кнопка %1</translation>
+    </message>
+    <message>
+        <source>EPS picture has no preview to show (PostScript is not drawn)</source>
+        <translation>У рисунка EPS нет образа для показа (PostScript не рисуется)</translation>
+    </message>
+    <message>
+        <source>%1 picture has an unsupported frame size (%2 x %3)</source>
+        <translation>Рисунок %1 с кадром неподдерживаемого размера (%2 x %3)</translation>
+    </message>
+    <message>
+        <source>%1 picture needs more than %2 of working memory to decode</source>
+        <translation>Для чтения рисунка %1 нужно больше %2 рабочей памяти</translation>
+    </message>
+    <message>
+        <source>%1 pictures cannot be drawn here (no renderer)</source>
+        <translation>Рисунки %1 здесь нельзя нарисовать (нет средства рисования)</translation>
+    </message>
+    <message>
+        <source>%1 picture holds too many bitmaps to draw</source>
+        <translation>В рисунке %1 слишком много растровых вставок, чтобы его нарисовать</translation>
+    </message>
+    <message>
+        <source>%1 picture has too many points to draw</source>
+        <translation>В рисунке %1 слишком много точек, чтобы его нарисовать</translation>
+    </message>
+    <message>
+        <source>%1 picture has too many records to draw</source>
+        <translation>В рисунке %1 слишком много записей, чтобы его нарисовать</translation>
+    </message>
+    <message>
+        <source>Not enough memory for the %1 picture of %2 x %3: the pictures shown take %4 of the %5 all pictures may take (TALEPLAY_PICTURE_MEMORY)</source>
+        <translation>Не хватает памяти для рисунка %1 размером %2 x %3: показанные рисунки занимают %4 из %5, отведённых всем рисункам (TALEPLAY_PICTURE_MEMORY)</translation>
+    </message>
+    <message>
+        <source>%1 picture needs more than %2 of memory to decode</source>
+        <translation>Для чтения рисунка %1 нужно больше %2 памяти</translation>
+    </message>
+    <message>
+        <source>%1 picture is damaged (%2)</source>
+        <translation>Рисунок %1 повреждён (%2)</translation>
+    </message>
+    <message>
+        <source>%1 picture uses an unsupported %2</source>
+        <translation>В рисунке %1 не поддерживается: %2</translation>
+    </message>
+    <message>
+        <source>%1 picture has an unsupported size (%2 x %3)</source>
+        <translation>Рисунок %1 неподдерживаемого размера (%2 x %3)</translation>
+    </message>
+    <message>
+        <source>%1 picture cannot be read (out of memory)</source>
+        <translation>Рисунок %1 не прочитать (не хватает памяти)</translation>
+    </message>
+    <message>
+        <source>%1 picture has no size (no placeable header and no window)</source>
+        <translation>У рисунка %1 нет размера (нет заголовка размещения и окна)</translation>
+    </message>
+    <message>
+        <source>background</source>
+        <translation>фон</translation>
+    </message>
+    <message>
+        <source>large background</source>
+        <translation>большой фон</translation>
+    </message>
+    <message>
+        <source>frame</source>
+        <translation>рамка</translation>
+    </message>
+    <message>
+        <source>picture %1</source>
+        <translation>рисунок %1</translation>
+    </message>
+    <message>
+        <source>corner</source>
+        <translation>уголок</translation>
+    </message>
+</context>
 </TS>
