@@ -21,6 +21,172 @@
     </message>
 </context>
 <context>
+    <name>AnnouncedColour</name>
+    <message>
+        <source>white</source>
+        <extracomment>The colour words complete &quot;The answer box “%1” turned %2&quot;.</extracomment>
+        <translation>белым</translation>
+    </message>
+    <message>
+        <source>black</source>
+        <translation>чёрным</translation>
+    </message>
+    <message>
+        <source>grey</source>
+        <translation>серым</translation>
+    </message>
+    <message>
+        <source>pink</source>
+        <translation>розовым</translation>
+    </message>
+    <message>
+        <source>red</source>
+        <translation>красным</translation>
+    </message>
+    <message>
+        <source>brown</source>
+        <translation>коричневым</translation>
+    </message>
+    <message>
+        <source>orange</source>
+        <translation>оранжевым</translation>
+    </message>
+    <message>
+        <source>yellow</source>
+        <translation>жёлтым</translation>
+    </message>
+    <message>
+        <source>green</source>
+        <translation>зелёным</translation>
+    </message>
+    <message>
+        <source>light blue</source>
+        <translation>голубым</translation>
+    </message>
+    <message>
+        <source>blue</source>
+        <translation>синим</translation>
+    </message>
+    <message>
+        <source>purple</source>
+        <translation>фиолетовым</translation>
+    </message>
+</context>
+<context>
+    <name>Announcements</name>
+    <message>
+        <source>%1, button</source>
+        <translation>%1, кнопка</translation>
+    </message>
+    <message>
+        <source>%1, answer box</source>
+        <translation>%1, поле ответа</translation>
+    </message>
+    <message>
+        <source>%1, list</source>
+        <translation>%1, список</translation>
+    </message>
+    <message>
+        <source>%1, video</source>
+        <translation>%1, видео</translation>
+    </message>
+    <message>
+        <source>The answer box “%1” turned %2</source>
+        <translation>Поле ответа «%1» стало %2</translation>
+    </message>
+</context>
+<context>
+    <name>ClassResults</name>
+    <message>
+        <source>%1 does not exist</source>
+        <translation>%1 не существует</translation>
+    </message>
+    <message>
+        <source>%1 is no folder</source>
+        <translation>%1 — не папка</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read</source>
+        <translation>%1 нельзя прочитать</translation>
+    </message>
+    <message>
+        <source>%1 is no results folder: it holds no results.csv, no pupil&apos;s folder with one, and no class.txt</source>
+        <translation>%1 — не папка результатов: в ней нет ни results.csv, ни папки ученика с ним, ни class.txt</translation>
+    </message>
+    <message>
+        <source>%1 lacks the sticky bit: a pupil could rename another pupil&apos;s folder (chmod +t %1 mends it)</source>
+        <translation>у %1 нет бита sticky: ученик может переименовать папку другого ученика (исправит chmod +t %1)</translation>
+    </message>
+    <message>
+        <source>%1 belongs to the account %2, not to the pupil it is named after: its results are left out</source>
+        <translation>%1 принадлежит учётной записи %2, а не ученику, чьё имя носит: её результаты не учтены</translation>
+    </message>
+    <message>
+        <source>%1 belongs to the account %2, not to the folder&apos;s owner: its names are left out</source>
+        <translation>%1 принадлежит учётной записи %2, а не владельцу папки: имена из него не учтены</translation>
+    </message>
+    <message>
+        <source>%1 is a table of an older Taleplay, which every pupil could change (its owner is %2): its results are shown all the same</source>
+        <translation>%1 — таблица прежней версии Taleplay, которую мог изменить любой ученик (её владелец — %2): её результаты всё же показаны</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read (%2): left out</source>
+        <translation>%1 нельзя прочитать (%2): не учтён</translation>
+    </message>
+    <message>
+        <source>%1: lines that hold no result are left out (%2)</source>
+        <translation>%1: строки без результата не учтены (%2)</translation>
+    </message>
+    <message>
+        <source>Class results</source>
+        <translation>Результаты класса</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Ученик</translation>
+    </message>
+    <message>
+        <source>Login</source>
+        <translation>Логин</translation>
+    </message>
+    <message>
+        <source>Game</source>
+        <translation>Игра</translation>
+    </message>
+    <message>
+        <source>Best mark</source>
+        <translation>Лучшая оценка</translation>
+    </message>
+    <message>
+        <source>Last mark</source>
+        <translation>Последняя оценка</translation>
+    </message>
+    <message>
+        <source>Attempts</source>
+        <translation>Попыток</translation>
+    </message>
+    <message>
+        <source>First played</source>
+        <translation>Первая игра</translation>
+    </message>
+    <message>
+        <source>Last played</source>
+        <translation>Последняя игра</translation>
+    </message>
+    <message>
+        <source>not finished</source>
+        <translation>не пройдена</translation>
+    </message>
+    <message>
+        <source>en</source>
+        <translation>ru</translation>
+    </message>
+    <message>
+        <source>,</source>
+        <translation>;</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>only one GAME can be played at a time</source>
@@ -136,81 +302,6 @@ data_ИМЯ текущей папки.
     </message>
 </context>
 <context>
-    <name>AnnouncedColour</name>
-    <message>
-        <source>white</source>
-        <extracomment>The colour words complete &quot;The answer box “%1” turned %2&quot;.</extracomment>
-        <translation>белым</translation>
-    </message>
-    <message>
-        <source>black</source>
-        <translation>чёрным</translation>
-    </message>
-    <message>
-        <source>grey</source>
-        <translation>серым</translation>
-    </message>
-    <message>
-        <source>pink</source>
-        <translation>розовым</translation>
-    </message>
-    <message>
-        <source>red</source>
-        <translation>красным</translation>
-    </message>
-    <message>
-        <source>brown</source>
-        <translation>коричневым</translation>
-    </message>
-    <message>
-        <source>orange</source>
-        <translation>оранжевым</translation>
-    </message>
-    <message>
-        <source>yellow</source>
-        <translation>жёлтым</translation>
-    </message>
-    <message>
-        <source>green</source>
-        <translation>зелёным</translation>
-    </message>
-    <message>
-        <source>light blue</source>
-        <translation>голубым</translation>
-    </message>
-    <message>
-        <source>blue</source>
-        <translation>синим</translation>
-    </message>
-    <message>
-        <source>purple</source>
-        <translation>фиолетовым</translation>
-    </message>
-</context>
-<context>
-    <name>Announcements</name>
-    <message>
-        <source>%1, button</source>
-        <translation>%1, кнопка</translation>
-    </message>
-    <message>
-        <source>%1, answer box</source>
-        <translation>%1, поле ответа</translation>
-    </message>
-    <message>
-        <source>%1, list</source>
-        <translation>%1, список</translation>
-    </message>
-    <message>
-        <source>%1, video</source>
-        <translation>%1, видео</translation>
-    </message>
-    <message>
-        <source>The answer box “%1” turned %2</source>
-        <translation>Поле ответа «%1» стало %2</translation>
-    </message>
-</context>
-<context>
     <name>GameLocation</name>
     <message>
         <source>%1: no such file or folder</source>
@@ -275,8 +366,6 @@ data_ИМЯ текущей папки.
         <translation>Ваш результат сохранится в %1: скажите об этом учителю.</translation>
     </message>
     <message>
-        <source>Your result is written beside the game instead: tell your teacher.</source>
-        <translation>Ваш результат запишется рядом с игрой: скажите об этом учителю.</translation>
         <source>Games</source>
         <translation>Игры</translation>
     </message>
@@ -287,6 +376,10 @@ data_ИМЯ текущей папки.
     <message>
         <source>my_game</source>
         <translation>моя_игра</translation>
+    </message>
+    <message>
+        <source>Your result is written beside the game instead: tell your teacher.</source>
+        <translation>Ваш результат запишется рядом с игрой: скажите об этом учителю.</translation>
     </message>
 </context>
 <context>
@@ -314,6 +407,89 @@ data_ИМЯ текущей папки.
     <message>
         <source>cannot read the template %1: %2</source>
         <translation>не удаётся прочитать образец %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>Pictures</name>
+    <message>
+        <source>button %1</source>
+        <translation>кнопка %1</translation>
+    </message>
+    <message>
+        <source>EPS picture has no preview to show (PostScript is not drawn)</source>
+        <translation>У рисунка EPS нет образа для показа (PostScript не рисуется)</translation>
+    </message>
+    <message>
+        <source>%1 picture has an unsupported frame size (%2 x %3)</source>
+        <translation>Рисунок %1 с кадром неподдерживаемого размера (%2 x %3)</translation>
+    </message>
+    <message>
+        <source>%1 picture needs more than %2 of working memory to decode</source>
+        <translation>Для чтения рисунка %1 нужно больше %2 рабочей памяти</translation>
+    </message>
+    <message>
+        <source>%1 pictures cannot be drawn here (no renderer)</source>
+        <translation>Рисунки %1 здесь нельзя нарисовать (нет средства рисования)</translation>
+    </message>
+    <message>
+        <source>%1 picture holds too many bitmaps to draw</source>
+        <translation>В рисунке %1 слишком много растровых вставок, чтобы его нарисовать</translation>
+    </message>
+    <message>
+        <source>%1 picture has too many points to draw</source>
+        <translation>В рисунке %1 слишком много точек, чтобы его нарисовать</translation>
+    </message>
+    <message>
+        <source>%1 picture has too many records to draw</source>
+        <translation>В рисунке %1 слишком много записей, чтобы его нарисовать</translation>
+    </message>
+    <message>
+        <source>Not enough memory for the %1 picture of %2 x %3: the pictures shown take %4 of the %5 all pictures may take (TALEPLAY_PICTURE_MEMORY)</source>
+        <translation>Не хватает памяти для рисунка %1 размером %2 x %3: показанные рисунки занимают %4 из %5, отведённых всем рисункам (TALEPLAY_PICTURE_MEMORY)</translation>
+    </message>
+    <message>
+        <source>%1 picture needs more than %2 of memory to decode</source>
+        <translation>Для чтения рисунка %1 нужно больше %2 памяти</translation>
+    </message>
+    <message>
+        <source>%1 picture is damaged (%2)</source>
+        <translation>Рисунок %1 повреждён (%2)</translation>
+    </message>
+    <message>
+        <source>%1 picture uses an unsupported %2</source>
+        <translation>В рисунке %1 не поддерживается: %2</translation>
+    </message>
+    <message>
+        <source>%1 picture has an unsupported size (%2 x %3)</source>
+        <translation>Рисунок %1 неподдерживаемого размера (%2 x %3)</translation>
+    </message>
+    <message>
+        <source>%1 picture cannot be read (out of memory)</source>
+        <translation>Рисунок %1 не прочитать (не хватает памяти)</translation>
+    </message>
+    <message>
+        <source>%1 picture has no size (no placeable header and no window)</source>
+        <translation>У рисунка %1 нет размера (нет заголовка размещения и окна)</translation>
+    </message>
+    <message>
+        <source>background</source>
+        <translation>фон</translation>
+    </message>
+    <message>
+        <source>large background</source>
+        <translation>большой фон</translation>
+    </message>
+    <message>
+        <source>frame</source>
+        <translation>рамка</translation>
+    </message>
+    <message>
+        <source>picture %1</source>
+        <translation>рисунок %1</translation>
+    </message>
+    <message>
+        <source>corner</source>
+        <translation>уголок</translation>
     </message>
 </context>
 <context>
@@ -469,6 +645,49 @@ data_ИМЯ текущей папки.
     </message>
 </context>
 <context>
+    <name>ResultsCommand</name>
+    <message>
+        <source>Usage: taleplay-results [--csv FILE] [--html FILE] FOLDER
+
+Prints the class&apos;s results of a results folder, one line per pupil and game.
+  --csv FILE   also write the table for spreadsheets (UTF-8)
+  --html FILE  also write the table as a page for printing
+FILE - is standard output.
+</source>
+        <translation>Использование: taleplay-results [--csv ФАЙЛ] [--html ФАЙЛ] ПАПКА
+
+Печатает результаты класса из папки результатов, по строке на ученика и игру.
+  --csv ФАЙЛ   ещё записать таблицу для электронных таблиц (UTF-8)
+  --html ФАЙЛ  ещё записать таблицу страницей для печати
+ФАЙЛ - — стандартный вывод.
+</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written: %2</source>
+        <translation>%1 нельзя записать: %2</translation>
+    </message>
+    <message>
+        <source>%1 takes a file</source>
+        <translation>%1 ждёт файл</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>неизвестный параметр &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>only one FOLDER at a time</source>
+        <translation>за раз можно указать только одну ПАПКУ</translation>
+    </message>
+    <message>
+        <source>no results folder given</source>
+        <translation>не указана папка результатов</translation>
+    </message>
+    <message>
+        <source>--csv and --html name the same file</source>
+        <translation>--csv и --html указывают один и тот же файл</translation>
+    </message>
+</context>
+<context>
     <name>taleplay::CheckerFindings</name>
     <message>
         <source>the game checker (taleplay-check) is not installed</source>
@@ -516,187 +735,6 @@ data_ИМЯ текущей папки.
             <numerusform>Проверка файлов, какие они сейчас: %n находки</numerusform>
             <numerusform>Проверка файлов, какие они сейчас: %n находок</numerusform>
         </translation>
-    </message>
-</context>
-<context>
-    <name>taleplay::launch::GameChooser</name>
-    <message>
-        <source>Open folder</source>
-        <translation>Открыть папку</translation>
-    </message>
-    <message>
-        <source>Choose a game — Taleplay</source>
-        <translation>Выбор игры — Taleplay</translation>
-    </message>
-    <message>
-        <source>Choose a game to play:</source>
-        <translation>Выберите игру:</translation>
-    </message>
-    <message>
-        <source>&amp;Open folder…</source>
-        <translation>&amp;Открыть папку…</translation>
-    </message>
-    <message>
-        <source>&amp;Play</source>
-        <translation>&amp;Играть</translation>
-    </message>
-    <message>
-        <source>&amp;Close</source>
-        <translation>&amp;Закрыть</translation>
-    </message>
-    <message>
-        <source>Games in %1</source>
-        <translation>Игры в папке %1</translation>
-    </message>
-    <message>
-        <source>Played lately</source>
-        <translation>Недавние игры</translation>
-    </message>
-    <message>
-        <source>No game here yet. Open a game&apos;s folder (data_NAME) or the folder that holds it.</source>
-        <translation>Здесь пока нет игр. Откройте папку игры (data_ИМЯ) или папку, в которой она лежит.</translation>
-    </message>
-    <message>
-        <source>%1 holds several games: choose one.</source>
-        <translation>В папке %1 несколько игр: выберите одну.</translation>
-    </message>
-    <message>
-        <source>Class &amp;results…</source>
-        <translation>&amp;Результаты класса…</translation>
-    </message>
-</context>
-<context>
-    <name>ClassResults</name>
-    <message>
-        <source>%1 does not exist</source>
-        <translation>%1 не существует</translation>
-    </message>
-    <message>
-        <source>%1 is no folder</source>
-        <translation>%1 — не папка</translation>
-    </message>
-    <message>
-        <source>%1 cannot be read</source>
-        <translation>%1 нельзя прочитать</translation>
-    </message>
-    <message>
-        <source>%1 is no results folder: it holds no results.csv, no pupil&apos;s folder with one, and no class.txt</source>
-        <translation>%1 — не папка результатов: в ней нет ни results.csv, ни папки ученика с ним, ни class.txt</translation>
-    </message>
-    <message>
-        <source>%1 lacks the sticky bit: a pupil could rename another pupil&apos;s folder (chmod +t %1 mends it)</source>
-        <translation>у %1 нет бита sticky: ученик может переименовать папку другого ученика (исправит chmod +t %1)</translation>
-    </message>
-    <message>
-        <source>%1 belongs to the account %2, not to the pupil it is named after: its results are left out</source>
-        <translation>%1 принадлежит учётной записи %2, а не ученику, чьё имя носит: её результаты не учтены</translation>
-    </message>
-    <message>
-        <source>%1 belongs to the account %2, not to the folder&apos;s owner: its names are left out</source>
-        <translation>%1 принадлежит учётной записи %2, а не владельцу папки: имена из него не учтены</translation>
-    </message>
-    <message>
-        <source>%1 is a table of an older Taleplay, which every pupil could change (its owner is %2): its results are shown all the same</source>
-        <translation>%1 — таблица прежней версии Taleplay, которую мог изменить любой ученик (её владелец — %2): её результаты всё же показаны</translation>
-    </message>
-    <message>
-        <source>%1 cannot be read (%2): left out</source>
-        <translation>%1 нельзя прочитать (%2): не учтён</translation>
-    </message>
-    <message>
-        <source>%1: lines that hold no result are left out (%2)</source>
-        <translation>%1: строки без результата не учтены (%2)</translation>
-    </message>
-    <message>
-        <source>Class results</source>
-        <translation>Результаты класса</translation>
-    </message>
-    <message>
-        <source>Name</source>
-        <translation>Ученик</translation>
-    </message>
-    <message>
-        <source>Login</source>
-        <translation>Логин</translation>
-    </message>
-    <message>
-        <source>Game</source>
-        <translation>Игра</translation>
-    </message>
-    <message>
-        <source>Best mark</source>
-        <translation>Лучшая оценка</translation>
-    </message>
-    <message>
-        <source>Last mark</source>
-        <translation>Последняя оценка</translation>
-    </message>
-    <message>
-        <source>Attempts</source>
-        <translation>Попыток</translation>
-    </message>
-    <message>
-        <source>First played</source>
-        <translation>Первая игра</translation>
-    </message>
-    <message>
-        <source>Last played</source>
-        <translation>Последняя игра</translation>
-    </message>
-    <message>
-        <source>not finished</source>
-        <translation>не пройдена</translation>
-    </message>
-    <message>
-        <source>en</source>
-        <translation>ru</translation>
-    </message>
-    <message>
-        <source>,</source>
-        <translation>;</translation>
-    </message>
-</context>
-<context>
-    <name>ResultsCommand</name>
-    <message>
-        <source>Usage: taleplay-results [--csv FILE] [--html FILE] FOLDER
-
-Prints the class&apos;s results of a results folder, one line per pupil and game.
-  --csv FILE   also write the table for spreadsheets (UTF-8)
-  --html FILE  also write the table as a page for printing
-FILE - is standard output.
-</source>
-        <translation>Использование: taleplay-results [--csv ФАЙЛ] [--html ФАЙЛ] ПАПКА
-
-Печатает результаты класса из папки результатов, по строке на ученика и игру.
-  --csv ФАЙЛ   ещё записать таблицу для электронных таблиц (UTF-8)
-  --html ФАЙЛ  ещё записать таблицу страницей для печати
-ФАЙЛ - — стандартный вывод.
-</translation>
-    </message>
-    <message>
-        <source>%1 cannot be written: %2</source>
-        <translation>%1 нельзя записать: %2</translation>
-    </message>
-    <message>
-        <source>%1 takes a file</source>
-        <translation>%1 ждёт файл</translation>
-    </message>
-    <message>
-        <source>unknown option &apos;%1&apos;</source>
-        <translation>неизвестный параметр &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>only one FOLDER at a time</source>
-        <translation>за раз можно указать только одну ПАПКУ</translation>
-    </message>
-    <message>
-        <source>no results folder given</source>
-        <translation>не указана папка результатов</translation>
-    </message>
-    <message>
-        <source>--csv and --html name the same file</source>
-        <translation>--csv и --html указывают один и тот же файл</translation>
     </message>
 </context>
 <context>
@@ -768,6 +806,55 @@ FILE - is standard output.
     <message>
         <source>Web pages (*.html *.htm)</source>
         <translation>Веб-страницы (*.html *.htm)</translation>
+    </message>
+</context>
+<context>
+    <name>taleplay::launch::GameChooser</name>
+    <message>
+        <source>Open folder</source>
+        <translation>Открыть папку</translation>
+    </message>
+    <message>
+        <source>Choose a game — Taleplay</source>
+        <translation>Выбор игры — Taleplay</translation>
+    </message>
+    <message>
+        <source>Choose a game to play:</source>
+        <translation>Выберите игру:</translation>
+    </message>
+    <message>
+        <source>&amp;Open folder…</source>
+        <translation>&amp;Открыть папку…</translation>
+    </message>
+    <message>
+        <source>&amp;Play</source>
+        <translation>&amp;Играть</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Закрыть</translation>
+    </message>
+    <message>
+        <source>Games in %1</source>
+        <translation>Игры в папке %1</translation>
+    </message>
+    <message>
+        <source>Played lately</source>
+        <translation>Недавние игры</translation>
+    </message>
+    <message>
+        <source>No game here yet. Open a game&apos;s folder (data_NAME) or the folder that holds it.</source>
+        <translation>Здесь пока нет игр. Откройте папку игры (data_ИМЯ) или папку, в которой она лежит.</translation>
+    </message>
+    <message>
+        <source>%1 holds several games: choose one.</source>
+        <translation>В папке %1 несколько игр: выберите одну.</translation>
+    </message>
+    <message>
+        <source>Class &amp;results…</source>
+        <translation>&amp;Результаты класса…</translation>
+    </message>
+    <message>
         <source>New game — Taleplay</source>
         <translation>Новая игра — Taleplay</translation>
     </message>
@@ -814,89 +901,6 @@ FILE - is standard output.
     <message>
         <source>Examples</source>
         <translation>Примеры</translation>
-    </message>
-</context>
-<context>
-    <name>Pictures</name>
-    <message>
-        <source>button %1</source>
-        <translation>кнопка %1</translation>
-    </message>
-    <message>
-        <source>EPS picture has no preview to show (PostScript is not drawn)</source>
-        <translation>У рисунка EPS нет образа для показа (PostScript не рисуется)</translation>
-    </message>
-    <message>
-        <source>%1 picture has an unsupported frame size (%2 x %3)</source>
-        <translation>Рисунок %1 с кадром неподдерживаемого размера (%2 x %3)</translation>
-    </message>
-    <message>
-        <source>%1 picture needs more than %2 of working memory to decode</source>
-        <translation>Для чтения рисунка %1 нужно больше %2 рабочей памяти</translation>
-    </message>
-    <message>
-        <source>%1 pictures cannot be drawn here (no renderer)</source>
-        <translation>Рисунки %1 здесь нельзя нарисовать (нет средства рисования)</translation>
-    </message>
-    <message>
-        <source>%1 picture holds too many bitmaps to draw</source>
-        <translation>В рисунке %1 слишком много растровых вставок, чтобы его нарисовать</translation>
-    </message>
-    <message>
-        <source>%1 picture has too many points to draw</source>
-        <translation>В рисунке %1 слишком много точек, чтобы его нарисовать</translation>
-    </message>
-    <message>
-        <source>%1 picture has too many records to draw</source>
-        <translation>В рисунке %1 слишком много записей, чтобы его нарисовать</translation>
-    </message>
-    <message>
-        <source>Not enough memory for the %1 picture of %2 x %3: the pictures shown take %4 of the %5 all pictures may take (TALEPLAY_PICTURE_MEMORY)</source>
-        <translation>Не хватает памяти для рисунка %1 размером %2 x %3: показанные рисунки занимают %4 из %5, отведённых всем рисункам (TALEPLAY_PICTURE_MEMORY)</translation>
-    </message>
-    <message>
-        <source>%1 picture needs more than %2 of memory to decode</source>
-        <translation>Для чтения рисунка %1 нужно больше %2 памяти</translation>
-    </message>
-    <message>
-        <source>%1 picture is damaged (%2)</source>
-        <translation>Рисунок %1 повреждён (%2)</translation>
-    </message>
-    <message>
-        <source>%1 picture uses an unsupported %2</source>
-        <translation>В рисунке %1 не поддерживается: %2</translation>
-    </message>
-    <message>
-        <source>%1 picture has an unsupported size (%2 x %3)</source>
-        <translation>Рисунок %1 неподдерживаемого размера (%2 x %3)</translation>
-    </message>
-    <message>
-        <source>%1 picture cannot be read (out of memory)</source>
-        <translation>Рисунок %1 не прочитать (не хватает памяти)</translation>
-    </message>
-    <message>
-        <source>%1 picture has no size (no placeable header and no window)</source>
-        <translation>У рисунка %1 нет размера (нет заголовка размещения и окна)</translation>
-    </message>
-    <message>
-        <source>background</source>
-        <translation>фон</translation>
-    </message>
-    <message>
-        <source>large background</source>
-        <translation>большой фон</translation>
-    </message>
-    <message>
-        <source>frame</source>
-        <translation>рамка</translation>
-    </message>
-    <message>
-        <source>picture %1</source>
-        <translation>рисунок %1</translation>
-    </message>
-    <message>
-        <source>corner</source>
-        <translation>уголок</translation>
     </message>
 </context>
 </TS>
