@@ -4,11 +4,13 @@
 #include "app/accessible_names.h"
 #include "app/keyboard_play.h"
 #include "app/read_aloud.h"
+#include "app/result_sender.h"
 #include "app/taleforge_error.h"
 #include "platform/qtext.h"
 #include "platform/system.h"
 
 #include <QCloseEvent>
+#include <cstdlib>
 #include <QScreen>
 #include <QWindow>
 
@@ -26,16 +28,27 @@ TForm1::TForm1(std::string startedAs) : startedAs_(std::move(startedAs)), game_(
 
     readAloud_ = new ReadAloud(*this);
     keyboard_ = new KeyboardPlay(*this, *readAloud_);
+    // Results an earlier game could not send go now, whatever this game is.
+    resultSender_ = new ResultSender(
+        *this, ResultSender::outboxOf([](const char* name) { return std::getenv(name); }),
+        [this] { return handlingEvent(); });
+    resultSender_->sendKept();
 
     FormCreate();
 }
 
 TForm1::~TForm1() {
+    // First, while the window is whole: a send under way may finish.
+    delete resultSender_;
     // They follow the application's focus, which moves while the window
     // closes, after the game they look at is gone.
     delete keyboard_;
     delete readAloud_;
     FormDestroy();
+}
+
+void TForm1::sendResult(resultsdb::Unsent row) {
+    resultSender_->send(std::move(row));
 }
 
 void TForm1::FormCreate() {
