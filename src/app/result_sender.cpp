@@ -121,9 +121,11 @@ void ResultSender::work() {
             return std::find(delivery.sent.begin(), delivery.sent.end(), id) != delivery.sent.end();
         };
         bool toldAboutKept = false;
+        std::size_t told = 0;
         for (const Job& j : jobs) {
             if (!j.row || sent(j.row->id) || stop_)
                 continue;
+            ++told;
             // One message for the results of one send, whatever their number.
             if (j.kept && toldAboutKept)
                 continue;
@@ -145,13 +147,14 @@ void ResultSender::work() {
         }
         // What waits from earlier games is no news to the pupil: the
         // terminal hears it, for whoever looks after the computers.
-        if (delivery.waiting > 0 && !stop_)
+        if (delivery.waiting > told && !stop_)
             std::cerr << "taleplay: "
                       << translate(Phrase{"ResultsDatabase",
                                           TALEPLAY_TEXT("ResultsDatabase",
                                                         "results waiting to be sent: %1; not "
                                                         "sent now: %2"),
-                                          {std::to_string(delivery.waiting), delivery.problem}})
+                                          {std::to_string(delivery.waiting - told),
+                                           delivery.problem}})
                       << "\n";
         for (const std::string& file : delivery.damaged)
             std::cerr << "taleplay: "

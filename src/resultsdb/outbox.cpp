@@ -158,13 +158,30 @@ Unsent unsentNow(std::string connection, const std::string& game, int mark, std:
     Unsent row;
     row.id = newId();
     row.connection = std::move(connection);
-    row.time = static_cast<std::int64_t>(std::time(nullptr));
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    row.time = static_cast<std::int64_t>(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
     row.login = utf8::orWindows1251(results::loginName());
     row.computer = utf8::orWindows1251(results::computerName());
     row.game = utf8::orWindows1251(game);
     row.mark = mark;
     row.version = std::move(version);
     return row;
+}
+
+std::string timestampOf(std::int64_t microseconds) {
+    std::int64_t seconds = microseconds / 1'000'000, fraction = microseconds % 1'000'000;
+    if (fraction < 0) {
+        fraction += 1'000'000;
+        --seconds;
+    }
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm utc = {};
+    ::gmtime_r(&t, &utc);
+    char out[48];
+    const std::size_t n = std::strftime(out, sizeof out, "%Y-%m-%d %H:%M:%S", &utc);
+    std::snprintf(out + n, sizeof out - n, ".%06lld+00", static_cast<long long>(fraction));
+    return out;
 }
 
 std::string rowText(const Unsent& row) {

@@ -15,7 +15,7 @@ namespace taleplay::resultsdb {
 struct Unsent {
     std::string id;         // a random UUID: 8-4-4-4-12 hexadecimal digits
     std::string connection; // the database it is for, as TALEPLAY_RESULTS named it
-    std::int64_t time = 0;  // when the game ended, seconds since 1970 (UTC)
+    std::int64_t time = 0;  // when the game ended, microseconds since 1970 (UTC)
     std::string login, computer, game;
     int mark = 0; // 5 or 2
     std::string version; // the game's version stamp
@@ -51,6 +51,10 @@ class Outbox {
   private:
     std::string folder_;
 };
+
+// A row's time as PostgreSQL reads a timestamp with time zone: in UTC, to
+// the microsecond, so that two games ended in one second keep their order.
+std::string timestampOf(std::int64_t microseconds);
 
 // The file's text of a row, and the row of a file's text (false when the
 // text is not a whole row).

@@ -11,7 +11,7 @@ namespace {
 // already there is the one thing skipped.
 constexpr const char* kInsert =
     "INSERT INTO taleplay.results (id, finished_at, login, computer, game, mark, game_version) "
-    "VALUES ($1::uuid, to_timestamp($2::bigint), $3, $4, $5, $6::smallint, $7) "
+    "VALUES ($1::uuid, $2::timestamptz, $3, $4, $5, $6::smallint, $7) "
     "ON CONFLICT DO NOTHING";
 
 } // namespace
@@ -42,7 +42,7 @@ Delivery send(const std::vector<Unsent>& rows, const Outbox* outbox, Patience pa
         for (std::size_t i = 0; i < own.size(); ++i) {
             const Unsent& row = *own[i];
             const Result r = connection.run(
-                kInsert, {row.id, std::to_string(row.time), row.login, row.computer, row.game,
+                kInsert, {row.id, timestampOf(row.time), row.login, row.computer, row.game,
                           std::to_string(row.mark), row.version});
             if (!r.ok) {
                 notSent(own.size() - i, r.problem);

@@ -422,18 +422,20 @@ data_ИМЯ текущей папки.
 <context>
     <name>ResultsCommand</name>
     <message>
-        <source>Usage: taleplay-results [--csv FILE] [--html FILE] FOLDER
+        <source>Usage: taleplay-results [--class NAME] [--csv FILE] [--html FILE] FOLDER|DATABASE
 
-Prints the class&apos;s results of a results folder, one line per pupil and game.
-  --csv FILE   also write the table for spreadsheets (UTF-8)
-  --html FILE  also write the table as a page for printing
+Prints the class&apos;s results of a results folder or of a school&apos;s database (postgresql://HOST/NAME or service=NAME), one line per pupil and game.
+  --class NAME  only the pupils of this class of the database&apos;s lists
+  --csv FILE    also write the table for spreadsheets (UTF-8)
+  --html FILE   also write the table as a page for printing
 FILE - is standard output.
 </source>
-        <translation>Использование: taleplay-results [--csv ФАЙЛ] [--html ФАЙЛ] ПАПКА
+        <translation>Использование: taleplay-results [--class КЛАСС] [--csv ФАЙЛ] [--html ФАЙЛ] ПАПКА|БАЗА
 
-Печатает результаты класса из папки результатов, по строке на ученика и игру.
-  --csv ФАЙЛ   ещё записать таблицу для электронных таблиц (UTF-8)
-  --html ФАЙЛ  ещё записать таблицу страницей для печати
+Печатает результаты класса из папки результатов или из базы данных школы (postgresql://СЕРВЕР/ИМЯ или service=ИМЯ), по строке на ученика и игру.
+  --class КЛАСС  только ученики этого класса из списков базы
+  --csv ФАЙЛ     ещё записать таблицу для электронных таблиц (UTF-8)
+  --html ФАЙЛ    ещё записать таблицу страницей для печати
 ФАЙЛ - — стандартный вывод.
 </translation>
     </message>
@@ -460,6 +462,14 @@ FILE - is standard output.
     <message>
         <source>--csv and --html name the same file</source>
         <translation>--csv и --html указывают один и тот же файл</translation>
+    </message>
+    <message>
+        <source>--class takes a class&apos;s name</source>
+        <translation>--class требует название класса</translation>
+    </message>
+    <message>
+        <source>no class %1 in the lists of %2</source>
+        <translation>в списках %2 нет класса %1</translation>
     </message>
 </context>
 <context>
@@ -531,6 +541,121 @@ FILE - is standard output.
     <message>
         <source>Web pages (*.html *.htm)</source>
         <translation>Веб-страницы (*.html *.htm)</translation>
+    </message>
+    <message>
+        <source>C&amp;lass:</source>
+        <translation>&amp;Класс:</translation>
+    </message>
+    <message>
+        <source>All classes</source>
+        <translation>Все классы</translation>
+    </message>
+</context>
+<context>
+    <name>ResultsDatabase</name>
+    <message>
+        <source>The database connection cannot be read: %1</source>
+        <translation>Подключение к базе данных не удаётся разобрать: %1</translation>
+    </message>
+    <message>
+        <source>The database connection holds a password, which is refused: the list of processes shows it to every user, and the shell&apos;s history keeps it. Put the password in the password file (~/.pgpass) or the service file (~/.pg_service.conf) instead.</source>
+        <translation>В подключении к базе данных указан пароль, и оно отклонено: список процессов показывает его всем пользователям, а история оболочки его хранит. Запишите пароль в файл паролей (~/.pgpass) или в файл служб (~/.pg_service.conf).</translation>
+    </message>
+    <message>
+        <source>The results database %1 cannot be read: %2</source>
+        <translation>Базу результатов %1 нельзя прочитать: %2</translation>
+    </message>
+    <message>
+        <source>Your result was not sent to the results database. %1</source>
+        <translation>Ваш результат не отправлен в базу результатов. %1</translation>
+    </message>
+    <message>
+        <source>there is no home folder</source>
+        <translation>нет домашней папки</translation>
+    </message>
+    <message>
+        <source>Your result could not be sent to the results database now (%1). It is kept on this computer and will be sent when a game is started again.</source>
+        <translation>Сейчас ваш результат не удалось отправить в базу результатов (%1). Он сохранён на этом компьютере и будет отправлен, когда снова запустится игра.</translation>
+    </message>
+    <message>
+        <source>Your result could not be sent to the results database (%1), nor kept on this computer to be sent later (%2): tell your teacher.</source>
+        <translation>Ваш результат не удалось отправить в базу результатов (%1) и не удалось сохранить на этом компьютере, чтобы отправить позже (%2): скажите учителю.</translation>
+    </message>
+    <message>
+        <source>results waiting to be sent: %1; not sent now: %2</source>
+        <translation>результатов ждут отправки: %1; сейчас не отправлены: %2</translation>
+    </message>
+    <message>
+        <source>%1 holds no result; it is left as it is</source>
+        <translation>в %1 нет результата; файл оставлен как есть</translation>
+    </message>
+    <message>
+        <source>Usage: taleplay-results-db init DATABASE
+       taleplay-results-db classlist DATABASE CLASS FILE
+
+init makes the schema taleplay and the roles taleplay_pupil (may only add results) and taleplay_teacher (reads them) in DATABASE, with the passwords of TALEPLAY_PUPIL_PASSWORD and TALEPLAY_TEACHER_PASSWORD when they are set; run again, it changes nothing.
+classlist stores FILE (a class.txt: login, tab, name) as the class CLASS.
+DATABASE is postgresql://HOST/NAME or service=NAME, as a user who may create roles; its password comes from the password file or the service file.
+</source>
+        <translation>Использование: taleplay-results-db init БАЗА
+       taleplay-results-db classlist БАЗА КЛАСС ФАЙЛ
+
+init создаёт в БАЗЕ схему taleplay и роли taleplay_pupil (может только добавлять результаты) и taleplay_teacher (читает их), с паролями из TALEPLAY_PUPIL_PASSWORD и TALEPLAY_TEACHER_PASSWORD, если они заданы; повторный запуск ничего не меняет.
+classlist сохраняет ФАЙЛ (class.txt: логин, табуляция, имя) как класс КЛАСС.
+БАЗА — postgresql://СЕРВЕР/ИМЯ или service=ИМЯ, от имени пользователя, который может создавать роли; пароль берётся из файла паролей или из файла служб.
+</translation>
+    </message>
+    <message>
+        <source>%1 was not prepared: %2</source>
+        <translation>%1 не подготовлена: %2</translation>
+    </message>
+    <message>
+        <source>%1 is ready: the schema taleplay, the role taleplay_pupil (may only add results) and the role taleplay_teacher (reads them).</source>
+        <translation>%1 готова: схема taleplay, роль taleplay_pupil (может только добавлять результаты) и роль taleplay_teacher (читает их).</translation>
+    </message>
+    <message>
+        <source>The password of %1 is set.</source>
+        <translation>Пароль роли %1 установлен.</translation>
+    </message>
+    <message>
+        <source>%2 is not set: the password of %1 stays as it was.</source>
+        <translation>%2 не задана: пароль роли %1 остаётся прежним.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read</source>
+        <translation>%1 нельзя прочитать</translation>
+    </message>
+    <message>
+        <source>%1 lists no pupil</source>
+        <translation>в %1 нет ни одного ученика</translation>
+    </message>
+    <message>
+        <source>The class %1 was not stored: %2</source>
+        <translation>Класс %1 не сохранён: %2</translation>
+    </message>
+    <message>
+        <source>The class %1 (%2 pupils) is stored in %3.</source>
+        <translation>Класс %1 (учеников: %2) сохранён в %3.</translation>
+    </message>
+    <message>
+        <source>no command given</source>
+        <translation>не указана команда</translation>
+    </message>
+    <message>
+        <source>unknown command %1</source>
+        <translation>неизвестная команда %1</translation>
+    </message>
+    <message>
+        <source>init takes DATABASE</source>
+        <translation>init требует БАЗУ</translation>
+    </message>
+    <message>
+        <source>classlist takes DATABASE CLASS FILE</source>
+        <translation>classlist требует БАЗУ КЛАСС ФАЙЛ</translation>
+    </message>
+    <message>
+        <source>DATABASE must be postgresql://HOST/NAME or service=NAME</source>
+        <translation>БАЗА должна быть postgresql://СЕРВЕР/ИМЯ или service=ИМЯ</translation>
     </message>
 </context>
 </TS>
