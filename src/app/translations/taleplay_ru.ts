@@ -36,8 +36,11 @@ plays data_NAME of the current folder.
 Options:
   --screen WIDTHxHEIGHT  play in a window whose inside has that size
   --fullscreen           play on the whole screen
-  --results DIR          write result files into DIR (as TALEPLAY_RESULTS does)
-  --class-results DIR    show the class&apos;s results in the results folder DIR
+  --results DIR          write result files into DIR (as TALEPLAY_RESULTS does);
+                         DIR may also be a school&apos;s database:
+                         postgresql://HOST/NAME or service=NAME
+  --class-results DIR    show the class&apos;s results in the results folder (or
+                         the database) DIR
   --verbose              show the messages of the toolkit and of GStreamer
   --author               author mode: F5 rebuilds the game from its files,
                          F12 shows or hides the inspector
@@ -60,8 +63,11 @@ data_ИМЯ текущей папки.
 Параметры:
   --screen ШИРИНАxВЫСОТА  играть в окне, внутренняя часть которого такого размера
   --fullscreen            играть на весь экран
-  --results ПАПКА         записывать файлы результатов в ПАПКУ (как TALEPLAY_RESULTS)
-  --class-results ПАПКА   показать результаты класса из папки результатов ПАПКА
+  --results ПАПКА         записывать файлы результатов в ПАПКУ (как TALEPLAY_RESULTS);
+                          ПАПКОЙ может быть и база данных школы:
+                          postgresql://СЕРВЕР/ИМЯ или service=ИМЯ
+  --class-results ПАПКА   показать результаты класса из папки результатов (или
+                          базы данных) ПАПКА
   --verbose               показывать сообщения графической библиотеки и GStreamer
   --author                режим автора: F5 заново строит игру из её файлов,
                           F12 показывает и прячет инспектор
