@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # A throwaway PostgreSQL server for the tests and the benchmark: Debian's
-# server binaries, a cluster made in a folder of its own by an unprivileged
-# account (the package's postgres account when run as root), listening on a
-# free port of 127.0.0.1 only, with password logins (SCRAM) and a database
-# named school.
+# server binaries, a cluster made in a temporary folder of its own by an
+# unprivileged account (the package's postgres account when run as root),
+# listening on a free port of 127.0.0.1 only, with password logins (SCRAM)
+# and a database named school.
 #
 #   scratch_postgres.sh start DIR [--durable]
 #       makes DIR's cluster and starts it; writes DIR/env, to be sourced:
@@ -49,9 +49,16 @@ free_port() {
     /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
 
+# The cluster lives in a folder of its own, which the server's account can
+# reach whatever DIR's parents allow; DIR keeps the caller's files and says
+# where the cluster is.
+cluster() {
+    cat "$dir/cluster"
+}
+
 start_server() {
-    as_server "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 -s \
-        -o "-p $(cat "$dir/port") -c listen_addresses=127.0.0.1 -c unix_socket_directories=$dir" \
+    as_server "$bin/pg_ctl" -D "$(cluster)/data" -l "$(cluster)/server.log" -w -t 30 -s \
+        -o "-p $(cat "$dir/port") -c listen_addresses=127.0.0.1 -c unix_socket_directories=$(cluster)" \
         start
 }
 
@@ -62,18 +69,20 @@ start)
         skip "running as root, and there is no postgres account to run the server as"
     fi
     mkdir -p "$dir"
-    chmod 755 "$dir"
-    [ "$(id -u)" -ne 0 ] || chown postgres "$dir"
+    home=$(mktemp -d "${TMPDIR:-/tmp}/taleplay-cluster-XXXXXX")
+    echo "$home" > "$dir/cluster"
+    chmod 700 "$home"
+    [ "$(id -u)" -ne 0 ] || chown postgres "$home"
     pw() { head -c 12 /dev/urandom | od -An -tx1 | tr -d ' \n'; }
     admin=$(pw) pupil=$(pw) teacher=$(pw)
-    printf '%s\n' "$admin" > "$dir/admin.pw"
-    [ "$(id -u)" -ne 0 ] || chown postgres "$dir/admin.pw"
-    as_server "$bin/initdb" -D "$dir/data" -N -A scram-sha-256 --auth-local=trust \
-        -U taleplay_admin --pwfile="$dir/admin.pw" --no-locale -E UTF8 > "$dir/initdb.log" 2>&1 ||
+    printf '%s\n' "$admin" > "$home/admin.pw"
+    [ "$(id -u)" -ne 0 ] || chown postgres "$home/admin.pw"
+    as_server "$bin/initdb" -D "$home/data" -N -A scram-sha-256 --auth-local=trust \
+        -U taleplay_admin --pwfile="$home/admin.pw" --no-locale -E UTF8 > "$dir/initdb.log" 2>&1 ||
         skip "initdb failed: $(tail -n 3 "$dir/initdb.log")"
-    rm -f "$dir/admin.pw"
+    rm -f "$home/admin.pw"
     if [ "${3:-}" != "--durable" ]; then
-        printf 'fsync = off\nsynchronous_commit = off\nfull_page_writes = off\n' >> "$dir/data/postgresql.conf"
+        printf 'fsync = off\nsynchronous_commit = off\nfull_page_writes = off\n' >> "$home/data/postgresql.conf"
     fi
     # A port another run takes between the look and the start: another one.
     started=
@@ -84,9 +93,9 @@ start)
             break
         fi
     done
-    [ -n "$started" ] || skip "the server did not start: $(tail -n 3 "$dir/server.log")"
+    [ -n "$started" ] || skip "the server did not start: $(tail -n 3 "$home/server.log")"
     port=$(cat "$dir/port")
-    as_server "$bin/createdb" -h "$dir" -p "$port" -U taleplay_admin school
+    as_server "$bin/createdb" -h "$home" -p "$port" -U taleplay_admin school
     # The client's files are the caller's, for it alone, as libpq asks.
     umask 077
     {
@@ -109,14 +118,18 @@ start)
     } > "$dir/env"
     ;;
 stop)
-    as_server "$bin/pg_ctl" -D "$dir/data" -w -t 30 -s -m fast stop
+    as_server "$bin/pg_ctl" -D "$(cluster)/data" -w -t 30 -s -m fast stop
     ;;
 restart)
     start_server
     ;;
 remove)
-    if [ -f "$dir/data/postmaster.pid" ]; then
-        as_server "$bin/pg_ctl" -D "$dir/data" -w -t 30 -s -m immediate stop || true
+    if [ -f "$dir/cluster" ]; then
+        home=$(cluster)
+        if [ -f "$home/data/postmaster.pid" ]; then
+            as_server "$bin/pg_ctl" -D "$home/data" -w -t 30 -s -m immediate stop || true
+        fi
+        rm -rf "$home"
     fi
     rm -rf "$dir"
     ;;
