@@ -44,6 +44,10 @@ Delivery send(const std::vector<Unsent>& rows, const Outbox* outbox, Patience pa
             const Result r = connection.run(
                 kInsert, {row.id, timestampOf(row.time), row.login, row.computer, row.game,
                           std::to_string(row.mark), row.version});
+            if (!r.ok && connection.ok()) {
+                notSent(1, r.problem);
+                continue;
+            }
             if (!r.ok) {
                 notSent(own.size() - i, r.problem);
                 break;

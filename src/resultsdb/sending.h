@@ -20,7 +20,8 @@ struct Delivery {
 
 // Inserts `rows`, each into its own database, in order; a row kept in
 // `outbox` is forgotten once the database has it. Rows for a database that
-// cannot be reached wait; so do those after a statement that failed there.
+// cannot be reached wait, and so does a row the database refuses; a
+// connection lost on the way keeps the rest waiting too.
 Delivery send(const std::vector<Unsent>& rows, const Outbox* outbox, Patience patience = {});
 
 // Sends every row `outbox` keeps.

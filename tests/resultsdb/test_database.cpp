@@ -320,6 +320,14 @@ TEST_F(Database, AwkwardTextsAreStoredExactly) {
     EXPECT_EQ(*got[0][1], row.game);
     EXPECT_EQ(*got[0][2], row.computer);
     EXPECT_EQ(*got[0][3], "200");
+
+    // A row the server refuses (a file changed by hand: no UTF-8) waits,
+    // and the rows after it still go.
+    Unsent spoilt = rowFor("испорчено", "\xff\xfe", 5), good = rowFor("испорчено", "anna", 5);
+    const Delivery d = send({spoilt, good}, nullptr);
+    EXPECT_EQ(d.sent, std::vector<std::string>{good.id});
+    EXPECT_EQ(d.waiting, 1u);
+    EXPECT_NE(d.problem.find("UTF8"), std::string::npos) << d.problem;
 }
 
 TEST_F(Database, TheTeachersTableAndWindowReadTheDatabase) {
