@@ -66,4 +66,36 @@ Phrase noticePhrase(const Notice& notice) {
     return {"ClassResults", text, notice.values};
 }
 
+Phrase connectionRefusal(const resultsdb::Check& check) {
+    switch (check.refusal) {
+    case resultsdb::Refusal::None:
+        return {};
+    case resultsdb::Refusal::NotUnderstood:
+        return {"ResultsDatabase",
+                TALEPLAY_TEXT("ResultsDatabase", "The database connection cannot be read: %1"),
+                {check.detail}};
+    case resultsdb::Refusal::Password:
+        return {"ResultsDatabase",
+                TALEPLAY_TEXT("ResultsDatabase",
+                              "The database connection holds a password, which is refused: "
+                              "the list of processes shows it to every user, and the shell's "
+                              "history keeps it. Put the password in the password file "
+                              "(~/.pgpass) or the service file (~/.pg_service.conf) instead."),
+                {}};
+    }
+    return {};
+}
+
+Phrase sourceProblem(const classresults::SourceReading& reading, const std::string& source) {
+    if (!reading.database)
+        return folderProblem(reading.folderProblem, source);
+    if (reading.refusal != resultsdb::Refusal::None)
+        return connectionRefusal({reading.refusal, reading.databaseProblem});
+    if (!reading.databaseProblem.empty())
+        return {"ResultsDatabase",
+                TALEPLAY_TEXT("ResultsDatabase", "The results database %1 cannot be read: %2"),
+                {source, reading.databaseProblem}};
+    return {};
+}
+
 } // namespace taleplay::launch

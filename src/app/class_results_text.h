@@ -4,7 +4,9 @@
 // reading. Qt Core alone: the teacher's command says them too.
 #include "app/phrase.h"
 #include "classresults/folder_source.h"
+#include "classresults/source.h"
 #include "classresults/table_output.h"
+#include "resultsdb/connection.h"
 
 #include <string>
 
@@ -18,5 +20,12 @@ Phrase folderProblem(classresults::FolderProblem problem, const std::string& fol
 
 // A notice as one sentence.
 Phrase noticePhrase(const classresults::Notice& notice);
+
+// Why a database connection is not used; empty for Refusal::None. It never
+// repeats the connection: it may hold a password.
+Phrase connectionRefusal(const resultsdb::Check& check);
+
+// Why `source` (a folder or a database) was not read; empty when it was.
+Phrase sourceProblem(const classresults::SourceReading& reading, const std::string& source);
 
 } // namespace taleplay::launch

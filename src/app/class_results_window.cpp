@@ -5,6 +5,7 @@
 #include "app/language.h"
 #include "core/errors.h"
 #include "core/files.h"
+#include "core/results.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -100,13 +101,13 @@ void paintMark(QStandardItem& item, const Row& row, int mark) {
 
 } // namespace
 
-Phrase classResultsProblem(const std::string& folder) {
-    return folderProblem(classresults::readResultsFolder(folder).problem, folder);
+Phrase classResultsProblem(const std::string& source) {
+    return sourceProblem(classresults::checkSource(source), source);
 }
 
-ClassResultsWindow::ClassResultsWindow(std::string folder, QWidget* parent)
-    : QDialog(parent), folder_(std::move(folder)), words_(tableWords()), picker_(askForFile) {
-    setWindowTitle(tr("%1 — %2 — Taleplay").arg(utf8(words_.title), native(folder_)));
+ClassResultsWindow::ClassResultsWindow(std::string source, QWidget* parent)
+    : QDialog(parent), source_(std::move(source)), words_(tableWords()), picker_(askForFile) {
+    setWindowTitle(tr("%1 — %2 — Taleplay").arg(utf8(words_.title), native(source_)));
     note_ = new QLabel(this);
     note_->setWordWrap(true);
     note_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -118,6 +119,9 @@ ClassResultsWindow::ClassResultsWindow(std::string folder, QWidget* parent)
     day_ = new QComboBox(this);
     auto* dayLabel = new QLabel(tr("&Day:"), this);
     dayLabel->setBuddy(day_);
+    class_ = new QComboBox(this);
+    classLabel_ = new QLabel(tr("C&lass:"), this);
+    classLabel_->setBuddy(class_);
     sort_ = new QComboBox(this);
     auto* sortLabel = new QLabel(tr("&Sort by:"), this);
     sortLabel->setBuddy(sort_);
@@ -162,6 +166,9 @@ ClassResultsWindow::ClassResultsWindow(std::string folder, QWidget* parent)
     filters->addWidget(dayLabel);
     filters->addWidget(day_, 1);
     filters->addSpacing(12);
+    filters->addWidget(classLabel_);
+    filters->addWidget(class_, 1);
+    filters->addSpacing(12);
     filters->addWidget(sortLabel);
     filters->addWidget(sort_, 1);
     auto* buttons = new QHBoxLayout;
@@ -179,6 +186,7 @@ ClassResultsWindow::ClassResultsWindow(std::string folder, QWidget* parent)
 
     connect(game_, &QComboBox::currentIndexChanged, this, &ClassResultsWindow::refresh);
     connect(day_, &QComboBox::currentIndexChanged, this, &ClassResultsWindow::refresh);
+    connect(class_, &QComboBox::currentIndexChanged, this, &ClassResultsWindow::refresh);
     connect(sort_, &QComboBox::currentIndexChanged, this, [this] {
         sortBy_ = static_cast<SortBy>(sort_->currentData().toInt());
         // Names and games from A, marks from the best, times from the latest.
@@ -199,9 +207,9 @@ ClassResultsWindow::ClassResultsWindow(std::string folder, QWidget* parent)
 }
 
 void ClassResultsWindow::reload() {
-    reading_ = classresults::readResultsFolder(folder_);
+    reading_ = classresults::readSource(source_);
     QStringList notes;
-    if (const Phrase problem = folderProblem(reading_.problem, folder_); !problem.empty())
+    if (const Phrase problem = sourceProblem(reading_, source_); !problem.empty())
         notes << native(translate(problem));
     for (const classresults::Notice& n : reading_.records.notices)
         notes << native(translate(noticePhrase(n)));
@@ -215,7 +223,8 @@ void ClassResultsWindow::fillFilters() {
     // The choices made stay where they still exist.
     const QString game = game_->currentData().toString();
     const QString day = day_->currentData().toString();
-    const QSignalBlocker blockGame(game_), blockDay(day_);
+    const QString group = class_->currentData().toString();
+    const QSignalBlocker blockGame(game_), blockDay(day_), blockClass(class_);
     game_->clear();
     game_->addItem(tr("All games"), QString());
     for (const std::string& g : classresults::gamesOf(reading_.records))
@@ -224,13 +233,22 @@ void ClassResultsWindow::fillFilters() {
     day_->addItem(tr("All days"), QString());
     for (const std::string& d : classresults::daysOf(reading_.records))
         day_->addItem(utf8(d), utf8(d));
+    class_->clear();
+    class_->addItem(tr("All classes"), QString());
+    const std::vector<std::string> classes = classresults::classesOf(reading_.records);
+    for (const std::string& c : classes)
+        class_->addItem(utf8(c), utf8(c));
+    classLabel_->setVisible(!classes.empty());
+    class_->setVisible(!classes.empty());
     game_->setCurrentIndex(std::max(0, game_->findData(game)));
     day_->setCurrentIndex(std::max(0, day_->findData(day)));
+    class_->setCurrentIndex(std::max(0, class_->findData(group)));
 }
 
 void ClassResultsWindow::refresh() {
     const classresults::Filter filter{game_->currentData().toString().toStdString(),
-                                      day_->currentData().toString().toStdString()};
+                                      day_->currentData().toString().toStdString(),
+                                      class_->currentData().toString().toStdString()};
     rows_ = classresults::buildTable(reading_.records, filter);
     classresults::sortRows(rows_, sortBy_, direction_);
     {
@@ -275,8 +293,8 @@ bool ClassResultsWindow::save(Format format, const std::string& path) {
     if (format == Format::Csv) {
         content = classresults::asCsv(rows_, words_);
     } else {
-        std::string caption = native(folder_).toStdString();
-        for (const QComboBox* filter : {game_, day_})
+        std::string caption = native(source_).toStdString();
+        for (const QComboBox* filter : {game_, day_, class_})
             if (!filter->currentData().toString().isEmpty())
                 caption += " — " + filter->currentText().toStdString();
         content = classresults::asHtml(rows_, words_, caption);
@@ -293,8 +311,10 @@ bool ClassResultsWindow::save(Format format, const std::string& path) {
 
 void ClassResultsWindow::askAndSave(Format format) {
     const bool csv = format == Format::Csv;
-    const QString suggested =
-        QDir::home().filePath(QDir(native(folder_)).dirName() + (csv ? ".csv" : ".html"));
+    // A database's connection makes no file name.
+    const QString base = results::isDatabase(source_) ? QStringLiteral("results")
+                                                      : QDir(native(source_)).dirName();
+    const QString suggested = QDir::home().filePath(base + (csv ? ".csv" : ".html"));
     const std::optional<std::string> path =
         picker_ ? picker_(this, csv ? tr("Save as CSV") : tr("Save as HTML"),
                           csv ? tr("CSV files (*.csv)") : tr("Web pages (*.html *.htm)"), suggested)

@@ -2,6 +2,7 @@
 #include "app/launcher.h"
 
 #include "app/author_mode.h"
+#include "app/class_results_text.h"
 #include "app/class_results_window.h"
 #include "app/game_chooser.h"
 #include "app/game_shelf.h"
@@ -91,19 +92,53 @@ std::optional<std::string> userResultFolder(const std::function<const char*(cons
 
 std::optional<std::string>
 personalResultFolder(const GameLocation& game, const std::function<const char*(const char*)>& env) {
+    // A database takes the rows; the file goes where it would without one.
     const char* shared = env(results::kVariable);
-    if ((shared && *shared) || files::folderWritable(game.folder))
+    if ((shared && *shared && !results::isDatabase(shared)) || files::folderWritable(game.folder))
         return std::nullopt;
     return userResultFolder(env);
 }
+
+namespace {
+
+ResultsFallback withOwnFolder(ResultsFallback fallback,
+                              const std::function<const char*(const char*)>& env) {
+    std::error_code ec;
+    fallback.folder = userResultFolder(env);
+    if (fallback.folder)
+        std::filesystem::create_directories(*fallback.folder, ec);
+    if (fallback.folder && !ec) {
+        fallback.instead = {"Launcher",
+                            QT_TRANSLATE_NOOP("Launcher", "Your result is kept in %1 instead: "
+                                                          "tell your teacher."),
+                            {*fallback.folder}};
+    } else {
+        fallback.folder.reset();
+        fallback.instead = {"Launcher",
+                            QT_TRANSLATE_NOOP("Launcher", "Your result is written beside the game "
+                                                          "instead: tell your teacher."),
+                            {}};
+    }
+    return fallback;
+}
+
+} // namespace
 
 std::optional<ResultsFallback>
 checkResultsFolder(const std::function<const char*(const char*)>& env) {
     const char* shared = env(results::kVariable);
     if (!shared || !*shared)
         return std::nullopt;
-    const results::PupilFolder own = results::pupilFolder(shared);
     ResultsFallback fallback;
+    if (results::isDatabase(shared)) {
+        // Only what can be told without the network: an unreachable server
+        // is no reason to keep a pupil waiting, and its rows wait anyway.
+        fallback.problem = connectionRefusal(resultsdb::check(shared));
+        if (fallback.problem.empty())
+            return std::nullopt;
+        return withOwnFolder(std::move(fallback), env);
+    }
+    const results::PupilFolder own = results::pupilFolder(shared);
     switch (own.refusal) {
     case results::Refusal::None:
         return std::nullopt;
@@ -130,23 +165,7 @@ checkResultsFolder(const std::function<const char*(const char*)>& env) {
                             {shared, own.path}};
         break;
     }
-    std::error_code ec;
-    fallback.folder = userResultFolder(env);
-    if (fallback.folder)
-        std::filesystem::create_directories(*fallback.folder, ec);
-    if (fallback.folder && !ec) {
-        fallback.instead = {"Launcher",
-                            QT_TRANSLATE_NOOP("Launcher", "Your result is kept in %1 instead: "
-                                                          "tell your teacher."),
-                            {*fallback.folder}};
-    } else {
-        fallback.folder.reset();
-        fallback.instead = {"Launcher",
-                            QT_TRANSLATE_NOOP("Launcher", "Your result is written beside the game "
-                                                          "instead: tell your teacher."),
-                            {}};
-    }
-    return fallback;
+    return withOwnFolder(std::move(fallback), env);
 }
 
 void useApplicationIcon() {
@@ -264,11 +283,27 @@ int run(int argc, char** argv) {
     }
     // The game's folder becomes the current folder: a relative results
     // folder means the one the player was in when typing it.
-    if (options.resultsFolder)
-        ::setenv("TALEPLAY_RESULTS", absoluteFrom(startFolder, *options.resultsFolder).c_str(), 1);
+    // A database connection is no folder: it stays as it is, and one
+    // holding a password is refused at once, before it does more harm.
+    if (options.resultsFolder) {
+        const bool database = results::isDatabase(*options.resultsFolder);
+        if (database) {
+            if (const Phrase refused = connectionRefusal(resultsdb::check(*options.resultsFolder));
+                !refused.empty()) {
+                std::cerr << "taleplay: " << translate(refused) << "\n";
+                return 2;
+            }
+        }
+        ::setenv("TALEPLAY_RESULTS",
+                 database ? options.resultsFolder->c_str()
+                          : absoluteFrom(startFolder, *options.resultsFolder).c_str(),
+                 1);
+    }
     std::optional<std::string> classResults;
     if (options.classResults) {
-        classResults = absoluteFrom(startFolder, *options.classResults);
+        classResults = results::isDatabase(*options.classResults)
+                           ? *options.classResults
+                           : absoluteFrom(startFolder, *options.classResults);
         const Phrase problem = classResultsProblem(*classResults);
         if (!problem.empty()) {
             std::cerr << "taleplay: " << translate(problem) << "\n";

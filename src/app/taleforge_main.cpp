@@ -6,12 +6,14 @@
 #include "app/keyboard_play.h"
 #include "app/read_aloud.h"
 #include "app/language.h"
+#include "app/result_sender.h"
 #include "app/taleforge_error.h"
 #include "core/codepage.h"
 #include "platform/qtext.h"
 #include "platform/system.h"
 
 #include <QCloseEvent>
+#include <cstdlib>
 #include <QScreen>
 #include <QWindow>
 
@@ -30,17 +32,28 @@ TForm1::TForm1(std::string startedAs) : startedAs_(std::move(startedAs)), game_(
     readAloud_ = new ReadAloud(*this);
     keyboard_ = new KeyboardPlay(*this, *readAloud_);
     announcements_ = new Announcements(*this);
+    // Results an earlier game could not send go now, whatever this game is.
+    resultSender_ = new ResultSender(
+        *this, ResultSender::outboxOf([](const char* name) { return std::getenv(name); }),
+        [this] { return handlingEvent(); });
+    resultSender_->sendKept();
 
     FormCreate();
 }
 
 TForm1::~TForm1() {
+    // First, while the window is whole: a send under way may finish.
+    delete resultSender_;
     // They follow the application's focus, which moves while the window
     // closes, after the game they look at is gone.
     delete announcements_;
     delete keyboard_;
     delete readAloud_;
     FormDestroy();
+}
+
+void TForm1::sendResult(resultsdb::Unsent row) {
+    resultSender_->send(std::move(row));
 }
 
 void TForm1::FormCreate() {

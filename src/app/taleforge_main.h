@@ -17,6 +17,7 @@ namespace taleplay {
 class Announcements;
 class KeyboardPlay;
 class ReadAloud;
+class ResultSender;
 class TForm2;
 
 class TForm1 final : public QWidget, public GameWindow {
@@ -90,6 +91,8 @@ class TForm1 final : public QWidget, public GameWindow {
     // The error window's missing-file report.
     void reportMissingFile(const std::string& path, Halt halt) override;
     void closeWindow() override { close(); }
+    // A school's database: the row is kept and sent by the result sender.
+    void sendResult(resultsdb::Unsent row) override;
 
     // Runs the click rules of a button, then its "*clickALLGOOD*" or
     // "*clickALLBAD*" lines. Errors of the game are thrown.
@@ -103,6 +106,8 @@ class TForm1 final : public QWidget, public GameWindow {
     // Playing with the keyboard, and reading the screen aloud.
     KeyboardPlay& keyboard() const { return *keyboard_; }
     ReadAloud& readAloud() const { return *readAloud_; }
+    // Sends finished games to a school's database.
+    ResultSender& resultSender() const { return *resultSender_; }
 
   signals:
     // The start-up sequence has built the game screen (at the start, and
@@ -148,6 +153,7 @@ class TForm1 final : public QWidget, public GameWindow {
     ReadAloud* readAloud_ = nullptr;
     KeyboardPlay* keyboard_ = nullptr;
     Announcements* announcements_ = nullptr;
+    ResultSender* resultSender_ = nullptr;
 };
 
 } // namespace taleplay

@@ -86,9 +86,7 @@ bool readTime(std::string_view text, std::string& time) {
 } // namespace
 
 std::string asUtf8(std::string_view bytes) {
-    utf8::Validator v;
-    v.feed(bytes);
-    return v.complete() ? std::string(bytes) : cp1251::toUtf8(bytes);
+    return utf8::orWindows1251(bytes);
 }
 
 std::vector<Pupil> readClassList(std::string_view bytes) {

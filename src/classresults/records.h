@@ -1,8 +1,8 @@
 #pragma once
-// A class's results as a source gives them (a results folder today): every
-// finished game, the class list, and what the teacher should know about what
-// was read. The table (table.h) is made from this alone, so another source
-// needs only to fill it.
+// A class's results as a source gives them (a results folder, a school's
+// database): every finished game, the class list, and what the teacher
+// should know about what was read. The table (table.h) is made from this
+// alone, so a source needs only to fill it.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +23,7 @@ struct Attempt {
 struct Pupil {
     std::string login;
     std::string name;
+    std::string className = {}; // a database lists a school's classes; class.txt one class
 };
 
 // What was read with a doubt, for the caller to say in its language. The

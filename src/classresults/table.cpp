@@ -42,15 +42,20 @@ std::string nameKey(const std::string& text) {
 
 std::vector<Row> buildTable(const ClassRecords& records, const Filter& filter) {
     std::map<std::string, std::string> names;
-    for (const Pupil& p : records.pupils)
+    std::vector<const Pupil*> pupils;
+    for (const Pupil& p : records.pupils) {
+        if (!filter.className.empty() && p.className != filter.className)
+            continue;
         names.emplace(p.login, p.name.empty() ? p.login : p.name);
+        pupils.push_back(&p);
+    }
 
     std::map<std::pair<std::string, std::string>, Row> byPupilAndGame;
     std::set<std::string> games;
     if (!filter.game.empty())
         games.insert(filter.game);
     for (const Attempt& a : records.attempts) {
-        if (!counts(a, filter))
+        if (!counts(a, filter) || (!filter.className.empty() && !names.count(a.login)))
             continue;
         games.insert(a.game);
         Row& r = byPupilAndGame[{a.login, a.game}];
@@ -68,14 +73,14 @@ std::vector<Row> buildTable(const ClassRecords& records, const Filter& filter) {
         }
         r.first = std::min(r.first, a.time);
     }
-    for (const Pupil& p : records.pupils) {
+    for (const Pupil* p : pupils) {
         Row unfinished;
-        unfinished.login = p.login;
+        unfinished.login = p->login;
         if (games.empty())
-            byPupilAndGame.try_emplace({p.login, std::string()}, unfinished);
+            byPupilAndGame.try_emplace({p->login, std::string()}, unfinished);
         for (const std::string& game : games) {
             unfinished.game = game;
-            byPupilAndGame.try_emplace({p.login, game}, unfinished);
+            byPupilAndGame.try_emplace({p->login, game}, unfinished);
         }
     }
 
@@ -105,6 +110,17 @@ std::vector<std::string> daysOf(const ClassRecords& records) {
     for (const Attempt& a : records.attempts)
         days.insert(dayOf(a.time));
     return {days.begin(), days.end()};
+}
+
+std::vector<std::string> classesOf(const ClassRecords& records) {
+    std::set<std::string> classes;
+    for (const Pupil& p : records.pupils)
+        if (!p.className.empty())
+            classes.insert(p.className);
+    std::vector<std::string> out(classes.begin(), classes.end());
+    std::sort(out.begin(), out.end(),
+              [](const std::string& a, const std::string& b) { return nameKey(a) < nameKey(b); });
+    return out;
 }
 
 void sortRows(std::vector<Row>& rows, SortBy by, Direction direction) {

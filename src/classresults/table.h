@@ -21,12 +21,13 @@ struct Row {
     bool finished() const { return attempts > 0; }
 };
 
-// Which attempts count: those of one game, those of one day (YYYY-MM-DD);
-// empty means all. A pupil of the class list without an attempt that counts
-// is not finished.
+// Which attempts count: those of one game, those of one day (YYYY-MM-DD),
+// those of the pupils of one class of the lists; empty means all. A pupil of
+// the class list without an attempt that counts is not finished.
 struct Filter {
     std::string game;
     std::string date;
+    std::string className;
 };
 
 // Rows for every pupil and game that have an attempt, and for each pupil of
@@ -38,6 +39,8 @@ std::vector<Row> buildTable(const ClassRecords& records, const Filter& filter = 
 // from the latest).
 std::vector<std::string> gamesOf(const ClassRecords& records);
 std::vector<std::string> daysOf(const ClassRecords& records);
+// The classes of the lists, each once, in order.
+std::vector<std::string> classesOf(const ClassRecords& records);
 
 // Orders rows by one of their columns, ties by name and game. Not finished
 // comes before 2 and 5, and before every time.

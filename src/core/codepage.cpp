@@ -171,6 +171,12 @@ void append(std::string& out, char32_t cp) {
     }
 }
 
+std::string orWindows1251(std::string_view bytes) {
+    Validator v;
+    v.feed(bytes);
+    return v.complete() ? std::string(bytes) : cp1251::toUtf8(bytes);
+}
+
 } // namespace taleplay::utf8
 
 namespace taleplay::cp1251 {

@@ -69,4 +69,8 @@ char32_t next(std::string_view text, std::size_t& i);
 
 void append(std::string& out, char32_t cp);
 
+// A name as the file system or a file gives it, as UTF-8: bytes that are no
+// UTF-8 are taken as Windows-1251, as names from Windows are.
+std::string orWindows1251(std::string_view bytes);
+
 } // namespace taleplay::utf8

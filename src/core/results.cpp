@@ -5,8 +5,12 @@
 #include "core/files.h"
 #include "core/paths.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <pwd.h>
@@ -36,14 +40,14 @@ std::string loginName() {
     return std::to_string(::getuid());
 }
 
-namespace {
-
 std::string computerName() {
     char buf[256] = {};
     if (::gethostname(buf, sizeof buf - 1) != 0)
         return {};
     return buf;
 }
+
+namespace {
 
 // The lock waits for other players; where the file system has no locks at
 // all the line is still appended, as one write, rather than lost.
@@ -65,9 +69,23 @@ std::string joined(const std::string& folder, std::string_view name) {
     return folder + (!folder.empty() && folder.back() == '/' ? "" : "/") + std::string(name);
 }
 
+bool isDatabase(std::string_view destination) {
+    for (std::string_view start : {"postgresql://", "postgres://", "service="})
+        if (destination.substr(0, start.size()) == start)
+            return true;
+    return false;
+}
+
 std::optional<std::string> sharedFolder() {
     const char* v = std::getenv(kVariable);
-    if (!v || !*v)
+    if (!v || !*v || isDatabase(v))
+        return std::nullopt;
+    return std::string(v);
+}
+
+std::optional<std::string> database() {
+    const char* v = std::getenv(kVariable);
+    if (!v || !isDatabase(v))
         return std::nullopt;
     return std::string(v);
 }
@@ -140,6 +158,48 @@ Entry entryNow(std::string game, std::string mark) {
     char time[32];
     std::strftime(time, sizeof time, "%Y-%m-%dT%H:%M:%S", &local);
     return {time, loginName(), computerName(), std::move(game), std::move(mark)};
+}
+
+std::string gameVersion(const std::string& dataFolder) {
+    // FNV-1a, 64 bits: a stamp to tell versions apart, not a defence against
+    // forgery (whoever may change the game may change its mark file too).
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    auto add = [&hash](const char* bytes, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) {
+            hash ^= static_cast<unsigned char>(bytes[i]);
+            hash *= 0x100000001b3u;
+        }
+    };
+    for (const char* name : {"allbackpictures.txt", "allbacktexts.txt", "alltextwindows.txt",
+                             "allbuttons.txt", "victorypictures.txt", "victorytexts.txt",
+                             "lostpictures.txt", "losttexts.txt"}) {
+        add(name, std::strlen(name) + 1);
+        struct stat st;
+        const int fd = files::openRegularFile(paths::resolveIn(dataFolder, name).path, st);
+        if (fd < 0) {
+            add("-", 1); // missing and empty differ
+            continue;
+        }
+        // As much as the file held when opened: one that grows meanwhile is
+        // read no further.
+        long long left = st.st_size;
+        char buf[64 * 1024];
+        while (left > 0) {
+            const ssize_t n = ::read(fd, buf, static_cast<std::size_t>(std::min<long long>(left, sizeof buf)));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            add(buf, static_cast<std::size_t>(n));
+            left -= n;
+        }
+        ::close(fd);
+        const std::string size = std::to_string(st.st_size);
+        add(size.c_str(), size.size() + 1);
+    }
+    char out[17];
+    std::snprintf(out, sizeof out, "%016llx", static_cast<unsigned long long>(hash));
+    return out;
 }
 
 std::string csvField(std::string_view text, char separator) {

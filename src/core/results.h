@@ -14,10 +14,18 @@ namespace taleplay::results {
 inline constexpr const char* kVariable = "TALEPLAY_RESULTS";
 inline constexpr const char* kTableName = "results.csv";
 
-// The folder TALEPLAY_RESULTS names (native), or nothing when it is unset or
-// empty. Read afresh at every call, so whatever set it before the window
-// opened (the command line, the desktop) is seen.
+// Whether a TALEPLAY_RESULTS value names a school's database rather than a
+// folder: a PostgreSQL URL (postgresql://..., postgres://...) or a service of
+// libpq's service file (service=NAME, with more keywords if one likes).
+bool isDatabase(std::string_view destination);
+
+// The folder TALEPLAY_RESULTS names (native), or nothing when it is unset,
+// empty or names a database. Read afresh at every call, so whatever set it
+// before the window opened (the command line, the desktop) is seen.
 std::optional<std::string> sharedFolder();
+
+// The database connection TALEPLAY_RESULTS names, or nothing.
+std::optional<std::string> database();
 
 // The player's login name: its account's, else $USER or $LOGNAME, else the
 // number of its account.
@@ -70,6 +78,17 @@ struct Entry {
 
 // An entry for a game finished now, on this computer, by this user.
 Entry entryNow(std::string game, std::string mark);
+
+// The computer's host name; empty when it has none.
+std::string computerName();
+
+// A stamp of the version of the game in `dataFolder` (native, ending in a
+// separator): 16 hexadecimal digits that change when any of its description
+// files changes, is added or goes, so attempts at an older version of a game
+// can be told from the newer one's. Pictures and sounds do not count: they
+// seldom change what a mark means, and reading them all at the end of every
+// game would cost the pupil a wait.
+std::string gameVersion(const std::string& dataFolder);
 
 // A field as RFC 4180 writes it: in double quotes, its own doubled, when it
 // holds the separator, a double quote, a CR or an LF; as it is otherwise.

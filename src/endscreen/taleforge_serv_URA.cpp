@@ -58,6 +58,15 @@ void WriteResultFile(const Game& game) {
     files::overwriteFile(ResultFilePath(game), mark + "\r\n");
 }
 
+void SendResult(Game& game) {
+    const std::optional<std::string> database = results::database();
+    if (!database)
+        return;
+    game.window().sendResult(resultsdb::unsentNow(*database, gameName(game.state),
+                                                  game.state.victory ? 5 : 2,
+                                                  results::gameVersion(game.state.dataFolder)));
+}
+
 void BuildEndScreen(Game& game) {
     const std::string& pictures = game.state.endPicturesFile;
     const PictureScreen screen{pictures, "ura", /*largeBackgroundKeyAnyCase=*/true};
@@ -87,6 +96,9 @@ void ShowEndScreen(Game& game) {
     if (game.VideoWindow1->isVisible())
         game.VideoWindow1->hide();
     WriteResultFile(game);
+    // Only once the file is there: a file that could not be written keeps
+    // the game on the play screen, and the click again must not send twice.
+    SendResult(game);
 
     // 3
     state.endPicturesFile =

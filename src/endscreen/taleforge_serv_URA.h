@@ -12,7 +12,7 @@ class Game;
 std::string ResultFileName(const std::string& programFileName);
 
 // The result file's path (native): in the pupil's own folder of the results
-// folder when TALEPLAY_RESULTS names one, else in the working folder, beside
+// folder when TALEPLAY_RESULTS names one (a folder, not a database), else in the working folder, beside
 // the data folder (or the folder start-up chose instead); its name found
 // there as game files are found, so an existing "Mark For Quest.txt" is the
 // result file of quest.
@@ -24,6 +24,11 @@ std::string ResultFilePath(const Game& game);
 // added to the pupil's table. Throws InOutError; before anything is written
 // when the pupil's folder cannot be had or its table cannot be written.
 void WriteResultFile(const Game& game);
+
+// With a school's database in TALEPLAY_RESULTS, hands the finished game's
+// row (login, computer, game, mark, the game's version stamp) to the window
+// to keep and send; the result file is written as without one.
+void SendResult(Game& game);
 
 // The end screen's builders, in their drawing order, from the files the
 // switch chose.

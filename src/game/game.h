@@ -8,6 +8,7 @@
 #include "platform/audio.h"
 #include "platform/host.h"
 #include "platform/video.h"
+#include "resultsdb/outbox.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -63,11 +64,15 @@ struct ComponentTables {
 };
 
 // What the window a game runs in does for it: the error window, closing,
-// and the image buttons' events, which enter the program there.
+// sending a result to a school's database, and the image buttons' events,
+// which enter the program there.
 class GameWindow {
   public:
     virtual void reportMissingFile(const std::string& path, Halt halt) = 0;
     virtual void closeWindow() = 0;
+    // Keeps the finished game's row and sends it, without the game waiting
+    // for the network; the pupil hears once when it has to wait.
+    virtual void sendResult(resultsdb::Unsent row) = 0;
     virtual void AllButtonsMouseDown(ImageControl& button, Qt::MouseButton mouseButton) = 0;
     virtual void AllButtonsMouseUp(ImageControl& button, Qt::MouseButton mouseButton) = 0;
     virtual void AllButtonsClick(ImageControl& button) = 0;

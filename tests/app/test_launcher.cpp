@@ -172,6 +172,9 @@ TEST(Launcher, AGameInAReadOnlyFolderWritesItsMarkIntoTheUsersDataFolder) {
     // A shared results folder takes every mark.
     env["TALEPLAY_RESULTS"] = dir.str() + "/results";
     EXPECT_EQ(personalResultFolder(game, read), std::nullopt);
+    // A database takes rows, not the file.
+    env["TALEPLAY_RESULTS"] = "service=school";
+    EXPECT_EQ(personalResultFolder(game, read), dir.str() + "/data/taleplay/results/");
 
     // The window writes where it is told.
     ASSERT_TRUE(enterGameFolder(game));

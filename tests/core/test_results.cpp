@@ -150,7 +150,34 @@ TEST(Results, TheFolderComesFromTheEnvironment) {
     EXPECT_FALSE(results::sharedFolder());
     ::setenv(results::kVariable, "/srv/класс 5", 1);
     EXPECT_EQ(results::sharedFolder(), "/srv/класс 5");
+    EXPECT_FALSE(results::database());
+    // A database is no folder.
+    ::setenv(results::kVariable, "service=school", 1);
+    EXPECT_FALSE(results::sharedFolder());
+    EXPECT_EQ(results::database(), "service=school");
     ::unsetenv(results::kVariable);
+}
+
+TEST(Results, TheGamesVersionFollowsItsDescriptionFilesAlone) {
+    Folder f;
+    const std::string data = f.str() + "/";
+    auto write = [&f](const char* name, const std::string& text) {
+        std::ofstream(f.dir / name, std::ios::binary) << text;
+    };
+    write("allbuttons.txt", "*button1*name*ok.bmp#\r\n");
+    const std::string first = results::gameVersion(data);
+    EXPECT_EQ(first.size(), 16u);
+    EXPECT_EQ(results::gameVersion(data), first);
+    write("ok.bmp", "a picture"); // pictures do not count
+    EXPECT_EQ(results::gameVersion(data), first);
+    write("victorytexts.txt", ""); // an empty file is not a missing one
+    const std::string second = results::gameVersion(data);
+    EXPECT_NE(second, first);
+    // Found in any letter case, as the player finds it.
+    fs::rename(f.dir / "allbuttons.txt", f.dir / "ALLBUTTONS.TXT");
+    EXPECT_EQ(results::gameVersion(data), second);
+    write("ALLBUTTONS.TXT", "*button1*name*ok.bmp#\r\n*button1*click*#victory^\r\n");
+    EXPECT_NE(results::gameVersion(data), second);
 }
 
 TEST(Results, TheTableGetsItsHeaderOnceAndALineAPlayer) {

@@ -7,14 +7,15 @@ set(layers
   "src/core|core|no-qt"
   "src/pictures|core pictures|no-qt"
   "src/descr|core descr|no-qt"
-  "src/classresults|core classresults|no-qt"
+  "src/resultsdb|core resultsdb|no-qt"
+  "src/classresults|core resultsdb classresults|no-qt"
   "src/commands/command_text|core descr commands/command_text|no-qt"
   "src/platform|core pictures platform|qt"
   "src/platform/media|platform/media platform/media_module|qt"
-  "src/game|core pictures descr platform game|qt"
-  "src/scene|core pictures descr platform game scene|qt"
-  "src/endscreen|core pictures descr platform game scene endscreen|qt"
-  "src/commands|core pictures descr platform game scene endscreen commands|qt"
+  "src/game|core pictures descr resultsdb platform game|qt"
+  "src/scene|core pictures descr resultsdb platform game scene|qt"
+  "src/endscreen|core pictures descr resultsdb platform game scene endscreen|qt"
+  "src/commands|core pictures descr resultsdb platform game scene endscreen commands|qt"
   "src/app/phrase|core app/phrase|no-qt"
   "src/app/command_line|core app/command_line app/new_game app/game_location app/phrase|no-qt"
   "src/app/new_game|core app/new_game app/game_location app/phrase|no-qt"
@@ -22,6 +23,7 @@ set(layers
   "src/app/game_location|core app/game_location app/phrase|no-qt"
   "tools/check|core pictures descr commands/command_text check|no-qt"
   "tools/results|core classresults app/class_results_text app/language app/phrase|qt"
+  "tools/resultsdb|core resultsdb classresults app/class_results_text app/language app/phrase|qt"
 )
 
 set(failures "")

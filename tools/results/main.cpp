@@ -1,20 +1,22 @@
-// taleplay-results [--csv FILE] [--html FILE] RESULTS_FOLDER
+// taleplay-results [--class NAME] [--csv FILE] [--html FILE] FOLDER|DATABASE
 //
-// Prints the class's table of a results folder: one line per pupil and game,
-// with the names of the folder's class.txt; --csv and --html write the same
-// table for a spreadsheet and for printing ("-" for standard output, which
-// then carries that alone). What was read with a doubt goes to standard
-// error. Exit status 0; 1 when a file cannot be written; 2 for bad usage or
-// a folder that is no results folder. Texts follow the locale, as the
-// player's do.
+// Prints the class's table of a results folder or a school's database: one
+// line per pupil and game, with the names of the folder's class.txt or of
+// the database's class lists; --class keeps one class of those lists;
+// --csv and --html write the same table for a spreadsheet and for printing
+// ("-" for standard output, which then carries that alone). What was read
+// with a doubt goes to standard error. Exit status 0; 1 when a file cannot
+// be written; 2 for bad usage, or a folder or database that cannot be read
+// as results. Texts follow the locale, as the player's do.
 #include "app/class_results_text.h"
 #include "app/language.h"
-#include "classresults/folder_source.h"
+#include "classresults/source.h"
 #include "classresults/table.h"
 #include "classresults/table_output.h"
 #include "core/errors.h"
 #include "core/files.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
@@ -32,12 +34,16 @@ std::string usageText() {
     return translate(
         Phrase{kContext,
                TALEPLAY_TEXT("ResultsCommand",
-                             "Usage: taleplay-results [--csv FILE] [--html FILE] FOLDER\n"
+                             "Usage: taleplay-results [--class NAME] [--csv FILE] [--html FILE] "
+                             "FOLDER|DATABASE\n"
                              "\n"
-                             "Prints the class's results of a results folder, one line per "
+                             "Prints the class's results of a results folder or of a school's "
+                             "database (postgresql://HOST/NAME or service=NAME), one line per "
                              "pupil and game.\n"
-                             "  --csv FILE   also write the table for spreadsheets (UTF-8)\n"
-                             "  --html FILE  also write the table as a page for printing\n"
+                             "  --class NAME  only the pupils of this class of the database's "
+                             "lists\n"
+                             "  --csv FILE    also write the table for spreadsheets (UTF-8)\n"
+                             "  --html FILE   also write the table as a page for printing\n"
                              "FILE - is standard output.\n"),
                {}});
 }
@@ -71,7 +77,7 @@ bool writeOut(const std::string& path, const std::string& content) {
 
 int main(int argc, char** argv) {
     launch::useLanguage(launch::languageFrom([](const char* name) { return std::getenv(name); }));
-    std::optional<std::string> folder, csv, html;
+    std::optional<std::string> folder, csv, html, className;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
@@ -83,6 +89,11 @@ int main(int argc, char** argv) {
                 return badUsage(
                     {kContext, TALEPLAY_TEXT("ResultsCommand", "%1 takes a file"), {a}});
             (a == "--csv" ? csv : html) = argv[++i];
+        } else if (a == "--class") {
+            if (i + 1 >= argc || !*argv[i + 1])
+                return badUsage(
+                    {kContext, TALEPLAY_TEXT("ResultsCommand", "--class takes a class's name"), {}});
+            className = argv[++i];
         } else if (a.size() > 1 && a.front() == '-') {
             return badUsage(
                 {kContext, TALEPLAY_TEXT("ResultsCommand", "unknown option '%1'"), {a}});
@@ -99,16 +110,30 @@ int main(int argc, char** argv) {
         return badUsage(
             {kContext, TALEPLAY_TEXT("ResultsCommand", "--csv and --html name the same file"), {}});
 
-    const classresults::FolderReading reading = classresults::readResultsFolder(*folder);
-    if (reading.problem != classresults::FolderProblem::None) {
-        std::cerr << "taleplay-results: "
-                  << translate(launch::folderProblem(reading.problem, *folder)) << "\n";
+    const classresults::SourceReading reading = classresults::readSource(*folder);
+    if (!reading.read()) {
+        std::cerr << "taleplay-results: " << translate(launch::sourceProblem(reading, *folder))
+                  << "\n";
         return 2;
     }
     for (const classresults::Notice& n : reading.records.notices)
         std::cerr << "taleplay-results: " << translate(launch::noticePhrase(n)) << "\n";
 
-    const std::vector<classresults::Row> rows = classresults::buildTable(reading.records);
+    classresults::Filter filter;
+    if (className) {
+        const std::vector<std::string> classes = classresults::classesOf(reading.records);
+        if (std::find(classes.begin(), classes.end(), *className) == classes.end()) {
+            std::cerr << "taleplay-results: "
+                      << translate(Phrase{kContext,
+                                          TALEPLAY_TEXT("ResultsCommand",
+                                                        "no class %1 in the lists of %2"),
+                                          {*className, *folder}})
+                      << "\n";
+            return 2;
+        }
+        filter.className = *className;
+    }
+    const std::vector<classresults::Row> rows = classresults::buildTable(reading.records, filter);
     const classresults::Words words = launch::tableWords();
     bool written = true;
     if (csv)
