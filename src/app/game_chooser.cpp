@@ -39,6 +39,8 @@ std::optional<std::string> askForFolder(QWidget* parent) {
 void showClassResults(const std::string& folder, QWidget* parent) {
     ClassResultsWindow window(folder, parent);
     window.exec();
+}
+
 // The form of "New game…": where, under which name, in which encoding.
 std::optional<GameChooser::NewGameRequest>
 askForNewGame(QWidget* parent, const GameChooser::NewGameRequest& suggested) {
@@ -246,6 +248,8 @@ void GameChooser::openClassResults() {
     const std::optional<std::string> folder = picker_ ? picker_(this) : std::nullopt;
     if (folder && resultsOpener_)
         resultsOpener_(*folder, this);
+}
+
 void GameChooser::addGames(const QString& heading, std::vector<GameLocation> games) {
     more_.emplace_back(heading, std::move(games));
     fill();
