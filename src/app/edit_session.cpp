@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstdio>
 
 namespace taleplay::editing {
 
@@ -88,7 +90,8 @@ DescriptionDocument& EditSession::document(const std::string& composed) {
     bool existed = false;
     std::string bytes = bytesOf(fsPath, composed, existed);
     DescriptionDocument doc(bytes, gameEncoding());
-    it = held_.emplace(composed, Held{fsPath, std::move(bytes), existed, std::move(doc)}).first;
+    it = held_.emplace(composed, Held{fsPath, std::move(bytes), existed, existed, std::move(doc)})
+             .first;
     return it->second.doc;
 }
 
@@ -165,8 +168,16 @@ EditSession::Saved EditSession::save() {
         return saved;
     emit aboutToWrite(writes);
     for (std::size_t i = 0; i < writes.size(); ++i) {
+        Held& held = held_.at(composed[i]);
         try {
-            files::overwriteFile(writes[i].first, writes[i].second);
+            // Adding to a file the game lacked made it; undoing that takes
+            // it away again, so the folder is as it was.
+            if (!held.existedAtStart && writes[i].second.empty()) {
+                if (std::remove(writes[i].first.c_str()) != 0 && errno != ENOENT)
+                    throw InOutError(files::writeErrorMessage(errno));
+            } else {
+                files::overwriteFile(writes[i].first, writes[i].second);
+            }
         } catch (const std::exception& e) {
             saved.refused = tr("%1 could not be written: %2")
                                 .arg(QString::fromStdString(
@@ -174,9 +185,8 @@ EditSession::Saved EditSession::save() {
                                      toQString(e.what()));
             return saved;
         }
-        Held& held = held_.at(composed[i]);
         held.onDisk = writes[i].second;
-        held.existed = true;
+        held.existed = held.existedAtStart || !writes[i].second.empty();
         saved.files.push_back(composed[i]);
     }
     return saved;

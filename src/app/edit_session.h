@@ -70,6 +70,7 @@ class EditSession final : public QObject {
         std::string fsPath;
         std::string onDisk; // as last read or written
         bool existed = false;
+        bool existedAtStart = false; // a file the editor made goes when emptied again
         DescriptionDocument doc;
     };
     std::map<std::string, std::string> snapshot() const;

@@ -90,7 +90,10 @@ void FolderWatcher::settled() {
         for (const auto& [path, bytes] : ownWrite_) {
             const QString p = QDir::cleanPath(QFile::decodeName(QByteArray::fromStdString(path)));
             QFile f(p);
-            ours = ours && f.open(QIODevice::ReadOnly) && f.readAll().toStdString() == bytes;
+            // A file written empty was taken away.
+            ours = ours && (bytes.empty() && !f.exists()
+                                ? true
+                                : f.open(QIODevice::ReadOnly) && f.readAll().toStdString() == bytes);
             now.remove(p);
             was.remove(p);
         }

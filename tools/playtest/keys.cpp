@@ -85,7 +85,10 @@ std::optional<KeyStroke> parseKey(const std::string& spec) {
     std::optional<KeyStroke> stroke = parsePlainKey(name);
     if (!stroke || held == Qt::NoModifier)
         return stroke;
-    stroke->modifiers |= held;
+    // "Ctrl+Z" is Ctrl and the Z key, not a capital Z: a letter's own Shift
+    // is not held here.
+    const bool letter = stroke->key >= Qt::Key_A && stroke->key <= Qt::Key_Z;
+    stroke->modifiers = letter ? held : stroke->modifiers | held;
     // A key held with Ctrl or Alt types nothing; with Shift a capital.
     if (held & (Qt::ControlModifier | Qt::AltModifier))
         stroke->text.clear();
