@@ -113,6 +113,11 @@ std::optional<std::string> DescriptionDocument::encode(std::string_view utf8) co
     return out;
 }
 
+void DescriptionDocument::setBytes(std::string bytes) {
+    bytes_ = std::move(bytes);
+    index();
+}
+
 void DescriptionDocument::replace(Span s, std::string_view bytes) {
     bytes_.replace(s.begin, s.size(), bytes);
     index();

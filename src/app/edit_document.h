@@ -62,6 +62,9 @@ class DescriptionDocument {
     // one of its characters.
     std::optional<std::string> encode(std::string_view utf8) const;
 
+    // Other bytes for the same file: its encoding stays the one it was read
+    // in, whatever they hold (a save checks that they still read so).
+    void setBytes(std::string bytes);
     void replace(Span s, std::string_view bytes);
     // A new line with `bytes` (in the file's encoding, without a line end)
     // after line `after`, or at the end when `after` is past the last line:

@@ -104,8 +104,7 @@ std::map<std::string, std::string> EditSession::snapshot() const {
 
 void EditSession::restore(const std::map<std::string, std::string>& bytes) {
     for (const auto& [path, content] : bytes) {
-        Held& held = held_.at(path);
-        held.doc = DescriptionDocument(content, held.doc.encoding());
+        held_.at(path).doc.setBytes(content);
     }
 }
 
@@ -209,7 +208,7 @@ bool EditSession::reloadChangedFiles() {
         held.onDisk = bytes;
         held.existed = existed;
         if (!unsavedHere)
-            held.doc = DescriptionDocument(bytes, held.doc.encoding());
+            held.doc = DescriptionDocument(bytes, gameEncoding());
     }
     if (any)
         undo_.clear();
