@@ -28,6 +28,8 @@ class EditSession final : public QObject {
     Q_OBJECT
   public:
     explicit EditSession(Game& game, QObject* parent = nullptr);
+    // The steps go without a word: what listened may be half gone.
+    ~EditSession() override { undo_.blockSignals(true); }
 
     // The description file at a composed path, read the first time it is
     // asked for (a file that does not exist is an empty one, made on save).

@@ -178,8 +178,9 @@ TEST_P(EditDriver, ADragAndASaveChangeExactlyTheValuesDragged) {
     // A student's game: F6, the same drags and Ctrl+S change nothing.
     for (const auto& [name, text] : kFiles)
         dir.write("data_game/" + name, bytesOf(v, text, false));
-    const Driven student = drive(dir, kScript, {});
-    EXPECT_NE(student.out.find("0 passed, 0 failed"), std::string::npos) << student.out;
+    const Driven student =
+        drive(dir, std::string(kScript) + "expect prop RIS0 left 40\nexpect prop TW1 left 512\n", {});
+    EXPECT_NE(student.out.find("2 passed, 0 failed"), std::string::npos) << student.out;
     for (const auto& [name, text] : kFiles)
         EXPECT_EQ(read(dir.path() / "data_game" / name), bytesOf(v, text, false)) << name;
 }
