@@ -22,8 +22,9 @@
 namespace taleplay::editing {
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("EditMode", text);
+// Said in edit mode's status line and form, in the player's language.
+QString translated(const char* text) {
+    return QCoreApplication::translate("taleplay::EditMode", text);
 }
 
 bool startsWith(std::string_view text, std::string_view prefix) {
@@ -113,11 +114,11 @@ std::string upTo(const DescriptionDocument& doc, DescriptionDocument::Span s) {
 
 std::string encoded(const DescriptionDocument& doc, const std::string& utf8) {
     if (utf8.find_first_of("#\r\n\x1a") != std::string::npos)
-        throw Refused{tr("A value cannot hold \"#\" or a line break: the player would cut it "
-                         "there.")};
+        throw Refused{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "A value cannot hold \"#\" or a line break: the player would cut it "
+                         "there."))};
     const std::optional<std::string> bytes = doc.encode(utf8);
     if (!bytes)
-        throw Refused{tr("\"%1\" holds a character that %2 cannot hold; nothing was changed.")
+        throw Refused{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "\"%1\" holds a character that %2 cannot hold; nothing was changed."))
                           .arg(QString::fromStdString(utf8),
                                QString::fromUtf8(files::encodingName(doc.encoding())))};
     return *bytes;
@@ -263,16 +264,16 @@ std::string addComponent(EditSession& session, Game& game, Kind kind, int x, int
     DescriptionDocument& doc = session.document(folder + made.fileName);
     const int n = freeNumber(doc, made.word, made.most);
     if (n == 0)
-        throw Refused{tr("The game already has as many of these as the player reads.")};
+        throw Refused{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "The game already has as many of these as the player reads."))};
     const std::string stem = std::string("*") + made.word + std::to_string(n);
     std::vector<std::string> lines;
     if (kind == Kind::Picture || kind == Kind::Button) {
         if (file.empty())
-            throw Refused{tr("Put a picture into the game's folder first: the new one shows it.")};
+            throw Refused{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Put a picture into the game's folder first: the new one shows it."))};
         lines.push_back(stem + "*name*" + encoded(doc, file) + "#");
     }
     if (kind == Kind::Text)
-        lines.push_back(stem + "*string1*" + encoded(doc, tr("New text").toStdString()) + "#");
+        lines.push_back(stem + "*string1*" + encoded(doc, translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "New text")).toStdString()) + "#");
     lines.push_back(stem + "*leftinpixels*" + std::to_string(std::max(1, x)) + "#");
     lines.push_back(stem + "*topinpixels*" + std::to_string(std::max(1, y)) + "#");
     if (kind == Kind::TextWindow)
@@ -310,36 +311,36 @@ std::vector<Field> fieldsOf(EditSession& session, const Component& c) {
     switch (c.kind) {
     case Kind::Picture:
     case Kind::Button:
-        single(tr("Picture file"), c.stem + "*name*");
-        single(tr("Hint for screen readers"), c.stem + "*hint*");
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Picture file")), c.stem + "*name*");
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Hint for screen readers")), c.stem + "*hint*");
         break;
     case Kind::Text:
-        strings(tr("Text, a line for each string"));
-        single(tr("Letter colour"), c.stem + "fontcolor*");
+        strings(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Text, a line for each string")));
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Letter colour")), c.stem + "fontcolor*");
         break;
     case Kind::List:
-        strings(tr("Items, a line for each"));
-        single(tr("Letter colour"), c.stem + "fontcolor*");
+        strings(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Items, a line for each")));
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Letter colour")), c.stem + "fontcolor*");
         break;
     case Kind::TextWindow: {
-        single(tr("Text at the start"), c.stem + "*text*", false);
-        Field f{tr("Right answers, a line for each"), c.stem + "*rightanswer*",
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Text at the start")), c.stem + "*text*", false);
+        Field f{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Right answers, a line for each")), c.stem + "*rightanswer*",
                 Field::Shape::Lines, true, {}};
         for (std::size_t i : doc.linesWithAnyCase(f.key))
             f.values.push_back(upTo(doc, answerAt(doc, i, f.key)));
         fields.push_back(std::move(f));
-        single(tr("Hint for screen readers"), c.stem + "*hint*");
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Hint for screen readers")), c.stem + "*hint*");
         break;
     }
     case Kind::Shape:
-        single(tr("Fill colour"), c.stem + "color*");
-        single(tr("Outline colour"), c.stem + "pencolor*");
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Fill colour")), c.stem + "color*");
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Outline colour")), c.stem + "pencolor*");
         break;
     case Kind::LargeBackground:
-        single(tr("Picture file"), "*bigfon*name*");
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Picture file")), "*bigfon*name*");
         break;
     case Kind::Video:
-        single(tr("Video file"), "*video*");
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Video file")), "*video*");
         break;
     }
     return fields;
@@ -461,7 +462,7 @@ std::string copyIntoGame(const std::string& dataFolder, const std::string& sourc
     std::ifstream in(source, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!in && !in.eof())
-        throw Refused{tr("%1 cannot be read.").arg(QString::fromStdString(source))};
+        throw Refused{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "%1 cannot be read.")).arg(QString::fromStdString(source))};
     const std::string safe = safeFileName(source);
     const std::size_t dot = safe.rfind('.');
     const std::string stem = dot == std::string::npos ? safe : safe.substr(0, dot);
@@ -489,12 +490,12 @@ std::string copyIntoGame(const std::string& dataFolder, const std::string& sourc
         try {
             files::overwriteFile(dataFolder + name, bytes);
         } catch (const std::exception& error) {
-            throw Refused{tr("%1 could not be copied into the game: %2")
+            throw Refused{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "%1 could not be copied into the game: %2"))
                               .arg(QString::fromStdString(source), QString::fromUtf8(error.what()))};
         }
         return name;
     }
-    throw Refused{tr("%1 could not be copied into the game.").arg(QString::fromStdString(source))};
+    throw Refused{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "%1 could not be copied into the game.")).arg(QString::fromStdString(source))};
 }
 
 } // namespace taleplay::editing
