@@ -112,7 +112,8 @@ Options:
   --class-results DIR    show the class&apos;s results in the results folder DIR
   --verbose              show the messages of the toolkit and of GStreamer
   --author               author mode: F5 rebuilds the game from its files,
-                         F12 shows or hides the inspector
+                         F12 shows or hides the inspector, F6 edits the
+                         game on the screen and Ctrl+S saves it
   --watch                author mode, and the game is rebuilt whenever a
                          file of its data folder changes
   --read-aloud           read the screen&apos;s texts aloud from the start
@@ -143,7 +144,8 @@ data_ИМЯ текущей папки.
   --class-results ПАПКА   показать результаты класса из папки результатов ПАПКА
   --verbose               показывать сообщения графической библиотеки и GStreamer
   --author                режим автора: F5 заново строит игру из её файлов,
-                          F12 показывает и прячет инспектор
+                          F12 показывает и прячет инспектор, F6 правит
+                          игру прямо на экране, Ctrl+S сохраняет её
   --watch                 режим автора, и игра строится заново при любом
                           изменении файла её папки данных
   --read-aloud            читать тексты экрана вслух с самого начала
@@ -204,12 +206,12 @@ data_ИМЯ текущей папки.
         <translation>в %1 нельзя записывать; файл результата будет записан в %2</translation>
     </message>
     <message>
-        <source>author mode: F5 rebuilds the game from its files, F12 shows the inspector; a change to a file of the game rebuilds it too</source>
-        <translation>режим автора: F5 заново строит игру из её файлов, F12 показывает инспектор; изменение файла игры тоже строит её заново</translation>
+        <source>author mode: F5 rebuilds the game from its files, F12 shows the inspector, F6 edits it on the screen; a change to a file of the game rebuilds it too</source>
+        <translation>режим автора: F5 заново строит игру из её файлов, F12 показывает инспектор, F6 правит её на экране; изменение файла игры тоже строит её заново</translation>
     </message>
     <message>
-        <source>author mode: F5 rebuilds the game from its files, F12 shows the inspector</source>
-        <translation>режим автора: F5 заново строит игру из её файлов, F12 показывает инспектор</translation>
+        <source>author mode: F5 rebuilds the game from its files, F12 shows the inspector, F6 edits it on the screen</source>
+        <translation>режим автора: F5 заново строит игру из её файлов, F12 показывает инспектор, F6 правит её на экране</translation>
     </message>
     <message>
         <source>The results folder %1 does not exist.</source>
