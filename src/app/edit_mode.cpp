@@ -173,7 +173,13 @@ void EditMode::keepOnTop() {
 
 void EditMode::placeBar() {
     const int height = std::max(bar_->sizeHint().height(), bar_->heightForWidth(form_.width()));
-    bar_->setGeometry(0, form_.height() - height, form_.width(), height);
+    const QRect bottom(0, form_.height() - height, form_.width(), height);
+    const QRect top(0, 0, form_.width(), height);
+    // At the bottom, unless it would cover the selection there: every
+    // component stays within reach of the pointer.
+    const QRect selected = selectionRect();
+    const bool under = selection_ && selected.intersects(bottom) && !selected.intersects(top);
+    bar_->setGeometry(under ? top : bottom);
 }
 
 bool EditMode::eventFilter(QObject* watched, QEvent* e) {
@@ -201,8 +207,8 @@ QString EditMode::status() const {
 
 void EditMode::refreshStatus() {
     QStringList parts;
-    parts << tr("Edit mode: click to select, drag to move, handles resize, arrows nudge, Enter "
-                "edits, Delete removes, Ctrl+Z undoes, Ctrl+S saves, F6 plays.");
+    parts << tr("Edit mode: click or Tab to select, drag to move, handles resize, arrows nudge, "
+                "Enter edits, Delete removes, Ctrl+Z undoes, Ctrl+S saves, F6 plays.");
     if (selection_) {
         const QRect r = selectionRect();
         parts << tr("Selected: %1 %2 (%3), %4, %5, %6 x %7.")
@@ -337,9 +343,17 @@ void EditMode::mousePressEvent(QMouseEvent* e) {
     pressedAt_ = at;
     dragging_ = handleAt(at);
     moving_ = false;
+    // A press inside the selection drags the selection, even where another
+    // component covers part of it; a click there without a drag selects
+    // what lies on top (on release).
+    pickOnRelease_ = false;
     if (dragging_ == Handle::None) {
-        selection_ = pick(at);
-        note_.clear();
+        if (selection_ && selection_->movable() && selectionRect().contains(at)) {
+            pickOnRelease_ = true;
+        } else {
+            selection_ = pick(at);
+            note_.clear();
+        }
         moving_ = selection_ && selection_->movable();
     }
     startGeometry_.clear();
@@ -368,6 +382,14 @@ void EditMode::mouseReleaseEvent(QMouseEvent* e) {
     const bool sized = dragging_ != Handle::None && liveRect_ != startRect_;
     moving_ = false;
     dragging_ = Handle::None;
+    if (pickOnRelease_ && !moved) {
+        pickOnRelease_ = false;
+        selection_ = pick(e->position().toPoint());
+        note_.clear();
+        refreshStatus();
+        return;
+    }
+    pickOnRelease_ = false;
     if (selection_ && (moved || sized))
         commit(startRect_, liveRect_,
                (moved ? tr("Move %1") : tr("Resize %1")).arg(QString::fromStdString(selection_->target)));
@@ -441,6 +463,25 @@ void EditMode::commit(const QRect& before, const QRect& after, const QString& la
     if (*shown != after)
         place(after, *shown);
     note_ = notes.isEmpty() ? QString() : notes.join(QStringLiteral("; ")) + QLatin1Char('.');
+    refreshStatus();
+}
+
+void EditMode::selectNext(int step) {
+    // In the order the game made them, as keyboard play goes through them.
+    std::vector<Component> all;
+    for (Control* c : form_.game().host().controls()) {
+        const auto component = editing::componentOf(form_.game(), *c);
+        if (component && std::find(all.begin(), all.end(), *component) == all.end())
+            all.push_back(*component);
+    }
+    if (all.empty())
+        return;
+    auto at = selection_ ? std::find(all.begin(), all.end(), *selection_) : all.end();
+    const auto size = static_cast<std::ptrdiff_t>(all.size());
+    std::ptrdiff_t index = at == all.end() ? (step > 0 ? -1 : 0) : at - all.begin();
+    index = ((index + step) % size + size) % size;
+    selection_ = all[static_cast<std::size_t>(index)];
+    note_.clear();
     refreshStatus();
 }
 
@@ -562,6 +603,10 @@ bool EditMode::key(const QKeyEvent& e) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         openForm();
+        break;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        selectNext(e.key() == Qt::Key_Backtab || shift ? -1 : 1);
         break;
     case Qt::Key_Escape:
         selection_.reset();

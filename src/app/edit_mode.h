@@ -48,6 +48,8 @@ class EditMode final : public QWidget {
     void openForm();
     void removeSelected();
     void nudge(int dx, int dy);
+    // The next (1) or previous (-1) component, in the order they were made.
+    void selectNext(int step);
     // After a save the game is built again: the same component is selected
     // on the new screen.
     void screenRebuilt();
@@ -88,6 +90,7 @@ class EditMode final : public QWidget {
     // A drag under way.
     Handle dragging_ = Handle::None;
     bool moving_ = false;
+    bool pickOnRelease_ = false;
     QPoint pressedAt_;
     QRect startRect_;
     QRect liveRect_;

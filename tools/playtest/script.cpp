@@ -1,5 +1,6 @@
 #include "playtest/script.h"
 
+#include "app/edit_mode.h"
 #include "app/language.h"
 #include "app/taleforge_main.h"
 #include "commands/taleforge_serv_serv.h"
@@ -385,6 +386,11 @@ void Runner::drag(const std::string& rest, const std::string& where) {
     const std::vector<Control*> named = controlsNamed(name);
     if (named.empty())
         return fail(where, say(QT_TRANSLATE_NOOP("Playtest", "no control named '%1'"), {name}));
+    // In edit mode NAME is selected first, as a click on it would select
+    // it: a component partly under another is still the one dragged.
+    if (auto* editMode = form_.findChild<EditMode*>(); editMode && editMode->on())
+        if (const auto c = editing::componentOf(form_.game(), *named.front()))
+            editMode->select(c->target);
     QWidget* control = named.front()->widget();
     const QPoint from = control->mapTo(&form_, QPoint(control->width() / 2, control->height() / 2));
     // The press goes where a person's pointer would press: to what lies on

@@ -972,8 +972,8 @@ FILE - is standard output.
         <translation>Сохранить</translation>
     </message>
     <message>
-        <source>Edit mode: click to select, drag to move, handles resize, arrows nudge, Enter edits, Delete removes, Ctrl+Z undoes, Ctrl+S saves, F6 plays.</source>
-        <translation>Режим правки: щелчок выбирает, перетаскивание двигает, маркеры меняют размер, стрелки сдвигают, Enter правит, Delete убирает, Ctrl+Z отменяет, Ctrl+S сохраняет, F6 возвращает к игре.</translation>
+        <source>Edit mode: click or Tab to select, drag to move, handles resize, arrows nudge, Enter edits, Delete removes, Ctrl+Z undoes, Ctrl+S saves, F6 plays.</source>
+        <translation>Режим правки: щелчок или Tab выбирает, перетаскивание двигает, маркеры меняют размер, стрелки сдвигают, Enter правит, Delete убирает, Ctrl+Z отменяет, Ctrl+S сохраняет, F6 возвращает к игре.</translation>
     </message>
     <message>
         <source>Selected: %1 %2 (%3), %4, %5, %6 x %7.</source>
