@@ -172,7 +172,10 @@ void EditMode::keepOnTop() {
 }
 
 void EditMode::placeBar() {
-    const int height = std::max(bar_->sizeHint().height(), bar_->heightForWidth(form_.width()));
+    QLayout* layout = bar_->layout();
+    layout->activate();
+    const int height = layout->hasHeightForWidth() ? layout->totalHeightForWidth(form_.width())
+                                                   : bar_->sizeHint().height();
     const QRect bottom(0, form_.height() - height, form_.width(), height);
     const QRect top(0, 0, form_.width(), height);
     // At the bottom, unless it would cover the selection there: every
