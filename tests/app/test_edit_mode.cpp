@@ -2,12 +2,14 @@
 // run no rules, a save rebuilds once and keeps the selection, closing with
 // edits not saved asks.
 #include "app/author_mode.h"
+#include "app/edit_form.h"
 #include "app/edit_mode.h"
 #include "app/edit_session.h"
 #include "app/folder_watcher.h"
 #include "app/game_fixture.h"
 
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTest>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -198,4 +200,20 @@ TEST(EditMode, WatchingItsOwnSaveRebuildsOnce) {
         platform::sleepMs(5);
     }
     EXPECT_EQ(e.author->screensBuilt(), before + 2);
+}
+
+TEST(EditMode, TheFormShowsTheKeysItWritesAndCopiesAChosenPicture) {
+    Editing e;
+    e.mode().select("picture1");
+    const std::string folder = e.form->game().state.dataFolder;
+    const auto picture = *editing::componentNamed(e.form->game(), "picture1");
+    EditForm form(e.form, picture, editing::fieldsOf(*e.author->editSession(), picture), folder);
+    EXPECT_EQ(form.preview().toStdString(), "*picture1*name*a.png#\n*picture1*hint*#");
+    e.g.dir.write("Рисунок дома.PNG", "picture bytes");
+    EXPECT_TRUE(form.usePicture((e.g.dir.path() / "Рисунок дома.PNG").string()).isEmpty());
+    const auto hint = form.findChildren<QLineEdit*>().at(1);
+    hint->setText("Дом");
+    EXPECT_EQ(form.preview().toStdString(), "*picture1*name*risunok_doma.png#\n*picture1*hint*Дом#");
+    EXPECT_EQ(form.fields()[0].values.front(), "risunok_doma.png");
+    EXPECT_TRUE(std::filesystem::exists(e.g.dir.path() / "data_game/risunok_doma.png"));
 }
