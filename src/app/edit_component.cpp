@@ -91,9 +91,10 @@ std::size_t keyEnd(std::string_view line, std::size_t at, std::size_t stemSize) 
     if (startsWith(lower, "*click"))
         return line.size();
     const std::size_t valueAt = key.find('*', 1);
-    const bool division = valueAt != std::string_view::npos &&
-                          (key.substr(0, valueAt + 1).find("indivision*") != std::string_view::npos ||
-                           key.substr(0, valueAt + 1) == "*fontsize*");
+    const bool division =
+        valueAt != std::string_view::npos &&
+        (key.substr(0, valueAt + 1).find("indivision*") != std::string_view::npos ||
+         key.substr(0, valueAt + 1) == "*fontsize*");
     std::size_t end = at + stemSize;
     for (int hashes = division ? 2 : 1; hashes > 0; --hashes) {
         end = line.find('#', end);
@@ -114,13 +115,18 @@ std::string upTo(const DescriptionDocument& doc, DescriptionDocument::Span s) {
 
 std::string encoded(const DescriptionDocument& doc, const std::string& utf8) {
     if (utf8.find_first_of("#\r\n\x1a") != std::string::npos)
-        throw Refused{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "A value cannot hold \"#\" or a line break: the player would cut it "
-                         "there."))};
+        throw Refused{translated(
+            QT_TRANSLATE_NOOP("taleplay::EditMode",
+                              "A value cannot hold \"#\" or a line break: the player would cut it "
+                              "there."))};
     const std::optional<std::string> bytes = doc.encode(utf8);
     if (!bytes)
-        throw Refused{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "\"%1\" holds a character that %2 cannot hold; nothing was changed."))
-                          .arg(QString::fromStdString(utf8),
-                               QString::fromUtf8(files::encodingName(doc.encoding())))};
+        throw Refused{
+            translated(QT_TRANSLATE_NOOP(
+                           "taleplay::EditMode",
+                           "\"%1\" holds a character that %2 cannot hold; nothing was changed."))
+                .arg(QString::fromStdString(utf8),
+                     QString::fromUtf8(files::encodingName(doc.encoding())))};
     return *bytes;
 }
 
@@ -264,16 +270,23 @@ std::string addComponent(EditSession& session, Game& game, Kind kind, int x, int
     DescriptionDocument& doc = session.document(folder + made.fileName);
     const int n = freeNumber(doc, made.word, made.most);
     if (n == 0)
-        throw Refused{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "The game already has as many of these as the player reads."))};
+        throw Refused{translated(QT_TRANSLATE_NOOP(
+            "taleplay::EditMode", "The game already has as many of these as the player reads."))};
     const std::string stem = std::string("*") + made.word + std::to_string(n);
     std::vector<std::string> lines;
     if (kind == Kind::Picture || kind == Kind::Button) {
         if (file.empty())
-            throw Refused{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Put a picture into the game's folder first: the new one shows it."))};
+            throw Refused{translated(QT_TRANSLATE_NOOP(
+                "taleplay::EditMode",
+                "Put a picture into the game's folder first: the new one shows it."))};
         lines.push_back(stem + "*name*" + encoded(doc, file) + "#");
     }
     if (kind == Kind::Text)
-        lines.push_back(stem + "*string1*" + encoded(doc, translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "New text")).toStdString()) + "#");
+        lines.push_back(
+            stem + "*string1*" +
+            encoded(doc,
+                    translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "New text")).toStdString()) +
+            "#");
     lines.push_back(stem + "*leftinpixels*" + std::to_string(std::max(1, x)) + "#");
     lines.push_back(stem + "*topinpixels*" + std::to_string(std::max(1, y)) + "#");
     if (kind == Kind::TextWindow)
@@ -311,33 +324,47 @@ std::vector<Field> fieldsOf(EditSession& session, const Component& c) {
     switch (c.kind) {
     case Kind::Picture:
     case Kind::Button:
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Picture file")), c.stem + "*name*");
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Hint for screen readers")), c.stem + "*hint*");
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Picture file")),
+               c.stem + "*name*");
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Hint for screen readers")),
+               c.stem + "*hint*");
         break;
     case Kind::Text:
-        strings(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Text, a line for each string")));
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Letter colour")), c.stem + "fontcolor*");
+        strings(
+            translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Text, a line for each string")));
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Letter colour")),
+               c.stem + "fontcolor*");
         break;
     case Kind::List:
         strings(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Items, a line for each")));
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Letter colour")), c.stem + "fontcolor*");
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Letter colour")),
+               c.stem + "fontcolor*");
         break;
     case Kind::TextWindow: {
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Text at the start")), c.stem + "*text*", false);
-        Field f{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Right answers, a line for each")), c.stem + "*rightanswer*",
-                Field::Shape::Lines, true, {}};
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Text at the start")),
+               c.stem + "*text*", false);
+        Field f{
+            translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Right answers, a line for each")),
+            c.stem + "*rightanswer*",
+            Field::Shape::Lines,
+            true,
+            {}};
         for (std::size_t i : doc.linesWithAnyCase(f.key))
             f.values.push_back(upTo(doc, answerAt(doc, i, f.key)));
         fields.push_back(std::move(f));
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Hint for screen readers")), c.stem + "*hint*");
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Hint for screen readers")),
+               c.stem + "*hint*");
         break;
     }
     case Kind::Shape:
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Fill colour")), c.stem + "color*");
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Outline colour")), c.stem + "pencolor*");
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Fill colour")),
+               c.stem + "color*");
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Outline colour")),
+               c.stem + "pencolor*");
         break;
     case Kind::LargeBackground:
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Picture file")), "*bigfon*name*");
+        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Picture file")),
+               "*bigfon*name*");
         break;
     case Kind::Video:
         single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Video file")), "*video*");
@@ -407,7 +434,8 @@ void writeFields(EditSession& session, const Component& c, const std::vector<Fie
         }
         for (std::size_t surplus = lines.size(); surplus-- > wanted.size();) {
             const std::size_t line = doc.linesWithAnyCase(f.key)[surplus];
-            removeKeyLine(doc, line, asciiLowerCase(doc.lineText(line)).find(asciiLowerCase(f.key)));
+            removeKeyLine(doc, line,
+                          asciiLowerCase(doc.lineText(line)).find(asciiLowerCase(f.key)));
         }
     }
 }
@@ -416,9 +444,9 @@ std::string safeFileName(const std::string& utf8Name) {
     // Cyrillic letters in Latin ones: a name of one alphabet has no letter
     // that looks like another's, and reads the same in every encoding.
     static constexpr std::array<const char*, 33> kLatin{
-        "a", "b",  "v",  "g",  "d",   "e", "zh", "z", "i",  "y",  "k",
-        "l", "m",  "n",  "o",  "p",   "r", "s",  "t", "u",  "f",  "kh",
-        "ts", "ch", "sh", "shch", "", "y", "",   "e", "yu", "ya", "e"};
+        "a",  "b",  "v",  "g",    "d", "e", "zh", "z", "i",  "y",  "k",
+        "l",  "m",  "n",  "o",    "p", "r", "s",  "t", "u",  "f",  "kh",
+        "ts", "ch", "sh", "shch", "",  "y", "",   "e", "yu", "ya", "e"};
     std::string name = std::filesystem::path(utf8Name).filename().string();
     std::string extension;
     if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) {
@@ -434,8 +462,8 @@ std::string safeFileName(const std::string& utf8Name) {
     for (std::size_t i = 0; i < name.size();) {
         const char32_t cp = utf8::next(name, i);
         std::string piece;
-        if ((cp >= U'a' && cp <= U'z') || (cp >= U'A' && cp <= U'Z') || (cp >= U'0' && cp <= U'9') ||
-            cp == U'-')
+        if ((cp >= U'a' && cp <= U'z') || (cp >= U'A' && cp <= U'Z') ||
+            (cp >= U'0' && cp <= U'9') || cp == U'-')
             piece = static_cast<char>(cp);
         else if (cp >= U'а' && cp <= U'я')
             piece = kLatin[cp - U'а'];
@@ -462,7 +490,8 @@ std::string copyIntoGame(const std::string& dataFolder, const std::string& sourc
     std::ifstream in(source, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!in && !in.eof())
-        throw Refused{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "%1 cannot be read.")).arg(QString::fromStdString(source))};
+        throw Refused{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "%1 cannot be read."))
+                          .arg(QString::fromStdString(source))};
     const std::string safe = safeFileName(source);
     const std::size_t dot = safe.rfind('.');
     const std::string stem = dot == std::string::npos ? safe : safe.substr(0, dot);
@@ -490,12 +519,16 @@ std::string copyIntoGame(const std::string& dataFolder, const std::string& sourc
         try {
             files::overwriteFile(dataFolder + name, bytes);
         } catch (const std::exception& error) {
-            throw Refused{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "%1 could not be copied into the game: %2"))
-                              .arg(QString::fromStdString(source), QString::fromUtf8(error.what()))};
+            throw Refused{
+                translated(QT_TRANSLATE_NOOP("taleplay::EditMode",
+                                             "%1 could not be copied into the game: %2"))
+                    .arg(QString::fromStdString(source), QString::fromUtf8(error.what()))};
         }
         return name;
     }
-    throw Refused{translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "%1 could not be copied into the game.")).arg(QString::fromStdString(source))};
+    throw Refused{
+        translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "%1 could not be copied into the game."))
+            .arg(QString::fromStdString(source))};
 }
 
 } // namespace taleplay::editing

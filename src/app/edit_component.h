@@ -29,8 +29,8 @@ struct Component {
     // As click rules name it ("picture3", "text1", "video"); the large
     // background by its control's name ("FON").
     std::string target;
-    std::string file; // the description file (composed path)
-    std::string stem; // what its keys begin with ("*picture3", "*videoscreen")
+    std::string file;      // the description file (composed path)
+    std::string stem;      // what its keys begin with ("*picture3", "*videoscreen")
     std::string otherStem; // the video's "*video" beside its screen's keys
 
     bool movable() const { return kind != Kind::LargeBackground; }
@@ -65,9 +65,9 @@ std::string addComponent(EditSession& session, Game& game, Kind kind, int x, int
 struct Field {
     enum class Shape { Single, Lines };
     QString label;
-    std::string key;       // "*picture3*name*", or for lines the key's beginning
+    std::string key; // "*picture3*name*", or for lines the key's beginning
     Shape shape = Shape::Single;
-    bool trimmed = true;   // read trimmed, so written between the blanks
+    bool trimmed = true;             // read trimmed, so written between the blanks
     std::vector<std::string> values; // UTF-8, one for Single
 };
 // The fields the form shows for a component, with their values now.

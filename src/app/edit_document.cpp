@@ -17,9 +17,8 @@ char asciiLower(char c) {
 }
 
 bool containsAnyCase(std::string_view text, std::string_view key) {
-    return std::search(text.begin(), text.end(), key.begin(), key.end(), [](char a, char b) {
-               return asciiLower(a) == asciiLower(b);
-           }) != text.end();
+    return std::search(text.begin(), text.end(), key.begin(), key.end(),
+                       [](char a, char b) { return asciiLower(a) == asciiLower(b); }) != text.end();
 }
 
 } // namespace

@@ -33,7 +33,7 @@ class DescriptionDocument {
         std::size_t size() const { return end - begin; }
     };
     struct Line {
-        Span text; // without its line end
+        Span text;            // without its line end
         std::size_t next = 0; // where the next line begins
     };
     // The lines the player reads: up to a Ctrl-Z, if any.

@@ -17,8 +17,8 @@ namespace taleplay {
 
 using editing::Field;
 
-EditForm::EditForm(QWidget* parent, const editing::Component& component,
-                   std::vector<Field> fields, std::string dataFolder)
+EditForm::EditForm(QWidget* parent, const editing::Component& component, std::vector<Field> fields,
+                   std::string dataFolder)
     : QDialog(parent), fields_(std::move(fields)), dataFolder_(std::move(dataFolder)) {
     setWindowTitle(tr("Edit %1 — Taleplay").arg(QString::fromStdString(component.target)));
     auto* layout = new QVBoxLayout(this);
@@ -125,9 +125,10 @@ QString EditForm::usePicture(const std::string& file) {
 }
 
 void EditForm::choosePicture() {
-    const QString chosen = QFileDialog::getOpenFileName(
-        this, tr("Choose a picture"), QString(),
-        tr("Pictures (*.png *.bmp *.jpg *.jpeg *.gif *.ico *.tif *.tiff *.wmf *.emf);;All files (*)"));
+    const QString chosen =
+        QFileDialog::getOpenFileName(this, tr("Choose a picture"), QString(),
+                                     tr("Pictures (*.png *.bmp *.jpg *.jpeg *.gif *.ico *.tif "
+                                        "*.tiff *.wmf *.emf);;All files (*)"));
     if (!chosen.isEmpty())
         usePicture(QFile::encodeName(chosen).toStdString());
 }

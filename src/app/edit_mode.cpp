@@ -125,10 +125,9 @@ EditMode::EditMode(TForm1& form, editing::EditSession& session)
         QString text;
         Kind kind;
     };
-    for (const Adder& a : {Adder{tr("Add picture"), Kind::Picture},
-                           Adder{tr("Add text line"), Kind::Text},
-                           Adder{tr("Add text window"), Kind::TextWindow},
-                           Adder{tr("Add button"), Kind::Button}}) {
+    for (const Adder& a :
+         {Adder{tr("Add picture"), Kind::Picture}, Adder{tr("Add text line"), Kind::Text},
+          Adder{tr("Add text window"), Kind::TextWindow}, Adder{tr("Add button"), Kind::Button}}) {
         auto* button = new QPushButton(a.text, bar_);
         button->setFocusPolicy(Qt::NoFocus);
         const Kind kind = a.kind;
@@ -277,7 +276,9 @@ std::vector<std::pair<EditMode::Handle, QRect>> EditMode::handles() const {
     if (!selection_ || !selection_->movable())
         return out;
     const QRect r = selectionRect();
-    auto box = [](int x, int y) { return QRect(x - kHandle / 2, y - kHandle / 2, kHandle, kHandle); };
+    auto box = [](int x, int y) {
+        return QRect(x - kHandle / 2, y - kHandle / 2, kHandle, kHandle);
+    };
     const int midX = r.left() + r.width() / 2, midY = r.top() + r.height() / 2;
     if (selection_->sizedAcross()) {
         out.push_back({Handle::Left, box(r.left(), midY)});
@@ -307,8 +308,8 @@ QRect EditMode::resized(QRect r, QPoint by) const {
                       dragging_ == Handle::BottomLeft;
     const bool right = dragging_ == Handle::Right || dragging_ == Handle::TopRight ||
                        dragging_ == Handle::BottomRight;
-    const bool top = dragging_ == Handle::Top || dragging_ == Handle::TopLeft ||
-                     dragging_ == Handle::TopRight;
+    const bool top =
+        dragging_ == Handle::Top || dragging_ == Handle::TopLeft || dragging_ == Handle::TopRight;
     const bool bottom = dragging_ == Handle::Bottom || dragging_ == Handle::BottomLeft ||
                         dragging_ == Handle::BottomRight;
     // Never smaller than a pixel: a size of 0 reads as not given.
@@ -395,7 +396,8 @@ void EditMode::mouseReleaseEvent(QMouseEvent* e) {
     pickOnRelease_ = false;
     if (selection_ && (moved || sized))
         commit(startRect_, liveRect_,
-               (moved ? tr("Move %1") : tr("Resize %1")).arg(QString::fromStdString(selection_->target)));
+               (moved ? tr("Move %1") : tr("Resize %1"))
+                   .arg(QString::fromStdString(selection_->target)));
 }
 
 void EditMode::mouseDoubleClickEvent(QMouseEvent* e) {
@@ -429,13 +431,13 @@ void EditMode::commit(const QRect& before, const QRect& after, const QString& la
             auto write = [&](Axis axis, editing::Quantity q, int was, int now) -> int {
                 if (was == now)
                     return now;
-                const editing::Written w = editing::writePlacement(
-                    doc, c.stem, axis, q, now, axis == Axis::Horizontal ? width : height,
-                    c.otherStem);
-                const std::string key =
-                    c.stem + editing::placementSuffix(
-                                 axis, q, w.how == editing::Written::How::Divisions ||
-                                              w.how == editing::Written::How::OffCentre);
+                const editing::Written w =
+                    editing::writePlacement(doc, c.stem, axis, q, now,
+                                            axis == Axis::Horizontal ? width : height, c.otherStem);
+                const std::string key = c.stem + editing::placementSuffix(
+                                                     axis, q,
+                                                     w.how == editing::Written::How::Divisions ||
+                                                         w.how == editing::Written::How::OffCentre);
                 if (const QString note = describe(w, key, now); !note.isEmpty())
                     notes << note;
                 return w.reads != 0 ? w.reads : now;
@@ -534,8 +536,9 @@ void EditMode::removeSelected() {
 
 void EditMode::add(Kind kind) {
     Game& game = form_.game();
-    const QPoint at = lastPress_.x() >= 0 ? lastPress_
-                                          : QPoint(game.clientWidth() / 10, game.clientHeight() / 10);
+    const QPoint at = lastPress_.x() >= 0
+                          ? lastPress_
+                          : QPoint(game.clientWidth() / 10, game.clientHeight() / 10);
     std::string file;
     if (kind == Kind::Picture || kind == Kind::Button) {
         if (selection_ && (selection_->kind == Kind::Picture || selection_->kind == Kind::Button))
@@ -554,8 +557,9 @@ void EditMode::add(Kind kind) {
                        .arg(std::max(1, at.x()))
                        .arg(std::max(1, at.y()));
     if (kind == Kind::Button)
-        text += QLatin1Char(' ') +
-                tr("A click rule to fill in follows its keys: put \"*\" before it when it is done.");
+        text +=
+            QLatin1Char(' ') +
+            tr("A click rule to fill in follows its keys: put \"*\" before it when it is done.");
     say(text);
 }
 
@@ -568,8 +572,9 @@ void EditMode::openForm() {
         return;
     const auto refused = session_.change(tr("Edit %1").arg(QString::fromStdString(c.target)),
                                          [&] { editing::writeFields(session_, c, fields); });
-    say(refused ? *refused : tr("%1 changed; Ctrl+S saves it and shows it.")
-                                 .arg(QString::fromStdString(c.target)));
+    say(refused ? *refused
+                : tr("%1 changed; Ctrl+S saves it and shows it.")
+                      .arg(QString::fromStdString(c.target)));
 }
 
 bool EditMode::key(const QKeyEvent& e) {

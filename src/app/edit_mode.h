@@ -69,7 +69,17 @@ class EditMode final : public QWidget {
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
-    enum class Handle { None, Left, Right, Top, Bottom, TopLeft, TopRight, BottomLeft, BottomRight };
+    enum class Handle {
+        None,
+        Left,
+        Right,
+        Top,
+        Bottom,
+        TopLeft,
+        TopRight,
+        BottomLeft,
+        BottomRight
+    };
     std::optional<editing::Component> pick(QPoint at) const;
     Handle handleAt(QPoint at) const;
     std::vector<std::pair<Handle, QRect>> handles() const;

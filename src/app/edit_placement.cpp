@@ -19,8 +19,8 @@ int nearestNumerator(int wanted, int denominator, int reference) {
 }
 
 // What the player reads for the quantity from the document as it is now.
-int reading(const DescriptionDocument& doc, const std::string& division,
-            const std::string& pixels, int reference) {
+int reading(const DescriptionDocument& doc, const std::string& division, const std::string& pixels,
+            int reference) {
     auto lineOf = [&](const std::string& key) {
         const auto i = doc.firstLineWith(key);
         return i ? std::string(doc.lineText(*i)) : std::string();
@@ -60,8 +60,8 @@ Fields fieldsOf(const DescriptionDocument& doc, std::string_view key) {
     f.denominator = doc.trimmed({rest.begin, rest.begin + first});
     const std::size_t second = text.find('#', first + 1);
     f.hasSecondHash = second != std::string_view::npos;
-    f.numerator = doc.trimmed(
-        {rest.begin + first + 1, f.hasSecondHash ? rest.begin + second : rest.end});
+    f.numerator =
+        doc.trimmed({rest.begin + first + 1, f.hasSecondHash ? rest.begin + second : rest.end});
     return f;
 }
 
@@ -73,8 +73,8 @@ bool digitAt(std::string_view text, std::size_t at) {
 
 std::string placementSuffix(Axis axis, Quantity quantity, bool divisions) {
     const bool across = axis == Axis::Horizontal;
-    const char* what = quantity == Quantity::Size ? (across ? "width" : "height")
-                                                  : (across ? "left" : "top");
+    const char* what =
+        quantity == Quantity::Size ? (across ? "width" : "height") : (across ? "left" : "top");
     return std::string("*") + what + (divisions ? "indivision*" : "inpixels*");
 }
 

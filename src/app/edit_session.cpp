@@ -67,7 +67,7 @@ files::TextEncoding EditSession::gameEncoding() const {
     // A file of plain Latin letters takes what the game's other files are
     // written in, so a game stays in one encoding.
     static constexpr std::array<const char*, 8> kFiles{
-        "allbackpictures.txt", "allbacktexts.txt",  "alltextwindows.txt", "allbuttons.txt",
+        "allbackpictures.txt", "allbacktexts.txt", "alltextwindows.txt", "allbuttons.txt",
         "victorypictures.txt", "victorytexts.txt", "lostpictures.txt",   "losttexts.txt"};
     for (const char* name : kFiles) {
         const std::string composed = game_.state.dataFolder + name;
@@ -108,8 +108,7 @@ void EditSession::restore(const std::map<std::string, std::string>& bytes) {
     }
 }
 
-std::optional<QString> EditSession::change(const QString& label,
-                                           const std::function<void()>& edit,
+std::optional<QString> EditSession::change(const QString& label, const std::function<void()>& edit,
                                            std::function<void(bool)> screen) {
     const std::map<std::string, std::string> before = snapshot();
     try {
@@ -155,9 +154,10 @@ EditSession::Saved EditSession::save() {
                           (held.doc.encoding() != files::TextEncoding::Windows1251 &&
                            plain(held.onDisk) && now != files::TextEncoding::Windows1251);
         if (!same) {
-            saved.refused = tr("%1 would no longer be read as %2; nothing was saved.")
-                                .arg(QString::fromStdString(paths::shown(paths::lastComponent(path))),
-                                     QString::fromUtf8(files::encodingName(held.doc.encoding())));
+            saved.refused =
+                tr("%1 would no longer be read as %2; nothing was saved.")
+                    .arg(QString::fromStdString(paths::shown(paths::lastComponent(path))),
+                         QString::fromUtf8(files::encodingName(held.doc.encoding())));
             return saved;
         }
         writes.emplace_back(held.fsPath, held.doc.bytes());
@@ -178,10 +178,10 @@ EditSession::Saved EditSession::save() {
                 files::overwriteFile(writes[i].first, writes[i].second);
             }
         } catch (const std::exception& e) {
-            saved.refused = tr("%1 could not be written: %2")
-                                .arg(QString::fromStdString(
-                                         paths::shown(paths::lastComponent(composed[i]))),
-                                     toQString(e.what()));
+            saved.refused =
+                tr("%1 could not be written: %2")
+                    .arg(QString::fromStdString(paths::shown(paths::lastComponent(composed[i]))),
+                         toQString(e.what()));
             return saved;
         }
         held.onDisk = writes[i].second;

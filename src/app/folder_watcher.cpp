@@ -1,9 +1,9 @@
 // The folder watcher: every file and folder watched, changes settled.
 #include "app/folder_watcher.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -91,9 +91,9 @@ void FolderWatcher::settled() {
             const QString p = QDir::cleanPath(QFile::decodeName(QByteArray::fromStdString(path)));
             QFile f(p);
             // A file written empty was taken away.
-            ours = ours && (bytes.empty() && !f.exists()
-                                ? true
-                                : f.open(QIODevice::ReadOnly) && f.readAll().toStdString() == bytes);
+            const bool gone = bytes.empty() && !f.exists();
+            ours = ours &&
+                   (gone || (f.open(QIODevice::ReadOnly) && f.readAll().toStdString() == bytes));
             now.remove(p);
             was.remove(p);
         }

@@ -62,8 +62,8 @@ const std::map<std::string, std::string> kFiles{
 
 // The values before and after the script's drags.
 const std::map<std::string, std::pair<std::string, std::string>> kValues{
-    {"p1", {"40", "104"}}, {"p2", {"2", "3"}},  {"s1", {"40", "104"}}, {"s2", {"6", "7"}},
-    {"t1", {"200", "264"}}, {"t2", {"6", "7"}}, {"l1", {"40", "104"}}, {"l2", {"6", "7"}},
+    {"p1", {"40", "104"}},  {"p2", {"2", "3"}}, {"s1", {"40", "104"}},  {"s2", {"6", "7"}},
+    {"t1", {"200", "264"}}, {"t2", {"6", "7"}}, {"l1", {"40", "104"}},  {"l2", {"6", "7"}},
     {"w1", {"600", "664"}}, {"w2", {"8", "9"}}, {"b1", {"500", "564"}}, {"b2", {"10", "11"}},
 };
 
@@ -93,14 +93,13 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 // before or after the drags.
 std::string bytesOf(const Variant& v, std::string text, bool after) {
     const std::string video =
-        v.videoInDivisions
-            ? "*videoscreen*leftindivision*20#{v}#*videoscreen*topinpixels*600#\n"
-              "*videoscreen*widthinpixels*160#*videoscreen*heightinpixels*120#\n"
-            : "*videoscreen*leftinpixels*{v}#*videoscreen*topinpixels*600#\n"
-              "*videoscreen*widthinpixels*160#*videoscreen*heightinpixels*120#";
+        v.videoInDivisions ? "*videoscreen*leftindivision*20#{v}#*videoscreen*topinpixels*600#\n"
+                             "*videoscreen*widthinpixels*160#*videoscreen*heightinpixels*120#\n"
+                           : "*videoscreen*leftinpixels*{v}#*videoscreen*topinpixels*600#\n"
+                             "*videoscreen*widthinpixels*160#*videoscreen*heightinpixels*120#";
     text = replaced(text, "{video}", video);
-    text = replaced(text, "{v}",
-                    v.videoInDivisions ? (after ? "14" : "13") : (after ? "864" : "800"));
+    text =
+        replaced(text, "{v}", v.videoInDivisions ? (after ? "14" : "13") : (after ? "864" : "800"));
     for (const auto& [name, values] : kValues)
         text = replaced(text, "{" + name + "}", after ? values.second : values.first);
     text = replaced(text, "\n", v.lineEnd);
@@ -178,8 +177,8 @@ TEST_P(EditDriver, ADragAndASaveChangeExactlyTheValuesDragged) {
     // A student's game: F6, the same drags and Ctrl+S change nothing.
     for (const auto& [name, text] : kFiles)
         dir.write("data_game/" + name, bytesOf(v, text, false));
-    const Driven student =
-        drive(dir, std::string(kScript) + "expect prop RIS0 left 40\nexpect prop TW1 left 512\n", {});
+    const Driven student = drive(
+        dir, std::string(kScript) + "expect prop RIS0 left 40\nexpect prop TW1 left 512\n", {});
     EXPECT_NE(student.out.find("2 passed, 0 failed"), std::string::npos) << student.out;
     for (const auto& [name, text] : kFiles)
         EXPECT_EQ(read(dir.path() / "data_game" / name), bytesOf(v, text, false)) << name;
@@ -193,16 +192,17 @@ TEST_P(EditDriver, AddingAndUndoingLeavesTheFilesAsTheyWere) {
     for (const auto& [name, text] : kFiles)
         if (name != "alltextwindows.txt")
             dir.write("data_game/" + name, bytesOf(v, text, false));
-    const Driven run = drive(dir,
-                          "key F6\n"
-                          "key Ctrl+Shift+P\nkey Ctrl+Shift+T\nkey Ctrl+Shift+W\nkey Ctrl+Shift+B\n"
-                          "key Ctrl+S\n"
-                          "expect visible picture3\nexpect visible text3\n"
-                          "expect visible textwindow1\nexpect visible button3\n"
-                          "key Ctrl+Z\nkey Ctrl+Z\nkey Ctrl+Z\nkey Ctrl+Z\n"
-                          "key Ctrl+S\n"
-                          "expect absent picture3\nexpect absent textwindow1\n",
-                          {"--author"});
+    const Driven run =
+        drive(dir,
+              "key F6\n"
+              "key Ctrl+Shift+P\nkey Ctrl+Shift+T\nkey Ctrl+Shift+W\nkey Ctrl+Shift+B\n"
+              "key Ctrl+S\n"
+              "expect visible picture3\nexpect visible text3\n"
+              "expect visible textwindow1\nexpect visible button3\n"
+              "key Ctrl+Z\nkey Ctrl+Z\nkey Ctrl+Z\nkey Ctrl+Z\n"
+              "key Ctrl+S\n"
+              "expect absent picture3\nexpect absent textwindow1\n",
+              {"--author"});
     EXPECT_NE(run.out.find("6 passed, 0 failed"), std::string::npos) << run.out;
     for (const auto& [name, text] : kFiles) {
         if (name == "alltextwindows.txt")

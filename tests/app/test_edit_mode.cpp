@@ -101,7 +101,8 @@ TEST(EditMode, ArrowsNudgeACentredComponentOffCentreAndUndoTakesItBack) {
     e.key(Qt::Key_Right, Qt::ShiftModifier);
     const int left = std::lround((start.left() + 10) * 100.0 / 1280) * 1280 / 100.0 + 0.5;
     EXPECT_EQ(e.mode().selectionRect().topLeft(), QPoint(left, start.top()));
-    EXPECT_NE(e.mode().status().indexOf("no longer centred"), -1) << e.mode().status().toStdString();
+    EXPECT_NE(e.mode().status().indexOf("no longer centred"), -1)
+        << e.mode().status().toStdString();
     e.key(Qt::Key_Down);
     EXPECT_EQ(e.mode().selectionRect().topLeft(), QPoint(left, start.top() + 1));
     EXPECT_NE(e.mode().status().indexOf("Not saved yet"), -1);
@@ -213,7 +214,8 @@ TEST(EditMode, TheFormShowsTheKeysItWritesAndCopiesAChosenPicture) {
     EXPECT_TRUE(form.usePicture((e.g.dir.path() / "Рисунок дома.PNG").string()).isEmpty());
     const auto hint = form.findChildren<QLineEdit*>().at(1);
     hint->setText("Дом");
-    EXPECT_EQ(form.preview().toStdString(), "*picture1*name*risunok_doma.png#\n*picture1*hint*Дом#");
+    EXPECT_EQ(form.preview().toStdString(),
+              "*picture1*name*risunok_doma.png#\n*picture1*hint*Дом#");
     EXPECT_EQ(form.fields()[0].values.front(), "risunok_doma.png");
     EXPECT_TRUE(std::filesystem::exists(e.g.dir.path() / "data_game/risunok_doma.png"));
 }

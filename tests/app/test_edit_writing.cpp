@@ -67,12 +67,12 @@ TEST(EditWriting, APlacementValueIsWrittenInTheUnitItHad) {
          "*picture1*name*a.bmp#\x1a*picture1*leftinpixels*1#", H, Pos, 40,
          "*picture1*name*a.bmp#\r\n*picture1*leftinpixels*40#\x1a*picture1*leftinpixels*1#",
          Written::How::Added, 40},
-        {"picture12 is not picture1", "*picture1*name*a#\n*picture12*leftinpixels*5#\n", H, Pos,
-         40, "*picture1*name*a#\n*picture1*leftinpixels*40#\n*picture12*leftinpixels*5#\n",
+        {"picture12 is not picture1", "*picture1*name*a#\n*picture12*leftinpixels*5#\n", H, Pos, 40,
+         "*picture1*name*a#\n*picture1*leftinpixels*40#\n*picture12*leftinpixels*5#\n",
          Written::How::Added, 40},
-        {"a division that reads 0 leaves the pixels", "*picture1*leftindivision*4#0#*picture1*leftinpixels*3#",
-         H, Pos, 40, "*picture1*leftindivision*4#0#*picture1*leftinpixels*40#",
-         Written::How::Pixels, 40},
+        {"a division that reads 0 leaves the pixels",
+         "*picture1*leftindivision*4#0#*picture1*leftinpixels*3#", H, Pos, 40,
+         "*picture1*leftindivision*4#0#*picture1*leftinpixels*40#", Written::How::Pixels, 40},
     };
     for (const Row& r : rows) {
         DescriptionDocument doc(r.before);
@@ -123,12 +123,12 @@ TEST(EditWriting, TheFormsValuesGoWhereThePlayerReadsThem) {
                 "*textwindow1*text*  #\r\n");
     g.dir.write("data_game/allbacktexts.txt",
                 win1251("*text1*string1*Один#\r\n*text1*string2*Два#\r\n*text1*string3*Три#\r\n"
-                       "*text1fontcolor*clRed#*text1*leftinpixels*5#\r\n"));
+                        "*text1fontcolor*clRed#*text1*leftinpixels*5#\r\n"));
     TForm1& form = g.start();
     EditSession session(form.game());
     const std::string folder = form.game().state.dataFolder;
-    const Component window{Kind::TextWindow, "textwindow1", folder + "alltextwindows.txt",
-                           "*textwindow1", {}};
+    const Component window{
+        Kind::TextWindow, "textwindow1", folder + "alltextwindows.txt", "*textwindow1", {}};
     std::vector<Field> fields = fieldsOf(session, window);
     ASSERT_EQ(fields.size(), 3u);
     EXPECT_EQ(fields[0].values, std::vector<std::string>{"  "}); // the text at the start, untrimmed
@@ -142,7 +142,7 @@ TEST(EditWriting, TheFormsValuesGoWhereThePlayerReadsThem) {
     EXPECT_FALSE(session.change("form", [&] { writeFields(session, window, fields); }));
     EXPECT_EQ(session.document(window.file).bytes(),
               win1251("*textwindow1*rightanswer*Rome#\r\n*TextWindow1*RightAnswer* Москва #\r\n"
-                     "*textwindow1*hint*Столица#\r\n*textwindow1*text*  #\r\n"));
+                      "*textwindow1*hint*Столица#\r\n*textwindow1*text*  #\r\n"));
 
     // What Windows-1251 cannot hold, or a "#", changes nothing at all.
     fields[1].values = {"東京"};
@@ -163,7 +163,7 @@ TEST(EditWriting, TheFormsValuesGoWhereThePlayerReadsThem) {
     EXPECT_FALSE(session.change("form", [&] { writeFields(session, text, fields); }));
     EXPECT_EQ(session.document(text.file).bytes(),
               win1251("*text1*string1*Один#\r\n*text1*string2*Двa и три#\r\n"
-                     "*text1fontcolor*clBlue#*text1*leftinpixels*5#\r\n"));
+                      "*text1fontcolor*clBlue#*text1*leftinpixels*5#\r\n"));
 }
 
 TEST(EditWriting, ASaveRefusesWhatWouldChangeHowAFileIsRead) {
@@ -177,8 +177,8 @@ TEST(EditWriting, ASaveRefusesWhatWouldChangeHowAFileIsRead) {
     EditSession session(form.game());
     const std::string folder = form.game().state.dataFolder;
     const Component text{Kind::Text, "text1", folder + "allbacktexts.txt", "*text1", {}};
-    const Component pictures{Kind::LargeBackground, "FON", folder + "allbackpictures.txt",
-                             "*bigfon", {}};
+    const Component pictures{
+        Kind::LargeBackground, "FON", folder + "allbackpictures.txt", "*bigfon", {}};
     std::vector<Field> fields = fieldsOf(session, pictures);
     fields[0].values = {"big.bmp"};
     EXPECT_FALSE(session.change("name", [&] { writeFields(session, pictures, fields); }));

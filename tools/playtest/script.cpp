@@ -12,8 +12,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QMouseEvent>
 #include <QJsonArray>
+#include <QMouseEvent>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
