@@ -64,24 +64,6 @@ std::optional<Component> fromOrigin(const ControlOrigin& o) {
     return std::nullopt; // tiles, frames, corners
 }
 
-// Where a key of `stem` begins in `line`: at its start or after the "#" (and
-// blanks) that ends the key before it. "*picture3" inside the rule
-// "*button2*click*picture3#..." names no key of picture 3.
-std::vector<std::size_t> keysAt(std::string_view line, std::string_view stem) {
-    std::vector<std::size_t> found;
-    for (std::size_t at = line.find(stem); at != std::string_view::npos;
-         at = line.find(stem, at + 1)) {
-        if (at + stem.size() < line.size() && digit(line[at + stem.size()]))
-            continue;
-        std::size_t before = at;
-        while (before > 0 && line[before - 1] == ' ')
-            --before;
-        if (before == 0 || line[before - 1] == '#')
-            found.push_back(at);
-    }
-    return found;
-}
-
 // How far a key at `at` reaches: a division value has two "#" (and maybe a
 // centre mark), a click rule runs to the line's end, anything else to its
 // "#"; the blanks after it go with it.
@@ -131,10 +113,7 @@ std::string encoded(const DescriptionDocument& doc, const std::string& utf8) {
 }
 
 std::size_t lastLineFor(const DescriptionDocument& doc, const Component& c) {
-    std::optional<std::size_t> last = lastLineOf(doc, c.stem);
-    if (const auto other = lastLineOf(doc, c.otherStem); other && (!last || *other > *last))
-        last = other;
-    return last.value_or(doc.lines().size());
+    return lastLineOf(doc, c.stem, c.otherStem).value_or(doc.lines().size());
 }
 
 // Writes one value: between the blanks of the value there, or the key on a
@@ -237,7 +216,7 @@ void removeKeys(DescriptionDocument& doc, const Component& c) {
         if (stem.empty())
             continue;
         for (std::size_t line = doc.lines().size(); line-- > 0;) {
-            std::vector<std::size_t> at = keysAt(doc.lineText(line), stem);
+            std::vector<std::size_t> at = keyPositions(doc.lineText(line), stem);
             // From the last, so the places of the others stay.
             for (auto it = at.rbegin(); it != at.rend(); ++it) {
                 const std::string_view text = doc.lineText(line);
@@ -305,14 +284,14 @@ std::string addComponent(EditSession& session, Game& game, Kind kind, int x, int
 std::vector<Field> fieldsOf(EditSession& session, const Component& c) {
     DescriptionDocument& doc = session.document(c.file);
     std::vector<Field> fields;
-    auto single = [&](const QString& label, const std::string& key, bool trimmed = true) {
-        Field f{label, key, Field::Shape::Single, trimmed, {}};
+    auto single = [&](const char* label, const std::string& key, bool trimmed = true) {
+        Field f{translated(label), key, Field::Shape::Single, trimmed, {}};
         const auto span = doc.valueAfter(key);
         f.values.push_back(span ? upTo(doc, trimmed ? doc.trimmed(*span) : *span) : "");
         fields.push_back(std::move(f));
     };
-    auto strings = [&](const QString& label) {
-        Field f{label, c.stem + "*string", Field::Shape::Lines, false, {}};
+    auto strings = [&](const char* label) {
+        Field f{translated(label), c.stem + "*string", Field::Shape::Lines, false, {}};
         for (int k = 1; k <= 25; ++k) {
             const auto span = doc.valueAfter(f.key + std::to_string(k) + "*");
             f.values.push_back(span ? upTo(doc, *span) : "");
@@ -324,25 +303,21 @@ std::vector<Field> fieldsOf(EditSession& session, const Component& c) {
     switch (c.kind) {
     case Kind::Picture:
     case Kind::Button:
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Picture file")),
-               c.stem + "*name*");
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Hint for screen readers")),
+        single(QT_TRANSLATE_NOOP("taleplay::EditMode", "Picture file"), c.stem + "*name*");
+        single(QT_TRANSLATE_NOOP("taleplay::EditMode", "Hint for screen readers"),
                c.stem + "*hint*");
         break;
     case Kind::Text:
-        strings(
-            translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Text, a line for each string")));
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Letter colour")),
-               c.stem + "fontcolor*");
+        strings(QT_TRANSLATE_NOOP("taleplay::EditMode", "Text, a line for each string"));
+        single(QT_TRANSLATE_NOOP("taleplay::EditMode", "Letter colour"), c.stem + "fontcolor*");
         break;
     case Kind::List:
-        strings(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Items, a line for each")));
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Letter colour")),
-               c.stem + "fontcolor*");
+        strings(QT_TRANSLATE_NOOP("taleplay::EditMode", "Items, a line for each"));
+        single(QT_TRANSLATE_NOOP("taleplay::EditMode", "Letter colour"), c.stem + "fontcolor*");
         break;
     case Kind::TextWindow: {
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Text at the start")),
-               c.stem + "*text*", false);
+        single(QT_TRANSLATE_NOOP("taleplay::EditMode", "Text at the start"), c.stem + "*text*",
+               false);
         Field f{
             translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Right answers, a line for each")),
             c.stem + "*rightanswer*",
@@ -352,22 +327,19 @@ std::vector<Field> fieldsOf(EditSession& session, const Component& c) {
         for (std::size_t i : doc.linesWithAnyCase(f.key))
             f.values.push_back(upTo(doc, answerAt(doc, i, f.key)));
         fields.push_back(std::move(f));
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Hint for screen readers")),
+        single(QT_TRANSLATE_NOOP("taleplay::EditMode", "Hint for screen readers"),
                c.stem + "*hint*");
         break;
     }
     case Kind::Shape:
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Fill colour")),
-               c.stem + "color*");
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Outline colour")),
-               c.stem + "pencolor*");
+        single(QT_TRANSLATE_NOOP("taleplay::EditMode", "Fill colour"), c.stem + "color*");
+        single(QT_TRANSLATE_NOOP("taleplay::EditMode", "Outline colour"), c.stem + "pencolor*");
         break;
     case Kind::LargeBackground:
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Picture file")),
-               "*bigfon*name*");
+        single(QT_TRANSLATE_NOOP("taleplay::EditMode", "Picture file"), "*bigfon*name*");
         break;
     case Kind::Video:
-        single(translated(QT_TRANSLATE_NOOP("taleplay::EditMode", "Video file")), "*video*");
+        single(QT_TRANSLATE_NOOP("taleplay::EditMode", "Video file"), "*video*");
         break;
     }
     return fields;

@@ -78,19 +78,30 @@ std::string placementSuffix(Axis axis, Quantity quantity, bool divisions) {
     return std::string("*") + what + (divisions ? "indivision*" : "inpixels*");
 }
 
-std::optional<std::size_t> lastLineOf(const DescriptionDocument& doc, std::string_view stem) {
-    if (stem.empty())
-        return std::nullopt;
+std::vector<std::size_t> keyPositions(std::string_view line, std::string_view stem) {
+    std::vector<std::size_t> found;
+    for (std::size_t at = stem.empty() ? std::string_view::npos : line.find(stem);
+         at != std::string_view::npos; at = line.find(stem, at + 1)) {
+        std::size_t next = at + stem.size();
+        if (digitAt(line, next))
+            continue;
+        // A rule's target ends where a separator follows; a key goes on.
+        while (next < line.size() && line[next] == ' ')
+            ++next;
+        if (next < line.size() &&
+            std::string_view("#^&+=~").find(line[next]) == std::string_view::npos)
+            found.push_back(at);
+    }
+    return found;
+}
+
+std::optional<std::size_t> lastLineOf(const DescriptionDocument& doc, std::string_view stem,
+                                      std::string_view otherStem) {
     std::optional<std::size_t> last;
     for (std::size_t i = 0; i < doc.lines().size(); ++i) {
-        const std::string_view line = doc.lineText(i);
-        for (std::size_t at = line.find(stem); at != std::string_view::npos;
-             at = line.find(stem, at + 1)) {
-            if (!digitAt(line, at + stem.size())) {
-                last = i;
-                break;
-            }
-        }
+        if (!keyPositions(doc.lineText(i), stem).empty() ||
+            !keyPositions(doc.lineText(i), otherStem).empty())
+            last = i;
     }
     return last;
 }
@@ -131,10 +142,7 @@ Written writePlacement(DescriptionDocument& doc, std::string_view stem, Axis axi
         doc.replace(doc.trimmed(*value), std::to_string(wanted));
         w.how = Written::How::Pixels;
     } else {
-        std::optional<std::size_t> after = lastLineOf(doc, stem);
-        if (const auto other = lastLineOf(doc, otherStem); other && (!after || *other > *after))
-            after = other;
-        doc.insertLineAfter(after.value_or(doc.lines().size()),
+        doc.insertLineAfter(lastLineOf(doc, stem, otherStem).value_or(doc.lines().size()),
                             pixels + std::to_string(wanted) + "#");
         w.how = Written::How::Added;
     }

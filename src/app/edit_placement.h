@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace taleplay::editing {
 
@@ -40,8 +41,15 @@ Written writePlacement(DescriptionDocument& doc, std::string_view stem, Axis axi
                        Quantity quantity, int wanted, int reference,
                        std::string_view otherStem = {});
 
+// Where a key of `stem` begins in `line`: where it goes on with something
+// else than a digit or a rule's separator. So "*picture3" in the rule
+// "*button2*click*picture3#..." is no key of picture 3, and "*picture1" in
+// "*picture12*name*" none of picture 1.
+std::vector<std::size_t> keyPositions(std::string_view line, std::string_view stem);
+
 // The index of the last line holding a key of `stem` ("*picture1" and not
-// "*picture12"), if any.
-std::optional<std::size_t> lastLineOf(const DescriptionDocument& doc, std::string_view stem);
+// "*picture12") or of `otherStem`, if any.
+std::optional<std::size_t> lastLineOf(const DescriptionDocument& doc, std::string_view stem,
+                                      std::string_view otherStem = {});
 
 } // namespace taleplay::editing
