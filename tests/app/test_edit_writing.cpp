@@ -96,9 +96,10 @@ TEST(EditWriting, KeysAreTakenOutAndNothingElse) {
         {"whole lines, shared lines, flags; a rule naming it stays", picture3,
          "*picture3*name*a#\r\n*button2*click*picture3#visible^picture3&hide+x=y~\r\n"
          "*picture3*leftindivision*10#2#*picture4*name*b#\r\n*picture3visible*no# \r\n"
-         "*picture4*leftinpixels*5# *picture3*topindivision*#center#\r\n",
+         "*picture4*leftinpixels*5# *picture3*topindivision*#center#\r\n"
+         "Sun: *picture3*hint*The sun#\r\n",
          "*button2*click*picture3#visible^picture3&hide+x=y~\r\n*picture4*name*b#\r\n"
-         "*picture4*leftinpixels*5# \r\n"},
+         "*picture4*leftinpixels*5# \r\nSun: \r\n"},
         {"its click rules with it, button10 stays", button1,
          "*button1*name*a#\n*button1*click*p#c^q&d+r=e~\n*button1*clickALLGOOD*p#show^\n"
          "*button10*name*b#",
