@@ -6,6 +6,7 @@
 #include "app/edit_session.h"
 #include "app/taleforge_main.h"
 #include "core/paths.h"
+#include "platform/qtext.h"
 #include "platform/system.h"
 
 #include <QDir>
@@ -541,8 +542,13 @@ void EditMode::add(Kind kind) {
                           : QPoint(game.clientWidth() / 10, game.clientHeight() / 10);
     std::string file;
     if (kind == Kind::Picture || kind == Kind::Button) {
-        if (selection_ && (selection_->kind == Kind::Picture || selection_->kind == Kind::Button))
-            file = editing::fieldsOf(session_, *selection_).front().values.front();
+        if (selection_ && (selection_->kind == Kind::Picture || selection_->kind == Kind::Button)) {
+            try {
+                file = editing::fieldsOf(session_, *selection_).front().values.front();
+            } catch (const std::exception&) {
+                // The folder's first picture, then.
+            }
+        }
         if (file.empty())
             file = firstPictureIn(game.state.dataFolder);
     }
@@ -567,7 +573,12 @@ void EditMode::openForm() {
     if (!selection_)
         return;
     const Component c = *selection_;
-    std::vector<editing::Field> fields = editing::fieldsOf(session_, c);
+    std::vector<editing::Field> fields;
+    try {
+        fields = editing::fieldsOf(session_, c);
+    } catch (const std::exception& e) {
+        return say(toQString(e.what())); // its file cannot be read
+    }
     if (!runEditForm(&form_, c, fields, form_.game().state.dataFolder))
         return;
     const auto refused = session_.change(tr("Edit %1").arg(QString::fromStdString(c.target)),

@@ -74,9 +74,13 @@ files::TextEncoding EditSession::gameEncoding() const {
         if (!paths::fileExists(composed))
             continue;
         bool existed = false;
-        const std::string bytes = bytesOf(paths::resolve(composed), composed, existed);
-        if (const files::TextEncoding e = files::textEncoding(bytes);
-            e != files::TextEncoding::Windows1251)
+        std::string bytes;
+        try {
+            bytes = bytesOf(paths::resolve(composed), composed, existed);
+        } catch (const std::exception&) {
+            continue; // said when that file itself is edited
+        }
+        if (files::textEncoding(bytes) != files::TextEncoding::Windows1251)
             return files::TextEncoding::Utf8;
     }
     return files::TextEncoding::Windows1251;
@@ -111,14 +115,21 @@ void EditSession::restore(const std::map<std::string, std::string>& bytes) {
 std::optional<QString> EditSession::change(const QString& label, const std::function<void()>& edit,
                                            std::function<void(bool)> screen) {
     const std::map<std::string, std::string> before = snapshot();
-    try {
-        edit();
-    } catch (const Refused& r) {
+    auto takeBack = [&] {
         std::map<std::string, std::string> back;
         for (const auto& [path, held] : held_)
             back.emplace(path, before.count(path) ? before.at(path) : held.onDisk);
         restore(back);
+    };
+    try {
+        edit();
+    } catch (const Refused& r) {
+        takeBack();
         return r.why;
+    } catch (const std::exception& e) {
+        // A file that cannot be read (no permission, far too large).
+        takeBack();
+        return toQString(e.what());
     }
     std::map<std::string, std::string> was, now;
     for (const auto& [path, held] : held_) {
