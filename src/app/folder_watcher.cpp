@@ -1,8 +1,10 @@
 // The folder watcher: every file and folder watched, changes settled.
 #include "app/folder_watcher.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
@@ -62,8 +64,44 @@ void FolderWatcher::arm() {
         watcher_.addPaths(fresh);
 }
 
+QHash<QString, FolderWatcher::Stamp> FolderWatcher::stamps() const {
+    QHash<QString, Stamp> out;
+    QDirIterator it(folder_, QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        out.insert(info.filePath(), {info.size(), info.lastModified().toMSecsSinceEpoch()});
+    }
+    return out;
+}
+
+void FolderWatcher::expectOwnWrite(const std::vector<std::pair<std::string, std::string>>& files) {
+    before_ = stamps();
+    ownWrite_ = files;
+}
+
 void FolderWatcher::settled() {
     arm();
+    if (before_) {
+        // Our own save, and nothing else: its author rebuilt already.
+        QHash<QString, Stamp> now = stamps();
+        QHash<QString, Stamp> was = *before_;
+        bool ours = true;
+        for (const auto& [path, bytes] : ownWrite_) {
+            const QString p = QDir::cleanPath(QFile::decodeName(QByteArray::fromStdString(path)));
+            QFile f(p);
+            // A file written empty was taken away.
+            const bool gone = bytes.empty() && !f.exists();
+            ours = ours &&
+                   (gone || (f.open(QIODevice::ReadOnly) && f.readAll().toStdString() == bytes));
+            now.remove(p);
+            was.remove(p);
+        }
+        before_.reset();
+        ownWrite_.clear();
+        if (ours && now == was)
+            return;
+    }
     emit changed();
 }
 

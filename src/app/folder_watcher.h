@@ -3,9 +3,14 @@
 // the changes have settled: an editor's save is often several writes, or a
 // new file renamed over the old one.
 #include <QFileSystemWatcher>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace taleplay {
 
@@ -24,6 +29,12 @@ class FolderWatcher final : public QObject {
     void watch(const QString& folder);
     const QString& folder() const { return folder_; }
 
+    // The program itself is about to write these files (native paths, with
+    // their new bytes): once the changes have settled, changed() is not
+    // said if those files hold just that and nothing else of the folder
+    // changed meanwhile.
+    void expectOwnWrite(const std::vector<std::pair<std::string, std::string>>& files);
+
   signals:
     void changed();
 
@@ -36,6 +47,15 @@ class FolderWatcher final : public QObject {
     QString folder_;
     QString above_; // the folder that holds it
     bool folderPresent_ = false;
+    // What the folder held when our own write began, and what it wrote.
+    struct Stamp {
+        qint64 size;
+        qint64 modified; // ms since the epoch
+        bool operator==(const Stamp&) const = default;
+    };
+    QHash<QString, Stamp> stamps() const;
+    std::optional<QHash<QString, Stamp>> before_;
+    std::vector<std::pair<std::string, std::string>> ownWrite_;
 };
 
 } // namespace taleplay

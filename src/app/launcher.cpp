@@ -419,11 +419,13 @@ int run(int argc, char** argv) {
                          options.authoring == Authoring::Watch
                              ? QT_TRANSLATE_NOOP("Launcher",
                                                  "author mode: F5 rebuilds the game from its "
-                                                 "files, F12 shows the inspector; a change to a "
-                                                 "file of the game rebuilds it too")
+                                                 "files, F12 shows the inspector, F6 edits it on "
+                                                 "the screen; a change to a file of the game "
+                                                 "rebuilds it too")
                              : QT_TRANSLATE_NOOP("Launcher",
                                                  "author mode: F5 rebuilds the game from its "
-                                                 "files, F12 shows the inspector"),
+                                                 "files, F12 shows the inspector, F6 edits it on "
+                                                 "the screen"),
                          {}})
                   << "\n";
     }

@@ -20,12 +20,11 @@ int readNumber(std::string_view text) {
     return readInteger(text).value_or(0);
 }
 
-// The rest of the first line holding `key`, with every blank removed:
-// authors write "1 0 # 3 #" for "10#3#".
-std::string valueWithoutBlanks(std::string_view file, std::string_view key) {
-    std::string line = firstLineWithKey(file, key);
+// The rest of `line` after `key`, with every blank removed: authors write
+// "1 0 # 3 #" for "10#3#".
+std::string valueWithoutBlanks(std::string_view line, std::string_view key) {
     if (line.empty())
-        return line;
+        return {};
     return replaceAll(" ", "", textAfterKey(line, key));
 }
 
@@ -45,9 +44,9 @@ int roundHalfEven(long double value) {
     return static_cast<int>(whole);
 }
 
-DivisionValue divisionValue(std::string_view file, std::string_view key, int reference) {
+DivisionValue divisionValueOfLine(std::string_view line, std::string_view key, int reference) {
     DivisionValue result;
-    std::string s = valueWithoutBlanks(file, key);
+    std::string s = valueWithoutBlanks(line, key);
     if (s.empty())
         return result;
     const int denominator = readNumber(textBeforeDelimiter(s, "#"));
@@ -65,8 +64,16 @@ DivisionValue divisionValue(std::string_view file, std::string_view key, int ref
     return result;
 }
 
+int pixelValueOfLine(std::string_view line, std::string_view key) {
+    return readNumber(textBeforeDelimiter(valueWithoutBlanks(line, key), "#"));
+}
+
+DivisionValue divisionValue(std::string_view file, std::string_view key, int reference) {
+    return divisionValueOfLine(firstLineWithKey(file, key), key, reference);
+}
+
 int pixelValue(std::string_view file, std::string_view key) {
-    return readNumber(textBeforeDelimiter(valueWithoutBlanks(file, key), "#"));
+    return pixelValueOfLine(firstLineWithKey(file, key), key);
 }
 
 Size sizeFromAspect(int naturalWidth, int naturalHeight, int width, int height) {

@@ -23,6 +23,11 @@ DivisionValue divisionValue(std::string_view file, std::string_view key, int ref
 // up to the first "#", blanks anywhere ignored; 0 when absent or unreadable.
 int pixelValue(std::string_view file, std::string_view key);
 
+// The same readings of a line already found (the first that holds `key`;
+// "" for none), for the editor, which holds the file in memory.
+DivisionValue divisionValueOfLine(std::string_view line, std::string_view key, int reference);
+int pixelValueOfLine(std::string_view line, std::string_view key);
+
 struct Size {
     int width = 0;
     int height = 0;

@@ -101,7 +101,7 @@ run 124 env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen timeout 5 "$player" --v
 
 # Author mode says which keys it brings, and nothing else.
 run 124 env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen timeout 5 "$player" --watch games/data_quiz
-[ "$(cat err.txt)" = "taleplay: author mode: F5 rebuilds the game from its files, F12 shows the inspector; a change to a file of the game rebuilds it too" ] ||
+[ "$(cat err.txt)" = "taleplay: author mode: F5 rebuilds the game from its files, F12 shows the inspector, F6 edits it on the screen; a change to a file of the game rebuilds it too" ] ||
   fail "author mode said: $(cat err.txt)"
 # A results folder that is not there is said before the game, naming it, in
 # the player's language (a message box too, which waits for its OK here);

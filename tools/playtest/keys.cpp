@@ -8,14 +8,16 @@
 
 namespace taleplay::playtest {
 
-std::optional<KeyStroke> parseKey(const std::string& name) {
+namespace {
+
+std::optional<KeyStroke> parsePlainKey(const std::string& name) {
     struct Named {
         const char* name;
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
         const char* text;
     };
-    static constexpr std::array<Named, 11> named{{
+    static constexpr std::array<Named, 12> named{{
         {"Tab", Qt::Key_Tab, Qt::NoModifier, "\t"},
         {"Backtab", Qt::Key_Backtab, Qt::ShiftModifier, ""},
         {"Return", Qt::Key_Return, Qt::NoModifier, "\r"},
@@ -27,6 +29,7 @@ std::optional<KeyStroke> parseKey(const std::string& name) {
         {"Down", Qt::Key_Down, Qt::NoModifier, ""},
         {"Left", Qt::Key_Left, Qt::NoModifier, ""},
         {"Right", Qt::Key_Right, Qt::NoModifier, ""},
+        {"Delete", Qt::Key_Delete, Qt::NoModifier, "\x7f"},
     }};
     for (const Named& n : named) {
         if (name == n.name)
@@ -58,6 +61,40 @@ std::optional<KeyStroke> parseKey(const std::string& name) {
         return KeyStroke{static_cast<Qt::Key>(letter[0].toUpper().unicode()),
                          letter[0].isUpper() ? Qt::ShiftModifier : Qt::NoModifier, letter};
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<KeyStroke> parseKey(const std::string& spec) {
+    Qt::KeyboardModifiers held;
+    std::string name = spec;
+    // "Ctrl+Shift+Z": the modifiers before the key, each followed by '+'.
+    for (std::size_t plus = name.find('+'); plus != std::string::npos && plus + 1 < name.size();
+         plus = name.find('+')) {
+        const std::string modifier = name.substr(0, plus);
+        if (modifier == "Ctrl")
+            held |= Qt::ControlModifier;
+        else if (modifier == "Shift")
+            held |= Qt::ShiftModifier;
+        else if (modifier == "Alt")
+            held |= Qt::AltModifier;
+        else
+            return std::nullopt;
+        name = name.substr(plus + 1);
+    }
+    std::optional<KeyStroke> stroke = parsePlainKey(name);
+    if (!stroke || held == Qt::NoModifier)
+        return stroke;
+    // "Ctrl+Z" is Ctrl and the Z key, not a capital Z: a letter's own Shift
+    // is not held here.
+    const bool letter = stroke->key >= Qt::Key_A && stroke->key <= Qt::Key_Z;
+    stroke->modifiers = letter ? held : stroke->modifiers | held;
+    // A key held with Ctrl or Alt types nothing; with Shift a capital.
+    if (held & (Qt::ControlModifier | Qt::AltModifier))
+        stroke->text.clear();
+    else
+        stroke->text = stroke->text.toUpper();
+    return stroke;
 }
 
 void pressKey(QWidget& window, const KeyStroke& stroke) {

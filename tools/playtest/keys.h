@@ -15,10 +15,10 @@ struct KeyStroke {
     QString text; // what the key types
 };
 
-// F1 to F12, Tab, Backtab, Return, Enter, Escape, Space, Backspace, Up,
-// Down, Left, Right, or one letter or digit (a capital letter comes with
-// Shift; letters of other alphabets, such as Cyrillic, too). Nothing for any
-// other name.
+// F1 to F12, Tab, Backtab, Return, Enter, Escape, Space, Backspace, Delete,
+// Up, Down, Left, Right, or one letter or digit (a capital letter comes with
+// Shift; letters of other alphabets, such as Cyrillic, too), after any of
+// "Ctrl+", "Shift+" and "Alt+" ("Ctrl+Shift+Z"). Nothing for any other name.
 std::optional<KeyStroke> parseKey(const std::string& name);
 
 // Presses and releases the key on the widget of `window` that has the

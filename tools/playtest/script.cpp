@@ -1,5 +1,6 @@
 #include "playtest/script.h"
 
+#include "app/edit_mode.h"
 #include "app/language.h"
 #include "app/taleforge_main.h"
 #include "commands/taleforge_serv_serv.h"
@@ -9,8 +10,10 @@
 #include "playtest/dump.h"
 #include "playtest/keys.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QJsonArray>
+#include <QMouseEvent>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -116,6 +119,8 @@ void Runner::runCommand(const std::string& command, const std::string& rest,
         key(rest, where);
     } else if (command == "answer") {
         answer(rest, where);
+    } else if (command == "drag") {
+        drag(rest, where);
     } else {
         fail(where, say(QT_TRANSLATE_NOOP("Playtest", "unknown command '%1'"), {command}));
     }
@@ -361,15 +366,58 @@ void Runner::key(const std::string& name, const std::string& where) {
         return fail(where,
                     translate(launch::Phrase{
                         "Playtest",
-                        QT_TRANSLATE_NOOP("Playtest", "key takes F1 to F12, Tab, Backtab, Return, "
-                                                      "Enter, Escape, Space, Backspace, Up, Down, "
-                                                      "Left, Right, a letter or a digit, not '%1'"),
+                        QT_TRANSLATE_NOOP("Playtest",
+                                          "key takes F1 to F12, Tab, Backtab, Return, Enter, "
+                                          "Escape, Space, Backspace, Delete, Up, Down, Left, "
+                                          "Right, a letter or a digit, after any of Ctrl+, "
+                                          "Shift+ and Alt+, not '%1'"),
                         {name}}));
     pressKey(form_, *stroke);
     platform::processEvents();
     // Escape answered yes closes the window, as its close button does.
     if (!form_.isVisible())
         setEnded(say(QT_TRANSLATE_NOOP("Playtest", "the window was closed")));
+}
+
+void Runner::drag(const std::string& rest, const std::string& where) {
+    if (ended_)
+        return fail(where, say(QT_TRANSLATE_NOOP("Playtest", "the program has ended")));
+    std::istringstream in(rest);
+    std::string name;
+    int dx = 0, dy = 0;
+    if (!(in >> name >> dx >> dy))
+        return fail(where, say(QT_TRANSLATE_NOOP("Playtest", "drag takes NAME DX DY")));
+    const std::vector<Control*> named = controlsNamed(name);
+    if (named.empty())
+        return fail(where, say(QT_TRANSLATE_NOOP("Playtest", "no control named '%1'"), {name}));
+    // In edit mode NAME is selected first, as a click on it would select
+    // it: a component partly under another is still the one dragged.
+    if (auto* editMode = form_.findChild<EditMode*>(); editMode && editMode->on())
+        if (const auto c = editing::componentOf(form_.game(), *named.front()))
+            editMode->select(c->target);
+    QWidget* control = named.front()->widget();
+    const QPoint from = control->mapTo(&form_, QPoint(control->width() / 2, control->height() / 2));
+    // The press goes where a person's pointer would press: to what lies on
+    // top there (in edit mode, the editor), and the moves and the release
+    // follow it there, as the pointer is grabbed while the button is held.
+    QPointer<QWidget> target = form_.childAt(from);
+    if (!target)
+        target = &form_;
+    auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+        if (!target)
+            return;
+        const QPoint local = target->mapFrom(&form_, at);
+        QMouseEvent e(type, QPointF(local), QPointF(target->mapToGlobal(local)), button, held,
+                      Qt::NoModifier);
+        QApplication::sendEvent(target, &e);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    constexpr int kSteps = 4;
+    for (int i = 1; i <= kSteps; ++i)
+        send(QEvent::MouseMove, from + QPoint(dx * i / kSteps, dy * i / kSteps), Qt::NoButton,
+             Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, from + QPoint(dx, dy), Qt::LeftButton, Qt::NoButton);
+    platform::processEvents();
 }
 
 void Runner::answer(const std::string& yesOrNo, const std::string& where) {

@@ -48,6 +48,9 @@ class Runner {
     void expect(const std::string& rest, const std::string& where);
     // A person's press and release of one key, on what has the focus.
     void key(const std::string& name, const std::string& where);
+    // A person's press on the control NAME, moves with the button held, and
+    // the release DX, DY pixels further: in edit mode, a move.
+    void drag(const std::string& rest, const std::string& where);
     // How the questions the game asks (Escape's "Leave the game?") are
     // answered from now on: yes or no (no at first).
     void answer(const std::string& yesOrNo, const std::string& where);

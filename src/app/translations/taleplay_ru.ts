@@ -246,7 +246,8 @@ Options:
   --class-results DIR    show the class&apos;s results in the results folder DIR
   --verbose              show the messages of the toolkit and of GStreamer
   --author               author mode: F5 rebuilds the game from its files,
-                         F12 shows or hides the inspector
+                         F12 shows or hides the inspector, F6 edits the
+                         game on the screen and Ctrl+S saves it
   --watch                author mode, and the game is rebuilt whenever a
                          file of its data folder changes
   --read-aloud           read the screen&apos;s texts aloud from the start
@@ -277,7 +278,8 @@ data_ИМЯ текущей папки.
   --class-results ПАПКА   показать результаты класса из папки результатов ПАПКА
   --verbose               показывать сообщения графической библиотеки и GStreamer
   --author                режим автора: F5 заново строит игру из её файлов,
-                          F12 показывает и прячет инспектор
+                          F12 показывает и прячет инспектор, F6 правит
+                          игру прямо на экране, Ctrl+S сохраняет её
   --watch                 режим автора, и игра строится заново при любом
                           изменении файла её папки данных
   --read-aloud            читать тексты экрана вслух с самого начала
@@ -338,12 +340,12 @@ data_ИМЯ текущей папки.
         <translation>в %1 нельзя записывать; файл результата будет записан в %2</translation>
     </message>
     <message>
-        <source>author mode: F5 rebuilds the game from its files, F12 shows the inspector; a change to a file of the game rebuilds it too</source>
-        <translation>режим автора: F5 заново строит игру из её файлов, F12 показывает инспектор; изменение файла игры тоже строит её заново</translation>
+        <source>author mode: F5 rebuilds the game from its files, F12 shows the inspector, F6 edits it on the screen; a change to a file of the game rebuilds it too</source>
+        <translation>режим автора: F5 заново строит игру из её файлов, F12 показывает инспектор, F6 правит её на экране; изменение файла игры тоже строит её заново</translation>
     </message>
     <message>
-        <source>author mode: F5 rebuilds the game from its files, F12 shows the inspector</source>
-        <translation>режим автора: F5 заново строит игру из её файлов, F12 показывает инспектор</translation>
+        <source>author mode: F5 rebuilds the game from its files, F12 shows the inspector, F6 edits it on the screen</source>
+        <translation>режим автора: F5 заново строит игру из её файлов, F12 показывает инспектор, F6 правит её на экране</translation>
     </message>
     <message>
         <source>The results folder %1 does not exist.</source>
@@ -527,8 +529,8 @@ data_ИМЯ текущей папки.
         <translation>программа завершилась</translation>
     </message>
     <message>
-        <source>key takes F1 to F12, Tab, Backtab, Return, Enter, Escape, Space, Backspace, Up, Down, Left, Right, a letter or a digit, not &apos;%1&apos;</source>
-        <translation>key ждёт F1–F12, Tab, Backtab, Return, Enter, Escape, Space, Backspace, Up, Down, Left, Right, букву или цифру, а не &apos;%1&apos;</translation>
+        <source>key takes F1 to F12, Tab, Backtab, Return, Enter, Escape, Space, Backspace, Delete, Up, Down, Left, Right, a letter or a digit, after any of Ctrl+, Shift+ and Alt+, not &apos;%1&apos;</source>
+        <translation>key ждёт F1–F12, Tab, Backtab, Return, Enter, Escape, Space, Backspace, Delete, Up, Down, Left, Right, букву или цифру, перед которыми могут стоять Ctrl+, Shift+ и Alt+, а не &apos;%1&apos;</translation>
     </message>
     <message>
         <source>usage: taleplay-playtest [--screen WIDTHxHEIGHT] [--scratch] [--author | --watch] DATA_FOLDER [SCRIPT|-]
@@ -587,6 +589,14 @@ data_ИМЯ текущей папки.
     <message>
         <source>no visible control named &apos;%1&apos;</source>
         <translation>нет видимого элемента с именем &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>drag takes NAME DX DY</source>
+        <translation>drag ждёт ИМЯ DX DY</translation>
+    </message>
+    <message>
+        <source>no control named &apos;%1&apos;</source>
+        <translation>нет элемента с именем &apos;%1&apos;</translation>
     </message>
     <message>
         <source>no text window named &apos;%1&apos;</source>
@@ -901,6 +911,262 @@ FILE - is standard output.
     <message>
         <source>Examples</source>
         <translation>Примеры</translation>
+    </message>
+</context>
+<context>
+    <name>taleplay::AuthorMode</name>
+    <message>
+        <source>A file of the game changed outside: it was read again, and the steps before cannot be undone.</source>
+        <translation>Файл игры изменён вне редактора: он прочитан заново, прежние шаги отменить уже нельзя.</translation>
+    </message>
+    <message>
+        <source>Saved %1; the game was built again from its files.</source>
+        <translation>Сохранено: %1; игра заново построена из своих файлов.</translation>
+    </message>
+    <message>
+        <source>The game has changes that are not saved. Save them before closing? (No closes without saving them.)</source>
+        <translation>В игре есть несохранённые изменения. Сохранить их перед закрытием? («Нет» закроет без сохранения.)</translation>
+    </message>
+</context>
+<context>
+    <name>taleplay::EditForm</name>
+    <message>
+        <source>Edit %1 — Taleplay</source>
+        <translation>Правка %1 — Taleplay</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>Выбрать…</translation>
+    </message>
+    <message>
+        <source>What a click does is written in allbuttons.txt as a click rule: *%1*click*target#condition^target&amp;command+target=command~ . A button added here has one to fill in, without its first &quot;*&quot;, so that it does nothing until it is done.</source>
+        <translation>Что делает щелчок, записано в allbuttons.txt правилом щелчка: *%1*click*цель#условие^цель&amp;команда+цель=команда~ . У кнопки, добавленной здесь, есть заготовка такого правила без первой «*», чтобы она ничего не делала, пока не заполнена.</translation>
+    </message>
+    <message>
+        <source>Keys it writes:</source>
+        <translation>Записываемые ключи:</translation>
+    </message>
+    <message>
+        <source>Choose a picture</source>
+        <translation>Выберите картинку</translation>
+    </message>
+    <message>
+        <source>Pictures (*.png *.bmp *.jpg *.jpeg *.gif *.ico *.tif *.tiff *.wmf *.emf);;All files (*)</source>
+        <translation>Картинки (*.png *.bmp *.jpg *.jpeg *.gif *.ico *.tif *.tiff *.wmf *.emf);;Все файлы (*)</translation>
+    </message>
+</context>
+<context>
+    <name>taleplay::EditMode</name>
+    <message>
+        <source>A value cannot hold &quot;#&quot; or a line break: the player would cut it there.</source>
+        <translation>Значение не может содержать «#» или перевод строки: игра обрежет его на этом месте.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds a character that %2 cannot hold; nothing was changed.</source>
+        <translation>В «%1» есть знак, которого нет в кодировке %2; ничего не изменено.</translation>
+    </message>
+    <message>
+        <source>The game already has as many of these as the player reads.</source>
+        <translation>В игре уже столько таких элементов, сколько читает проигрыватель.</translation>
+    </message>
+    <message>
+        <source>Put a picture into the game&apos;s folder first: the new one shows it.</source>
+        <translation>Сначала положите картинку в папку игры: новый элемент покажет её.</translation>
+    </message>
+    <message>
+        <source>New text</source>
+        <translation>Новый текст</translation>
+    </message>
+    <message>
+        <source>Picture file</source>
+        <translation>Файл картинки</translation>
+    </message>
+    <message>
+        <source>Hint for screen readers</source>
+        <translation>Подсказка для экранного диктора</translation>
+    </message>
+    <message>
+        <source>Text, a line for each string</source>
+        <translation>Текст, по строке на каждую строку надписи</translation>
+    </message>
+    <message>
+        <source>Letter colour</source>
+        <translation>Цвет букв</translation>
+    </message>
+    <message>
+        <source>Items, a line for each</source>
+        <translation>Пункты, по строке на каждый</translation>
+    </message>
+    <message>
+        <source>Text at the start</source>
+        <translation>Текст в начале</translation>
+    </message>
+    <message>
+        <source>Right answers, a line for each</source>
+        <translation>Правильные ответы, по строке на каждый</translation>
+    </message>
+    <message>
+        <source>Fill colour</source>
+        <translation>Цвет заливки</translation>
+    </message>
+    <message>
+        <source>Outline colour</source>
+        <translation>Цвет контура</translation>
+    </message>
+    <message>
+        <source>Video file</source>
+        <translation>Файл видео</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read.</source>
+        <translation>Не удаётся прочитать %1.</translation>
+    </message>
+    <message>
+        <source>%1 could not be copied into the game: %2</source>
+        <translation>Не удалось скопировать %1 в игру: %2</translation>
+    </message>
+    <message>
+        <source>%1 could not be copied into the game.</source>
+        <translation>Не удалось скопировать %1 в игру.</translation>
+    </message>
+    <message>
+        <source>picture</source>
+        <translation>картинка</translation>
+    </message>
+    <message>
+        <source>shape</source>
+        <translation>фигура</translation>
+    </message>
+    <message>
+        <source>text line</source>
+        <translation>надпись</translation>
+    </message>
+    <message>
+        <source>list</source>
+        <translation>список</translation>
+    </message>
+    <message>
+        <source>text window</source>
+        <translation>окно ввода</translation>
+    </message>
+    <message>
+        <source>button</source>
+        <translation>кнопка</translation>
+    </message>
+    <message>
+        <source>large background</source>
+        <translation>большой фон</translation>
+    </message>
+    <message>
+        <source>video window</source>
+        <translation>окно видео</translation>
+    </message>
+    <message>
+        <source>%1 reads as not given, so the default applies</source>
+        <translation>%1 читается как не заданный, действует значение по умолчанию</translation>
+    </message>
+    <message>
+        <source>%1 is no longer centred: written as %2 of %3 divisions</source>
+        <translation>%1 больше не по центру: записано %2 из %3 долей</translation>
+    </message>
+    <message>
+        <source>%1: %2 of %3 divisions, %4 px from where it was put</source>
+        <translation>%1: %2 из %3 долей, на %4 пикс. от того места, куда поставили</translation>
+    </message>
+    <message>
+        <source>%1: %2 of %3 divisions</source>
+        <translation>%1: %2 из %3 долей</translation>
+    </message>
+    <message>
+        <source>%1%2# added on a line of its own</source>
+        <translation>%1%2# добавлен отдельной строкой</translation>
+    </message>
+    <message>
+        <source>Add picture</source>
+        <translation>Добавить картинку</translation>
+    </message>
+    <message>
+        <source>Add text line</source>
+        <translation>Добавить надпись</translation>
+    </message>
+    <message>
+        <source>Add text window</source>
+        <translation>Добавить окно ввода</translation>
+    </message>
+    <message>
+        <source>Add button</source>
+        <translation>Добавить кнопку</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Сохранить</translation>
+    </message>
+    <message>
+        <source>Edit mode: click or Tab to select, drag to move, handles resize, arrows nudge, Enter edits, Delete removes, Ctrl+Z undoes, Ctrl+S saves, F6 plays.</source>
+        <translation>Режим правки: щелчок или Tab выбирает, перетаскивание двигает, маркеры меняют размер, стрелки сдвигают, Enter правит, Delete убирает, Ctrl+Z отменяет, Ctrl+S сохраняет, F6 возвращает к игре.</translation>
+    </message>
+    <message>
+        <source>Selected: %1 %2 (%3), %4, %5, %6 x %7.</source>
+        <translation>Выбрано: %1 %2 (%3), %4, %5, %6 x %7.</translation>
+    </message>
+    <message>
+        <source>Not saved yet.</source>
+        <translation>Ещё не сохранено.</translation>
+    </message>
+    <message>
+        <source>Move %1</source>
+        <translation>Сдвинуть %1</translation>
+    </message>
+    <message>
+        <source>Resize %1</source>
+        <translation>Изменить размер %1</translation>
+    </message>
+    <message>
+        <source>The large background always fills the window; Enter changes its picture.</source>
+        <translation>Большой фон всегда занимает всё окно; Enter меняет его картинку.</translation>
+    </message>
+    <message>
+        <source>Take %1 off the screen? Its keys are taken out of %2; Ctrl+Z brings them back.</source>
+        <translation>Убрать %1 с экрана? Его ключи будут удалены из %2; Ctrl+Z вернёт их.</translation>
+    </message>
+    <message>
+        <source>Remove %1</source>
+        <translation>Убрать %1</translation>
+    </message>
+    <message>
+        <source>%1 taken out of %2.</source>
+        <translation>%1 удалён из %2.</translation>
+    </message>
+    <message>
+        <source>Add %1</source>
+        <translation>Добавить: %1</translation>
+    </message>
+    <message>
+        <source>%1 added at %2, %3; Ctrl+S saves it and shows it.</source>
+        <translation>%1 добавлен в точке %2, %3; Ctrl+S сохранит и покажет его.</translation>
+    </message>
+    <message>
+        <source>A click rule to fill in follows its keys: put &quot;*&quot; before it when it is done.</source>
+        <translation>После его ключей стоит заготовка правила щелчка: заполните её и поставьте перед ней «*».</translation>
+    </message>
+    <message>
+        <source>Edit %1</source>
+        <translation>Править %1</translation>
+    </message>
+    <message>
+        <source>%1 changed; Ctrl+S saves it and shows it.</source>
+        <translation>%1 изменён; Ctrl+S сохранит и покажет его.</translation>
+    </message>
+</context>
+<context>
+    <name>taleplay::editing::EditSession</name>
+    <message>
+        <source>%1 would no longer be read as %2; nothing was saved.</source>
+        <translation>%1 больше не читался бы как %2; ничего не сохранено.</translation>
+    </message>
+    <message>
+        <source>%1 could not be written: %2</source>
+        <translation>Не удалось записать %1: %2</translation>
     </message>
 </context>
 </TS>
