@@ -229,6 +229,14 @@
         <translation>--name и --encoding указывают вместе с --new-game</translation>
     </message>
     <message>
+        <source>--class-results takes a results folder</source>
+        <translation>--class-results ждёт папку результатов</translation>
+    </message>
+    <message>
+        <source>--class-results shows results and plays no GAME</source>
+        <translation>с --class-results ИГРА не указывается: он только показывает результаты</translation>
+    </message>
+    <message>
         <source>Usage: taleplay [OPTIONS] [GAME]
 
 Plays a Taleplay game. GAME is a game&apos;s data folder (data_NAME), a folder
@@ -242,8 +250,11 @@ of the current folder.
 Options:
   --screen WIDTHxHEIGHT  play in a window whose inside has that size
   --fullscreen           play on the whole screen
-  --results DIR          write result files into DIR (as TALEPLAY_RESULTS does)
-  --class-results DIR    show the class&apos;s results in the results folder DIR
+  --results DIR          write result files into DIR (as TALEPLAY_RESULTS does);
+                         DIR may also be a school&apos;s database:
+                         postgresql://HOST/NAME or service=NAME
+  --class-results DIR    show the class&apos;s results in the results folder (or
+                         the database) DIR
   --verbose              show the messages of the toolkit and of GStreamer
   --author               author mode: F5 rebuilds the game from its files,
                          F12 shows or hides the inspector, F6 edits the
@@ -274,8 +285,11 @@ data_ИМЯ текущей папки.
 Параметры:
   --screen ШИРИНАxВЫСОТА  играть в окне, внутренняя часть которого такого размера
   --fullscreen            играть на весь экран
-  --results ПАПКА         записывать файлы результатов в ПАПКУ (как TALEPLAY_RESULTS)
-  --class-results ПАПКА   показать результаты класса из папки результатов ПАПКА
+  --results ПАПКА         записывать файлы результатов в ПАПКУ (как TALEPLAY_RESULTS);
+                          ПАПКОЙ может быть и база данных школы:
+                          postgresql://СЕРВЕР/ИМЯ или service=ИМЯ
+  --class-results ПАПКА   показать результаты класса из папки результатов (или
+                          базы данных) ПАПКА
   --verbose               показывать сообщения графической библиотеки и GStreamer
   --author                режим автора: F5 заново строит игру из её файлов,
                           F12 показывает и прячет инспектор, F6 правит
@@ -293,14 +307,6 @@ data_ИМЯ текущей папки.
   -h, --help              показать эту справку и выйти
   --version               показать версию и выйти
 </translation>
-    </message>
-    <message>
-        <source>--class-results takes a results folder</source>
-        <translation>--class-results ждёт папку результатов</translation>
-    </message>
-    <message>
-        <source>--class-results shows results and plays no GAME</source>
-        <translation>с --class-results ИГРА не указывается: он только показывает результаты</translation>
     </message>
 </context>
 <context>
@@ -657,22 +663,6 @@ data_ИМЯ текущей папки.
 <context>
     <name>ResultsCommand</name>
     <message>
-        <source>Usage: taleplay-results [--csv FILE] [--html FILE] FOLDER
-
-Prints the class&apos;s results of a results folder, one line per pupil and game.
-  --csv FILE   also write the table for spreadsheets (UTF-8)
-  --html FILE  also write the table as a page for printing
-FILE - is standard output.
-</source>
-        <translation>Использование: taleplay-results [--csv ФАЙЛ] [--html ФАЙЛ] ПАПКА
-
-Печатает результаты класса из папки результатов, по строке на ученика и игру.
-  --csv ФАЙЛ   ещё записать таблицу для электронных таблиц (UTF-8)
-  --html ФАЙЛ  ещё записать таблицу страницей для печати
-ФАЙЛ - — стандартный вывод.
-</translation>
-    </message>
-    <message>
         <source>%1 cannot be written: %2</source>
         <translation>%1 нельзя записать: %2</translation>
     </message>
@@ -696,221 +686,138 @@ FILE - is standard output.
         <source>--csv and --html name the same file</source>
         <translation>--csv и --html указывают один и тот же файл</translation>
     </message>
-</context>
-<context>
-    <name>taleplay::CheckerFindings</name>
     <message>
-        <source>the game checker (taleplay-check) is not installed</source>
-        <translation>проверка игры (taleplay-check) не установлена</translation>
-    </message>
-    <message>
-        <source>the game checker failed: %1</source>
-        <translation>проверка игры не удалась: %1</translation>
-    </message>
-</context>
-<context>
-    <name>taleplay::Inspector</name>
-    <message>
-        <source>Reports and errors</source>
-        <translation>Сообщения и ошибки</translation>
-    </message>
-    <message>
-        <source>left %1, top %2, width %3, height %4</source>
-        <translation>слева %1, сверху %2, ширина %3, высота %4</translation>
-    </message>
-    <message numerus="yes">
-        <source>… and %n more lines</source>
-        <translation>
-            <numerusform>… и ещё %n строка</numerusform>
-            <numerusform>… и ещё %n строки</numerusform>
-            <numerusform>… и ещё %n строк</numerusform>
-        </translation>
+        <source>Usage: taleplay-results [--class NAME] [--csv FILE] [--html FILE] FOLDER|DATABASE
+
+Prints the class&apos;s results of a results folder or of a school&apos;s database (postgresql://HOST/NAME or service=NAME), one line per pupil and game.
+  --class NAME  only the pupils of this class of the database&apos;s lists
+  --csv FILE    also write the table for spreadsheets (UTF-8)
+  --html FILE   also write the table as a page for printing
+FILE - is standard output.
+</source>
+        <translation>Использование: taleplay-results [--class КЛАСС] [--csv ФАЙЛ] [--html ФАЙЛ] ПАПКА|БАЗА
+
+Печатает результаты класса из папки результатов или из базы данных школы (postgresql://СЕРВЕР/ИМЯ или service=ИМЯ), по строке на ученика и игру.
+  --class КЛАСС  только ученики этого класса из списков базы
+  --csv ФАЙЛ     ещё записать таблицу для электронных таблиц (UTF-8)
+  --html ФАЙЛ    ещё записать таблицу страницей для печати
+ФАЙЛ - — стандартный вывод.
+</translation>
     </message>
     <message>
-        <source>%1 (hidden)</source>
-        <translation>%1 (скрыт)</translation>
+        <source>--class takes a class&apos;s name</source>
+        <translation>--class требует название класса</translation>
     </message>
     <message>
-        <source>First start</source>
-        <translation>Первый запуск</translation>
-    </message>
-    <message>
-        <source>Rebuild %1</source>
-        <translation>Пересборка %1</translation>
-    </message>
-    <message numerus="yes">
-        <source>The checker on the files as they are now: %n finding(s)</source>
-        <translation>
-            <numerusform>Проверка файлов, какие они сейчас: %n находка</numerusform>
-            <numerusform>Проверка файлов, какие они сейчас: %n находки</numerusform>
-            <numerusform>Проверка файлов, какие они сейчас: %n находок</numerusform>
-        </translation>
+        <source>no class %1 in the lists of %2</source>
+        <translation>в списках %2 нет класса %1</translation>
     </message>
 </context>
 <context>
-    <name>taleplay::launch::ClassResultsWindow</name>
+    <name>ResultsDatabase</name>
     <message>
-        <source>%1 — %2 — Taleplay</source>
-        <translation>%1 — %2 — Taleplay</translation>
+        <source>The database connection cannot be read: %1</source>
+        <translation>Подключение к базе данных не удаётся разобрать: %1</translation>
     </message>
     <message>
-        <source>&amp;Game:</source>
-        <translation>&amp;Игра:</translation>
+        <source>The database connection holds a password, which is refused: the list of processes shows it to every user, and the shell&apos;s history keeps it. Put the password in the password file (~/.pgpass) or the service file (~/.pg_service.conf) instead.</source>
+        <translation>В подключении к базе данных указан пароль, и оно отклонено: список процессов показывает его всем пользователям, а история оболочки его хранит. Запишите пароль в файл паролей (~/.pgpass) или в файл служб (~/.pg_service.conf).</translation>
     </message>
     <message>
-        <source>&amp;Day:</source>
-        <translation>&amp;День:</translation>
+        <source>The results database %1 cannot be read: %2</source>
+        <translation>Базу результатов %1 нельзя прочитать: %2</translation>
     </message>
     <message>
-        <source>&amp;Sort by:</source>
-        <translation>&amp;Порядок:</translation>
+        <source>Your result was not sent to the results database. %1</source>
+        <translation>Ваш результат не отправлен в базу результатов. %1</translation>
     </message>
     <message>
-        <source>Mark, best first</source>
-        <translation>Оценка, сначала лучшие</translation>
+        <source>there is no home folder</source>
+        <translation>нет домашней папки</translation>
     </message>
     <message>
-        <source>Time, latest first</source>
-        <translation>Время, сначала последние</translation>
+        <source>Your result could not be sent to the results database now (%1). It is kept on this computer and will be sent when a game is started again.</source>
+        <translation>Сейчас ваш результат не удалось отправить в базу результатов (%1). Он сохранён на этом компьютере и будет отправлен, когда снова запустится игра.</translation>
     </message>
     <message>
-        <source>&amp;Reload</source>
-        <translation>&amp;Обновить</translation>
+        <source>Your result could not be sent to the results database (%1), nor kept on this computer to be sent later (%2): tell your teacher.</source>
+        <translation>Ваш результат не удалось отправить в базу результатов (%1) и не удалось сохранить на этом компьютере, чтобы отправить позже (%2): скажите учителю.</translation>
     </message>
     <message>
-        <source>Save as &amp;CSV…</source>
-        <translation>Сохранить &amp;CSV…</translation>
+        <source>results waiting to be sent: %1; not sent now: %2</source>
+        <translation>результатов ждут отправки: %1; сейчас не отправлены: %2</translation>
     </message>
     <message>
-        <source>Save as &amp;HTML…</source>
-        <translation>Сохранить &amp;HTML…</translation>
+        <source>%1 holds no result; it is left as it is</source>
+        <translation>в %1 нет результата; файл оставлен как есть</translation>
     </message>
     <message>
-        <source>&amp;Close</source>
-        <translation>&amp;Закрыть</translation>
+        <source>Usage: taleplay-results-db init DATABASE
+       taleplay-results-db classlist DATABASE CLASS FILE
+
+init makes the schema taleplay and the roles taleplay_pupil (may only add results) and taleplay_teacher (reads them) in DATABASE, with the passwords of TALEPLAY_PUPIL_PASSWORD and TALEPLAY_TEACHER_PASSWORD when they are set; run again, it changes nothing.
+classlist stores FILE (a class.txt: login, tab, name) as the class CLASS.
+DATABASE is postgresql://HOST/NAME or service=NAME, as a user who may create roles; its password comes from the password file or the service file.
+</source>
+        <translation>Использование: taleplay-results-db init БАЗА
+       taleplay-results-db classlist БАЗА КЛАСС ФАЙЛ
+
+init создаёт в БАЗЕ схему taleplay и роли taleplay_pupil (может только добавлять результаты) и taleplay_teacher (читает их), с паролями из TALEPLAY_PUPIL_PASSWORD и TALEPLAY_TEACHER_PASSWORD, если они заданы; повторный запуск ничего не меняет.
+classlist сохраняет ФАЙЛ (class.txt: логин, табуляция, имя) как класс КЛАСС.
+БАЗА — postgresql://СЕРВЕР/ИМЯ или service=ИМЯ, от имени пользователя, который может создавать роли; пароль берётся из файла паролей или из файла служб.
+</translation>
     </message>
     <message>
-        <source>All games</source>
-        <translation>Все игры</translation>
+        <source>%1 was not prepared: %2</source>
+        <translation>%1 не подготовлена: %2</translation>
     </message>
     <message>
-        <source>All days</source>
-        <translation>Все дни</translation>
+        <source>%1 is ready: the schema taleplay, the role taleplay_pupil (may only add results) and the role taleplay_teacher (reads them).</source>
+        <translation>%1 готова: схема taleplay, роль taleplay_pupil (может только добавлять результаты) и роль taleplay_teacher (читает их).</translation>
     </message>
     <message>
-        <source>%1 cannot be saved: %2</source>
-        <translation>%1 не удалось сохранить: %2</translation>
+        <source>The password of %1 is set.</source>
+        <translation>Пароль роли %1 установлен.</translation>
     </message>
     <message>
-        <source>Save as CSV</source>
-        <translation>Сохранить как CSV</translation>
+        <source>%2 is not set: the password of %1 stays as it was.</source>
+        <translation>%2 не задана: пароль роли %1 остаётся прежним.</translation>
     </message>
     <message>
-        <source>Save as HTML</source>
-        <translation>Сохранить как HTML</translation>
+        <source>%1 cannot be read</source>
+        <translation>%1 нельзя прочитать</translation>
     </message>
     <message>
-        <source>CSV files (*.csv)</source>
-        <translation>Файлы CSV (*.csv)</translation>
+        <source>%1 lists no pupil</source>
+        <translation>в %1 нет ни одного ученика</translation>
     </message>
     <message>
-        <source>Web pages (*.html *.htm)</source>
-        <translation>Веб-страницы (*.html *.htm)</translation>
-    </message>
-</context>
-<context>
-    <name>taleplay::launch::GameChooser</name>
-    <message>
-        <source>Open folder</source>
-        <translation>Открыть папку</translation>
+        <source>The class %1 was not stored: %2</source>
+        <translation>Класс %1 не сохранён: %2</translation>
     </message>
     <message>
-        <source>Choose a game — Taleplay</source>
-        <translation>Выбор игры — Taleplay</translation>
+        <source>The class %1 (%2 pupils) is stored in %3.</source>
+        <translation>Класс %1 (учеников: %2) сохранён в %3.</translation>
     </message>
     <message>
-        <source>Choose a game to play:</source>
-        <translation>Выберите игру:</translation>
+        <source>no command given</source>
+        <translation>не указана команда</translation>
     </message>
     <message>
-        <source>&amp;Open folder…</source>
-        <translation>&amp;Открыть папку…</translation>
+        <source>unknown command %1</source>
+        <translation>неизвестная команда %1</translation>
     </message>
     <message>
-        <source>&amp;Play</source>
-        <translation>&amp;Играть</translation>
+        <source>init takes DATABASE</source>
+        <translation>init требует БАЗУ</translation>
     </message>
     <message>
-        <source>&amp;Close</source>
-        <translation>&amp;Закрыть</translation>
+        <source>classlist takes DATABASE CLASS FILE</source>
+        <translation>classlist требует БАЗУ КЛАСС ФАЙЛ</translation>
     </message>
     <message>
-        <source>Games in %1</source>
-        <translation>Игры в папке %1</translation>
-    </message>
-    <message>
-        <source>Played lately</source>
-        <translation>Недавние игры</translation>
-    </message>
-    <message>
-        <source>No game here yet. Open a game&apos;s folder (data_NAME) or the folder that holds it.</source>
-        <translation>Здесь пока нет игр. Откройте папку игры (data_ИМЯ) или папку, в которой она лежит.</translation>
-    </message>
-    <message>
-        <source>%1 holds several games: choose one.</source>
-        <translation>В папке %1 несколько игр: выберите одну.</translation>
-    </message>
-    <message>
-        <source>Class &amp;results…</source>
-        <translation>&amp;Результаты класса…</translation>
-    </message>
-    <message>
-        <source>New game — Taleplay</source>
-        <translation>Новая игра — Taleplay</translation>
-    </message>
-    <message>
-        <source>Choose…</source>
-        <translation>Выбрать…</translation>
-    </message>
-    <message>
-        <source>Folder for the new game</source>
-        <translation>Папка для новой игры</translation>
-    </message>
-    <message>
-        <source>UTF-8, as Linux editors save</source>
-        <translation>UTF-8, как сохраняют редакторы в Linux</translation>
-    </message>
-    <message>
-        <source>Windows-1251, for the Windows player too</source>
-        <translation>Windows-1251, чтобы шла и в плеере для Windows</translation>
-    </message>
-    <message>
-        <source>&amp;Folder:</source>
-        <translation>&amp;Папка:</translation>
-    </message>
-    <message>
-        <source>&amp;Name:</source>
-        <translation>&amp;Имя:</translation>
-    </message>
-    <message>
-        <source>&amp;Encoding:</source>
-        <translation>&amp;Кодировка:</translation>
-    </message>
-    <message>
-        <source>A new game is made from the school quiz, to be changed into your own.</source>
-        <translation>Новая игра делается из школьной викторины — переделайте её в свою.</translation>
-    </message>
-    <message>
-        <source>&amp;New game…</source>
-        <translation>&amp;Новая игра…</translation>
-    </message>
-    <message>
-        <source>Games in the Documents folder</source>
-        <translation>Игры в папке «Документы»</translation>
-    </message>
-    <message>
-        <source>Examples</source>
-        <translation>Примеры</translation>
+        <source>DATABASE must be postgresql://HOST/NAME or service=NAME</source>
+        <translation>БАЗА должна быть postgresql://СЕРВЕР/ИМЯ или service=ИМЯ</translation>
     </message>
 </context>
 <context>
@@ -926,6 +833,17 @@ FILE - is standard output.
     <message>
         <source>The game has changes that are not saved. Save them before closing? (No closes without saving them.)</source>
         <translation>В игре есть несохранённые изменения. Сохранить их перед закрытием? («Нет» закроет без сохранения.)</translation>
+    </message>
+</context>
+<context>
+    <name>taleplay::CheckerFindings</name>
+    <message>
+        <source>the game checker (taleplay-check) is not installed</source>
+        <translation>проверка игры (taleplay-check) не установлена</translation>
+    </message>
+    <message>
+        <source>the game checker failed: %1</source>
+        <translation>проверка игры не удалась: %1</translation>
     </message>
 </context>
 <context>
@@ -1159,6 +1077,45 @@ FILE - is standard output.
     </message>
 </context>
 <context>
+    <name>taleplay::Inspector</name>
+    <message>
+        <source>Reports and errors</source>
+        <translation>Сообщения и ошибки</translation>
+    </message>
+    <message>
+        <source>left %1, top %2, width %3, height %4</source>
+        <translation>слева %1, сверху %2, ширина %3, высота %4</translation>
+    </message>
+    <message numerus="yes">
+        <source>… and %n more lines</source>
+        <translation>
+            <numerusform>… и ещё %n строка</numerusform>
+            <numerusform>… и ещё %n строки</numerusform>
+            <numerusform>… и ещё %n строк</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 (hidden)</source>
+        <translation>%1 (скрыт)</translation>
+    </message>
+    <message>
+        <source>First start</source>
+        <translation>Первый запуск</translation>
+    </message>
+    <message>
+        <source>Rebuild %1</source>
+        <translation>Пересборка %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>The checker on the files as they are now: %n finding(s)</source>
+        <translation>
+            <numerusform>Проверка файлов, какие они сейчас: %n находка</numerusform>
+            <numerusform>Проверка файлов, какие они сейчас: %n находки</numerusform>
+            <numerusform>Проверка файлов, какие они сейчас: %n находок</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>taleplay::editing::EditSession</name>
     <message>
         <source>%1 would no longer be read as %2; nothing was saved.</source>
@@ -1167,6 +1124,180 @@ FILE - is standard output.
     <message>
         <source>%1 could not be written: %2</source>
         <translation>Не удалось записать %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>taleplay::launch::ClassResultsWindow</name>
+    <message>
+        <source>%1 — %2 — Taleplay</source>
+        <translation>%1 — %2 — Taleplay</translation>
+    </message>
+    <message>
+        <source>&amp;Game:</source>
+        <translation>&amp;Игра:</translation>
+    </message>
+    <message>
+        <source>&amp;Day:</source>
+        <translation>&amp;День:</translation>
+    </message>
+    <message>
+        <source>&amp;Sort by:</source>
+        <translation>&amp;Порядок:</translation>
+    </message>
+    <message>
+        <source>Mark, best first</source>
+        <translation>Оценка, сначала лучшие</translation>
+    </message>
+    <message>
+        <source>Time, latest first</source>
+        <translation>Время, сначала последние</translation>
+    </message>
+    <message>
+        <source>&amp;Reload</source>
+        <translation>&amp;Обновить</translation>
+    </message>
+    <message>
+        <source>Save as &amp;CSV…</source>
+        <translation>Сохранить &amp;CSV…</translation>
+    </message>
+    <message>
+        <source>Save as &amp;HTML…</source>
+        <translation>Сохранить &amp;HTML…</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Закрыть</translation>
+    </message>
+    <message>
+        <source>All games</source>
+        <translation>Все игры</translation>
+    </message>
+    <message>
+        <source>All days</source>
+        <translation>Все дни</translation>
+    </message>
+    <message>
+        <source>%1 cannot be saved: %2</source>
+        <translation>%1 не удалось сохранить: %2</translation>
+    </message>
+    <message>
+        <source>Save as CSV</source>
+        <translation>Сохранить как CSV</translation>
+    </message>
+    <message>
+        <source>Save as HTML</source>
+        <translation>Сохранить как HTML</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>Файлы CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>Web pages (*.html *.htm)</source>
+        <translation>Веб-страницы (*.html *.htm)</translation>
+    </message>
+    <message>
+        <source>C&amp;lass:</source>
+        <translation>&amp;Класс:</translation>
+    </message>
+    <message>
+        <source>All classes</source>
+        <translation>Все классы</translation>
+    </message>
+</context>
+<context>
+    <name>taleplay::launch::GameChooser</name>
+    <message>
+        <source>Open folder</source>
+        <translation>Открыть папку</translation>
+    </message>
+    <message>
+        <source>Choose a game — Taleplay</source>
+        <translation>Выбор игры — Taleplay</translation>
+    </message>
+    <message>
+        <source>Choose a game to play:</source>
+        <translation>Выберите игру:</translation>
+    </message>
+    <message>
+        <source>&amp;Open folder…</source>
+        <translation>&amp;Открыть папку…</translation>
+    </message>
+    <message>
+        <source>&amp;Play</source>
+        <translation>&amp;Играть</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Закрыть</translation>
+    </message>
+    <message>
+        <source>Games in %1</source>
+        <translation>Игры в папке %1</translation>
+    </message>
+    <message>
+        <source>Played lately</source>
+        <translation>Недавние игры</translation>
+    </message>
+    <message>
+        <source>No game here yet. Open a game&apos;s folder (data_NAME) or the folder that holds it.</source>
+        <translation>Здесь пока нет игр. Откройте папку игры (data_ИМЯ) или папку, в которой она лежит.</translation>
+    </message>
+    <message>
+        <source>%1 holds several games: choose one.</source>
+        <translation>В папке %1 несколько игр: выберите одну.</translation>
+    </message>
+    <message>
+        <source>Class &amp;results…</source>
+        <translation>&amp;Результаты класса…</translation>
+    </message>
+    <message>
+        <source>New game — Taleplay</source>
+        <translation>Новая игра — Taleplay</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>Выбрать…</translation>
+    </message>
+    <message>
+        <source>Folder for the new game</source>
+        <translation>Папка для новой игры</translation>
+    </message>
+    <message>
+        <source>UTF-8, as Linux editors save</source>
+        <translation>UTF-8, как сохраняют редакторы в Linux</translation>
+    </message>
+    <message>
+        <source>Windows-1251, for the Windows player too</source>
+        <translation>Windows-1251, чтобы шла и в плеере для Windows</translation>
+    </message>
+    <message>
+        <source>&amp;Folder:</source>
+        <translation>&amp;Папка:</translation>
+    </message>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>&amp;Имя:</translation>
+    </message>
+    <message>
+        <source>&amp;Encoding:</source>
+        <translation>&amp;Кодировка:</translation>
+    </message>
+    <message>
+        <source>A new game is made from the school quiz, to be changed into your own.</source>
+        <translation>Новая игра делается из школьной викторины — переделайте её в свою.</translation>
+    </message>
+    <message>
+        <source>&amp;New game…</source>
+        <translation>&amp;Новая игра…</translation>
+    </message>
+    <message>
+        <source>Games in the Documents folder</source>
+        <translation>Игры в папке «Документы»</translation>
+    </message>
+    <message>
+        <source>Examples</source>
+        <translation>Примеры</translation>
     </message>
 </context>
 </TS>
