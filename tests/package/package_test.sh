@@ -43,6 +43,7 @@ for f in bin/taleplay bin/taleplay-check bin/taleplay-playtest bin/taleplay-resu
   share/man/man1/taleplay-playtest.1.gz share/man/man1/taleplay-results.1.gz \
   share/man/ru/man1/taleplay.1.gz share/man/ru/man1/taleplay-check.1.gz \
   share/man/ru/man1/taleplay-playtest.1.gz share/man/ru/man1/taleplay-results.1.gz \
+  share/man/ru/man1/taleplay-results-db.1.gz \
   share/icons/hicolor/64x64/apps/org.taleplay.Taleplay.png \
   share/taleplay/examples/data_викторина/allbuttons.txt share/taleplay/examples/quiz.playtest \
   share/taleplay/examples/quiz-lose.playtest \
@@ -103,7 +104,7 @@ iconv -f cp1251 -t utf-8 "$work/run/Игры/data_своя/allbacktexts.txt" | g
   fail "the new game is not the template in Windows-1251"
 
 # The Russian manual pages, as man -L ru finds them.
-for page in taleplay taleplay-check taleplay-playtest taleplay-results; do
+for page in taleplay taleplay-check taleplay-playtest taleplay-results taleplay-results-db; do
   MANPATH="$root/usr/share/man" LC_ALL=C.UTF-8 MANWIDTH=80 man -L ru "$page" 2>/dev/null >man.txt
   grep -q 'СМОТРИТЕ ТАКЖЕ' man.txt || fail "man -L ru $page: $(head -n 3 man.txt)"
   MANPATH="$root/usr/share/man" LC_ALL=C.UTF-8 MANWIDTH=80 man "$page" 2>/dev/null | grep -q 'SEE ALSO' ||
