@@ -155,7 +155,27 @@ def xlib():
     x11.XFetchName.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_char_p)]
     x11.XSetInputFocus.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_ulong]
     x11.XFree.argtypes = [ctypes.c_void_p]
+    x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+    x11.XGetInputFocus.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_ulong),
+                                   ctypes.POINTER(ctypes.c_int)]
+    # A window not mapped yet refuses the focus (BadMatch); Xlib's own
+    # handler would end this script for it, so errors are only counted.
+    global _x_errors, _x_handler
+    if _x_handler is None:
+        handler_type = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+
+        def ignore(display, event):
+            global _x_errors
+            _x_errors += 1
+            return 0
+        _x_handler = handler_type(ignore)
+        x11.XSetErrorHandler.argtypes = [handler_type]
+        x11.XSetErrorHandler(_x_handler)
     return x11
+
+
+_x_errors = 0
+_x_handler = None
 
 
 def activate_window(title, seconds=10):
@@ -182,7 +202,13 @@ def focus_window(title):
         name = ctypes.c_char_p()
         if x11.XFetchName(dpy, children[i], ctypes.byref(name)) and name.value == title:
             x11.XSetInputFocus(dpy, children[i], 2, 0)  # RevertToParent, CurrentTime
-            found = True
+            x11.XSync(dpy, 0)
+            # Found only once the focus is really there: on a busy machine
+            # the window can be named before it is mapped, and keys typed
+            # then would go to the root window.
+            focused, revert = ctypes.c_ulong(), ctypes.c_int()
+            x11.XGetInputFocus(dpy, ctypes.byref(focused), ctypes.byref(revert))
+            found = found or focused.value == children[i]
     if children:
         x11.XFree(children)
     x11.XCloseDisplay(dpy)
@@ -298,6 +324,10 @@ class Student:
             if shown == text or attempt == 2:
                 break
             print(f"retyping: “{text}” came out as {shown!r}", flush=True)
+            if not shown:
+                # Nothing arrived: the window lost the keyboard (or never had
+                # it); give it back as a window manager would.
+                activate_window(b"TALEPLAY")
             for _ in range(len(shown or "")):
                 self.key(BACKSPACE)
         self.check(shown == text, f"typed “{text}”" + ("" if shown == text else f", got {shown!r}"))
