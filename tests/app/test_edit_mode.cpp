@@ -219,3 +219,30 @@ TEST(EditMode, TheFormShowsTheKeysItWritesAndCopiesAChosenPicture) {
     EXPECT_EQ(form.fields()[0].values.front(), "risunok_doma.png");
     EXPECT_TRUE(std::filesystem::exists(e.g.dir.path() / "data_game/risunok_doma.png"));
 }
+
+TEST(EditMode, ASaveAsksBeforeWritingOverAnotherProgramsChange) {
+    const std::string theirs = kPictures + "*picture3*name*a.png#\r\n";
+    for (const bool removed : {false, true}) {
+        SCOPED_TRACE(removed ? "removed" : "changed");
+        Editing e;
+        e.mode().select("picture1");
+        e.key(Qt::Key_Left);
+        const auto path = e.g.dir.path() / "data_game/allbackpictures.txt";
+        if (removed)
+            std::filesystem::remove(path);
+        else
+            e.g.dir.write("data_game/allbackpictures.txt", theirs);
+        e.key(Qt::Key_S, Qt::ControlModifier);
+        EXPECT_EQ(std::filesystem::exists(path), !removed);
+        if (!removed) {
+            EXPECT_EQ(e.file("allbackpictures.txt"), theirs);
+        }
+        EXPECT_NE(e.mode().status().indexOf("changed on disk"), -1)
+            << e.mode().status().toStdString();
+        EXPECT_TRUE(e.author->editSession()->unsaved());
+        // Asked once, the next save writes over it on purpose.
+        e.key(Qt::Key_S, Qt::ControlModifier);
+        EXPECT_NE(e.file("allbackpictures.txt").find("leftinpixels*99#"), std::string::npos);
+        EXPECT_FALSE(e.author->editSession()->unsaved());
+    }
+}
