@@ -158,6 +158,8 @@ void EditMode::setOn(bool on) {
         return;
     }
     note_.clear();
+    // The game may have gone to its end screen while edit mode was off.
+    dropSelectionNotShown();
     setGeometry(form_.rect());
     show();
     bar_->show();
@@ -222,8 +224,13 @@ void EditMode::refreshStatus() {
                      .arg(r.width())
                      .arg(r.height());
     }
-    if (!note_.isEmpty())
-        parts << note_;
+    if (!note_.isEmpty()) {
+        // A system's error text comes without a full stop; the next part
+        // would run on as if it were part of it.
+        const bool ended = note_.endsWith(QLatin1Char('.')) || note_.endsWith(QLatin1Char('?')) ||
+                           note_.endsWith(QLatin1Char('!'));
+        parts << (ended ? note_ : note_ + QLatin1Char('.'));
+    }
     if (session_.unsaved())
         parts << tr("Not saved yet.");
     statusLabel_->setText(parts.join(QLatin1Char(' ')));
@@ -241,9 +248,18 @@ QRect EditMode::selectionRect() const {
     return selection_ ? editing::rectOf(form_.game(), *selection_) : QRect();
 }
 
+void EditMode::dropSelectionNotShown() {
+    if (selection_ && editing::widgetsOf(form_.game(), *selection_).empty())
+        selection_.reset();
+}
+
 void EditMode::screenRebuilt() {
-    if (selection_)
-        select(selection_->target);
+    if (selection_) {
+        const Component was = *selection_;
+        select(was.target);
+        if (selection_ && selection_->file != was.file)
+            selection_.reset();
+    }
     if (on())
         keepOnTop();
 }
@@ -460,6 +476,7 @@ void EditMode::commit(const QRect& before, const QRect& after, const QString& la
             else
                 place(*shown, before);
             selection_ = c;
+            dropSelectionNotShown();
             refreshStatus();
         });
     if (refused) {
@@ -524,6 +541,7 @@ void EditMode::removeSelected() {
             for (QWidget* w : editing::widgetsOf(form_.game(), c))
                 w->setVisible(!forward);
             selection_ = forward ? std::nullopt : std::optional<Component>(c);
+            dropSelectionNotShown();
             refreshStatus();
         });
     if (refused)

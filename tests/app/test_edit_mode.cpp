@@ -7,6 +7,7 @@
 #include "app/edit_session.h"
 #include "app/folder_watcher.h"
 #include "app/game_fixture.h"
+#include "endscreen/taleforge_serv_URA.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -245,4 +246,29 @@ TEST(EditMode, ASaveAsksBeforeWritingOverAnotherProgramsChange) {
         EXPECT_NE(e.file("allbackpictures.txt").find("leftinpixels*99#"), std::string::npos);
         EXPECT_FALSE(e.author->editSession()->unsaved());
     }
+}
+
+TEST(EditMode, AStepOfThePlayScreenLeavesTheEndScreensNamesakeAlone) {
+    Editing e;
+    e.g.dir.write("data_game/victorypictures.txt",
+                  "*picture1*name*a.png#*picture1*leftinpixels*300#\r\n");
+    e.mode().select("picture1");
+    e.key(Qt::Key_Left);
+    e.key(Qt::Key_F6);
+    e.form->game().state.victory = true;
+    e.form->runEvent([&] { ShowEndScreen(e.form->game()); });
+    e.key(Qt::Key_F6);
+    EXPECT_EQ(e.mode().selected(), "");
+    QWidget* endPicture = e.form->game().host().find("uraRIS0")->widget();
+    e.key(Qt::Key_Z, Qt::ControlModifier);
+    e.key(Qt::Key_Y, Qt::ControlModifier);
+    // Nudged now, the end screen's picture is written from its own place.
+    e.key(Qt::Key_Right);
+    EXPECT_EQ(endPicture->x(), 300);
+    e.mode().select("picture1");
+    e.key(Qt::Key_Right);
+    EXPECT_EQ(endPicture->x(), 301);
+    e.key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_NE(e.file("allbackpictures.txt").find("leftinpixels*99#"), std::string::npos);
+    EXPECT_EQ(e.file("victorypictures.txt"), "*picture1*name*a.png#*picture1*leftinpixels*301#\r\n");
 }
