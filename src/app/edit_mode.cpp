@@ -153,6 +153,15 @@ void EditMode::setOn(bool on) {
     if (on == this->on())
         return;
     if (!on) {
+        // Left in the middle of a drag, the release never comes here: what
+        // was dragged goes back to where its files put it.
+        if (moving_ || dragging_ != Handle::None) {
+            for (const auto& [w, geometry] : startGeometry_)
+                if (w)
+                    w->setGeometry(geometry);
+            moving_ = pickOnRelease_ = false;
+            dragging_ = Handle::None;
+        }
         hide();
         bar_->hide();
         return;

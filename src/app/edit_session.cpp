@@ -96,7 +96,9 @@ DescriptionDocument& EditSession::document(const std::string& composed) {
     bool existed = false;
     std::string bytes = bytesOf(fsPath, composed, existed);
     DescriptionDocument doc(bytes, gameEncoding());
-    it = held_.emplace(composed, Held{fsPath, std::move(bytes), existed, existed, false, std::move(doc)})
+    it = held_
+             .emplace(composed,
+                      Held{fsPath, std::move(bytes), existed, existed, false, std::move(doc)})
              .first;
     return it->second.doc;
 }

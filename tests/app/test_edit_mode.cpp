@@ -125,7 +125,16 @@ TEST(EditMode, ClicksRunNoRulesUntilItEnds) {
     platform::processEvents();
     EXPECT_EQ(e.mode().selected(), "button1");
     EXPECT_TRUE(picture->isVisible());
+    // Ended in the middle of a drag, the drag is dropped.
+    QTest::mousePress(&e.mode(), Qt::LeftButton, {}, {120, 115});
+    QMouseEvent move(QEvent::MouseMove, QPointF(300, 300),
+                     QPointF(e.mode().mapToGlobal(QPoint(300, 300))), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&e.mode(), &move);
+    ASSERT_NE(picture->pos(), QPoint(100, 100));
     e.key(Qt::Key_F6);
+    EXPECT_EQ(picture->pos(), QPoint(100, 100));
+    EXPECT_FALSE(e.author->editSession()->unsaved());
     EXPECT_FALSE(e.mode().on());
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
     platform::processEvents();
@@ -270,5 +279,6 @@ TEST(EditMode, AStepOfThePlayScreenLeavesTheEndScreensNamesakeAlone) {
     EXPECT_EQ(endPicture->x(), 301);
     e.key(Qt::Key_S, Qt::ControlModifier);
     EXPECT_NE(e.file("allbackpictures.txt").find("leftinpixels*99#"), std::string::npos);
-    EXPECT_EQ(e.file("victorypictures.txt"), "*picture1*name*a.png#*picture1*leftinpixels*301#\r\n");
+    EXPECT_EQ(e.file("victorypictures.txt"),
+              "*picture1*name*a.png#*picture1*leftinpixels*301#\r\n");
 }
