@@ -371,6 +371,8 @@ void EditMode::mousePressEvent(QMouseEvent* e) {
     const QPoint at = e->position().toPoint();
     lastPress_ = at;
     pressedAt_ = at;
+    // A rule's pause may have ended in another screen since the selection.
+    dropSelectionNotShown();
     dragging_ = handleAt(at);
     moving_ = false;
     // A press inside the selection drags the selection, even where another
@@ -518,6 +520,7 @@ void EditMode::selectNext(int step) {
 }
 
 void EditMode::nudge(int dx, int dy) {
+    dropSelectionNotShown();
     if (!selection_)
         return;
     if (!selection_->movable())
@@ -530,6 +533,7 @@ void EditMode::nudge(int dx, int dy) {
 }
 
 void EditMode::removeSelected() {
+    dropSelectionNotShown();
     if (!selection_)
         return;
     const Component c = *selection_;
