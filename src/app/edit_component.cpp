@@ -199,8 +199,13 @@ std::vector<QWidget*> widgetsOf(Game& game, const Component& c) {
         return out;
     }
     for (Control* control :
-         TargetComponents(game, ComponentLookup(game, "*" + c.target + "#", "*", "#")))
-        out.push_back(control->widget());
+         TargetComponents(game, ComponentLookup(game, "*" + c.target + "#", "*", "#"))) {
+        // The same name on another screen (an end screen's picture1) is
+        // another component, made from another file.
+        const std::optional<Component> shown = componentOf(game, *control);
+        if (shown && shown->file == c.file)
+            out.push_back(control->widget());
+    }
     return out;
 }
 

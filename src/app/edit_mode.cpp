@@ -153,11 +153,22 @@ void EditMode::setOn(bool on) {
     if (on == this->on())
         return;
     if (!on) {
+        // Left in the middle of a drag, the release never comes here: what
+        // was dragged goes back to where its files put it.
+        if (moving_ || dragging_ != Handle::None) {
+            for (const auto& [w, geometry] : startGeometry_)
+                if (w)
+                    w->setGeometry(geometry);
+            moving_ = pickOnRelease_ = false;
+            dragging_ = Handle::None;
+        }
         hide();
         bar_->hide();
         return;
     }
     note_.clear();
+    // The game may have gone to its end screen while edit mode was off.
+    dropSelectionNotShown();
     setGeometry(form_.rect());
     show();
     bar_->show();
@@ -222,8 +233,13 @@ void EditMode::refreshStatus() {
                      .arg(r.width())
                      .arg(r.height());
     }
-    if (!note_.isEmpty())
-        parts << note_;
+    if (!note_.isEmpty()) {
+        // A system's error text comes without a full stop; the next part
+        // would run on as if it were part of it.
+        const bool ended = note_.endsWith(QLatin1Char('.')) || note_.endsWith(QLatin1Char('?')) ||
+                           note_.endsWith(QLatin1Char('!'));
+        parts << (ended ? note_ : note_ + QLatin1Char('.'));
+    }
     if (session_.unsaved())
         parts << tr("Not saved yet.");
     statusLabel_->setText(parts.join(QLatin1Char(' ')));
@@ -241,9 +257,18 @@ QRect EditMode::selectionRect() const {
     return selection_ ? editing::rectOf(form_.game(), *selection_) : QRect();
 }
 
+void EditMode::dropSelectionNotShown() {
+    if (selection_ && editing::widgetsOf(form_.game(), *selection_).empty())
+        selection_.reset();
+}
+
 void EditMode::screenRebuilt() {
-    if (selection_)
-        select(selection_->target);
+    if (selection_) {
+        const Component was = *selection_;
+        select(was.target);
+        if (selection_ && selection_->file != was.file)
+            selection_.reset();
+    }
     if (on())
         keepOnTop();
 }
@@ -346,6 +371,8 @@ void EditMode::mousePressEvent(QMouseEvent* e) {
     const QPoint at = e->position().toPoint();
     lastPress_ = at;
     pressedAt_ = at;
+    // A rule's pause may have ended in another screen since the selection.
+    dropSelectionNotShown();
     dragging_ = handleAt(at);
     moving_ = false;
     // A press inside the selection drags the selection, even where another
@@ -460,6 +487,7 @@ void EditMode::commit(const QRect& before, const QRect& after, const QString& la
             else
                 place(*shown, before);
             selection_ = c;
+            dropSelectionNotShown();
             refreshStatus();
         });
     if (refused) {
@@ -492,6 +520,7 @@ void EditMode::selectNext(int step) {
 }
 
 void EditMode::nudge(int dx, int dy) {
+    dropSelectionNotShown();
     if (!selection_)
         return;
     if (!selection_->movable())
@@ -504,6 +533,7 @@ void EditMode::nudge(int dx, int dy) {
 }
 
 void EditMode::removeSelected() {
+    dropSelectionNotShown();
     if (!selection_)
         return;
     const Component c = *selection_;
@@ -524,6 +554,7 @@ void EditMode::removeSelected() {
             for (QWidget* w : editing::widgetsOf(form_.game(), c))
                 w->setVisible(!forward);
             selection_ = forward ? std::nullopt : std::optional<Component>(c);
+            dropSelectionNotShown();
             refreshStatus();
         });
     if (refused)

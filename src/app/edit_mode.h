@@ -90,6 +90,9 @@ class EditMode final : public QWidget {
     void keepOnTop();
     void placeBar();
     void refreshStatus();
+    // A selection whose component is not on the screen shown now is dropped:
+    // its place would be read from another component's.
+    void dropSelectionNotShown();
 
     TForm1& form_;
     editing::EditSession& session_;

@@ -128,6 +128,11 @@ Written writePlacement(DescriptionDocument& doc, std::string_view stem, Axis axi
                 doc.replace(f.denominator, std::to_string(w.denominator));
             } else {
                 w.numerator = nearestNumerator(wanted, w.denominator, reference);
+                // A size of no divisions is read as none written, and the
+                // component springs back to its own size: shrunk that far,
+                // it keeps the smallest one.
+                if (quantity == Quantity::Size && wanted > 0 && w.numerator <= 0)
+                    w.numerator = 1;
                 const std::string n = std::to_string(w.numerator);
                 if (!f.hasFirstHash) // "4" alone, which reads as 4 of 4
                     doc.replace({f.denominator.end, f.denominator.end}, "#" + n + "#");

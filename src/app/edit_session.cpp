@@ -6,6 +6,8 @@
 #include "game/game.h"
 #include "platform/qtext.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -94,7 +96,9 @@ DescriptionDocument& EditSession::document(const std::string& composed) {
     bool existed = false;
     std::string bytes = bytesOf(fsPath, composed, existed);
     DescriptionDocument doc(bytes, gameEncoding());
-    it = held_.emplace(composed, Held{fsPath, std::move(bytes), existed, existed, std::move(doc)})
+    it = held_
+             .emplace(composed,
+                      Held{fsPath, std::move(bytes), existed, existed, false, std::move(doc)})
              .first;
     return it->second.doc;
 }
@@ -176,6 +180,32 @@ EditSession::Saved EditSession::save() {
     }
     if (writes.empty())
         return saved;
+    // Another editor may have changed or removed a file since it was read
+    // here: writing now would silently throw its change away. The first
+    // save says so and writes nothing; the next writes over it on purpose.
+    QStringList changedOutside;
+    for (const std::string& path : composed) {
+        Held& held = held_.at(path);
+        bool existed = false;
+        std::string bytes;
+        try {
+            bytes = bytesOf(held.fsPath, path, existed);
+        } catch (const std::exception&) {
+            continue; // the write itself says what is wrong
+        }
+        if (!held.changedOutside && bytes == held.onDisk && existed == held.existed)
+            continue;
+        held.changedOutside = false;
+        held.onDisk = std::move(bytes);
+        held.existed = existed;
+        changedOutside << QString::fromStdString(paths::shown(paths::lastComponent(path)));
+    }
+    if (!changedOutside.isEmpty()) {
+        saved.refused = tr("%1 changed on disk after it was read here; nothing was saved. Save "
+                           "again to write the edits over that change.")
+                            .arg(changedOutside.join(QStringLiteral(", ")));
+        return saved;
+    }
     emit aboutToWrite(writes);
     for (std::size_t i = 0; i < writes.size(); ++i) {
         Held& held = held_.at(composed[i]);
@@ -197,6 +227,7 @@ EditSession::Saved EditSession::save() {
         }
         held.onDisk = writes[i].second;
         held.existed = held.existedAtStart || !writes[i].second.empty();
+        held.changedOutside = false;
         saved.files.push_back(composed[i]);
     }
     return saved;
@@ -218,7 +249,9 @@ bool EditSession::reloadChangedFiles() {
         const bool unsavedHere = held.doc.bytes() != held.onDisk;
         held.onDisk = bytes;
         held.existed = existed;
-        if (!unsavedHere)
+        if (unsavedHere)
+            held.changedOutside = true;
+        else
             held.doc = DescriptionDocument(bytes, gameEncoding());
     }
     if (any)

@@ -58,7 +58,8 @@ class EditSession final : public QObject {
     Saved save();
 
     // The files changed on disk by someone else since they were read: those
-    // without unsaved changes are read again. When any was, the undo steps
+    // without unsaved changes are read again; those with them are kept, and
+    // the next save asks before writing over the other change. When any was, the undo steps
     // (which hold the old bytes) are forgotten, and true comes back.
     bool reloadChangedFiles();
 
@@ -73,6 +74,8 @@ class EditSession final : public QObject {
         std::string onDisk; // as last read or written
         bool existed = false;
         bool existedAtStart = false; // a file the editor made goes when emptied again
+        // Changed by someone else while it held edits not saved here.
+        bool changedOutside = false;
         DescriptionDocument doc;
     };
     std::map<std::string, std::string> snapshot() const;

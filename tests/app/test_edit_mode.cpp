@@ -7,6 +7,7 @@
 #include "app/edit_session.h"
 #include "app/folder_watcher.h"
 #include "app/game_fixture.h"
+#include "endscreen/taleforge_serv_URA.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -124,7 +125,16 @@ TEST(EditMode, ClicksRunNoRulesUntilItEnds) {
     platform::processEvents();
     EXPECT_EQ(e.mode().selected(), "button1");
     EXPECT_TRUE(picture->isVisible());
+    // Ended in the middle of a drag, the drag is dropped.
+    QTest::mousePress(&e.mode(), Qt::LeftButton, {}, {120, 115});
+    QMouseEvent move(QEvent::MouseMove, QPointF(300, 300),
+                     QPointF(e.mode().mapToGlobal(QPoint(300, 300))), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&e.mode(), &move);
+    ASSERT_NE(picture->pos(), QPoint(100, 100));
     e.key(Qt::Key_F6);
+    EXPECT_EQ(picture->pos(), QPoint(100, 100));
+    EXPECT_FALSE(e.author->editSession()->unsaved());
     EXPECT_FALSE(e.mode().on());
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
     platform::processEvents();
@@ -218,4 +228,51 @@ TEST(EditMode, TheFormShowsTheKeysItWritesAndCopiesAChosenPicture) {
               "*picture1*name*risunok_doma.png#\n*picture1*hint*Дом#");
     EXPECT_EQ(form.fields()[0].values.front(), "risunok_doma.png");
     EXPECT_TRUE(std::filesystem::exists(e.g.dir.path() / "data_game/risunok_doma.png"));
+}
+
+TEST(EditMode, ASaveAsksBeforeWritingOverAnotherProgramsChange) {
+    const std::string theirs = kPictures + "*picture3*name*a.png#\r\n";
+    for (const bool removed : {false, true}) {
+        SCOPED_TRACE(removed ? "removed" : "changed");
+        Editing e;
+        e.mode().select("picture1");
+        e.key(Qt::Key_Left);
+        const auto path = e.g.dir.path() / "data_game/allbackpictures.txt";
+        if (removed)
+            std::filesystem::remove(path);
+        else
+            e.g.dir.write("data_game/allbackpictures.txt", theirs);
+        e.key(Qt::Key_S, Qt::ControlModifier);
+        EXPECT_EQ(std::filesystem::exists(path), !removed);
+        if (!removed) {
+            EXPECT_EQ(e.file("allbackpictures.txt"), theirs);
+        }
+        EXPECT_NE(e.mode().status().indexOf("changed on disk"), -1)
+            << e.mode().status().toStdString();
+        EXPECT_TRUE(e.author->editSession()->unsaved());
+        // Asked once, the next save writes over it on purpose.
+        e.key(Qt::Key_S, Qt::ControlModifier);
+        EXPECT_NE(e.file("allbackpictures.txt").find("leftinpixels*99#"), std::string::npos);
+        EXPECT_FALSE(e.author->editSession()->unsaved());
+    }
+}
+
+TEST(EditMode, AStepOfThePlayScreenLeavesTheEndScreensNamesakeAlone) {
+    Editing e;
+    e.g.dir.write("data_game/victorypictures.txt",
+                  "*picture1*name*a.png#*picture1*leftinpixels*300#\r\n");
+    e.mode().select("picture1");
+    e.key(Qt::Key_Left);
+    // A rule's pause ends on the end screen while edit mode is on.
+    e.form->game().state.victory = true;
+    e.form->runEvent([&] { ShowEndScreen(e.form->game()); });
+    QWidget* endPicture = e.form->game().host().find("uraRIS0")->widget();
+    // Undone, redone and nudged there, the play screen's step moves nothing
+    // of the end screen, and nothing is written from the namesake's place.
+    e.key(Qt::Key_Z, Qt::ControlModifier);
+    e.key(Qt::Key_Y, Qt::ControlModifier);
+    e.key(Qt::Key_Right);
+    EXPECT_EQ(endPicture->x(), 300);
+    e.key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_NE(e.file("allbackpictures.txt").find("leftinpixels*99#"), std::string::npos);
 }

@@ -55,6 +55,8 @@ TEST(EditWriting, APlacementValueIsWrittenInTheUnitItHad) {
          "*picture1*leftindivision*100#25#\n", Written::How::OffCentre, 250},
         {"four alone, read as four of four", "*picture1*widthindivision*4\n", H, Size, 500,
          "*picture1*widthindivision*4#2#\n", Written::How::Divisions, 500},
+        {"a size shrunk below half a division keeps one", "*picture1*widthindivision*10#3#", H,
+         Size, 20, "*picture1*widthindivision*10#1#", Written::How::Divisions, 100},
         {"a default: a line after the component's last",
          "*picture1*name*a.bmp#\r\n*picture1*widthinpixels*9#\r\n*picture2*name*b.bmp#\r\n", H, Pos,
          40,

@@ -1125,6 +1125,10 @@ classlist сохраняет ФАЙЛ (class.txt: логин, табуляция
         <source>%1 could not be written: %2</source>
         <translation>Не удалось записать %1: %2</translation>
     </message>
+    <message>
+        <source>%1 changed on disk after it was read here; nothing was saved. Save again to write the edits over that change.</source>
+        <translation>%1 изменён на диске после того, как был прочитан здесь; ничего не сохранено. Сохраните ещё раз, чтобы записать правки поверх этого изменения.</translation>
+    </message>
 </context>
 <context>
     <name>taleplay::launch::ClassResultsWindow</name>
