@@ -31,7 +31,7 @@ fi
 [ -x /usr/libexec/at-spi-bus-launcher ] || skip "at-spi2-core is not installed (scripts/bootstrap installs it)"
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || skip "python3-pyatspi is not installed (scripts/bootstrap installs it)"
 command -v dbus-run-session >/dev/null || skip "dbus-run-session is not installed (scripts/bootstrap installs dbus-daemon)"
-command -v xvfb-run >/dev/null || skip "xvfb-run is not installed (scripts/bootstrap installs xvfb)"
+command -v Xvfb >/dev/null || skip "Xvfb is not installed (scripts/bootstrap installs xvfb)"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -41,4 +41,4 @@ folder="$work/class"
 mkdir -p "$folder/anna"
 printf 'time,login,computer,game,mark\r\n2024-05-17T10:50:00,anna,pc1,квест,5\r\n' >"$folder/anna/results.csv"
 printf 'anna\tАнна\ngleb\tГлеб\n' >"$folder/class.txt"
-dbus-run-session -- xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --inside "$player" "$folder"
+dbus-run-session -- bash "$here/../support/own_display.sh" bash "$0" --inside "$player" "$folder"
