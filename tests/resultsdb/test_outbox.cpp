@@ -150,19 +150,31 @@ TEST(Sending, ARowForAServerThatIsNotThereWaitsSaysWhyAndGoesNowhereElse) {
     TempFolder dir;
     const Outbox outbox(dir.str() + "/unsent");
     std::string why;
-    for (const std::string& connection :
-         {"postgresql://taleplay_pupil@127.0.0.1:" + std::to_string(closedPort()) + "/school",
-          std::string("postgresql://taleplay_pupil@no-such-host.invalid/school")}) {
+    // Kept together, as after a school moved its database: each row waits
+    // with its own database's reason.
+    const std::pair<std::string, std::string> cases[] = {
+        {"postgresql://taleplay_pupil@127.0.0.1:" + std::to_string(closedPort()) + "/school",
+         "127.0.0.1"},
+        {"postgresql://taleplay_pupil@no-such-host.invalid/school", "no-such-host.invalid"},
+    };
+    std::vector<std::string> ids;
+    for (const auto& [connection, named] : cases) {
         Unsent row = sample(newId(), 1);
         row.connection = connection;
         ASSERT_TRUE(outbox.keep(row, why));
-        const Delivery d = sendKept(outbox, {std::chrono::seconds(5)});
-        EXPECT_TRUE(d.sent.empty());
-        EXPECT_FALSE(d.problem.empty());
-        EXPECT_EQ(d.problem.find('\n'), std::string::npos) << d.problem;
-        outbox.forget(row.id);
+        ids.push_back(row.id);
     }
-    EXPECT_TRUE(outbox.list().rows.empty());
+    const Delivery d = sendKept(outbox, {std::chrono::seconds(5)});
+    EXPECT_TRUE(d.sent.empty());
+    EXPECT_EQ(d.waiting, 2u);
+    EXPECT_FALSE(d.problem.empty());
+    EXPECT_EQ(d.problem.find('\n'), std::string::npos) << d.problem;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        ASSERT_EQ(d.why.count(ids[i]), 1u);
+        EXPECT_NE(d.why.at(ids[i]).find(cases[i].second), std::string::npos) << d.why.at(ids[i]);
+        EXPECT_EQ(d.why.at(ids[i]).find(cases[1 - i].second), std::string::npos) << d.why.at(ids[i]);
+    }
+    EXPECT_EQ(outbox.list().rows.size(), 2u);
 }
 
 TEST(Launcher, ADatabaseIsCheckedWithoutTheNetworkAndNeverShown) {

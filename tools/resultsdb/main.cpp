@@ -100,7 +100,9 @@ int classList(const std::string& database, const std::string& className,
               const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     std::ostringstream bytes;
-    if (!in || !(bytes << in.rdbuf()))
+    // An empty file inserts nothing, which the stream counts as failing:
+    // it is read, and lists no pupil.
+    if (!in || (in.peek() != std::char_traits<char>::eof() && !(bytes << in.rdbuf())) || in.bad())
         return badUsage({kContext, TALEPLAY_TEXT("ResultsDatabase", "%1 cannot be read"), {file}});
     std::vector<std::pair<std::string, std::string>> pupils;
     for (const classresults::Pupil& p : classresults::readClassList(bytes.str()))
