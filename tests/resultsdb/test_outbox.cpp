@@ -7,6 +7,7 @@
 #include "resultsdb/sending.h"
 #include "support/qt_support.h"
 
+#include <QProcess>
 #include <gtest/gtest.h>
 #include <map>
 #include <netinet/in.h>
@@ -195,4 +196,29 @@ TEST(Launcher, ADatabaseIsCheckedWithoutTheNetworkAndNeverShown) {
     EXPECT_NE(said.find("password"), std::string::npos) << said;
     EXPECT_EQ(said.find("secret"), std::string::npos) << said;
     EXPECT_EQ(refused->folder, dir.str() + "/.local/share/taleplay/results/");
+}
+
+TEST(ClassListCommand, WhatListsNoClassIsRefusedBeforeTheDatabase) {
+    TempFolder dir;
+    dir.write("empty.txt", "");
+    dir.write("class.txt", "anna\tАнна\r\n");
+    // Nothing listens there: a refusal comes before any connection.
+    const QString db = QStringLiteral("postgresql://taleplay_admin@127.0.0.1:%1/school").arg(closedPort());
+    const struct {
+        QString className, file;
+        const char* said;
+    } cases[] = {
+        {"5b", "empty.txt", "lists no pupil"},
+        {"5b", "absent.txt", "cannot be read"},
+        {"", "class.txt", "classlist takes DATABASE CLASS FILE"},
+    };
+    for (const auto& c : cases) {
+        QProcess p;
+        p.start(RESULTS_DB_COMMAND,
+                {"classlist", db, c.className, QString::fromStdString(dir.str() + "/") + c.file});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const std::string err = p.readAllStandardError().toStdString();
+        EXPECT_EQ(p.exitCode(), 2) << c.file.toStdString() << ": " << err;
+        EXPECT_NE(err.find(c.said), std::string::npos) << c.file.toStdString() << ": " << err;
+    }
 }

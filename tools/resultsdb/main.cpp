@@ -141,7 +141,8 @@ int main(int argc, char** argv) {
                             : Phrase{kContext,
                                      TALEPLAY_TEXT("ResultsDatabase", "unknown command %1"),
                                      {args[0]}});
-    if (args.size() != (initialising ? 2u : 4u))
+    // A class without a name could be chosen nowhere: no class at all.
+    if (args.size() != (initialising ? 2u : 4u) || (listing && args[2].empty()))
         return badUsage(
             initialising
                 ? Phrase{kContext, TALEPLAY_TEXT("ResultsDatabase", "init takes DATABASE"), {}}
