@@ -348,6 +348,13 @@ TEST_F(Database, TheTeachersTableAndWindowReadTheDatabase) {
     ASSERT_EQ(send({rowFor("лабиринт", "anna", 5), rowFor("лабиринт", "boris", 2)}, nullptr)
                   .sent.size(),
               2u);
+    // A row no player sends, added with the pupils' password, hides no other.
+    Connection pupil(kPupil);
+    const Result forged = pupil.run(
+        "INSERT INTO taleplay.results (id, finished_at, login, computer, game, mark, game_version) "
+        "VALUES ($1::uuid, 'infinity', 'boris', 'pc', 'лабиринт', 5, 'v')",
+        {newId()});
+    ASSERT_TRUE(forged.ok) << forged.problem;
 
     // The other tests' rows are there too: the CSV's lines do not move with them.
     const Ran table =
