@@ -132,7 +132,8 @@ void ResultSender::work() {
                 continue;
             toldAboutKept = toldAboutKept || j.kept;
             const auto own = delivery.why.find(j.row->id);
-            const std::string& problem = own != delivery.why.end() ? own->second : delivery.problem;
+            const std::string problem =
+                launch::databaseProblem(own != delivery.why.end() ? own->second : delivery.problem);
             tell(j.kept ? translate(Phrase{"ResultsDatabase",
                                            TALEPLAY_TEXT("ResultsDatabase",
                                                          "Your result could not be sent to the "
@@ -157,7 +158,7 @@ void ResultSender::work() {
                                                         "results waiting to be sent: %1; not "
                                                         "sent now: %2"),
                                           {std::to_string(delivery.waiting - told),
-                                           delivery.problem}})
+                                           launch::databaseProblem(delivery.problem)}})
                       << "\n";
         for (const std::string& file : delivery.damaged)
             std::cerr << "taleplay: "

@@ -129,7 +129,7 @@ bool Connection::wait(bool forWriting, Clock::time_point until) {
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
         if (left.count() <= 0) {
-            fail("timeout expired");
+            fail(kTimedOut);
             return false;
         }
         pollfd p{PQsocket(conn_), static_cast<short>(forWriting ? POLLOUT : POLLIN), 0};

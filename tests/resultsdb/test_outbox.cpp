@@ -1,6 +1,7 @@
 // What needs no database server: the kept rows and their files, the
 // connections refused before they are tried, a server that is not there,
 // and the player's start-up check of a database.
+#include "app/class_results_text.h"
 #include "app/language.h"
 #include "app/launcher.h"
 #include "core/results.h"
@@ -176,6 +177,29 @@ TEST(Sending, ARowForAServerThatIsNotThereWaitsSaysWhyAndGoesNowhereElse) {
         EXPECT_EQ(d.why.at(ids[i]).find(cases[1 - i].second), std::string::npos) << d.why.at(ids[i]);
     }
     EXPECT_EQ(outbox.list().rows.size(), 2u);
+}
+
+TEST(Sending, AServerThatNeverAnswersIsGivenUpInTimeInThePlayersLanguage) {
+    // Listening, never answering: a host whose firewall swallows the packets
+    // looks the same to a client that waits for the server's first word.
+    const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t n = sizeof a;
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&a), n), 0);
+    ASSERT_EQ(::listen(silent, 4), 0);
+    ::getsockname(silent, reinterpret_cast<sockaddr*>(&a), &n);
+    Unsent row = sample(newId(), 1);
+    row.connection = "postgresql://taleplay_pupil@127.0.0.1:" + std::to_string(ntohs(a.sin_port)) +
+                     "/school?connect_timeout=1";
+    const Delivery d = send({row}, nullptr);
+    ::close(silent);
+    EXPECT_EQ(d.waiting, 1u);
+    launch::useLanguage(launch::Language::Russian);
+    const std::string said = launch::databaseProblem(d.problem);
+    launch::useLanguage(launch::Language::English);
+    EXPECT_EQ(said, "сервер не ответил вовремя") << d.problem;
 }
 
 TEST(Launcher, ADatabaseIsCheckedWithoutTheNetworkAndNeverShown) {

@@ -77,7 +77,7 @@ int init(const std::string& database) {
     if (const std::string problem = resultsdb::initialise(connection, pupil, teacher);
         !problem.empty())
         return failed({kContext, TALEPLAY_TEXT("ResultsDatabase", "%1 was not prepared: %2"),
-                       {database, problem}});
+                       {database, launch::databaseProblem(problem)}});
     say({kContext,
          TALEPLAY_TEXT("ResultsDatabase",
                        "%1 is ready: the schema taleplay, the role taleplay_pupil (may only add "
@@ -115,7 +115,7 @@ int classList(const std::string& database, const std::string& className,
         !problem.empty())
         return failed({kContext,
                        TALEPLAY_TEXT("ResultsDatabase", "The class %1 was not stored: %2"),
-                       {className, problem}});
+                       {className, launch::databaseProblem(problem)}});
     say({kContext, TALEPLAY_TEXT("ResultsDatabase", "The class %1 (%2 pupils) is stored in %3."),
          {className, std::to_string(pupils.size()), database}});
     return 0;
