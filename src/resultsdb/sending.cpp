@@ -27,8 +27,8 @@ Delivery send(const std::vector<Unsent>& rows, const Outbox* outbox, Patience pa
             order.push_back(row.connection);
         it->second.push_back(&row);
     }
-    auto notSent = [&d](const std::vector<const Unsent*>& rows, std::size_t from,
-                        std::size_t to, const std::string& why) {
+    auto notSent = [&d](const std::vector<const Unsent*>& rows, std::size_t from, std::size_t to,
+                        const std::string& why) {
         d.waiting += to - from;
         if (d.problem.empty())
             d.problem = why;

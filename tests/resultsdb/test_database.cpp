@@ -140,6 +140,18 @@ TEST_F(Database, InitMakesTwoRolesOfLeastPrivilegeAndAgainChangesNothing) {
     EXPECT_EQ(query(rights), before);
     EXPECT_EQ(rowsOfGame("init"), "1");
 
+    // Two at once, on a database of their own, both succeed.
+    ASSERT_TRUE(Connection(admin()).run("CREATE DATABASE init_twice").ok);
+    std::string twice = admin();
+    twice.replace(twice.rfind('/'), std::string::npos, "/init_twice");
+    QProcess first, second;
+    for (QProcess* p : {&first, &second})
+        p->start(RESULTS_DB_COMMAND, {"init", QString::fromStdString(twice)});
+    for (QProcess* p : {&first, &second}) {
+        ASSERT_TRUE(p->waitForFinished(60000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+    }
+
     // A pupil's role adds rows and nothing else; the teacher's reads.
     struct Case {
         const std::string& role;

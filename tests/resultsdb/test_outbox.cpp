@@ -174,7 +174,8 @@ TEST(Sending, ARowForAServerThatIsNotThereWaitsSaysWhyAndGoesNowhereElse) {
     for (std::size_t i = 0; i < ids.size(); ++i) {
         ASSERT_EQ(d.why.count(ids[i]), 1u);
         EXPECT_NE(d.why.at(ids[i]).find(cases[i].second), std::string::npos) << d.why.at(ids[i]);
-        EXPECT_EQ(d.why.at(ids[i]).find(cases[1 - i].second), std::string::npos) << d.why.at(ids[i]);
+        EXPECT_EQ(d.why.at(ids[i]).find(cases[1 - i].second), std::string::npos)
+            << d.why.at(ids[i]);
     }
     EXPECT_EQ(outbox.list().rows.size(), 2u);
 }
@@ -227,7 +228,8 @@ TEST(ClassListCommand, WhatListsNoClassIsRefusedBeforeTheDatabase) {
     dir.write("empty.txt", "");
     dir.write("class.txt", "anna\tАнна\r\n");
     // Nothing listens there: a refusal comes before any connection.
-    const QString db = QStringLiteral("postgresql://taleplay_admin@127.0.0.1:%1/school").arg(closedPort());
+    const QString db =
+        QStringLiteral("postgresql://taleplay_admin@127.0.0.1:%1/school").arg(closedPort());
     const struct {
         QString className, file;
         const char* said;
