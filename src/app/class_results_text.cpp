@@ -86,6 +86,14 @@ Phrase connectionRefusal(const resultsdb::Check& check) {
     return {};
 }
 
+std::string databaseProblem(const std::string& problem) {
+    if (problem != resultsdb::kTimedOut)
+        return problem;
+    return translate(Phrase{"ResultsDatabase",
+                            TALEPLAY_TEXT("ResultsDatabase", "the server did not answer in time"),
+                            {}});
+}
+
 Phrase sourceProblem(const classresults::SourceReading& reading, const std::string& source) {
     if (!reading.database)
         return folderProblem(reading.folderProblem, source);
@@ -94,7 +102,7 @@ Phrase sourceProblem(const classresults::SourceReading& reading, const std::stri
     if (!reading.databaseProblem.empty())
         return {"ResultsDatabase",
                 TALEPLAY_TEXT("ResultsDatabase", "The results database %1 cannot be read: %2"),
-                {source, reading.databaseProblem}};
+                {source, databaseProblem(reading.databaseProblem)}};
     return {};
 }
 

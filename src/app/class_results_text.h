@@ -25,6 +25,10 @@ Phrase noticePhrase(const classresults::Notice& notice);
 // repeats the connection: it may hold a password.
 Phrase connectionRefusal(const resultsdb::Check& check);
 
+// A database's problem in the chosen language where the words are this
+// side's own (no answer in time); the server's and libpq's as they are.
+std::string databaseProblem(const std::string& problem);
+
 // Why `source` (a folder or a database) was not read; empty when it was.
 Phrase sourceProblem(const classresults::SourceReading& reading, const std::string& source);
 

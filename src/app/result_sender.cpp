@@ -115,6 +115,7 @@ void ResultSender::work() {
             delivery.waiting += kept.waiting;
             if (delivery.problem.empty())
                 delivery.problem = kept.problem;
+            delivery.why.merge(kept.why);
             delivery.damaged = std::move(kept.damaged);
         }
         auto sent = [&delivery](const std::string& id) {
@@ -130,20 +131,23 @@ void ResultSender::work() {
             if (j.kept && toldAboutKept)
                 continue;
             toldAboutKept = toldAboutKept || j.kept;
+            const auto own = delivery.why.find(j.row->id);
+            const std::string problem =
+                launch::databaseProblem(own != delivery.why.end() ? own->second : delivery.problem);
             tell(j.kept ? translate(Phrase{"ResultsDatabase",
                                            TALEPLAY_TEXT("ResultsDatabase",
                                                          "Your result could not be sent to the "
                                                          "results database now (%1). It is kept "
                                                          "on this computer and will be sent when "
                                                          "a game is started again."),
-                                           {delivery.problem}})
+                                           {problem}})
                         : translate(Phrase{"ResultsDatabase",
                                            TALEPLAY_TEXT("ResultsDatabase",
                                                          "Your result could not be sent to the "
                                                          "results database (%1), nor kept on "
                                                          "this computer to be sent later (%2): "
                                                          "tell your teacher."),
-                                           {delivery.problem, j.whyNotKept}}));
+                                           {problem, j.whyNotKept}}));
         }
         // What waits from earlier games is no news to the pupil: the
         // terminal hears it, for whoever looks after the computers.
@@ -154,7 +158,7 @@ void ResultSender::work() {
                                                         "results waiting to be sent: %1; not "
                                                         "sent now: %2"),
                                           {std::to_string(delivery.waiting - told),
-                                           delivery.problem}})
+                                           launch::databaseProblem(delivery.problem)}})
                       << "\n";
         for (const std::string& file : delivery.damaged)
             std::cerr << "taleplay: "

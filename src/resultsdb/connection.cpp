@@ -27,6 +27,17 @@ int connectTimeout(PGconn* conn) {
     return seconds > 0 ? seconds : kConnectTimeout;
 }
 
+// The server's refusal without the statement's text that libpq quotes
+// after it ("LINE 1: INSERT INTO ... ^"): a pupil or a teacher reads the
+// reason, and a quoted statement cut at random only hides it.
+std::string serverProblem(const PGresult* result) {
+    const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
+    if (!primary)
+        return oneLine(PQresultErrorMessage(result));
+    const char* severity = PQresultErrorField(result, PG_DIAG_SEVERITY);
+    return oneLine((std::string(severity ? severity : "ERROR") + ": " + primary).c_str());
+}
+
 } // namespace
 
 std::string oneLine(const char* message) {
@@ -118,7 +129,7 @@ bool Connection::wait(bool forWriting, Clock::time_point until) {
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
         if (left.count() <= 0) {
-            fail("timeout expired");
+            fail(kTimedOut);
             return false;
         }
         pollfd p{PQsocket(conn_), static_cast<short>(forWriting ? POLLOUT : POLLIN), 0};
@@ -191,7 +202,7 @@ Result Connection::run(const char* sql, const std::vector<Value>& params) {
     const ExecStatusType status = kept ? PQresultStatus(kept) : PGRES_FATAL_ERROR;
     r.ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
     if (!r.ok) {
-        r.problem = oneLine(kept ? PQresultErrorMessage(kept) : PQerrorMessage(conn_));
+        r.problem = kept ? serverProblem(kept) : oneLine(PQerrorMessage(conn_));
         if (const char* state = kept ? PQresultErrorField(kept, PG_DIAG_SQLSTATE) : nullptr)
             r.sqlState = state;
     } else if (status == PGRES_TUPLES_OK) {

@@ -34,6 +34,10 @@ struct Patience {
 };
 inline constexpr int kConnectTimeout = 5; // seconds
 
+// The problem of a connection or a statement that got no answer in time:
+// this side's words, not libpq's, so the player says it in its own language.
+inline constexpr const char* kTimedOut = "timeout expired";
+
 // A value of a statement's parameter or of a result's field: nothing is NULL.
 using Value = std::optional<std::string>;
 

@@ -98,6 +98,12 @@ std::string initialise(Connection& connection, const std::optional<std::string>&
     if (!connection.ok())
         return connection.problem();
     return inTransaction(connection, [&]() -> std::string {
+        // Two administrators at once: "IF NOT EXISTS" does not keep the
+        // second from making the schema the first is making, and failing.
+        // One waits for the other, then finds everything there.
+        if (const Result r = connection.run("SELECT pg_advisory_xact_lock(7146908117400436)");
+            !r.ok)
+            return r.problem;
         for (const char* statement : kSchema)
             if (const Result r = connection.run(statement); !r.ok)
                 return r.problem;

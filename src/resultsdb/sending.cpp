@@ -27,16 +27,19 @@ Delivery send(const std::vector<Unsent>& rows, const Outbox* outbox, Patience pa
             order.push_back(row.connection);
         it->second.push_back(&row);
     }
-    auto notSent = [&d](std::size_t count, const std::string& why) {
-        d.waiting += count;
+    auto notSent = [&d](const std::vector<const Unsent*>& rows, std::size_t from, std::size_t to,
+                        const std::string& why) {
+        d.waiting += to - from;
         if (d.problem.empty())
             d.problem = why;
+        for (std::size_t i = from; i < to; ++i)
+            d.why[rows[i]->id] = why;
     };
     for (const std::string& database : order) {
         const std::vector<const Unsent*>& own = byDatabase[database];
         Connection connection(database, patience);
         if (!connection.ok()) {
-            notSent(own.size(), connection.problem());
+            notSent(own, 0, own.size(), connection.problem());
             continue;
         }
         for (std::size_t i = 0; i < own.size(); ++i) {
@@ -45,11 +48,11 @@ Delivery send(const std::vector<Unsent>& rows, const Outbox* outbox, Patience pa
                 kInsert, {row.id, timestampOf(row.time), row.login, row.computer, row.game,
                           std::to_string(row.mark), row.version});
             if (!r.ok && connection.ok()) {
-                notSent(1, r.problem);
+                notSent(own, i, i + 1, r.problem);
                 continue;
             }
             if (!r.ok) {
-                notSent(own.size() - i, r.problem);
+                notSent(own, i, own.size(), r.problem);
                 break;
             }
             d.sent.push_back(row.id);

@@ -4,6 +4,7 @@
 #include "resultsdb/connection.h"
 #include "resultsdb/outbox.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,10 @@ struct Delivery {
     // Why a row was not sent: the first reason met, in libpq's or the
     // server's words; empty when every row went.
     std::string problem;
+    // Each waiting row's own reason, by id: rows of several databases wait
+    // for reasons of their own, and a pupil hears the one of the game just
+    // played.
+    std::map<std::string, std::string> why;
     std::vector<std::string> damaged; // kept files that hold no row
 };
 

@@ -140,6 +140,18 @@ TEST_F(Database, InitMakesTwoRolesOfLeastPrivilegeAndAgainChangesNothing) {
     EXPECT_EQ(query(rights), before);
     EXPECT_EQ(rowsOfGame("init"), "1");
 
+    // Two at once, on a database of their own, both succeed.
+    ASSERT_TRUE(Connection(admin()).run("CREATE DATABASE init_twice").ok);
+    std::string twice = admin();
+    twice.replace(twice.rfind('/'), std::string::npos, "/init_twice");
+    QProcess first, second;
+    for (QProcess* p : {&first, &second})
+        p->start(RESULTS_DB_COMMAND, {"init", QString::fromStdString(twice)});
+    for (QProcess* p : {&first, &second}) {
+        ASSERT_TRUE(p->waitForFinished(60000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+    }
+
     // A pupil's role adds rows and nothing else; the teacher's reads.
     struct Case {
         const std::string& role;
@@ -348,6 +360,13 @@ TEST_F(Database, TheTeachersTableAndWindowReadTheDatabase) {
     ASSERT_EQ(send({rowFor("лабиринт", "anna", 5), rowFor("лабиринт", "boris", 2)}, nullptr)
                   .sent.size(),
               2u);
+    // A row no player sends, added with the pupils' password, hides no other.
+    Connection pupil(kPupil);
+    const Result forged = pupil.run(
+        "INSERT INTO taleplay.results (id, finished_at, login, computer, game, mark, game_version) "
+        "VALUES ($1::uuid, 'infinity', 'boris', 'pc', 'лабиринт', 5, 'v')",
+        {newId()});
+    ASSERT_TRUE(forged.ok) << forged.problem;
 
     // The other tests' rows are there too: the CSV's lines do not move with them.
     const Ran table =

@@ -1,12 +1,14 @@
 // What needs no database server: the kept rows and their files, the
 // connections refused before they are tried, a server that is not there,
 // and the player's start-up check of a database.
+#include "app/class_results_text.h"
 #include "app/language.h"
 #include "app/launcher.h"
 #include "core/results.h"
 #include "resultsdb/sending.h"
 #include "support/qt_support.h"
 
+#include <QProcess>
 #include <gtest/gtest.h>
 #include <map>
 #include <netinet/in.h>
@@ -150,19 +152,55 @@ TEST(Sending, ARowForAServerThatIsNotThereWaitsSaysWhyAndGoesNowhereElse) {
     TempFolder dir;
     const Outbox outbox(dir.str() + "/unsent");
     std::string why;
-    for (const std::string& connection :
-         {"postgresql://taleplay_pupil@127.0.0.1:" + std::to_string(closedPort()) + "/school",
-          std::string("postgresql://taleplay_pupil@no-such-host.invalid/school")}) {
+    // Kept together, as after a school moved its database: each row waits
+    // with its own database's reason.
+    const std::pair<std::string, std::string> cases[] = {
+        {"postgresql://taleplay_pupil@127.0.0.1:" + std::to_string(closedPort()) + "/school",
+         "127.0.0.1"},
+        {"postgresql://taleplay_pupil@no-such-host.invalid/school", "no-such-host.invalid"},
+    };
+    std::vector<std::string> ids;
+    for (const auto& [connection, named] : cases) {
         Unsent row = sample(newId(), 1);
         row.connection = connection;
         ASSERT_TRUE(outbox.keep(row, why));
-        const Delivery d = sendKept(outbox, {std::chrono::seconds(5)});
-        EXPECT_TRUE(d.sent.empty());
-        EXPECT_FALSE(d.problem.empty());
-        EXPECT_EQ(d.problem.find('\n'), std::string::npos) << d.problem;
-        outbox.forget(row.id);
+        ids.push_back(row.id);
     }
-    EXPECT_TRUE(outbox.list().rows.empty());
+    const Delivery d = sendKept(outbox, {std::chrono::seconds(5)});
+    EXPECT_TRUE(d.sent.empty());
+    EXPECT_EQ(d.waiting, 2u);
+    EXPECT_FALSE(d.problem.empty());
+    EXPECT_EQ(d.problem.find('\n'), std::string::npos) << d.problem;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        ASSERT_EQ(d.why.count(ids[i]), 1u);
+        EXPECT_NE(d.why.at(ids[i]).find(cases[i].second), std::string::npos) << d.why.at(ids[i]);
+        EXPECT_EQ(d.why.at(ids[i]).find(cases[1 - i].second), std::string::npos)
+            << d.why.at(ids[i]);
+    }
+    EXPECT_EQ(outbox.list().rows.size(), 2u);
+}
+
+TEST(Sending, AServerThatNeverAnswersIsGivenUpInTimeInThePlayersLanguage) {
+    // Listening, never answering: a host whose firewall swallows the packets
+    // looks the same to a client that waits for the server's first word.
+    const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t n = sizeof a;
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&a), n), 0);
+    ASSERT_EQ(::listen(silent, 4), 0);
+    ::getsockname(silent, reinterpret_cast<sockaddr*>(&a), &n);
+    Unsent row = sample(newId(), 1);
+    row.connection = "postgresql://taleplay_pupil@127.0.0.1:" + std::to_string(ntohs(a.sin_port)) +
+                     "/school?connect_timeout=1";
+    const Delivery d = send({row}, nullptr);
+    ::close(silent);
+    EXPECT_EQ(d.waiting, 1u);
+    launch::useLanguage(launch::Language::Russian);
+    const std::string said = launch::databaseProblem(d.problem);
+    launch::useLanguage(launch::Language::English);
+    EXPECT_EQ(said, "сервер не ответил вовремя") << d.problem;
 }
 
 TEST(Launcher, ADatabaseIsCheckedWithoutTheNetworkAndNeverShown) {
@@ -183,4 +221,30 @@ TEST(Launcher, ADatabaseIsCheckedWithoutTheNetworkAndNeverShown) {
     EXPECT_NE(said.find("password"), std::string::npos) << said;
     EXPECT_EQ(said.find("secret"), std::string::npos) << said;
     EXPECT_EQ(refused->folder, dir.str() + "/.local/share/taleplay/results/");
+}
+
+TEST(ClassListCommand, WhatListsNoClassIsRefusedBeforeTheDatabase) {
+    TempFolder dir;
+    dir.write("empty.txt", "");
+    dir.write("class.txt", "anna\tАнна\r\n");
+    // Nothing listens there: a refusal comes before any connection.
+    const QString db =
+        QStringLiteral("postgresql://taleplay_admin@127.0.0.1:%1/school").arg(closedPort());
+    const struct {
+        QString className, file;
+        const char* said;
+    } cases[] = {
+        {"5b", "empty.txt", "lists no pupil"},
+        {"5b", "absent.txt", "cannot be read"},
+        {"", "class.txt", "classlist takes DATABASE CLASS FILE"},
+    };
+    for (const auto& c : cases) {
+        QProcess p;
+        p.start(RESULTS_DB_COMMAND,
+                {"classlist", db, c.className, QString::fromStdString(dir.str() + "/") + c.file});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const std::string err = p.readAllStandardError().toStdString();
+        EXPECT_EQ(p.exitCode(), 2) << c.file.toStdString() << ": " << err;
+        EXPECT_NE(err.find(c.said), std::string::npos) << c.file.toStdString() << ": " << err;
+    }
 }

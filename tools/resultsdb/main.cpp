@@ -77,7 +77,7 @@ int init(const std::string& database) {
     if (const std::string problem = resultsdb::initialise(connection, pupil, teacher);
         !problem.empty())
         return failed({kContext, TALEPLAY_TEXT("ResultsDatabase", "%1 was not prepared: %2"),
-                       {database, problem}});
+                       {database, launch::databaseProblem(problem)}});
     say({kContext,
          TALEPLAY_TEXT("ResultsDatabase",
                        "%1 is ready: the schema taleplay, the role taleplay_pupil (may only add "
@@ -100,7 +100,9 @@ int classList(const std::string& database, const std::string& className,
               const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     std::ostringstream bytes;
-    if (!in || !(bytes << in.rdbuf()))
+    // An empty file inserts nothing, which the stream counts as failing:
+    // it is read, and lists no pupil.
+    if (!in || (in.peek() != std::char_traits<char>::eof() && !(bytes << in.rdbuf())) || in.bad())
         return badUsage({kContext, TALEPLAY_TEXT("ResultsDatabase", "%1 cannot be read"), {file}});
     std::vector<std::pair<std::string, std::string>> pupils;
     for (const classresults::Pupil& p : classresults::readClassList(bytes.str()))
@@ -113,7 +115,7 @@ int classList(const std::string& database, const std::string& className,
         !problem.empty())
         return failed({kContext,
                        TALEPLAY_TEXT("ResultsDatabase", "The class %1 was not stored: %2"),
-                       {className, problem}});
+                       {className, launch::databaseProblem(problem)}});
     say({kContext, TALEPLAY_TEXT("ResultsDatabase", "The class %1 (%2 pupils) is stored in %3."),
          {className, std::to_string(pupils.size()), database}});
     return 0;
@@ -139,7 +141,8 @@ int main(int argc, char** argv) {
                             : Phrase{kContext,
                                      TALEPLAY_TEXT("ResultsDatabase", "unknown command %1"),
                                      {args[0]}});
-    if (args.size() != (initialising ? 2u : 4u))
+    // A class without a name could be chosen nowhere: no class at all.
+    if (args.size() != (initialising ? 2u : 4u) || (listing && args[2].empty()))
         return badUsage(
             initialising
                 ? Phrase{kContext, TALEPLAY_TEXT("ResultsDatabase", "init takes DATABASE"), {}}

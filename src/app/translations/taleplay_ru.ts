@@ -752,6 +752,10 @@ FILE - is standard output.
         <translation>в %1 нет результата; файл оставлен как есть</translation>
     </message>
     <message>
+        <source>the server did not answer in time</source>
+        <translation>сервер не ответил вовремя</translation>
+    </message>
+    <message>
         <source>Usage: taleplay-results-db init DATABASE
        taleplay-results-db classlist DATABASE CLASS FILE
 
