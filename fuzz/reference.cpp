@@ -13,9 +13,19 @@ namespace {
 
 constexpr std::string_view kMark = "\xEF\xBB\xBF";
 
+// Two-byte characters no game's text holds, which make a file read as
+// Windows-1251 instead: Latin-1's lone diaeresis, macron, acute and cedilla,
+// Latin Extended-B to the combining marks, and Armenian to N'Ko.
+bool unlikelyInAGame(char32_t cp) {
+    for (char32_t lone : {0xA8, 0xAF, 0xB4, 0xB8})
+        if (cp == lone)
+            return true;
+    return (0x180 <= cp && cp <= 0x36F) || (0x530 <= cp && cp <= 0x7FF);
+}
+
 // Strict UTF-8 as description files are told apart: no overlong forms, no
-// surrogates, nothing past U+10FFFF, no C1 controls, nothing left open; and
-// at least one character of several bytes.
+// surrogates, nothing past U+10FFFF, no C1 controls, nothing left open, no
+// character a game never holds; and at least one character of several bytes.
 bool strictUtf8WithMultiByte(std::string_view s) {
     bool multiByte = false;
     for (std::size_t i = 0; i < s.size();) {
@@ -39,6 +49,8 @@ bool strictUtf8WithMultiByte(std::string_view s) {
         }
         const char32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
         if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) || cp <= 0x9F)
+            return false;
+        if (length == 2 && unlikelyInAGame(cp))
             return false;
         multiByte = true;
         i += length;
