@@ -16,10 +16,12 @@
 #include "app/taleforge_main.h"
 #include "check/game.h"
 #include "commands/taleforge_serv_serv.h"
+#include "core/paths.h"
 #include "core/results.h"
 #include "descr/description_cache.h"
 #include "media_writers.h"
 #include "platform/host.h"
+#include "platform/media_module.h"
 #include "platform/system.h"
 #include "playtest/offscreen.h"
 
@@ -29,7 +31,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QTest>
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -46,12 +47,12 @@ namespace {
 constexpr std::int32_t kLongestPause = 1;
 // Clicks per game, over every button of the play screen and the end screen.
 constexpr int kMostClicks = 40;
-constexpr int kScreenWidth = 640, kScreenHeight = 480;
+// A small screen: every input builds it anew and paints it.
+constexpr int kScreenWidth = 320, kScreenHeight = 240;
 
 struct Session {
     std::unique_ptr<TForm1> form;
     bool ended = false; // the program ended (a halting report, a closed window)
-    bool clicking = false;
     int screensBuilt = 0;
     std::size_t messagesBefore = 0; // the game's messages of earlier inputs
     std::vector<std::string> messages;
@@ -74,7 +75,12 @@ QImage pattern(int w, int h) {
     return image;
 }
 
-// The media of kMedia in `folder` (native, ending in '/').
+// The media of kMedia in `folder` (native, ending in '/'). The pictures
+// are a few tens of pixels: as tiles of a background or a frame they make a
+// hundred controls, not thousands, which told the fuzzer nothing new and
+// took most of an input's time. The default background's picture is a
+// single pixel, so the one control that shows a tile too small to repeat
+// as controls is built too.
 void writeMedia(const std::string& folder) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -82,16 +88,19 @@ void writeMedia(const std::string& folder) {
         const std::string path = folder + m.name;
         switch (m.kind) {
         case MediaFile::Kind::Bmp:
-            pattern(4, 3).save(QString::fromStdString(path), "BMP");
+            if (std::string_view(m.name) == "fon.bmp")
+                pattern(1, 1).save(QString::fromStdString(path), "BMP");
+            else
+                pattern(32, 24).save(QString::fromStdString(path), "BMP");
             break;
         case MediaFile::Kind::Png:
-            pattern(6, 6).save(QString::fromStdString(path), "PNG");
+            pattern(40, 40).save(QString::fromStdString(path), "PNG");
             break;
         case MediaFile::Kind::Gif:
-            demoart::writeGif(path, pattern(5, 4));
+            demoart::writeGif(path, pattern(40, 32));
             break;
         case MediaFile::Kind::Jpeg:
-            pattern(8, 8).save(QString::fromStdString(path), "JPEG");
+            pattern(32, 32).save(QString::fromStdString(path), "JPEG");
             break;
         case MediaFile::Kind::Wav:
             demoart::writeWav(path, 8000, std::vector<float>(80, 0.25f));
@@ -107,18 +116,15 @@ void writeMedia(const std::string& folder) {
     }
 }
 
-// Cuts a long pause short: while a click runs, every pass of the event loop
-// looks at the pause counter, which the pause sets before it waits.
+// Pauses take no time: one up to kLongestPause tenths of a second passes at
+// once, a longer one is cut short as a person cuts it, by closing the window
+// while it waits (the player ends the game there).
 void watchPauses() {
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, [] {
+    platform::setWaitObserver([](std::int64_t ms) {
         Session& s = session();
-        if (s.clicking && s.form && s.form->isVisible() &&
-            s.form->game().state.pauseCounter > kLongestPause)
+        if (ms > std::int64_t(kLongestPause) * 100 && s.form && s.form->isVisible())
             s.form->hide();
     });
-    timer->start();
 }
 
 // Starts the player on the game in `parent`/data_game, as the tests' game
@@ -165,8 +171,6 @@ std::vector<std::string> messagesOfThisInput() {
 // Ends an input: what its clicks left running stops with the next rebuild,
 // and what it destroyed is deleted now, as an event loop would.
 void stopPlayer() {
-    Session& s = session();
-    s.clicking = false;
     platform::processEvents();
     platform::deleteDeferred();
 }
@@ -181,11 +185,9 @@ bool running() {
 void click(QWidget* w, Qt::MouseButton button) {
     QPointer<QWidget> alive = w;
     const QPoint centre(w->width() / 2, w->height() / 2);
-    session().clicking = true;
     QTest::mousePress(alive, button, {}, centre);
     if (alive && running())
         QTest::mouseRelease(alive, button, {}, centre);
-    session().clicking = false;
     platform::processEvents();
 }
 
@@ -247,7 +249,6 @@ void runRule(Game& game, const std::string& line, bool& playScreen) {
             const std::string lowered = asciiLower(c);
             return lowered == "victory" || lowered == "lost";
         };
-        session().clicking = true;
         bool yes = true;
         if (!conditionCommand.empty()) {
             playScreen = playScreen && !ends(conditionCommand);
@@ -264,7 +265,6 @@ void runRule(Game& game, const std::string& line, bool& playScreen) {
             RunCommand(game, action, actionCommand);
         }
     });
-    session().clicking = false;
 }
 
 // --- Whole games ---------------------------------------------------------------
@@ -304,17 +304,22 @@ std::vector<QPointer<QWidget>> buttons() {
 
 } // namespace
 
-void startQt(int& argc, char** argv) {
+void startQt(int& argc, char** argv, bool media) {
+    if (!media)
+        platform::refuseMediaModule();
     // The result file stays in the scratch folder, never a shared one.
     ::unsetenv(results::kVariable);
-    // A small screen: a tiny tile covers it with a fifth of the tiles a
-    // classroom's screen takes, and every input builds its screen anew.
     if (!playtest::useOffscreenScreen(kScreenWidth, kScreenHeight))
         std::abort();
     // A description file is read once per input, not at every lookup while
     // it is younger than its times can tell: the game target forgets the
-    // kept files whenever it writes new ones.
+    // kept files whenever it writes new ones. Likewise the game folder's
+    // listing, which every lookup of a file the game lacks searches for the
+    // name in another case: it is read again when the folder's times change,
+    // not at every such lookup of an input (a third of the game target's
+    // time went there).
     descr::setRecentChangeWindow(0, 0);
+    paths::setRecentListingWindow(0, 0);
     static QApplication* app = new QApplication(argc, argv);
     (void)app;
     playtest::removeOffscreenScreenFile();

@@ -79,9 +79,13 @@ std::string ruleKeyOf(std::string_view line) {
 
 // Inputs up to this size are compared with the rules and their properties
 // in full; longer ones are cut and judged as the player and the checker do,
-// with one edit distance for each of the first 64 lines, so the target keeps
-// its speed.
+// with one edit distance for each of the first kSlipLines lines, so the
+// target keeps its speed.
 constexpr std::size_t kLongestCompared = 1024;
+// Lines searched for key slips, each against every key of a role: the
+// checker's dearest work, and more lines of one input told the fuzzer
+// less than more inputs.
+constexpr std::size_t kSlipLines = 16;
 
 // The cutting alone, for an input too long to compare at speed.
 void cut(std::string_view line) {
@@ -310,14 +314,14 @@ void fuzzRules(const std::uint8_t* data, std::size_t size) {
     const bool compared = size <= kLongestCompared;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         const std::string_view next = i + 1 < pieces.size() ? pieces[i + 1] : pieces[0];
-        if (i < 64)
+        if (i < kSlipLines)
             checkSlips(pieces[i], i);
         if (compared) {
             compareCutting(pieces[i]);
             checkSpelling(pieces[i], next);
         } else {
             cut(pieces[i]);
-            if (i < 64)
+            if (i < kSlipLines)
                 (void)check::editDistance(pieces[i].substr(0, 48), next.substr(0, 48));
         }
     }

@@ -26,8 +26,9 @@ void runTarget(std::string_view name, const std::uint8_t* data, std::size_t size
 inline constexpr std::string_view kQtTargets[] = {"scene", "game"};
 
 // Makes the application (offscreen, 640 x 480) that the Qt targets run
-// in; call once, first.
-void startQt(int& argc, char** argv);
+// in; call once, first. Without `media` the player goes without sound and
+// video, as on a machine without the media module.
+void startQt(int& argc, char** argv, bool media = true);
 
 void fuzzScene(const std::uint8_t* data, std::size_t size);
 void fuzzGame(const std::uint8_t* data, std::size_t size);

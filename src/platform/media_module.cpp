@@ -25,7 +25,11 @@ std::vector<std::string> candidates() {
     return out;
 }
 
+bool refused = false;
+
 const media::Module* load() {
+    if (refused)
+        return nullptr;
     std::string why;
     for (const std::string& path : candidates()) {
         std::error_code missing;
@@ -37,8 +41,8 @@ const media::Module* load() {
             why = error ? error : path;
             continue;
         }
-        auto entry =
-            reinterpret_cast<TaleplayMediaModuleFunction>(::dlsym(handle, TALEPLAY_MEDIA_MODULE_FUNCTION));
+        auto entry = reinterpret_cast<TaleplayMediaModuleFunction>(
+            ::dlsym(handle, TALEPLAY_MEDIA_MODULE_FUNCTION));
         const media::Module* module = entry ? entry() : nullptr;
         if (module && module->version == media::kModuleVersion)
             return module; // kept loaded for the rest of the program
@@ -53,6 +57,10 @@ const media::Module* load() {
 }
 
 } // namespace
+
+void refuseMediaModule() {
+    refused = true;
+}
 
 const media::Module* mediaModule() {
     static const media::Module* const module = load();

@@ -73,9 +73,27 @@ void sleepMs(int ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+namespace {
+WaitObserver& waitObserver() {
+    static WaitObserver observer;
+    return observer;
+}
+} // namespace
+
+void setWaitObserver(WaitObserver observer) {
+    waitObserver() = std::move(observer);
+}
+
 bool waitKeepingWindowAlive(std::int64_t ms, const std::function<bool()>& stop) {
     if (ms <= 0)
         return !stop();
+    if (waitObserver()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (stop())
+            return false;
+        waitObserver()(ms);
+        return !stop();
+    }
     QElapsedTimer clock;
     clock.start();
     QEventLoop loop;

@@ -40,6 +40,14 @@ void deleteDeferred();
 // answers true (it is asked every few milliseconds).
 bool waitKeepingWindowAlive(std::int64_t ms, const std::function<bool()>& stop);
 
+// When an observer is set, such a wait takes no time: events are handled
+// once, the observer hears the milliseconds the wait was for (it may end the
+// wait as a person would, by closing the window) and the wait returns as if
+// they had passed. A game played by a machine (the fuzz targets) must not
+// spend its time waiting.
+using WaitObserver = std::function<void(std::int64_t ms)>;
+void setWaitObserver(WaitObserver observer);
+
 // The shell's "open": `composedPath` names the file as the program checked
 // it (a folder and a name, or a name in the current folder). An executable
 // file is started by its full path, without arguments, in `composedFolder`

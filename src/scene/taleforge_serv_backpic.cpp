@@ -66,8 +66,10 @@ void BuildBackgroundTiles(Game& game, const PictureScreen& screen) {
     if (!pictureStep(game, use, [&] { picture = measurePicture(game, path); }) ||
         !preparePicture(game, use, path, pictures::Shown{}))
         return;
-    const auto tiles = backgroundTiles(game.clientWidth(), game.clientHeight(), picture);
-    if (tiles.size() > kMostTileControls) {
+    // Counted before they are placed: a tile of a few pixels has tens of
+    // thousands of places, made for nothing when one control shows them.
+    if (backgroundTileCount(game.clientWidth(), game.clientHeight(), picture) >
+        std::int64_t(kMostTileControls)) {
         // So small a tile would make tens of thousands of controls (a 1 x 1
         // tile, two million) that look exactly like one control showing
         // the picture repeated; no command can name a tile, so nothing but
@@ -79,6 +81,7 @@ void BuildBackgroundTiles(Game& game, const PictureScreen& screen) {
         tiling.loadPicture(path);
         return;
     }
+    const auto tiles = backgroundTiles(game.clientWidth(), game.clientHeight(), picture);
     // Every tile shows the first tile's picture: one file, read once.
     ImageControl* first = nullptr;
     for (std::size_t i = 0; i < tiles.size(); ++i) {
@@ -136,10 +139,10 @@ void BuildFrames(Game& game, const PictureScreen& screen) {
     FrameTiling horizontal;
     bool horizontalShown = false;
     if (!horizontalName.empty()) {
-        const PictureUse use{{"Pictures", TALEPLAY_TEXT("Pictures", "frame"), {}},
-                             horizontalName};
+        const PictureUse use{{"Pictures", TALEPLAY_TEXT("Pictures", "frame"), {}}, horizontalName};
         Size picture;
-        if (pictureStep(game, use, [&] { picture = measurePicture(game, folder + horizontalName); })) {
+        if (pictureStep(game, use,
+                        [&] { picture = measurePicture(game, folder + horizontalName); })) {
             const int height = resolveSize(file, "*framehoriz", Axis::Vertical, ch);
             horizontal = horizontalFrameTiling(cw, picture, height);
             horizontalShown =
@@ -156,7 +159,8 @@ void BuildFrames(Game& game, const PictureScreen& screen) {
     if (!verticalName.empty()) {
         const PictureUse use{{"Pictures", TALEPLAY_TEXT("Pictures", "frame"), {}}, verticalName};
         Size picture;
-        if (pictureStep(game, use, [&] { picture = measurePicture(game, folder + verticalName); })) {
+        if (pictureStep(game, use,
+                        [&] { picture = measurePicture(game, folder + verticalName); })) {
             int width = resolveSize(file, "*framevert", Axis::Horizontal, cw);
             if (width == 0)
                 width = horizontal.thickness;
@@ -241,8 +245,9 @@ void BuildCorners(Game& game, const PictureScreen& screen) {
     };
     for (std::size_t i = 0; i < corners.size(); ++i) {
         names[i] = decorationPictureName(game, file, corners[i].key, corners[i].defaultName);
-        if (!names[i].empty() &&
-            !pictureStep(game, useOf(i), [&] { lastMeasured = measurePicture(game, folder + names[i]); }))
+        if (!names[i].empty() && !pictureStep(game, useOf(i), [&] {
+                lastMeasured = measurePicture(game, folder + names[i]);
+            }))
             names[i].clear(); // refused: left out, and not measured
     }
     if (!lastMeasured)
@@ -330,6 +335,13 @@ void BuildShapes(Game& game, const std::string& file) {
 }
 
 } // namespace
+
+std::int64_t backgroundTileCount(int clientWidth, int clientHeight, Size picture) {
+    if (picture.width <= 0 || picture.height <= 0 || clientWidth < 0 || clientHeight < 0)
+        return 0;
+    return (std::int64_t(clientWidth) / picture.width + 1) *
+           (std::int64_t(clientHeight) / picture.height + 1);
+}
 
 std::vector<TilePlace> backgroundTiles(int clientWidth, int clientHeight, Size picture) {
     std::vector<TilePlace> tiles;

@@ -5,6 +5,7 @@
 #include "descr/placement.h"
 
 #include <QSize>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,8 @@ struct TilePlace {
 // client area, row by row from the top left; they cover it exactly. None
 // when the picture has no extent.
 std::vector<TilePlace> backgroundTiles(int clientWidth, int clientHeight, Size picture);
+// How many tiles that is, without placing them.
+std::int64_t backgroundTileCount(int clientWidth, int clientHeight, Size picture);
 
 // The tiles of one pair of frames: `tile` is a tile's length along the edge,
 // `thickness` the frame's extent into the window. Both 0 when the frame is

@@ -48,6 +48,7 @@ TEST(BackgroundTiles, CoverAnyClientSize) {
     for (const Row& r : rows) {
         const auto tiles = backgroundTiles(r.cw, r.ch, {r.w, r.h});
         EXPECT_EQ(tiles.size(), r.count) << r.cw << "x" << r.ch;
+        EXPECT_EQ(backgroundTileCount(r.cw, r.ch, {r.w, r.h}), std::int64_t(r.count));
         EXPECT_TRUE(coverExactly(tiles, r.cw, r.ch)) << r.cw << "x" << r.ch;
     }
     // A picture larger than the window: one tile cut to the window.
@@ -57,6 +58,7 @@ TEST(BackgroundTiles, CoverAnyClientSize) {
 TEST(BackgroundTiles, PictureWithoutExtentGivesNone) {
     EXPECT_TRUE(backgroundTiles(1000, 700, {0, 200}).empty());
     EXPECT_TRUE(backgroundTiles(1000, 700, {300, 0}).empty());
+    EXPECT_EQ(backgroundTileCount(1000, 700, {0, 200}), 0);
 }
 
 TEST(Frames, HorizontalAndVerticalTilesOfTheWorkedExample) {

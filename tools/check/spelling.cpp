@@ -85,7 +85,8 @@ int editDistance(std::string_view a, std::string_view b) {
         current[0] = static_cast<int>(i);
         for (std::size_t j = 1; j <= m; ++j) {
             const int cost = a[i - 1] == b[j - 1] ? 0 : 1;
-            current[j] = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + cost});
+            current[j] =
+                std::min(std::min(previous[j] + 1, current[j - 1] + 1), previous[j - 1] + cost);
             if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
                 current[j] = std::min(current[j], before[j - 2] + 1);
         }
