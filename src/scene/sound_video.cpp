@@ -12,22 +12,23 @@ namespace {
 // One side of the video window: division value, then pixels, then the
 // default. Positions: a centre mark centres, 0 falls back to pixels, and
 // still 0 centres too, so the window can never stand at the very edge.
+// Both stay within reach, so that an edge (position plus size) fits an int.
 int videoSize(const std::string& file, const char* axis, int reference, int fallback) {
     const std::string stem = std::string("*videoscreen*") + axis;
     int v = divisionValue(file, stem + "indivision*", reference).value;
     if (v == 0)
         v = pixelValue(file, stem + "inpixels*");
-    return v == 0 ? fallback : v;
+    return withinReach(v == 0 ? fallback : v);
 }
 
 int videoPosition(const std::string& file, const char* axis, int reference, int size) {
     const std::string stem = std::string("*videoscreen*") + axis;
-    const int centred = (reference - size) / 2;
+    const int centred = centredPosition(reference, size);
     DivisionValue d = divisionValue(file, stem + "indivision*", reference);
     int v = d.centre ? centred : d.value;
     if (v == 0)
         v = pixelValue(file, stem + "inpixels*");
-    return v == 0 ? centred : v;
+    return withinReach(v == 0 ? centred : v);
 }
 
 } // namespace
@@ -76,23 +77,30 @@ void DeclareEndVideo(Game& game, const std::string& file) {
 
     // Each value goes to the window at once, and the fallbacks test the
     // window: a side no key gives stays 0 for PlayVideo to fill in, an edge
-    // no key gives stays 0.
+    // no key gives stays 0. Every value stays within reach, so that an edge
+    // (position plus size) fits an int.
     VideoControl& w = *game.VideoWindow1;
     const int cw = game.clientWidth(), ch = game.clientHeight();
-    w.resize(divisionValue(file, "*videoscreen*widthindivision*", cw).value, w.height());
+    auto pixels = [&](const char* key) { return withinReach(pixelValue(file, key)); };
+    auto divisions = [&](const char* key, int reference) {
+        DivisionValue d = divisionValue(file, key, reference);
+        d.value = withinReach(d.value);
+        return d;
+    };
+    w.resize(divisions("*videoscreen*widthindivision*", cw).value, w.height());
     if (w.width() == 0)
-        w.resize(pixelValue(file, "*videoscreen*widthinpixels*"), w.height());
-    w.resize(w.width(), divisionValue(file, "*videoscreen*heightindivision*", ch).value);
+        w.resize(pixels("*videoscreen*widthinpixels*"), w.height());
+    w.resize(w.width(), divisions("*videoscreen*heightindivision*", ch).value);
     if (w.height() == 0)
-        w.resize(w.width(), pixelValue(file, "*videoscreen*heightinpixels*"));
-    DivisionValue top = divisionValue(file, "*videoscreen*topindivision*", ch);
-    w.move(w.x(), top.centre ? (ch - w.height()) / 2 : top.value);
+        w.resize(w.width(), pixels("*videoscreen*heightinpixels*"));
+    DivisionValue top = divisions("*videoscreen*topindivision*", ch);
+    w.move(w.x(), top.centre ? centredPosition(ch, w.height()) : top.value);
     if (w.y() == 0)
-        w.move(w.x(), pixelValue(file, "*videoscreen*topinpixels*"));
-    DivisionValue left = divisionValue(file, "*videoscreen*leftindivision*", cw);
-    w.move(left.centre ? (cw - w.width()) / 2 : left.value, w.y());
+        w.move(w.x(), pixels("*videoscreen*topinpixels*"));
+    DivisionValue left = divisions("*videoscreen*leftindivision*", cw);
+    w.move(left.centre ? centredPosition(cw, w.width()) : left.value, w.y());
     if (w.x() == 0)
-        w.move(pixelValue(file, "*videoscreen*leftinpixels*"), w.y());
+        w.move(pixels("*videoscreen*leftinpixels*"), w.y());
 
     const bool hold = flagSet(file, "*videoscreenvisible*no#");
     game.state.videoFile = full;

@@ -160,6 +160,14 @@ TEST(Declarations, VideoWindowDefaultsAndCentring) {
          0},
         // A missing one is reported once and recorded all the same.
         {"*video*intro.avi#\r\n", {480, 384, 320, 256}, "intro.avi", false, 1},
+        // Placed past any screen, it plays out of sight: its edges still
+        // fit an int.
+        {"*video*clip.avi#\r\n*videoscreen*leftinpixels*2147483647#\r\n"
+         "*videoscreen*topinpixels*-2147483648#\r\n",
+         {1 << 29, -(1 << 29), 320, 256},
+         "clip.avi",
+         true,
+         0},
     };
     for (const auto& r : rows) {
         MediaGame g;
