@@ -9,26 +9,17 @@
 namespace taleplay {
 namespace {
 
-// One side of the video window: division value, then pixels, then the
-// default. Positions: a centre mark centres, 0 falls back to pixels, and
-// still 0 centres too, so the window can never stand at the very edge.
-// Both stay within reach, so that an edge (position plus size) fits an int.
-int videoSize(const std::string& file, const char* axis, int reference, int fallback) {
-    const std::string stem = std::string("*videoscreen*") + axis;
-    int v = divisionValue(file, stem + "indivision*", reference).value;
-    if (v == 0)
-        v = pixelValue(file, stem + "inpixels*");
-    return withinReach(v == 0 ? fallback : v);
+// One side of the video window, as other components' sides are read, else
+// the default. Positions: likewise, and a window no key places is centred,
+// so it can never stand at the very edge.
+int videoSize(const std::string& file, Axis axis, int reference, int fallback) {
+    const int v = resolveSize(file, "*videoscreen", axis, reference);
+    return v == 0 ? fallback : v;
 }
 
-int videoPosition(const std::string& file, const char* axis, int reference, int size) {
-    const std::string stem = std::string("*videoscreen*") + axis;
-    const int centred = centredPosition(reference, size);
-    DivisionValue d = divisionValue(file, stem + "indivision*", reference);
-    int v = d.centre ? centred : d.value;
-    if (v == 0)
-        v = pixelValue(file, stem + "inpixels*");
-    return withinReach(v == 0 ? centred : v);
+int videoPosition(const std::string& file, Axis axis, int reference, int size) {
+    const int v = resolvePosition(file, "*videoscreen", axis, reference, size);
+    return v == 0 ? centredPosition(reference, size) : v;
 }
 
 } // namespace
@@ -51,10 +42,10 @@ void DeclareVideo(Game& game, const std::string& file) {
 
     VideoControl& w = *game.VideoWindow1;
     const int cw = game.clientWidth(), ch = game.clientHeight();
-    w.resize(videoSize(file, "width", cw, cw / 4), w.height());
-    w.resize(w.width(), videoSize(file, "height", ch, ch / 4));
-    w.move(w.x(), videoPosition(file, "top", ch, w.height()));
-    w.move(videoPosition(file, "left", cw, w.width()), w.y());
+    w.resize(videoSize(file, Axis::Horizontal, cw, cw / 4), w.height());
+    w.resize(w.width(), videoSize(file, Axis::Vertical, ch, ch / 4));
+    w.move(w.x(), videoPosition(file, Axis::Vertical, ch, w.height()));
+    w.move(videoPosition(file, Axis::Horizontal, cw, w.width()), w.y());
 
     const bool hold = flagSet(file, "*videoscreenvisible*no#");
     if (!name.empty()) {
@@ -75,32 +66,23 @@ void DeclareEndVideo(Game& game, const std::string& file) {
     if (!exists)
         return;
 
-    // Each value goes to the window at once, and the fallbacks test the
-    // window: a side no key gives stays 0 for PlayVideo to fill in, an edge
+    // Each side goes to the window at once, and the fallback tests the
+    // window (which makes a negative side 0): a side no key gives stays 0 for
+    // PlayVideo to fill in. The edges are read as other components' are; one
     // no key gives stays 0. Every value stays within reach, so that an edge
     // (position plus size) fits an int.
     VideoControl& w = *game.VideoWindow1;
     const int cw = game.clientWidth(), ch = game.clientHeight();
-    auto pixels = [&](const char* key) { return withinReach(pixelValue(file, key)); };
-    auto divisions = [&](const char* key, int reference) {
-        DivisionValue d = divisionValue(file, key, reference);
-        d.value = withinReach(d.value);
-        return d;
-    };
-    w.resize(divisions("*videoscreen*widthindivision*", cw).value, w.height());
+    w.resize(withinReach(divisionValue(file, "*videoscreen*widthindivision*", cw).value),
+             w.height());
     if (w.width() == 0)
-        w.resize(pixels("*videoscreen*widthinpixels*"), w.height());
-    w.resize(w.width(), divisions("*videoscreen*heightindivision*", ch).value);
+        w.resize(withinReach(pixelValue(file, "*videoscreen*widthinpixels*")), w.height());
+    w.resize(w.width(),
+             withinReach(divisionValue(file, "*videoscreen*heightindivision*", ch).value));
     if (w.height() == 0)
-        w.resize(w.width(), pixels("*videoscreen*heightinpixels*"));
-    DivisionValue top = divisions("*videoscreen*topindivision*", ch);
-    w.move(w.x(), top.centre ? centredPosition(ch, w.height()) : top.value);
-    if (w.y() == 0)
-        w.move(w.x(), pixels("*videoscreen*topinpixels*"));
-    DivisionValue left = divisions("*videoscreen*leftindivision*", cw);
-    w.move(left.centre ? centredPosition(cw, w.width()) : left.value, w.y());
-    if (w.x() == 0)
-        w.move(pixels("*videoscreen*leftinpixels*"), w.y());
+        w.resize(w.width(), withinReach(pixelValue(file, "*videoscreen*heightinpixels*")));
+    w.move(w.x(), resolvePosition(file, "*videoscreen", Axis::Vertical, ch, w.height()));
+    w.move(resolvePosition(file, "*videoscreen", Axis::Horizontal, cw, w.width()), w.y());
 
     const bool hold = flagSet(file, "*videoscreenvisible*no#");
     game.state.videoFile = full;

@@ -345,14 +345,14 @@ std::int64_t backgroundTileCount(int clientWidth, int clientHeight, Size picture
 
 std::vector<TilePlace> backgroundTiles(int clientWidth, int clientHeight, Size picture) {
     std::vector<TilePlace> tiles;
+    const int count = static_cast<int>(backgroundTileCount(clientWidth, clientHeight, picture));
+    if (count == 0)
+        return tiles;
     const int w = picture.width;
     const int h = picture.height;
-    if (w <= 0 || h <= 0 || clientWidth < 0 || clientHeight < 0)
-        return tiles;
     // One extra column and row take the remainder, which may be 0 pixels.
     const int cols = clientWidth / w + 1;
-    const int rows = clientHeight / h + 1;
-    const int count = cols * rows;
+    const int rows = count / cols;
     tiles.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         TilePlace tile{(i % cols) * w, (i / cols) * h, w, h, true};
