@@ -46,11 +46,14 @@ struct VideoScreen {
 class VideoPlayer {
   public:
     virtual ~VideoPlayer() = default;
-    // Forgets the file; the screen is told of no frame and no playing.
+    // Stops; the screen is told of no frame and no playing, and nothing
+    // plays or has a size until the next render. The file may stay loaded.
     virtual void clear() = 0;
     // Loads `fsPath`, waiting at most about two seconds, handling no input,
-    // until its first picture is decoded. A file that cannot be played is
-    // ignored, but for one line on standard error that says why.
+    // until its first picture is decoded; the file loaded already, unchanged
+    // on disk, shows its first picture again without a new load. A file
+    // that cannot be played is ignored, but for one line on standard error
+    // that says why.
     virtual void render(const std::string& fsPath) = 0;
     // False when the rendered file offers no picture size.
     virtual bool videoSize(int& width, int& height) const = 0;

@@ -81,6 +81,49 @@ TEST(PlayVideo, PlaysFramesIntoTheWindowAndRestartsFromTheBeginning) {
     EXPECT_FALSE(form.game().FilterGraph1->playing());
 }
 
+// A video shown again stays loaded while its file is unchanged; switching
+// files, or a file rewritten on disk, loads the one there is now.
+TEST(PlayVideo, AVideoShownAgainIsTheFileOnDisk) {
+    struct Row {
+        const char* file;
+        QSize rewrittenAs; // empty: left as it is
+        QSize shown;
+    } rows[] = {
+        {"clip.avi", {}, {640, 480}},
+        {"other.avi", {}, {320, 240}},
+        {"clip.avi", {}, {640, 480}},
+        {"clip.avi", {160, 120}, {160, 120}},
+        {"clip.avi", {}, {160, 120}},
+    };
+    MediaGame g;
+    taleplay::testing::writeMjpegAvi(g.data() + "other.avi", 320, 240, 20, 10);
+    TForm1& form = g.start();
+    for (const auto& r : rows) {
+        if (!r.rewrittenAs.isEmpty())
+            taleplay::testing::writeMjpegAvi(g.data() + r.file, r.rewrittenAs.width(),
+                                             r.rewrittenAs.height(), 20, 10);
+        form.game().VideoWindow1->setGeometry(0, 0, 0, 0);
+        form.game().state.videoFile = g.data() + r.file;
+        form.game().PlayVideo();
+        EXPECT_EQ(form.game().VideoWindow1->size(), r.shown) << r.file;
+        // Its first picture at once, red, though the last one shown was blue.
+        const QImage shot = form.grab(QRect(QPoint(), r.shown)).toImage();
+        const QColor c = shot.pixelColor(r.shown.width() / 2, r.shown.height() / 2);
+        EXPECT_GT(c.red(), 200) << r.file;
+        EXPECT_LT(c.blue(), 60) << r.file;
+        runFor(1200);
+        EXPECT_TRUE(form.game().FilterGraph1->playing()) << r.file << " " << (&r - rows);
+    }
+    // Cleared by a rebuild, the window shows nothing until a video is shown.
+    form.game().StopVideo();
+    form.game().FilterGraph1->clearGraph();
+    form.game().FilterGraph1->play();
+    runFor(300);
+    EXPECT_FALSE(form.game().FilterGraph1->playing());
+    const QImage cleared = form.game().VideoWindow1->grab().toImage();
+    EXPECT_EQ(cleared.pixelColor(80, 60), QColor(Qt::black));
+}
+
 TEST(PlayVideo, AFileWithoutPictureLeavesZeroSidesAlone) {
     MediaGame g;
     TForm1& form = g.start();

@@ -15,6 +15,7 @@
 #include <QVideoFrame>
 #include <QVideoSink>
 #include <mutex>
+#include <sys/stat.h>
 
 namespace taleplay::media {
 namespace {
@@ -29,6 +30,26 @@ void quietPlayerWarnings(QLoggingCategory* category) {
         qtFilter(category);
     if (qstrcmp(category->categoryName(), "qt.multimedia.player") == 0)
         category->setEnabled(QtWarningMsg, false);
+}
+
+// What tells one version of a file from another: a file replaced or
+// rewritten since it was loaded is loaded again.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    std::int64_t modified = 0;
+    std::int64_t changed = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp stampOf(const std::string& fsPath) {
+    struct stat st;
+    if (::stat(fsPath.c_str(), &st) != 0)
+        return {};
+    return {st.st_dev, st.st_ino, st.st_size,
+            std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            std::int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
 }
 
 template <class Done> void waitFor(Done done) {
@@ -72,18 +93,39 @@ class Player final : public VideoPlayer {
         player_.stop();
     }
 
+    // The file stays loaded, stopped and out of sight: showing the same
+    // video again (every click of a button that shows it, every rebuild of
+    // a screen with one) then needs no new load. Each load of Qt's GStreamer
+    // player can, rarely, deadlock between its own threads (its seek to the
+    // start races the decoder being connected), and a load is the slowest
+    // part of showing a video besides.
     void clear() override {
         player_.stop();
-        player_.setSource(QUrl());
-        size_ = QSize();
-        rendered_ = false;
+        shown_ = false;
         playWhenLoaded_ = false;
         screen_.showFrame(QImage());
         screen_.setPlaying(false);
     }
 
     void render(const std::string& fsPath) override {
-        player_.setSource(QUrl::fromLocalFile(QString::fromStdString(fsPath)));
+        shown_ = true;
+        if (rendered_ && player_.hasVideo() && player_.error() == QMediaPlayer::NoError &&
+            fsPath == loadedPath_ && stampOf(fsPath) == loadedStamp_) {
+            // Loaded already and unchanged on disk: its first picture again.
+            player_.pause();
+            player_.setPosition(0);
+            screen_.showFrame(firstFrame_);
+            return;
+        }
+        loadedPath_ = fsPath;
+        loadedStamp_ = stampOf(fsPath);
+        size_ = QSize();
+        firstFrame_ = QImage();
+        rendered_ = false;
+        const QUrl url = QUrl::fromLocalFile(QString::fromStdString(fsPath));
+        if (player_.source() == url) // Qt's player ignores the same source again
+            player_.setSource(QUrl());
+        player_.setSource(url);
         waitFor([this] {
             auto s = player_.mediaStatus();
             return s == QMediaPlayer::LoadedMedia || s == QMediaPlayer::InvalidMedia ||
@@ -108,7 +150,7 @@ class Player final : public VideoPlayer {
     }
 
     bool videoSize(int& width, int& height) const override {
-        if (!rendered_ || !size_.isValid() || size_.isEmpty())
+        if (!shown_ || !rendered_ || !size_.isValid() || size_.isEmpty())
             return false;
         width = size_.width();
         height = size_.height();
@@ -116,6 +158,8 @@ class Player final : public VideoPlayer {
     }
 
     void play() override {
+        if (!shown_) // cleared since: nothing to play
+            return;
         if (!rendered_) {
             // Asked to play while the file was still loading (a slow
             // machine): it starts as soon as the file is loaded.
@@ -141,9 +185,16 @@ class Player final : public VideoPlayer {
         const QVideoFrame frame = sink_.videoFrame();
         if (!frame.isValid())
             return;
-        if (!size_.isValid() || size_.isEmpty())
+        // A cleared window shows nothing, also a picture the stopped
+        // pipeline still delivers.
+        if (!shown_)
+            return;
+        const QImage image = frame.toImage();
+        if (!size_.isValid() || size_.isEmpty()) {
             size_ = frame.size();
-        screen_.showFrame(frame.toImage());
+            firstFrame_ = image;
+        }
+        screen_.showFrame(image);
     }
 
     VideoScreen screen_;
@@ -151,6 +202,10 @@ class Player final : public VideoPlayer {
     QVideoSink sink_;
     std::unique_ptr<QAudioOutput> audio_;
     QSize size_;
+    QImage firstFrame_;
+    std::string loadedPath_;
+    FileStamp loadedStamp_;
+    bool shown_ = false;
     bool rendered_ = false;
     bool playWhenLoaded_ = false;
 };
