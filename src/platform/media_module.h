@@ -23,7 +23,7 @@ namespace taleplay::media {
 
 // Changes whenever anything in this header changes, so a module left from
 // another build is refused rather than called wrongly.
-inline constexpr int kModuleVersion = 1;
+inline constexpr int kModuleVersion = 2;
 
 // One sound file, opened and ready to play.
 class SoundStream {
