@@ -162,7 +162,11 @@ TEST(PlayAudio, ASoundPlaysOnce) {
     taleplay::testing::writeWav(g.data() + "short.wav", 200);
     form.game().PlayAudio(g.data() + "short.wav");
     ASSERT_NE(form.game().soundStream(), 0u);
-    runFor(1500);
+    // Ended well within five seconds (a sound device's own buffering, two
+    // seconds on PulseAudio's null output, comes after its 200 ms).
+    for (int waited = 0; waited < 5000 && form.game().audio().isPlaying(form.game().soundStream());
+         waited += 100)
+        runFor(100);
     EXPECT_FALSE(form.game().audio().isPlaying(form.game().soundStream()));
 }
 

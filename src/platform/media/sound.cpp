@@ -1,15 +1,14 @@
-// Sound files over Qt Multimedia; silent where there is no device.
+// Sound files through GStreamer's player element (playbin.h); silent where
+// there is no device.
 #include "platform/media/module_parts.h"
 
 #include "platform/media/media_probe.h"
+#include "platform/media/playbin.h"
 
 #include <QAudioDevice>
-#include <QAudioOutput>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMediaDevices>
-#include <QMediaPlayer>
-#include <QUrl>
 
 namespace taleplay::media {
 namespace {
@@ -26,16 +25,16 @@ class Stream final : public SoundStream {
     // sample format it decodes to.
     std::unique_ptr<MediaProbe> probe;
     // With a device, the real player.
-    std::unique_ptr<QMediaPlayer> player;
-    std::unique_ptr<QAudioOutput> output;
+    std::unique_ptr<Playbin> player;
     // Without one, the time since play.
     QElapsedTimer clock;
     bool isPlaying = false;
 
     void play(bool restart) override {
         if (player) {
-            if (restart)
-                player->setPosition(0);
+            // A sound played to its end starts again, as from a stop.
+            if (restart || player->ended())
+                player->seekToStart();
             player->play();
         } else if (restart || !isPlaying) {
             clock.start();
@@ -53,7 +52,7 @@ class Stream final : public SoundStream {
         if (!isPlaying)
             return false;
         if (player)
-            return player->playbackState() == QMediaPlayer::PlayingState;
+            return !player->ended() && !player->failed();
         // Silent: playing until its length has passed (unknown length: playing).
         probe->poll(0);
         return !probe->ended() || clock.elapsed() * 1000 < probe->decodedUs();
@@ -89,10 +88,8 @@ std::unique_ptr<SoundStream> openSound(const std::string& fsPath) {
     if (hasAudioDevice()) {
         // The player plays; the probe is done with its job.
         s->probe.reset();
-        s->output = std::make_unique<QAudioOutput>();
-        s->player = std::make_unique<QMediaPlayer>();
-        s->player->setAudioOutput(s->output.get());
-        s->player->setSource(QUrl::fromLocalFile(QString::fromStdString(fsPath)));
+        s->player = std::make_unique<Playbin>(Playbin::Streams::Sound, true, Playbin::Events{});
+        s->player->load(fsPath);
     }
     return s;
 }
