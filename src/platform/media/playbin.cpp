@@ -80,6 +80,7 @@ Playbin::Playbin(Streams streams, bool sound, Events events) : events_(std::move
             g_object_set(pipeline_, "video-sink", sink, nullptr);
     }
     g_object_set(pipeline_, "flags", flags, nullptr);
+    g_signal_connect(pipeline_, "element-setup", G_CALLBACK(&Playbin::elementSetUp), this);
     // The pipeline's messages come from its own threads; the few that
     // matter are handled on this one.
     GstBus* bus = gst_element_get_bus(pipeline_);
@@ -106,6 +107,22 @@ Playbin::~Playbin() {
     gst_object_unref(pipeline_);
 }
 
+// On a streaming thread: the type the file's contents were found to be.
+void Playbin::elementSetUp(GstElement*, GstElement* element, void* self) {
+    GstElementFactory* factory = gst_element_get_factory(element);
+    if (!factory || g_strcmp0(GST_OBJECT_NAME(factory), "typefind") != 0)
+        return;
+    g_signal_connect(element, "have-type",
+                     G_CALLBACK(+[](GstElement*, guint, GstCaps* caps, gpointer data) {
+                         if (caps && gst_caps_get_size(caps) > 0 &&
+                             g_str_has_prefix(
+                                 gst_structure_get_name(gst_caps_get_structure(caps, 0)),
+                                 "image/"))
+                             static_cast<Playbin*>(data)->stillPicture_ = true;
+                     }),
+                     self);
+}
+
 void Playbin::load(const std::string& fsPath) {
     loaded_ = failed_ = ended_ = false;
     lastPositionMs_ = 0;
@@ -116,6 +133,7 @@ void Playbin::load(const std::string& fsPath) {
     // Stopped first: what its threads send until then is the last file's.
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     ++generation_;
+    stillPicture_ = false;
     GError* error = nullptr;
     gchar* uri = gst_filename_to_uri(fsPath.c_str(), &error);
     if (error)

@@ -57,18 +57,23 @@ class Playbin {
     // To the start; only once loaded, as the framework wants it.
     void seekToStart();
     bool hasPictures() const;
+    // Whether the file is a still picture (PNG, JPEG, ...) rather than a
+    // sound or a video: the framework would show it as a video of one frame.
+    bool stillPicture() const { return stillPicture_; }
     std::int64_t positionMs() const;
 
   private:
     void deliver(GstSample* sample);
     void post(GstMessage* message);
     void handle(int type);
+    static void elementSetUp(GstElement* bin, GstElement* element, void* self);
 
     Events events_;
     GstElement* pipeline_ = nullptr;
     // Receives on the window's thread what the pipeline's threads send.
     QObject receiver_;
     std::atomic<int> generation_{0};
+    std::atomic<bool> stillPicture_{false};
     mutable std::int64_t lastPositionMs_ = 0;
     bool loaded_ = false;
     bool failed_ = false;

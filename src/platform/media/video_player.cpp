@@ -83,8 +83,10 @@ class Player final : public VideoPlayer {
         rendered_ = playWhenLoaded_ = false;
         playbin_.load(fsPath);
         waitFor([this] { return playbin_.loaded() || playbin_.failed(); });
-        rendered_ = playbin_.loaded() && !playbin_.failed();
-        if (playbin_.failed() || (rendered_ && !playbin_.hasPictures())) {
+        // A still picture is no video, though the framework would show it.
+        rendered_ = playbin_.loaded() && !playbin_.failed() && !playbin_.stillPicture();
+        if (playbin_.failed() || playbin_.stillPicture() ||
+            (rendered_ && !playbin_.hasPictures())) {
             // Nothing is reported to the player; the media framework can
             // name what this machine lacks, for the author to read.
             if (const std::string why = whyUnplayable(fsPath, kRenderWaitMs); !why.empty())
