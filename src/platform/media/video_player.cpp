@@ -14,7 +14,15 @@
 namespace taleplay::media {
 namespace {
 
+// Under AddressSanitizer every allocation records its whole stack, the
+// media framework's too (scripts/sanitizer_defaults.cpp.in), and a video
+// then takes a second or two to load where it otherwise takes a twentieth:
+// that build waits longer.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kRenderWaitMs = 10000;
+#else
 constexpr int kRenderWaitMs = 2000;
+#endif
 
 // What tells one version of a file from another: a file replaced or
 // rewritten since it was loaded is loaded again.
