@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #ifdef TALEPLAY_FUZZ_QT
-// The media framework's own threads and waits took nearly all of the time of
-// an input that plays a video; they run only with TALEPLAY_FUZZ_MEDIA=1.
+// The media framework's own threads and waits take much of the time of an
+// input that plays a sound or a video; they run only with TALEPLAY_FUZZ_MEDIA=1.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     taleplay::fuzz::startQt(*argc, *argv, std::getenv("TALEPLAY_FUZZ_MEDIA") != nullptr);
     return 0;
