@@ -208,14 +208,10 @@ void Playbin::deliver(GstSample* sample) {
     gst_sample_unref(sample);
     if (image.isNull())
         return;
-    const int generation = generation_.load();
-    QMetaObject::invokeMethod(
-        &receiver_,
-        [this, generation, image = std::move(image)] {
-            if (generation == generation_.load() && events_.frame)
-                events_.frame(image);
-        },
-        Qt::QueuedConnection);
+    toWindowThread([this, image = std::move(image)] {
+        if (events_.frame)
+            events_.frame(image);
+    });
 }
 
 // On any of the pipeline's threads.
@@ -226,12 +222,18 @@ void Playbin::post(GstMessage* message) {
         (type == GST_MESSAGE_ASYNC_DONE && GST_MESSAGE_SRC(message) == GST_OBJECT(pipeline_));
     if (!wanted)
         return;
+    toWindowThread([this, type] { handle(type); });
+}
+
+// From any thread: `work` runs on the window's thread, unless another file
+// has been loaded by then.
+void Playbin::toWindowThread(std::function<void()> work) {
     const int generation = generation_.load();
     QMetaObject::invokeMethod(
         &receiver_,
-        [this, generation, type] {
+        [this, generation, work = std::move(work)] {
             if (generation == generation_.load())
-                handle(type);
+                work();
         },
         Qt::QueuedConnection);
 }

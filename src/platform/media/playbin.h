@@ -66,6 +66,7 @@ class Playbin {
     void deliver(GstSample* sample);
     void post(GstMessage* message);
     void handle(int type);
+    void toWindowThread(std::function<void()> work);
     static void elementSetUp(GstElement* bin, GstElement* element, void* self);
 
     Events events_;
